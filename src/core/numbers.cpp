@@ -1,0 +1,118 @@
+#include "core/numbers.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace tvx {
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+[[noreturn]] void not_a_number() { throw NumberTextError("the text is not a number"); }
+
+std::int16_t to_int16_checked(long v) {
+    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
+        raise_overflow("16-bit integer overflow");
+    return static_cast<std::int16_t>(v);
+}
+
+}  // namespace
+
+double parse_number(std::string_view text) {
+    std::size_t b = 0, e = text.size();
+    while (b < e && is_blank(text[b])) ++b;
+    while (e > b && is_blank(text[e - 1])) --e;
+    const std::string_view s = text.substr(b, e - b);
+
+    // Check the grammar ourselves: std::from_chars alone would accept "inf",
+    // "nan" and hexadecimal forms and stop quietly before trailing text.
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    const std::size_t mantissa = i;
+    std::size_t int_digits = 0, frac_digits = 0;
+    while (i < s.size() && is_digit(s[i])) ++i, ++int_digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && is_digit(s[i])) ++i, ++frac_digits;
+    }
+    if (int_digits + frac_digits == 0) not_a_number();
+    const std::size_t mantissa_end = i;
+    long exponent = 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        bool exp_negative = false;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) exp_negative = s[i++] == '-';
+        std::size_t exp_digits = 0;
+        while (i < s.size() && is_digit(s[i])) {
+            if (exponent < 100000) exponent = exponent * 10 + (s[i] - '0');
+            ++i, ++exp_digits;
+        }
+        if (exp_digits == 0) not_a_number();
+        if (exp_negative) exponent = -exponent;
+    }
+    if (i != s.size()) not_a_number();
+
+    double value = 0.0;
+    const char* first = s.data() + mantissa;
+    const char* last = s.data() + s.size();
+    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        // Out of range either way: the power of ten of the first significant
+        // digit tells an overflow from an underflow.
+        long lead = 0;  // index of the first non-zero digit among all digits
+        for (std::size_t k = mantissa; k < mantissa_end; ++k) {
+            if (s[k] == '.') continue;
+            if (s[k] != '0') break;
+            ++lead;
+        }
+        if (static_cast<long>(int_digits) - lead - 1 + exponent > 0) raise_overflow("number too large");
+        return negative ? -0.0 : 0.0;
+    }
+    if (ec != std::errc() || ptr != last) not_a_number();
+    return negative ? -value : value;
+}
+
+std::string general_text(double x) {
+    chk(x);
+    if (x == 0.0) return "0";
+    std::array<char, 64> buf{};
+    const auto [ptr, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), x,
+                                         std::chars_format::general, 15);
+    std::string out(buf.data(), ec == std::errc() ? ptr : buf.data());
+    // Exponent form: upper-case "E" as a calculator user reads it.
+    for (char& c : out)
+        if (c == 'e') c = 'E';
+    return out;
+}
+
+double round4(double x) {
+    chk(x);
+    constexpr double limit = 922337203685477.5807;
+    if (std::fabs(x) > limit) raise_overflow("four-decimal rounding overflow");
+    // The default rounding mode rounds to nearest with ties to even.
+    const double r = std::nearbyint(x * 10000.0) / 10000.0;
+    return r == 0.0 ? 0.0 : r;
+}
+
+std::int16_t round_int16(double x) {
+    chk(x);
+    const double r = std::nearbyint(x);
+    if (r < -32768.0 || r > 32767.0) raise_overflow("16-bit integer overflow");
+    return static_cast<std::int16_t>(r);
+}
+
+std::int16_t int16_add(std::int16_t a, std::int16_t b) {
+    return to_int16_checked(static_cast<long>(a) + static_cast<long>(b));
+}
+
+std::int16_t int16_mul(std::int16_t a, std::int16_t b) {
+    return to_int16_checked(static_cast<long>(a) * static_cast<long>(b));
+}
+
+}  // namespace tvx

@@ -1,0 +1,50 @@
+// The shared number rules of every window: reading a typed number, writing a
+// number for the user, four-decimal rounding and 16-bit integers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/fault.h"
+
+namespace tvx {
+
+// A text that is not a number.
+class NumberTextError : public RuntimeError {
+public:
+    using RuntimeError::RuntimeError;
+};
+
+// Text to number. Blanks (spaces and tabs) around the number are ignored. A
+// number is an optional sign, digits with an optional "." and fraction (".5"
+// and "5." included), and an optional exponent: "e" or "E", an optional sign
+// and digits. Everything else is not a number: the empty text, "1,5",
+// "1 000", "0x10", "inf", "nan", trailing text. A magnitude too large for a
+// double is an overflow; one too small becomes 0.
+double parse_number(std::string_view text);
+
+// General number text: the shortest decimal form with at most 15 significant
+// digits, no trailing zeros, no thousands separators, "0" before the point and
+// "-" for negatives (3.45 -> "3.45", 2 -> "2", -0.0123 -> "-0.0123"). Very
+// small or very large magnitudes take the exponent form ("1.7E-05").
+// Negative zero is written "0".
+std::string general_text(double x);
+
+// Four-decimal rounding: x times 10,000 rounded to the nearest integer, ties
+// to even, divided by 10,000. Magnitudes beyond 922,337,203,685,477.5807
+// are an overflow.
+double round4(double x);
+
+// Rounding to a 16-bit integer: nearest, ties to even; outside
+// -32768..32767 is an overflow.
+std::int16_t round_int16(double x);
+
+// Checked 16-bit arithmetic for counters and counts.
+std::int16_t int16_add(std::int16_t a, std::int16_t b);
+std::int16_t int16_mul(std::int16_t a, std::int16_t b);
+
+// The value shown for a result: rounded to four decimals, in general text.
+inline std::string result_text(double x) { return general_text(round4(x)); }
+
+}  // namespace tvx

@@ -1,0 +1,66 @@
+// The two progress windows and the protocol every long computation follows
+// with them: set the message, show (which clears the cancel flag), read the
+// flag at its own check points, hide at the end however it ends.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/user_interface.h"
+
+namespace tvx {
+
+struct ProgressWindow {
+    std::int16_t kill = 0;  // 0 = carry on, 1 = the user pressed Cancel
+    bool loaded = false;
+};
+
+// `pacifier`, "Computation Progress": one message line and Cancel.
+struct Pacifier : ProgressWindow {
+    static constexpr Window id = Window::Pacifier;
+    static constexpr const char* caption = "Computation Progress";
+    std::string olabel;
+};
+
+// `pmeter`, "Calculation Progress": a bar, a message line and Cancel.
+struct Pmeter : ProgressWindow {
+    static constexpr Window id = Window::Pmeter;
+    static constexpr const char* caption = "Calculation Progress";
+    int pbar_min = 0;
+    int pbar_max = 100;
+    int pbar_value = 0;
+    std::string message;
+};
+
+inline constexpr const char* kCancelCaption = "Cancel";
+
+// Loading the single instance clears the flag.
+inline void Form_Load(ProgressWindow& w) {
+    w.kill = 0;
+    w.loaded = true;
+}
+
+// Cancel only raises the flag; the computation reads it at its check points.
+inline void Command1_Click(ProgressWindow& w) { w.kill = 1; }
+
+template <class W>
+void progress_show(UserInterface& ui, W& w) {
+    if (!w.loaded) Form_Load(w);
+    w.kill = 0;  // a Cancel of an earlier computation never stops this one
+    ui.show(W::id);
+}
+
+template <class W>
+void progress_hide(UserInterface& ui, W& w) {
+    if (!w.loaded) Form_Load(w);
+    ui.hide(W::id);
+}
+
+inline void progress_message(UserInterface& ui, Pacifier& w, std::string text) {
+    w.olabel = std::move(text);
+    ui.refresh(Window::Pacifier);
+}
+
+inline bool cancel_requested(const ProgressWindow& w) { return w.kill == 1; }
+
+}  // namespace tvx

@@ -1,0 +1,61 @@
+// The one way a command acts on the user. The Qt layer implements it with
+// real message boxes, cursors and windows; the tests record what a command
+// asked for.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tvx {
+
+enum class Icon { None, Exclamation, Critical };
+enum class Buttons { Ok, YesNo };
+enum class Answer { Ok, Yes, No };
+enum class Pointer { Normal, Busy };
+
+// The single-instance windows a command can show, hide or refresh. Each one
+// is drawn from its plain model (see the window's own header).
+enum class Window { Main, Output, Pacifier, Pmeter };
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // A modal message box. Lines of `text` are separated by a carriage
+    // return (character 13).
+    virtual Answer message_box(const std::string& title, Icon icon, const std::string& text,
+                               Buttons buttons) = 0;
+
+    // A modal input box; no value when the user cancels it.
+    virtual std::optional<std::string> input_box(const std::string& title, const std::string& prompt,
+                                                 const std::string& default_text) = 0;
+
+    virtual void set_pointer(Pointer pointer) = 0;
+
+    // Shows the window without blocking, drawn from its model and brought to
+    // the front; it is created on first use.
+    virtual void show(Window window) = 0;
+    // Hides the window, keeping it and its contents; creates it hidden when
+    // it does not exist yet.
+    virtual void hide(Window window) = 0;
+    // The window's model has changed: redraw its controls now.
+    virtual void refresh(Window window) = 0;
+
+    // Lets pending window events run (repainting, a Cancel button).
+    virtual void yield() = 0;
+
+    // Opens the help file at a topic, without blocking.
+    virtual void show_help(const std::string& help_file, int topic) = 0;
+};
+
+// Message-box titles and the generic error text shared by the calculators.
+inline constexpr const char* kAppTitle = "Tarvenix";
+inline constexpr const char* kGenericError =
+    "There has been an error in the program. Please check your input and try again.";
+
+// The validation box: exclamation icon, OK, the application's title.
+inline void warn(UserInterface& ui, const std::string& text) {
+    ui.message_box(kAppTitle, Icon::Exclamation, text, Buttons::Ok);
+}
+
+}  // namespace tvx

@@ -1,0 +1,21 @@
+// `frmOutput`, "Computation Output": the six result lines of a valuation.
+// A single instance, hidden by OK and refreshed by the next valuation.
+#pragma once
+
+#include <string>
+
+namespace tvx {
+
+struct OutputWindow {
+    static constexpr const char* caption = "Computation Output";
+    std::string Label1 = "Label1";  // value
+    std::string Label2 = "Label2";  // Delta
+    std::string Label3 = "Label3";  // Gamma
+    std::string Label4 = "Label4";  // Theta
+    std::string Label5 = "Label5";  // Vega
+    std::string Label6 = "Label6";  // Rho
+};
+
+inline constexpr const char* kOkCaption = "OK";
+
+}  // namespace tvx

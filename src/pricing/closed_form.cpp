@@ -1,0 +1,44 @@
+#include "pricing/closed_form.h"
+
+#include <numbers>
+
+#include "core/fault.h"
+
+namespace tvx {
+
+double N(double x) {
+    chk(x);
+    if (x >= 0.0) {
+        constexpr double p = 0.33267;
+        constexpr double a1 = 0.4361836;
+        constexpr double a2 = -0.1201676;
+        constexpr double a3 = 0.937298;
+        const double k = fdiv(1.0, 1.0 + p * x);
+        const double poly = a1 * k + a2 * k * k + a3 * k * k * k;
+        const double z = std::exp(-x * x / 2.0) / std::sqrt(2.0 * std::numbers::pi);
+        return 1.0 - z * poly;
+    }
+    return 1.0 - N(-x);
+}
+
+double solver_euro(double t, double Sigma, double r, double x, double S, double delta, std::int16_t optype) {
+    const double sqrt_t = fsqrt(t);
+    const double vol_root_t = chk(Sigma * sqrt_t);
+    const double d1 = fdiv(flog(fdiv(S, x)) + chk(chk(r - delta + chk(Sigma * Sigma) * 0.5) * t), vol_root_t);
+    const double d2 = chk(d1 - vol_root_t);
+    const double carry = fexp(chk(-delta * t));
+    const double discount = fexp(chk(-r * t));
+    if (optype == 0) {
+        return chk(chk(chk(S * carry) * N(d1)) - chk(chk(x * discount) * N(d2)));
+    }
+    const double minus_d1 = -d1;
+    const double minus_d2 = -d2;
+    return chk(chk(chk(x * discount) * N(minus_d2)) - chk(chk(S * carry) * N(minus_d1)));
+}
+
+double payoff(double S, double K, std::int16_t op_type) {
+    const double gain = op_type == 0 ? chk(S - K) : chk(K - S);
+    return gain > 0.0 ? gain : 0.0;
+}
+
+}  // namespace tvx

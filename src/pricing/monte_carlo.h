@@ -1,0 +1,37 @@
+// European options by simulation: standard normal draws, the entry point
+// mcarlo and its three path engines (stochastic volatility, stochastic rate,
+// both), in batches of 100 antithetic pairs until the standard error of the
+// estimate falls below 0.05.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace tvx {
+
+// Called once after every batch of paths: lets the event loop run.
+using BatchYield = std::function<void()>;
+
+// One standard normal draw by the polar method; the second variate of the
+// accepted pair is discarded.
+double snorm();
+
+// The number of 0.005-year steps for a life of t years (halves to even).
+std::int16_t mc_steps(double t);
+
+// Resets the generator, then values with mcarlo_cv when itype is not 1,
+// with mcarlo_vv when itype and vtype are 1, and with mcarlo_vc otherwise.
+double mcarlo(double t, double Sigma, double r, double K, double S, double delta, std::int16_t optype,
+              std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield = {});
+
+// Stochastic volatility, constant rate; discounted by e^(-r t).
+double mcarlo_cv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
+                 const BatchYield& yield = {});
+// Stochastic rate correlated with the asset by rho, constant volatility.
+double mcarlo_vc(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
+                 double rho, const BatchYield& yield = {});
+// Stochastic volatility and a stochastic rate correlated with the asset.
+double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
+                 double rho, const BatchYield& yield = {});
+
+}  // namespace tvx

@@ -1,0 +1,104 @@
+// The shared number rules. Expected values are worked out by hand from the
+// rules themselves (decimal notation, ties to even, the 16-bit and the
+// four-decimal ranges).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "core/numbers.h"
+
+namespace tvx {
+namespace {
+
+TEST(ParseNumber, AcceptsDecimalNotationWithBlanksSignAndExponent) {
+    struct Case { const char* text; double expected; };
+    const Case cases[] = {
+        {"60.0", 60.0}, {"  2.1\t", 2.1}, {"-1", -1.0}, {"+0.5", 0.5}, {".5", 0.5}, {"5.", 5.0},
+        {"1e3", 1000.0}, {"2.5E-2", 0.025}, {"1E+2", 100.0}, {"0", 0.0}, {"-0.0123", -0.0123},
+        {"1e-400", 0.0},  // below the smallest double: underflows to zero
+    };
+    for (const auto& c : cases) EXPECT_EQ(parse_number(c.text), c.expected) << "text \"" << c.text << '"';
+}
+
+TEST(ParseNumber, RejectsEverythingElse) {
+    const char* bad[] = {"", "   ", "abc", "1,5", "1 000", "0x10", "inf", "-inf", "nan", "NaN",
+                         "12abc", "1e", "1e+", "+", "-", ".", "..5", "1.2.3", "e5", "--1", "1-", "$5"};
+    for (const char* text : bad)
+        EXPECT_THROW(parse_number(text), NumberTextError) << "text \"" << text << '"';
+}
+
+TEST(ParseNumber, TooLargeIsAnOverflowNotInfinity) {
+    EXPECT_THROW(parse_number("1e400"), ArithmeticError);
+    EXPECT_THROW(parse_number("-2e308"), ArithmeticError);
+    EXPECT_EQ(parse_number("1.7e308"), 1.7e308);
+}
+
+TEST(GeneralText, ShortestFormWithAtMostFifteenDigits) {
+    EXPECT_EQ(general_text(3.45), "3.45");
+    EXPECT_EQ(general_text(2.0), "2");
+    EXPECT_EQ(general_text(0.5), "0.5");
+    EXPECT_EQ(general_text(-0.0123), "-0.0123");
+    EXPECT_EQ(general_text(5.0 / 12.0), "0.416666666666667");
+    EXPECT_EQ(general_text(0.1 + 0.2), "0.3");  // 0.30000000000000004 has 17 digits
+    EXPECT_EQ(general_text(-0.0), "0");
+    EXPECT_EQ(general_text(1234567.0), "1234567");
+    EXPECT_EQ(general_text(0.000017), "1.7E-05");
+}
+
+TEST(GeneralText, RefusesNonFiniteValues) {
+    EXPECT_THROW(general_text(std::numeric_limits<double>::infinity()), ArithmeticError);
+    EXPECT_THROW(general_text(std::numeric_limits<double>::quiet_NaN()), ArithmeticError);
+}
+
+TEST(Round4, TiesGoToTheEvenNeighbour) {
+    // 1/32 and 3/32 are exact in binary, so x * 10,000 is an exact tie.
+    EXPECT_EQ(round4(0.03125), 0.0312);   // 312.5 -> 312
+    EXPECT_EQ(round4(0.09375), 0.0938);   // 937.5 -> 938
+    EXPECT_EQ(round4(-0.03125), -0.0312);
+    EXPECT_EQ(round4(2.0694449), 2.0694);
+    EXPECT_EQ(round4(0.28461584), 0.2846);
+    EXPECT_EQ(result_text(1.99999), "2");
+    EXPECT_EQ(result_text(-0.00001), "0");  // no "-0" on the screen
+}
+
+TEST(Round4, OverflowBeyondTheFixedPointRange) {
+    EXPECT_EQ(round4(922337203685477.0), 922337203685477.0);
+    EXPECT_THROW(round4(922337203685478.0), ArithmeticError);
+    EXPECT_THROW(round4(-922337203685478.0), ArithmeticError);
+    EXPECT_THROW(round4(std::numeric_limits<double>::quiet_NaN()), ArithmeticError);
+}
+
+TEST(RoundInt16, NearestWithTiesToEvenWithinRange) {
+    EXPECT_EQ(round_int16(2.5), 2);
+    EXPECT_EQ(round_int16(3.5), 4);
+    EXPECT_EQ(round_int16(-2.5), -2);
+    EXPECT_EQ(round_int16(1700.17), 1700);
+    EXPECT_EQ(round_int16(32767.4), 32767);
+    EXPECT_EQ(round_int16(-32768.5), -32768);  // tie to the even -32768
+    EXPECT_THROW(round_int16(32767.5), ArithmeticError);  // tie to 32768
+    EXPECT_THROW(round_int16(-32769.0), ArithmeticError);
+}
+
+TEST(Int16Arithmetic, OverflowIsAnError) {
+    EXPECT_EQ(int16_add(32766, 1), 32767);
+    EXPECT_THROW(int16_add(32767, 1), ArithmeticError);
+    EXPECT_EQ(int16_mul(100, 327), 32700);
+    EXPECT_THROW(int16_mul(100, 328), ArithmeticError);
+    EXPECT_THROW(int16_add(-32768, -1), ArithmeticError);
+}
+
+TEST(CheckedArithmetic, FaultsWhereTheyHappen) {
+    EXPECT_THROW(fdiv(1.0, 0.0), ArithmeticError);
+    EXPECT_THROW(fdiv(0.0, 0.0), ArithmeticError);
+    EXPECT_THROW(flog(0.0), ArithmeticError);
+    EXPECT_THROW(flog(-1.0), ArithmeticError);
+    EXPECT_THROW(fsqrt(-1e-300), ArithmeticError);
+    EXPECT_THROW(fexp(710.0), ArithmeticError);
+    EXPECT_THROW(chk(1e308 * 10.0), ArithmeticError);
+    EXPECT_EQ(fsqrt(0.0), 0.0);
+    EXPECT_EQ(fexp(-1000.0), 0.0);  // underflow is not a fault
+}
+
+}  // namespace
+}  // namespace tvx
