@@ -1,0 +1,47 @@
+// American style: the finite-difference solver for the value, its
+// sensitivities and the implied volatility; calls without a dividend yield
+// are worth their European value and take the closed form.
+#include "core/numbers.h"
+#include "options/routes.h"
+#include "pricing/american.h"
+#include "pricing/closed_form.h"
+
+namespace tvx {
+
+inline constexpr const char* kAmericanSuccessTitle = "Computation Output";
+
+void american_route(RouteContext& cx, OptionTerms terms) {
+    if (cx.main.optPrice) {
+        terms.sigma = parse_number(cx.main.qqq);
+        if (terms.optype == 0 && terms.yield == 0.0) {
+            if (const auto s = sensitivities(valuation_of(solver_euro), terms)) report_value(cx, *s);
+            return;
+        }
+        // The solver's grid is laid around the spot, so bumping the spot moves
+        // the whole grid and the bumped values are nearly linear in S: their
+        // second difference misses almost all of the curvature. Gamma is
+        // read instead off the value grid of the unbumped valuation, the
+        // first of the six.
+        AmericanCentre centre;
+        bool first = true;
+        const Valuation routine = [&](const OptionTerms& o) {
+            const AmericanCentre c = solver_usa_centre(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
+            if (first) centre = c, first = false;
+            return c.value;
+        };
+        if (auto s = sensitivities(routine, terms)) {
+            s->gamma = grid_gamma(centre, terms.spot);
+            report_value(cx, *s);
+        }
+        return;
+    }
+    const double price = parse_number(cx.main.qqq2);
+    SearchVariant variant;
+    variant.routine = valuation_of(solver_usa);
+    variant.slope_guard = SlopeGuard::Above;
+    variant.positivity_guard = true;
+    variant.success_title = kAmericanSuccessTitle;
+    report_search(cx, implied_vol(variant, price, terms), variant.success_title);
+}
+
+}  // namespace tvx

@@ -1,0 +1,112 @@
+#include "options/compute.h"
+
+#include <exception>
+#include <new>
+
+#include "core/fault.h"
+#include "core/numbers.h"
+#include "options/routes.h"
+#include "pricing/closed_form.h"
+
+namespace tvx {
+
+void report_value(RouteContext& cx, const Sensitivities& s) {
+    std::string line1 = "The option value is " + result_text(s.value) + " dollars";
+    std::string line2 = "Delta is " + result_text(s.delta);
+    std::string line3 = "Gamma is " + result_text(s.gamma);
+    std::string line4 = "Theta is " + result_text(s.theta);
+    std::string line5 = "Vega is " + result_text(s.vega);
+    std::string line6 = "Rho is " + result_text(s.rho);
+    cx.output.Label1 = std::move(line1);
+    cx.output.Label2 = std::move(line2);
+    cx.output.Label3 = std::move(line3);
+    cx.output.Label4 = std::move(line4);
+    cx.output.Label5 = std::move(line5);
+    cx.output.Label6 = std::move(line6);
+    cx.ui.set_pointer(Pointer::Normal);
+    cx.ui.show(Window::Output);
+}
+
+void report_search(RouteContext& cx, const SearchResult& result, const std::string& success_title) {
+    cx.ui.set_pointer(Pointer::Normal);
+    switch (result.outcome) {
+        case SearchOutcome::Success: {
+            const std::string text = compute_text::implied_volatility + result_text(result.sigma);
+            cx.ui.message_box(success_title, Icon::None, text, Buttons::Ok);
+            break;
+        }
+        case SearchOutcome::Failure:
+            cx.ui.message_box(kAppTitle, Icon::Critical, kSearchFailure, Buttons::Ok);
+            break;
+        case SearchOutcome::Cancelled:
+            break;
+    }
+}
+
+void closed_form_route(RouteContext& cx, OptionTerms terms) {
+    if (cx.main.optPrice) {
+        terms.sigma = parse_number(cx.main.qqq);
+        if (const auto s = sensitivities(valuation_of(solver_euro), terms)) report_value(cx, *s);
+        return;
+    }
+    const double price = parse_number(cx.main.qqq2);
+    SearchVariant variant;
+    variant.routine = valuation_of(solver_euro);
+    variant.slope_guard = SlopeGuard::None;
+    // A candidate volatility of 0 or below ends the search as a failure; left
+    // to run on, the closed form could report a negative volatility.
+    variant.positivity_guard = true;
+    variant.success_title = kAppTitle;
+    report_search(cx, implied_vol(variant, price, terms), variant.success_title);
+}
+
+void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui) {
+    // A run already in progress (waiting in the event loop) owns the command.
+    if (!main.cmdCompute_enabled) return;
+    RouteContext cx{main, output, pacifier, ui};
+    try {
+        OptionTerms terms;
+        const double spot = parse_number(main.current);
+        const double strike = parse_number(main.strike);
+        const double yield = parse_number(main.dividend) / 100.0;
+        const double t = parse_number(main.time);
+        const double r = parse_number(main.irate) / 100.0;
+        parse_number(main.cor);  // a bad correlation stops every route
+
+        bool valid = true;
+        if (!(r > 0.0)) valid = false, warn(ui, compute_text::rate_not_positive);
+        if (!(strike > 0.0)) valid = false, warn(ui, compute_text::strike_not_positive);
+        if (!(spot > 0.0)) valid = false, warn(ui, compute_text::spot_not_positive);
+        if (!(t > 0.0)) valid = false, warn(ui, compute_text::time_not_positive);
+        if (!valid) return;
+
+        terms.spot = spot;
+        terms.strike = strike;
+        terms.yield = yield;
+        terms.t = t;
+        terms.r = r;
+        terms.optype = main.optCall ? 0 : 1;
+        ui.set_pointer(Pointer::Busy);
+
+        if (!main.optEuro) {
+            american_route(cx, terms);
+        } else if (main.svol || main.srate) {
+            monte_carlo_route(cx, terms);
+        } else {
+            closed_form_route(cx, terms);
+        }
+        ui.set_pointer(Pointer::Normal);
+    } catch (const Abandoned&) {
+        progress_hide(ui, pacifier);
+        ui.set_pointer(Pointer::Normal);
+    } catch (const std::exception&) {
+        // Bad number text, an arithmetic fault, a 16-bit or rounding
+        // overflow, or (in a simulation) memory running out.
+        ui.set_pointer(Pointer::Normal);
+        progress_hide(ui, pacifier);
+        ui.message_box(kAppTitle, Icon::Critical, kGenericError, Buttons::Ok);
+        ui.set_pointer(Pointer::Normal);
+    }
+}
+
+}  // namespace tvx

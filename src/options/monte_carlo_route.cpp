@@ -1,0 +1,88 @@
+// European options by simulation, chosen by the advanced preferences: every
+// valuation is a Monte Carlo run, with the progress window and Cancel.
+#include <array>
+#include <string>
+
+#include "core/numbers.h"
+#include "options/routes.h"
+#include "pricing/monte_carlo.h"
+
+namespace tvx {
+
+namespace {
+
+constexpr std::array<const char*, 6> kAfterValuation = {
+    "One of six calculations performed...",  "Two of six calculations performed...",
+    "Three of six calculations performed...", "Four of six calculations performed...",
+    "Five of six calculations performed...", "Done...",
+};
+
+// Keeps the Compute button disabled while a simulation waits in the event
+// loop: a second run started from there would reset the shared generator
+// under the first one.
+class ComputeLock {
+public:
+    explicit ComputeLock(RouteContext& cx) : cx_(cx) { set(false); }
+    ~ComputeLock() { set(true); }
+    ComputeLock(const ComputeLock&) = delete;
+    ComputeLock& operator=(const ComputeLock&) = delete;
+
+private:
+    void set(bool enabled) {
+        cx_.main.cmdCompute_enabled = enabled;
+        cx_.ui.refresh(Window::Main);
+    }
+    RouteContext& cx_;
+};
+
+}  // namespace
+
+void monte_carlo_route(RouteContext& cx, OptionTerms terms) {
+    const double rho = parse_number(cx.main.cor);
+    const std::int16_t itype = cx.main.srate ? 1 : 0;
+    const std::int16_t vtype = cx.main.svol ? 1 : 0;
+    Pacifier& pac = cx.pacifier;
+    UserInterface& ui = cx.ui;
+    ComputeLock lock(cx);
+
+    const BatchYield yield = [&] {
+        ui.yield();
+        if (cx.main.unloaded) throw Abandoned{};
+    };
+    const Valuation routine = [&](const OptionTerms& o) {
+        return mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield);
+    };
+
+    if (cx.main.optPrice) {
+        terms.sigma = parse_number(cx.main.qqq);
+        progress_message(ui, pac, "Initializing...");
+        progress_show(ui, pac);
+        const auto s = sensitivities(routine, terms, [&](int k) {
+            progress_message(ui, pac, kAfterValuation[static_cast<std::size_t>(k - 1)]);
+            return k == 6 || !cancel_requested(pac);  // once the sixth has run, it completes
+        });
+        progress_hide(ui, pac);
+        if (s) {
+            report_value(cx, *s);
+        }
+        return;
+    }
+
+    progress_message(ui, pac, "Initializing volatility calculator...");
+    progress_show(ui, pac);
+    const double price = parse_number(cx.main.qqq2);
+    SearchVariant variant;
+    variant.routine = routine;
+    variant.slope_guard = SlopeGuard::AtLeast;
+    variant.positivity_guard = true;
+    variant.success_title = kAppTitle;
+    variant.cancel_requested = [&] { return cancel_requested(pac); };
+    variant.after_step = [&](std::int16_t n, double change) {
+        progress_message(ui, pac, "Error in iteration " + std::to_string(n) + " is " + general_text(change));
+    };
+    const SearchResult result = implied_vol(variant, price, terms);
+    progress_hide(ui, pac);
+    report_search(cx, result, variant.success_title);
+}
+
+}  // namespace tvx

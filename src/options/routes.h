@@ -1,0 +1,40 @@
+// The routes of the Compute command. Each is entered with the checked terms
+// (the volatility not yet read) and the busy pointer on; each reports its own
+// result. Run-time errors propagate to the command's catch-all.
+#pragma once
+
+#include "core/progress.h"
+#include "core/user_interface.h"
+#include "options/implied_vol.h"
+#include "options/main_window.h"
+#include "options/output_window.h"
+#include "options/sensitivities.h"
+#include "options/valuation.h"
+
+namespace tvx {
+
+// Thrown when the application closes while a computation waits in the event
+// loop: the computation ends at once and quietly. Not a run-time error.
+struct Abandoned {};
+
+struct RouteContext {
+    MainWindow& main;
+    OutputWindow& output;
+    Pacifier& pacifier;
+    UserInterface& ui;
+};
+
+// Rounds the six results, writes the six lines and shows the output window.
+// Every line is formed before the window is touched, so a rounding overflow
+// leaves the earlier lines in place.
+void report_value(RouteContext& cx, const Sensitivities& s);
+
+// Reports the outcome of an implied-volatility search (nothing when it was
+// cancelled).
+void report_search(RouteContext& cx, const SearchResult& result, const std::string& success_title);
+
+void closed_form_route(RouteContext& cx, OptionTerms terms);
+void american_route(RouteContext& cx, OptionTerms terms);
+void monte_carlo_route(RouteContext& cx, OptionTerms terms);
+
+}  // namespace tvx
