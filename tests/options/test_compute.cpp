@@ -1,0 +1,176 @@
+// The Compute command on the closed-form route, headless. Reference lines
+// for the defaults come from the documented example (value 2.0694, Delta
+// 0.3775, Gamma 0.0446, Theta about 3.65, Vega about 16.0, Rho about 10.29),
+// with the last digits from the same six valuations of the documented
+// closed form evaluated independently in double precision.
+#include <gtest/gtest.h>
+
+#include "support/compute_fixture.h"
+
+namespace tvx::test {
+namespace {
+
+using Kind = UiEvent::Kind;
+
+class Compute : public ComputeFixture {};
+
+TEST_F(Compute, DefaultsShowSixLinesInTheOutputWindow) {
+    compute();
+    EXPECT_EQ(lines(), (std::vector<std::string>{
+                           "The option value is 2.0694 dollars", "Delta is 0.3775", "Gamma is 0.0446",
+                           "Theta is 3.6512", "Vega is 15.9996", "Rho is 10.289"}));
+    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_EQ(ui.count(Kind::Show, Window::Output), 1);
+    // Busy after validation, normal again before the window is shown.
+    ASSERT_FALSE(ui.events.empty());
+    EXPECT_EQ(ui.events.front().kind, Kind::Pointer);
+    EXPECT_EQ(ui.events.front().pointer, Pointer::Busy);
+    bool normal_before_show = false;
+    for (const auto& e : ui.events) {
+        if (e.kind == Kind::Pointer) normal_before_show = e.pointer == Pointer::Normal;
+        if (e.kind == Kind::Show) break;
+    }
+    EXPECT_TRUE(normal_before_show);
+    EXPECT_EQ(ui.pointer, Pointer::Normal);
+    EXPECT_FALSE(ui.shown(Window::Pacifier));
+}
+
+TEST_F(Compute, PutRefreshesTheSameOutputWindow) {
+    compute();
+    main.optCall = false;
+    compute();
+    // Put: negative Delta and Rho, the same Gamma and Vega as the call.
+    EXPECT_EQ(lines(), (std::vector<std::string>{
+                           "The option value is 5.2722 dollars", "Delta is -0.6121", "Gamma is 0.0446",
+                           "Theta is 2.0821", "Vega is 15.9996", "Rho is -20.9994"}));
+    EXPECT_EQ(ui.count(Kind::Show, Window::Output), 2);
+}
+
+TEST_F(Compute, EveryFailingTestShowsItsOwnBoxInOrder) {
+    main.irate = "0";
+    main.strike = "0";
+    main.current = "-5";
+    main.time = "0";
+    compute();
+    EXPECT_EQ(ui.box_texts(), (std::vector<std::string>{"Interest Rates must be positive",
+                                                        "Strike Price must be positive",
+                                                        "Spot Price must be positive",
+                                                        "Time to Maturity must be positive"}));
+    for (const auto& box : ui.boxes()) {
+        EXPECT_EQ(box.title, "Tarvenix");
+        EXPECT_EQ(box.icon, Icon::Exclamation);
+        EXPECT_EQ(box.buttons, Buttons::Ok);
+    }
+    EXPECT_EQ(out.Label1, "Label1");  // nothing computed
+    EXPECT_EQ(ui.pointer, Pointer::Normal);
+}
+
+TEST_F(Compute, ValidationTestsAreIndependent) {
+    main.current = "0";
+    compute();
+    EXPECT_EQ(ui.box_texts(), std::vector<std::string>{"Spot Price must be positive"});
+}
+
+TEST_F(Compute, NegativeDividendIsAccepted) {
+    main.dividend = "-1";
+    compute();
+    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_EQ(out.Label1.rfind("The option value is ", 0), 0u);
+}
+
+TEST_F(Compute, BadTextEndsInTheGenericError) {
+    for (std::string MainWindow::*field : {&MainWindow::current, &MainWindow::strike, &MainWindow::dividend,
+                                           &MainWindow::time, &MainWindow::irate, &MainWindow::qqq}) {
+        for (const char* text : {"", "abc", "1,5"}) {
+            MainWindow fresh;
+            main = fresh;
+            ui.events.clear();
+            main.*field = text;
+            compute();
+            expect_generic_error();
+        }
+    }
+}
+
+TEST_F(Compute, BadCorrelationStopsEveryRoute) {
+    struct Route { bool euro, price, svol; };
+    for (const Route r : {Route{true, true, false}, Route{true, false, false}, Route{false, true, false},
+                          Route{false, false, false}, Route{true, true, true}}) {
+        main = MainWindow{};
+        ui.events.clear();
+        main.optEuro = r.euro;
+        main.optPrice = r.price;
+        main.svol = r.svol;
+        main.cor = "high";
+        compute();
+        expect_generic_error();
+    }
+}
+
+TEST_F(Compute, ZeroVolatilityIsTheGenericErrorAndLeavesTheOutputAlone) {
+    compute();
+    const auto before = lines();
+    ui.events.clear();
+    main.qqq = "0";
+    compute();
+    expect_generic_error();
+    EXPECT_EQ(lines(), before);
+    // The generic path also puts the progress window away (created hidden).
+    EXPECT_EQ(ui.count(Kind::Hide, Window::Pacifier), 1);
+}
+
+TEST_F(Compute, WholeNumbersHaveNoDecimals) {
+    // Far out of the money: every result is 0 to four decimals.
+    main.current = "1";
+    main.strike = "1000";
+    compute();
+    EXPECT_EQ(lines(), (std::vector<std::string>{"The option value is 0 dollars", "Delta is 0", "Gamma is 0",
+                                                 "Theta is 0", "Vega is 0", "Rho is 0"}));
+}
+
+TEST_F(Compute, ImpliedVolatilityOfTheDefaults) {
+    // Two Newton steps: about 0.2848, then about 0.28462 (change about 0.00017).
+    main.optPrice = false;
+    main.qqq = "not read on this route";
+    compute();
+    const UiEvent box = only_box();
+    EXPECT_EQ(box.title, "Tarvenix");
+    EXPECT_EQ(box.icon, Icon::None);
+    EXPECT_EQ(box.buttons, Buttons::Ok);
+    EXPECT_EQ(box.text, "The implied volatility is 0.2846");
+    EXPECT_EQ(ui.pointer, Pointer::Normal);
+    EXPECT_FALSE(ui.shown(Window::Output));
+}
+
+TEST_F(Compute, ImpliedVolatilityBelowTheLowerBoundFails) {
+    // A European put is worth at least 64 e^(-0.0225) - 60 e^(-0.0105) = 3.20:
+    // no volatility gives 3.00, and the search heads below zero.
+    main.optPrice = false;
+    main.optCall = false;
+    main.qqq2 = "3.00";
+    compute();
+    const UiEvent box = only_box();
+    EXPECT_EQ(box.title, "Tarvenix");
+    EXPECT_EQ(box.icon, Icon::Critical);
+    EXPECT_EQ(box.text, "There was an error in this computation. Please check your\r"
+                        "input values and try again.");
+}
+
+TEST_F(Compute, ImpliedVolatilityWithAFlatSlopeIsTheGenericError) {
+    // A call price far above the spot sends the first step to a volatility
+    // so high that the value no longer moves: the Newton step divides by 0.
+    main.optPrice = false;
+    main.qqq2 = "1000";
+    compute();
+    expect_generic_error();
+}
+
+TEST_F(Compute, BadOptionPriceIsTheGenericError) {
+    main.optPrice = false;
+    main.qqq2 = "";
+    compute();
+    expect_generic_error();
+}
+
+}  // namespace
+}  // namespace tvx::test
