@@ -35,13 +35,19 @@ void american_route(RouteContext& cx, OptionTerms terms) {
         }
         return;
     }
+    // The search always uses the solver, for dividend-free calls too.
     const double price = parse_number(cx.main.qqq2);
+    const SearchVariant variant = american_search(valuation_of(solver_usa));
+    report_search(cx, implied_vol(variant, price, terms), variant.success_title);
+}
+
+SearchVariant american_search(Valuation routine) {
     SearchVariant variant;
-    variant.routine = valuation_of(solver_usa);
+    variant.routine = std::move(routine);
     variant.slope_guard = SlopeGuard::Above;
     variant.positivity_guard = true;
     variant.success_title = kAmericanSuccessTitle;
-    report_search(cx, implied_vol(variant, price, terms), variant.success_title);
+    return variant;
 }
 
 }  // namespace tvx

@@ -60,7 +60,13 @@ void closed_form_route(RouteContext& cx, OptionTerms terms) {
     report_search(cx, implied_vol(variant, price, terms), variant.success_title);
 }
 
-void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui) {
+double simulate_mcarlo(const OptionTerms& o, std::int16_t itype, double rho, std::int16_t vtype,
+                       const BatchYield& yield) {
+    return mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield);
+}
+
+void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,
+                      const Simulation& simulate) {
     // A run already in progress (waiting in the event loop) owns the command.
     if (!main.cmdCompute_enabled) return;
     RouteContext cx{main, output, pacifier, ui};
@@ -91,7 +97,7 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
         if (!main.optEuro) {
             american_route(cx, terms);
         } else if (main.svol || main.srate) {
-            monte_carlo_route(cx, terms);
+            monte_carlo_route(cx, terms, simulate);
         } else {
             closed_form_route(cx, terms);
         }

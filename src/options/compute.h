@@ -8,10 +8,24 @@
 #include "core/user_interface.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
+#include "options/valuation.h"
+#include "pricing/monte_carlo.h"
 
 namespace tvx {
 
-void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui);
+// One Monte Carlo valuation of the terms with the model flags and the
+// correlation; `yield` runs after every batch of paths.
+using Simulation = std::function<double(const OptionTerms& terms, std::int16_t itype, double rho,
+                                        std::int16_t vtype, const BatchYield& yield)>;
+
+// The simulation the program uses: mcarlo.
+double simulate_mcarlo(const OptionTerms& terms, std::int16_t itype, double rho, std::int16_t vtype,
+                       const BatchYield& yield);
+
+// `simulate` is the Monte Carlo valuation of the simulation route; tests
+// replace it to watch what the route asks for.
+void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,
+                      const Simulation& simulate = simulate_mcarlo);
 
 // Validation messages, in the order they are tested.
 namespace compute_text {

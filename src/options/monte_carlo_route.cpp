@@ -4,8 +4,8 @@
 #include <string>
 
 #include "core/numbers.h"
+#include "options/compute.h"
 #include "options/routes.h"
-#include "pricing/monte_carlo.h"
 
 namespace tvx {
 
@@ -37,7 +37,7 @@ private:
 
 }  // namespace
 
-void monte_carlo_route(RouteContext& cx, OptionTerms terms) {
+void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& simulate) {
     const double rho = parse_number(cx.main.cor);
     const std::int16_t itype = cx.main.srate ? 1 : 0;
     const std::int16_t vtype = cx.main.svol ? 1 : 0;
@@ -50,7 +50,7 @@ void monte_carlo_route(RouteContext& cx, OptionTerms terms) {
         if (cx.main.unloaded) throw Abandoned{};
     };
     const Valuation routine = [&](const OptionTerms& o) {
-        return mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield);
+        return simulate(o, itype, rho, vtype, yield);
     };
 
     if (cx.main.optPrice) {

@@ -5,6 +5,7 @@
 
 #include "core/progress.h"
 #include "core/user_interface.h"
+#include "options/compute.h"
 #include "options/implied_vol.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
@@ -35,6 +36,10 @@ void report_search(RouteContext& cx, const SearchResult& result, const std::stri
 
 void closed_form_route(RouteContext& cx, OptionTerms terms);
 void american_route(RouteContext& cx, OptionTerms terms);
-void monte_carlo_route(RouteContext& cx, OptionTerms terms);
+void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& simulate);
+
+// The American implied-volatility search: slope strictly above 0.001, the
+// positivity guard, success reported under "Computation Output".
+SearchVariant american_search(Valuation routine);
 
 }  // namespace tvx

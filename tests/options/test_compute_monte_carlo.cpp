@@ -1,0 +1,209 @@
+// The simulation route of the Compute command, driven headless with a
+// stand-in simulation that values by the closed form and "yields" once per
+// valuation, so that Cancel and closing can be pressed at exact points.
+// Reference texts for the search messages: the documented closed-form
+// search from 0.25 (changes 0.0347866745576790 and 0.000170828934311029),
+// worked independently in double precision.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/fault.h"
+#include "pricing/closed_form.h"
+#include "support/compute_fixture.h"
+
+namespace tvx::test {
+namespace {
+
+using Kind = UiEvent::Kind;
+
+struct SimCall {
+    OptionTerms terms;
+    std::int16_t itype, vtype;
+    double rho;
+};
+
+class MonteCarloRoute : public ComputeFixture {
+protected:
+    MonteCarloRoute() { main.svol = true; }
+
+    void compute() {
+        cmdCompute_Click(main, out, pac, ui, [this](const OptionTerms& o, std::int16_t itype, double rho,
+                                                    std::int16_t vtype, const BatchYield& yield) {
+            calls.push_back({o, itype, vtype, rho});
+            if (fail_on_call == static_cast<int>(calls.size())) throw ArithmeticError("overflow");
+            yield();
+            return solver_euro(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
+        });
+    }
+
+    // Presses the progress window's Cancel during the n-th valuation.
+    void cancel_during(int n) {
+        ui.on_yield = [this, n](int k) {
+            if (k == n) Command1_Click(pac);
+        };
+    }
+
+    std::vector<SimCall> calls;
+    int fail_on_call = 0;
+};
+
+const std::vector<std::string> kSixMessages = {
+    "Initializing...",
+    "One of six calculations performed...",
+    "Two of six calculations performed...",
+    "Three of six calculations performed...",
+    "Four of six calculations performed...",
+    "Five of six calculations performed...",
+    "Done...",
+};
+
+TEST_F(MonteCarloRoute, CheckBoxesChooseTheModelFlags) {
+    struct Case { bool svol, srate; std::int16_t itype, vtype; };
+    for (const Case c : {Case{false, true, 1, 0}, Case{true, false, 0, 1}, Case{true, true, 1, 1}}) {
+        calls.clear();
+        main.svol = c.svol;
+        main.srate = c.srate;
+        main.cor = "0.33";
+        compute();
+        ASSERT_EQ(calls.size(), 6u);
+        for (const auto& call : calls) {
+            EXPECT_EQ(call.itype, c.itype);
+            EXPECT_EQ(call.vtype, c.vtype);
+            EXPECT_EQ(call.rho, 0.33);
+        }
+    }
+}
+
+TEST_F(MonteCarloRoute, ValueShowsEveryProgressMessageThenTheOutput) {
+    compute();
+    EXPECT_EQ(ui.progress_messages(), kSixMessages);
+    EXPECT_EQ(ui.count(Kind::Show, Window::Pacifier), 1);
+    EXPECT_EQ(out.Label1, "The option value is 2.0694 dollars");
+    // The progress window is hidden before the output window appears.
+    int hidden_at = -1, shown_at = -1;
+    for (int i = 0; i < static_cast<int>(ui.events.size()); ++i) {
+        const auto& e = ui.events[static_cast<std::size_t>(i)];
+        if (e.kind == Kind::Hide && e.window == Window::Pacifier) hidden_at = i;
+        if (e.kind == Kind::Show && e.window == Window::Output) shown_at = i;
+    }
+    EXPECT_GE(hidden_at, 0);
+    EXPECT_GT(shown_at, hidden_at);
+    EXPECT_EQ(ui.pointer, Pointer::Normal);
+    EXPECT_TRUE(ui.boxes().empty());
+}
+
+TEST_F(MonteCarloRoute, CancelDuringTheThirdValuationStopsAfterIt) {
+    compute();  // an earlier output
+    const auto before = lines();
+    ui.events.clear();
+    calls.clear();
+    cancel_during(3);
+    ui.yields = 0;
+    compute();
+    EXPECT_EQ(calls.size(), 3u);
+    EXPECT_EQ(ui.progress_messages().back(), "Three of six calculations performed...");
+    EXPECT_EQ(ui.count(Kind::Hide, Window::Pacifier), 1);
+    EXPECT_FALSE(ui.shown(Window::Output));
+    EXPECT_EQ(lines(), before);
+    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_EQ(ui.pointer, Pointer::Normal);
+}
+
+TEST_F(MonteCarloRoute, CancelDuringTheSixthValuationHasNoEffect) {
+    cancel_during(6);
+    compute();
+    EXPECT_EQ(calls.size(), 6u);
+    EXPECT_EQ(ui.progress_messages(), kSixMessages);
+    EXPECT_TRUE(ui.shown(Window::Output));
+}
+
+TEST_F(MonteCarloRoute, ComputationAfterACancelRunsToItsEnd) {
+    cancel_during(1);
+    compute();
+    EXPECT_EQ(calls.size(), 1u);
+    EXPECT_EQ(pac.kill, 1);
+    ui.on_yield = nullptr;
+    calls.clear();
+    compute();
+    EXPECT_EQ(calls.size(), 6u);
+    EXPECT_TRUE(ui.shown(Window::Output));
+}
+
+TEST_F(MonteCarloRoute, SearchReportsEachIterationAndSucceeds) {
+    main.optPrice = false;
+    compute();
+    EXPECT_EQ(ui.progress_messages(),
+              (std::vector<std::string>{"Initializing volatility calculator...",
+                                        "Error in iteration 1 is 0.034786674557679",
+                                        "Error in iteration 2 is 0.000170828934311029"}));
+    const UiEvent box = only_box();
+    EXPECT_EQ(box.title, "Tarvenix");
+    EXPECT_EQ(box.icon, Icon::None);
+    EXPECT_EQ(box.text, "The implied volatility is 0.2846");
+    // Hidden before the box appears.
+    EXPECT_EQ(ui.count(Kind::Hide, Window::Pacifier), 1);
+    EXPECT_FALSE(ui.shown(Window::Output));
+}
+
+TEST_F(MonteCarloRoute, CancelledSearchShowsNoBox) {
+    main.optPrice = false;
+    cancel_during(2);  // the second valuation of the first iteration
+    compute();
+    EXPECT_EQ(calls.size(), 2u);
+    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_EQ(ui.count(Kind::Hide, Window::Pacifier), 1);
+    EXPECT_EQ(ui.pointer, Pointer::Normal);
+}
+
+TEST_F(MonteCarloRoute, GenericErrorHidesTheProgressWindow) {
+    fail_on_call = 2;
+    compute();
+    expect_generic_error();
+    EXPECT_EQ(ui.count(Kind::Hide, Window::Pacifier), 1);
+    EXPECT_TRUE(main.cmdCompute_enabled);
+}
+
+TEST_F(MonteCarloRoute, ComputeIsDisabledWhileARunWaitsAndEnabledAfter) {
+    int nested_runs = 0;
+    ui.on_yield = [&](int k) {
+        EXPECT_FALSE(main.cmdCompute_enabled);
+        if (k == 2) {
+            const auto before = calls.size();
+            compute();  // a click that reached the command anyway does nothing
+            nested_runs += calls.size() != before;
+        }
+    };
+    compute();
+    EXPECT_EQ(nested_runs, 0);
+    EXPECT_EQ(calls.size(), 6u);
+    EXPECT_TRUE(main.cmdCompute_enabled);
+    EXPECT_GE(ui.count(Kind::Refresh, Window::Main), 2);
+}
+
+TEST_F(MonteCarloRoute, ClosingTheApplicationDuringARunEndsItQuietly) {
+    ui.on_yield = [&](int k) {
+        if (k != 2) return;
+        std::int16_t cancel = 0;
+        Form_Unload(main, ui, cancel);  // answered Yes
+    };
+    compute();
+    EXPECT_EQ(calls.size(), 2u);
+    EXPECT_EQ(ui.box_texts(), std::vector<std::string>{"Are you sure?"});
+    EXPECT_FALSE(ui.shown(Window::Output));
+    EXPECT_EQ(ui.count(Kind::Hide, Window::Pacifier), 1);
+    EXPECT_EQ(ui.pointer, Pointer::Normal);
+}
+
+TEST_F(MonteCarloRoute, OtherRoutesNeverShowTheProgressWindow) {
+    main.svol = false;
+    compute();
+    main.optEuro = false;
+    main.svol = true;  // ignored on the American route
+    compute();
+    EXPECT_TRUE(calls.empty());
+    EXPECT_FALSE(ui.shown(Window::Pacifier));
+}
+
+}  // namespace
+}  // namespace tvx::test
