@@ -1,0 +1,38 @@
+// Speed of the simulation: one valuation by each engine at the main window's
+// defaults, with the batches it took and the time per simulated step
+// (batches * 100 pairs * steps per path).
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "pricing/monte_carlo.h"
+
+namespace {
+
+void run_engine(benchmark::State& state, std::int16_t itype, std::int16_t vtype) {
+    constexpr double t = 0.5, Sigma = 0.2, r = 0.045, K = 64.0, S = 60.0, delta = 0.021, rho = 0.0;
+    const double steps_per_path = tvx::mc_steps(t);
+    double S_in = S;
+    std::int64_t batches = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(S_in);
+        std::int64_t b = 0;
+        benchmark::DoNotOptimize(tvx::mcarlo(t, Sigma, r, K, S_in, delta, 0, itype, rho, vtype, [&b] { ++b; }));
+        batches = b;
+    }
+    const double steps = static_cast<double>(batches) * 100.0 * steps_per_path;
+    state.counters["batches"] = static_cast<double>(batches);
+    // Seconds per step: the per-valuation step count, per iteration, inverted.
+    state.counters["s_per_step"] =
+        benchmark::Counter(steps, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_mcarlo_cv(benchmark::State& state) { run_engine(state, 0, 0); }
+void BM_mcarlo_vc(benchmark::State& state) { run_engine(state, 1, 0); }
+void BM_mcarlo_vv(benchmark::State& state) { run_engine(state, 1, 1); }
+
+BENCHMARK(BM_mcarlo_cv)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_mcarlo_vc)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_mcarlo_vv)->Unit(benchmark::kMillisecond);
+
+}  // namespace
