@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/fault.h"
+#include "core/numbers.h"
 #include "pricing/closed_form.h"
 #include "support/compute_fixture.h"
 
@@ -133,10 +134,23 @@ TEST_F(MonteCarloRoute, ComputationAfterACancelRunsToItsEnd) {
 TEST_F(MonteCarloRoute, SearchReportsEachIterationAndSucceeds) {
     main.optPrice = false;
     compute();
-    EXPECT_EQ(ui.progress_messages(),
-              (std::vector<std::string>{"Initializing volatility calculator...",
-                                        "Error in iteration 1 is 0.034786674557679",
-                                        "Error in iteration 2 is 0.000170828934311029"}));
+    const auto messages = ui.progress_messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0], "Initializing volatility calculator...");
+    // "Error in iteration " + n + " is " + the unrounded change, up to 15
+    // significant digits. The last digits depend on the rounding inside N,
+    // so the change is compared numerically.
+    const std::pair<const char*, double> expected[] = {{"Error in iteration 1 is ", 0.0347866745576790},
+                                                       {"Error in iteration 2 is ", 0.000170828934311029}};
+    for (std::size_t i = 0; i < 2; ++i) {
+        const std::string& m = messages[i + 1];
+        const std::string prefix = expected[i].first;
+        ASSERT_EQ(m.rfind(prefix, 0), 0u) << m;
+        const std::string number = m.substr(prefix.size());
+        EXPECT_NEAR(parse_number(number), expected[i].second, 1e-10) << m;
+        EXPECT_EQ(number, general_text(parse_number(number))) << "not in general number text: " << m;
+        EXPECT_GT(number.size(), 12u) << "rounded: " << m;
+    }
     const UiEvent box = only_box();
     EXPECT_EQ(box.title, "Tarvenix");
     EXPECT_EQ(box.icon, Icon::None);

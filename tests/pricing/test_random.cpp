@@ -2,12 +2,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "pricing/random.h"
 
 namespace tvx {
 namespace {
+
+// The generator is the 32-bit Mersenne Twister seeded with 250; the
+// standard library's std::mt19937 is the reference for its output.
+TEST(Uniform, IsTheMersenneTwisterSeededWith250) {
+    reset_uniform();
+    std::mt19937 reference(250);
+    for (int k = 0; k < 5000; ++k)  // several refills of the 624-word state
+        ASSERT_EQ(uniform(), static_cast<double>(reference() >> 8) * 0x1p-24) << "draw " << k;
+}
 
 TEST(Uniform, ResetReplaysTheSameStream) {
     reset_uniform();
