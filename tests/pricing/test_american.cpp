@@ -1,0 +1,241 @@
+// The American finite-difference solver and the Gamma read off its grid.
+//
+// European references are computed here from the exact Black-Scholes
+// formulas with the normal distribution from std::erfc, independently of
+// solver_euro (whose cumulative normal is a polynomial approximation).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "core/fault.h"
+#include "pricing/american.h"
+#include "pricing/closed_form.h"
+
+namespace tvx {
+namespace {
+
+constexpr std::int16_t call = 0;
+constexpr std::int16_t put = 1;
+
+struct Terms {
+    double t, Sigma, r, x, S, delta;
+};
+
+std::ostream& operator<<(std::ostream& os, const Terms& a) {
+    return os << "t=" << a.t << " Sigma=" << a.Sigma << " r=" << a.r << " x=" << a.x << " S=" << a.S
+              << " delta=" << a.delta;
+}
+
+double usa(const Terms& a, std::int16_t type) { return solver_usa(a.t, a.Sigma, a.r, a.x, a.S, a.delta, type); }
+
+AmericanCentre centre(const Terms& a, std::int16_t type) {
+    return solver_usa_centre(a.t, a.Sigma, a.r, a.x, a.S, a.delta, type);
+}
+
+double cdf(double z) { return 0.5 * std::erfc(-z / std::numbers::sqrt2); }
+double pdf(double z) { return std::exp(-0.5 * z * z) / std::sqrt(2.0 * std::numbers::pi); }
+double d1_of(const Terms& a) {
+    return (std::log(a.S / a.x) + (a.r - a.delta + 0.5 * a.Sigma * a.Sigma) * a.t) / (a.Sigma * std::sqrt(a.t));
+}
+
+double european(const Terms& a, std::int16_t type) {
+    const double d1 = d1_of(a);
+    const double d2 = d1 - a.Sigma * std::sqrt(a.t);
+    const double carry = a.S * std::exp(-a.delta * a.t);
+    const double pv_strike = a.x * std::exp(-a.r * a.t);
+    return type == call ? carry * cdf(d1) - pv_strike * cdf(d2) : pv_strike * cdf(-d2) - carry * cdf(-d1);
+}
+
+// The same for calls and puts.
+double european_gamma(const Terms& a) {
+    return std::exp(-a.delta * a.t) * pdf(d1_of(a)) / (a.S * a.Sigma * std::sqrt(a.t));
+}
+
+const Terms atm_year{1.0, 0.2, 0.05, 100.0, 100.0, 0.0};
+const Terms window_defaults{0.5, 0.2, 0.045, 64.0, 60.0, 0.021};
+
+// The scheme written out plainly, node by node with maximum for every
+// comparison and no checks, as an oracle for the solver's vectorised loops:
+// on ordinary inputs the two must agree to the last bit.
+AmericanCentre plain_scheme(const Terms& a, std::int16_t type) {
+    const double dx = a.Sigma * 6.0 * std::sqrt(a.t) / 101.0;
+    const double dt = dx * (dx * 0.5) / (a.Sigma * (a.Sigma * 3.0));
+    const int n = static_cast<int>(std::nearbyint(a.t / dt));
+    const double nu = a.r - a.delta - a.Sigma * a.Sigma * 0.5;
+    const double pu = (a.Sigma * a.Sigma / (dx * dx) + nu / dx) * (dt * 0.5);
+    const double pd = (a.Sigma * a.Sigma / (dx * dx) - nu / dx) * (dt * 0.5);
+    const double pm = 1.0 - a.Sigma * (dt * a.Sigma) / (dx * dx) - dt * a.r;
+    double price[101], ex[101], cur[101], cont[101];
+    price[0] = a.S * std::exp(-50.0 * dx);
+    for (int k = 1; k < 101; ++k) price[k] = price[k - 1] * std::exp(dx);
+    for (int k = 0; k < 101; ++k) {
+        ex[k] = type == call ? price[k] - a.x : a.x - price[k];
+        cur[k] = maximum(0.0, ex[k]);
+    }
+    for (int j = n - 1; j >= 0; --j) {
+        for (int k = 1; k < 100; ++k) cont[k] = pu * cur[k + 1] + pm * cur[k] + pd * cur[k - 1];
+        cont[0] = cont[1] + (price[1] - price[0]);
+        cont[100] = cont[99];
+        for (int k = 0; k < 101; ++k) cur[k] = maximum(cont[k], ex[k]);
+    }
+    return {cur[50], cur[49], cur[51], dx};
+}
+
+TEST(AmericanSolver, AgreesBitForBitWithThePlainScheme) {
+    const Terms cases[] = {atm_year, window_defaults, {0.25, 0.4, 0.1, 50.0, 50.0, 0.0}, {3.0, 0.6, 0.01, 80.0, 120.0, 0.08},
+                           {0.05, 0.15, 0.2, 100.0, 40.0, 0.0}};
+    for (const Terms& a : cases)
+        for (std::int16_t type : {call, put}) {
+            const AmericanCentre want = plain_scheme(a, type);
+            const AmericanCentre got = centre(a, type);
+            EXPECT_EQ(got.value, want.value) << a << " type " << type;
+            EXPECT_EQ(got.below, want.below) << a << " type " << type;
+            EXPECT_EQ(got.above, want.above) << a << " type " << type;
+            EXPECT_EQ(got.dx, want.dx) << a << " type " << type;
+        }
+}
+
+TEST(AmericanSolver, CallWithoutDividendsIsWorthItsEuropeanValue) {
+    // Early exercise of a call never pays without dividends, so the grid must
+    // reproduce the closed form (10.4506 exactly) to its own accuracy.
+    const double expected = european(atm_year, call);
+    EXPECT_NEAR(usa(atm_year, call), expected, 0.005) << atm_year;
+}
+
+TEST(AmericanSolver, PutCarriesTheEarlyExercisePremium) {
+    // The American put for these inputs is about 6.09 by converged lattices;
+    // the 101-node explicit grid lands within a few cents. The European put
+    // (5.5735) is far below.
+    const double value = usa(atm_year, put);
+    EXPECT_NEAR(value, 6.09, 0.03) << atm_year;
+    EXPECT_GT(value, european(atm_year, put) + 0.4) << atm_year << " European " << european(atm_year, put);
+
+    // Short-dated, high-volatility put: about 3.46 (quoted to two decimals).
+    const Terms short_put{0.25, 0.4, 0.1, 50.0, 50.0, 0.0};
+    const double short_value = usa(short_put, put);
+    EXPECT_NEAR(short_value, 3.46, 0.01) << short_put;
+    EXPECT_GT(short_value, european(short_put, put)) << short_put << " European " << european(short_put, put);
+}
+
+TEST(AmericanSolver, NeverBelowTheExerciseValue) {
+    // The exercise test runs after the last step, so deep in the money the
+    // value is at least the exercise value at S; for these the European value
+    // is below it, so the floor is what holds them up. The grid's node 0 is
+    // S e^(-50 dx) grown by e^dx fifty times, S only up to a few dozen
+    // roundings, hence the allowance of 1e-12 S.
+    for (double S : {80.0, 50.0, 20.0, 1.0}) {
+        const Terms a{1.0, 0.2, 0.08, 100.0, S, 0.0};
+        ASSERT_LT(european(a, put), a.x - S) << a;
+        EXPECT_GE(usa(a, put), a.x - S - 1e-12 * S) << a << " European " << european(a, put);
+    }
+    // A call with a high dividend yield, same argument.
+    const Terms c{2.0, 0.25, 0.02, 50.0, 120.0, 0.1};
+    ASSERT_LT(european(c, call), c.S - c.x) << c;
+    EXPECT_GE(usa(c, call), c.S - c.x - 1e-12 * c.S) << c << " European " << european(c, call);
+}
+
+TEST(AmericanSolver, CentreNodesSitOneLogStepEitherSideOfS) {
+    // Deep in the money every node near S is exercised, so the three values
+    // are x minus the prices S e^-dx, S, S e^dx, with dx = 6 Sigma sqrt(t) / 101.
+    const Terms a{0.5, 0.3, 0.06, 100.0, 30.0, 0.0};
+    const AmericanCentre c = centre(a, put);
+    const double dx = 6.0 * a.Sigma * std::sqrt(a.t) / 101.0;
+    EXPECT_NEAR(c.dx, dx, 1e-15) << a;
+    EXPECT_NEAR(c.value, a.x - a.S, 1e-12) << a;
+    EXPECT_NEAR(c.below, a.x - a.S * std::exp(-dx), 1e-12) << a;
+    EXPECT_NEAR(c.above, a.x - a.S * std::exp(dx), 1e-12) << a;
+    EXPECT_EQ(c.value, usa(a, put)) << a;
+}
+
+TEST(AmericanSolver, GridSizeDoesNotDependOnTheInputs) {
+    // dt = dx^2 / (6 Sigma^2) with dx = 6 Sigma sqrt(t) / 101 gives
+    // t / dt = 10201 / 6 = 1700.17 whatever t and Sigma are.
+    for (double t : {0.01, 0.25, 1.0, 7.0, 30.0})
+        for (double Sigma : {0.05, 0.2, 1.5}) {
+            EXPECT_EQ(solver_usa_steps(t, Sigma), 1700) << "t=" << t << " Sigma=" << Sigma;
+            const AmericanCentre c = solver_usa_centre(t, Sigma, 0.05, 100.0, 100.0, 0.0, put);
+            EXPECT_NEAR(c.dx, 6.0 * Sigma * std::sqrt(t) / usa_nodes, 1e-15) << "t=" << t << " Sigma=" << Sigma;
+        }
+}
+
+TEST(AmericanSolver, FaultsInsteadOfReturningAValue) {
+    // t = 0 or Sigma = 0 make dx zero and dt 0 / 0; a negative t takes the
+    // square root of a negative number.
+    for (const Terms& a : {Terms{0.0, 0.2, 0.05, 100.0, 100.0, 0.0}, Terms{1.0, 0.0, 0.05, 100.0, 100.0, 0.0},
+                           Terms{-0.5, 0.2, 0.05, 100.0, 100.0, 0.0}}) {
+        EXPECT_THROW(usa(a, call), ArithmeticError) << a;
+        EXPECT_THROW(usa(a, put), ArithmeticError) << a;
+        EXPECT_THROW(centre(a, put), ArithmeticError) << a;
+        EXPECT_THROW(solver_usa_steps(a.t, a.Sigma), ArithmeticError) << a;
+    }
+    // The top of the price grid, S e^(50 dx) = 1e308 e^2.97, overflows.
+    EXPECT_THROW(usa(Terms{1.0, 1.0, 0.05, 100.0, 1e308, 0.0}, call), ArithmeticError);
+    // With the yield set so that the drift nu is zero, pu = pd = 1/12 and
+    // pm = 5/6 - r dt are all positive and sum to 1 - r dt, here
+    // 1 + 1000 * 6 / 10201 = 1.588 a step. Over 1700 steps the values grow by
+    // about e^786, past the largest double (about e^709.8), part-way through
+    // the stepping.
+    const Terms growing{1.0, 0.2, -1000.0, 100.0, 100.0, -1000.0 - 0.02};
+    EXPECT_THROW(usa(growing, put), ArithmeticError) << growing;
+    EXPECT_THROW(usa(growing, call), ArithmeticError) << growing;
+}
+
+TEST(AmericanGridGamma, MatchesTheClosedFormWhereEarlyExerciseIsUnlikely) {
+    // Where exercise before expiry is practically never optimal the American
+    // value is the European one, so their Gammas agree up to the grid's
+    // discretisation error (dx of about 0.012 here; 2% allowed).
+    const Terms cases[] = {
+        {1.0, 0.2, 0.05, 100.0, 100.0, 0.001},  // call, tiny dividend yield
+        {0.5, 0.25, 0.04, 100.0, 95.0, 0.002},  // call, tiny yield, out of the money
+    };
+    for (const Terms& a : cases) {
+        const double expected = european_gamma(a);
+        EXPECT_NEAR(grid_gamma(centre(a, call), a.S), expected, 0.02 * expected) << a << " call";
+    }
+    // Short-dated, out-of-the-money put: little time value to lose by waiting.
+    const Terms p{0.1, 0.3, 0.03, 90.0, 100.0, 0.0};
+    const double expected = european_gamma(p);
+    EXPECT_NEAR(grid_gamma(centre(p, put), p.S), expected, 0.02 * expected) << p << " put";
+}
+
+TEST(AmericanGridGamma, MainWindowDefaults) {
+    // European Gamma 0.04447 for both types (d1 = -0.3008, worked by hand);
+    // the window's closed-form route shows 0.0446 because its cumulative
+    // normal is an approximation. The put's early-exercise region
+    // is close below S and sharpens the curvature to about 0.049; the call,
+    // far from exercise, stays near the European value at about 0.045.
+    const Terms& a = window_defaults;
+    EXPECT_NEAR(european_gamma(a), 0.04447, 0.00001) << a;
+    const double put_gamma = grid_gamma(centre(a, put), a.S);
+    EXPECT_NEAR(put_gamma, 0.049, 0.001) << a << " put";
+    EXPECT_GT(put_gamma, european_gamma(a)) << a << " put";
+    EXPECT_NEAR(grid_gamma(centre(a, call), a.S), 0.045, 0.001) << a << " call";
+}
+
+TEST(AmericanGridGamma, NeverNegative) {
+    // Option values are convex in S, calls with a dividend yield and puts alike.
+    for (double S : {30.0, 45.0, 55.0, 60.0, 64.0, 70.0, 90.0, 130.0}) {
+        const Terms a{0.5, 0.2, 0.045, 64.0, S, 0.021};
+        EXPECT_GE(grid_gamma(centre(a, call), S), 0.0) << a << " call";
+        EXPECT_GE(grid_gamma(centre(a, put), S), 0.0) << a << " put";
+    }
+}
+
+TEST(AmericanGridGamma, BumpingSpotCannotSeeTheCurvature) {
+    // The grid is laid out around S, so moving S moves every node with it:
+    // between the points where a node crosses the strike or the exercise
+    // boundary, the computed value is linear in S. A second difference in S
+    // with dS = S / 1000 therefore reads close to zero instead of the Gamma.
+    const Terms a = window_defaults;
+    const double dS = a.S * 0.001;
+    Terms down = a, up = a;
+    down.S = a.S - dS;
+    up.S = dS + a.S;
+    const double bumped = (usa(up, call) - 2.0 * usa(a, call) + usa(down, call)) / (dS * dS);
+    const double from_grid = grid_gamma(centre(a, call), a.S);
+    EXPECT_LT(std::fabs(bumped), 0.1 * from_grid) << a << " bumped " << bumped << " grid " << from_grid;
+}
+
+}  // namespace
+}  // namespace tvx
