@@ -42,15 +42,6 @@ inline std::uint64_t fault_bit(double x) {
 
 inline bool has_fault(std::uint64_t bits) { return (bits >> 63) != 0; }
 
-// The early-exercise test maximum(c, e) for a finite continuation value c
-// and exercise value e, as the step loop has them after its check. There
-// c - e >= 0 holds exactly when c >= e (the rounded difference of two finite
-// doubles has the sign of the exact one and is zero only when they are
-// equal), so this picks the same operand, signed zeros included. Written as
-// a plain comparison it compiles to one max instruction per pair of nodes
-// instead of a subtraction, a compare and a blend.
-inline double exercise_test(double c, double e) { return e > c ? e : c; }
-
 // Raises the fault that the step's check found: invalid operation for a
 // NaN, overflow otherwise.
 [[noreturn]] void raise_column_fault(const Column& cont, const Column& exercise) {
@@ -123,7 +114,7 @@ TVX_VECTOR_CLONES Solution solve(double t, double Sigma, double r, double x, dou
         if (has_fault(faults)) [[unlikely]]
             raise_column_fault(cont, exercise);
 
-        for (int i = 0; i < usa_nodes; ++i) current[i] = exercise_test(cont[i], exercise[i]);
+        for (int i = 0; i < usa_nodes; ++i) current[i] = maximum(cont[i], exercise[i]);
     }
     return {current, dx};
 }
