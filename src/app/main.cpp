@@ -1,1 +1,17 @@
-int main() { return 0; }
+#include <QApplication>
+
+#include "app/qt_user_interface.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf8(tvx::kAppTitle));
+    // Closing the main window ends the program (after its confirmation),
+    // whatever else is still open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    tvx::Models models;
+    tvx::QtUserInterface ui(models);
+    tvx::Form_Load(models.main);
+    ui.show(tvx::Window::Main);
+    return QApplication::exec();
+}

@@ -52,6 +52,8 @@ public:
 inline constexpr const char* kAppTitle = "Tarvenix";
 inline constexpr const char* kGenericError =
     "There has been an error in the program. Please check your input and try again.";
+// Shown with the path looked at when the help file is not there.
+inline constexpr const char* kHelpFileMissing = "The help file could not be found:";
 
 // The validation box: exclamation icon, OK, the application's title.
 inline void warn(UserInterface& ui, const std::string& text) {

@@ -1,0 +1,239 @@
+#include "app/main_form.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "options/compute.h"
+
+namespace tvx {
+
+namespace cap = main_caption;
+
+namespace {
+
+QLabel* label(const char* name, const char* caption) {
+    auto* l = new QLabel(QString::fromUtf8(caption));
+    l->setObjectName(QString::fromLatin1(name));
+    return l;
+}
+
+QGroupBox* group(const char* name, const char* caption) {
+    auto* g = new QGroupBox(QString::fromUtf8(caption));
+    g->setObjectName(QString::fromLatin1(name));
+    return g;
+}
+
+void set_text_if_differs(QLineEdit* edit, const std::string& text) {
+    const QString t = QString::fromStdString(text);
+    if (edit->text() != t) edit->setText(t);
+}
+
+}  // namespace
+
+MainForm::MainForm(Models& models, UserInterface& ui) : models_(models), model_(models.main), ui_(ui) {
+    setObjectName(QStringLiteral("frmBrantholm"));
+    setWindowTitle(QString::fromUtf8(cap::frmBrantholm));
+
+    QMenu* file = menuBar()->addMenu(QString::fromUtf8(cap::mnuFile));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    QAction* exit = file->addAction(QString::fromUtf8(cap::mnuFileExit));
+    exit->setObjectName(QStringLiteral("mnuFileExit"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    // Built in reading order, which is also the tab order.
+    auto* top = new QHBoxLayout;
+    top->setSpacing(16);
+    top->addWidget(build_terms(), 1);
+    top->addWidget(build_choices());
+    QWidget* calculation = build_calculation();
+    QWidget* advanced = build_advanced();
+
+    compute_ = new QPushButton(QString::fromUtf8(cap::cmdCompute));
+    compute_->setObjectName(QStringLiteral("cmdCompute"));
+    compute_->setMinimumWidth(110);
+    connect(compute_, &QPushButton::clicked, this,
+            [this] { cmdCompute_Click(model_, models_.output, models_.pacifier, ui_); });
+    auto* commands = new QHBoxLayout;
+    commands->addStretch(1);
+    commands->addWidget(compute_);
+
+    auto* central = new QWidget;
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(12);
+    column->addLayout(top);
+    column->addWidget(calculation);
+    column->addWidget(advanced);
+    column->addLayout(commands);
+    setCentralWidget(central);
+
+    draw();
+}
+
+QLineEdit* MainForm::field(const char* name, std::string MainWindow::*member) {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setMaximumWidth(120);
+    connect(edit, &QLineEdit::textEdited, this,
+            [this, member](const QString& text) { model_.*member = text.toStdString(); });
+    fields_.push_back({edit, member});
+    return edit;
+}
+
+QRadioButton* MainForm::choice(const char* name, const char* caption) {
+    auto* b = new QRadioButton(QString::fromUtf8(caption));
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QCheckBox* MainForm::check(const char* name, const char* caption, bool MainWindow::*member) {
+    auto* c = new QCheckBox(QString::fromUtf8(caption));
+    c->setObjectName(QString::fromLatin1(name));
+    connect(c, &QCheckBox::toggled, this, [this, member](bool on) { model_.*member = on; });
+    return c;
+}
+
+QWidget* MainForm::build_terms() {
+    auto* box = new QWidget;
+    auto* form = new QFormLayout(box);
+    form->setContentsMargins(0, 0, 0, 0);
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    form->setVerticalSpacing(8);
+    form->setHorizontalSpacing(12);
+    form->addRow(label("Label1", cap::Label1), field("current", &MainWindow::current));
+    form->addRow(label("Label2", cap::Label2), field("strike", &MainWindow::strike));
+    form->addRow(label("Label7", cap::Label7), field("dividend", &MainWindow::dividend));
+    form->addRow(label("Label8", cap::Label8), field("time", &MainWindow::time));
+    form->addRow(label("Label9", cap::Label9), field("irate", &MainWindow::irate));
+    return box;
+}
+
+QWidget* MainForm::build_choices() {
+    auto pair = [](QGroupBox* g, QRadioButton* a, QRadioButton* b) {
+        auto* row = new QHBoxLayout(g);
+        row->addWidget(a);
+        row->addWidget(b);
+        row->addStretch(1);
+        return g;
+    };
+
+    optCall_ = choice("optCall", cap::optCall);
+    optPut_ = choice("optPut", cap::optPut);
+    connect(optCall_, &QRadioButton::toggled, this, [this](bool on) { model_.optCall = on; });
+    optEuro_ = choice("optEuro", cap::optEuro);
+    optAmer_ = choice("optAmer", cap::optAmer);
+    connect(optEuro_, &QRadioButton::toggled, this, [this](bool on) { model_.optEuro = on; });
+
+    auto* box = new QWidget;
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(pair(group("Frame3", cap::Frame3), optCall_, optPut_));
+    column->addWidget(pair(group("Frame2", cap::Frame2), optEuro_, optAmer_));
+    column->addStretch(1);
+    return box;
+}
+
+QWidget* MainForm::build_calculation() {
+    optPrice_ = choice("optPrice", cap::optPrice);
+    optVol_ = choice("optVol", cap::optVol);
+    connect(optPrice_, &QRadioButton::toggled, this, [this](bool on) { model_.optPrice = on; });
+
+    QGroupBox* g = group("fraCalType", cap::fraCalType);
+    auto* grid = new QGridLayout(g);
+    grid->setHorizontalSpacing(12);
+    grid->addWidget(optPrice_, 0, 0);
+    grid->addWidget(label("Label3", cap::Label3), 0, 2);
+    grid->addWidget(field("qqq", &MainWindow::qqq), 0, 3);
+    grid->addWidget(optVol_, 1, 0);
+    grid->addWidget(label("Label4", cap::Label4), 1, 2);
+    grid->addWidget(field("qqq2", &MainWindow::qqq2), 1, 3);
+    grid->setColumnStretch(1, 1);
+    return g;
+}
+
+QWidget* MainForm::build_advanced() {
+    svol_ = check("svol", cap::svol, &MainWindow::svol);
+    srate_ = check("srate", cap::srate, &MainWindow::srate);
+
+    // The scale and the slider share one width, in a fixed-pitch font, so
+    // "-1", "0" and "1" stand under the slider's ends and middle. The "0"
+    // sits half a character right of the scale's centre; one blank more of
+    // width splits that offset between the middle and the right end.
+    QLabel* scale = label("Label6", cap::Label6);
+    scale->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    scale->setContentsMargins(0, 0, 0, 0);
+    const QFontMetrics pitch(scale->font());
+    const int width = pitch.horizontalAdvance(scale->text()) + pitch.horizontalAdvance(QLatin1Char(' '));
+    scale->setFixedWidth(width);
+
+    slider_ = new QSlider(Qt::Horizontal);
+    slider_->setObjectName(QStringLiteral("Slider1"));
+    slider_->setRange(kSliderMin, kSliderMax);
+    slider_->setFixedWidth(width);
+    connect(slider_, &QSlider::valueChanged, this, [this](int position) {
+        model_.Slider1 = position;
+        Slider1_Change(model_);
+        set_text_if_differs(cor_, model_.cor);
+    });
+
+    cor_ = field("cor", &MainWindow::cor);
+
+    auto* track = new QVBoxLayout;
+    track->setSpacing(0);
+    track->addWidget(slider_);
+    track->addWidget(scale);
+
+    QGroupBox* g = group("Frame4", cap::Frame4);
+    auto* grid = new QGridLayout(g);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(8);
+    grid->addWidget(svol_, 0, 0);
+    grid->addWidget(srate_, 0, 1);
+    grid->addWidget(label("Label5", cap::Label5), 1, 0, 1, 2);
+    grid->addLayout(track, 2, 0, 1, 2, Qt::AlignLeft);
+    grid->addWidget(cor_, 2, 2, Qt::AlignTop);
+    grid->setColumnStretch(3, 1);
+    return g;
+}
+
+void MainForm::draw() {
+    for (const FieldBinding& f : fields_) set_text_if_differs(f.edit, model_.*f.member);
+    (model_.optCall ? optCall_ : optPut_)->setChecked(true);
+    (model_.optEuro ? optEuro_ : optAmer_)->setChecked(true);
+    (model_.optPrice ? optPrice_ : optVol_)->setChecked(true);
+    svol_->setChecked(model_.svol);
+    srate_->setChecked(model_.srate);
+    {
+        // Drawing the position is not a move by the user: `cor` stays as it is.
+        const QSignalBlocker quiet(slider_);
+        slider_->setValue(model_.Slider1);
+    }
+    compute_->setEnabled(model_.cmdCompute_enabled);
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+    std::int16_t cancel = 0;
+    Form_Unload(model_, ui_, cancel);
+    if (cancel != 0) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit unloaded();
+}
+
+}  // namespace tvx

@@ -1,0 +1,68 @@
+// `frmBrantholm`, the main window: the option's terms, its choices and the
+// Compute command, bound to the MainWindow model.
+#pragma once
+
+#include <QMainWindow>
+#include <string>
+#include <vector>
+
+#include "app/qt_user_interface.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+
+namespace tvx {
+
+class MainForm final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    MainForm(Models& models, UserInterface& ui);
+
+    // Redraws the controls from the model. A field is only rewritten when
+    // its text differs, so typing in it is not disturbed.
+    void draw();
+
+signals:
+    // The user confirmed closing; the window has accepted the close.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QLineEdit* field(const char* name, std::string MainWindow::*member);
+    QRadioButton* choice(const char* name, const char* caption);
+    QCheckBox* check(const char* name, const char* caption, bool MainWindow::*member);
+    QWidget* build_terms();
+    QWidget* build_choices();
+    QWidget* build_calculation();
+    QWidget* build_advanced();
+
+    Models& models_;
+    MainWindow& model_;
+    UserInterface& ui_;
+
+    struct FieldBinding {
+        QLineEdit* edit;
+        std::string MainWindow::*member;
+    };
+    std::vector<FieldBinding> fields_;
+    QLineEdit* cor_ = nullptr;
+    QRadioButton* optCall_ = nullptr;
+    QRadioButton* optPut_ = nullptr;
+    QRadioButton* optEuro_ = nullptr;
+    QRadioButton* optAmer_ = nullptr;
+    QRadioButton* optPrice_ = nullptr;
+    QRadioButton* optVol_ = nullptr;
+    QCheckBox* svol_ = nullptr;
+    QCheckBox* srate_ = nullptr;
+    QSlider* slider_ = nullptr;
+    QPushButton* compute_ = nullptr;
+};
+
+}  // namespace tvx

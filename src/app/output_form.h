@@ -1,0 +1,25 @@
+// `frmOutput`, the six result lines of a valuation and OK, which hides it.
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "options/output_window.h"
+
+class QLabel;
+
+namespace tvx {
+
+class OutputForm final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit OutputForm(OutputWindow& model);
+    void draw();
+
+private:
+    OutputWindow& model_;
+    std::array<QLabel*, 6> lines_{};
+};
+
+}  // namespace tvx

@@ -1,0 +1,39 @@
+// The two progress windows, `pacifier` and `pmeter`: a message, Cancel,
+// and for `pmeter` a bar. Cancel only raises the model's flag.
+#pragma once
+
+#include <QWidget>
+
+#include "core/progress.h"
+
+class QLabel;
+class QProgressBar;
+
+namespace tvx {
+
+class PacifierForm final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PacifierForm(Pacifier& model);
+    void draw();
+
+private:
+    Pacifier& model_;
+    QLabel* olabel_ = nullptr;
+};
+
+class PmeterForm final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PmeterForm(Pmeter& model);
+    void draw();
+
+private:
+    Pmeter& model_;
+    QProgressBar* pbar_ = nullptr;
+    QLabel* message_ = nullptr;
+};
+
+}  // namespace tvx

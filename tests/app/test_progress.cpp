@@ -1,0 +1,162 @@
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+
+#include "app/modal_answerer.h"
+#include "app/qt_user_interface.h"
+
+using namespace tvx;
+
+class ProgressTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Models> models;
+    std::unique_ptr<QtUserInterface> ui;
+
+    template <class T>
+    T* child(Window w, const char* name) {
+        T* c = ui->widget(w)->findChild<T*>(QString::fromLatin1(name));
+        if (!c) qFatal("no %s", name);
+        return c;
+    }
+
+private slots:
+    void init() {
+        models = std::make_unique<Models>();
+        ui = std::make_unique<QtUserInterface>(*models);
+    }
+    void cleanup() {
+        ui.reset();
+        models.reset();
+    }
+
+    void pacifier_runs_beside_the_computation() {
+        Pacifier& pac = models->pacifier;
+        progress_message(*ui, pac, "Initializing...");  // before the window exists
+        progress_show(*ui, pac);                        // returns: nothing blocks
+
+        QWidget* w = top_level(QStringLiteral("pacifier"));
+        QVERIFY(w);
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Computation Progress"));
+        QCOMPARE(child<QLabel>(Window::Pacifier, "olabel")->text(), QStringLiteral("Initializing..."));
+        QVERIFY(pac.loaded);
+        QCOMPARE(pac.kill, 0);
+
+        auto* cancel = child<QPushButton>(Window::Pacifier, "Command1");
+        QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QCOMPARE(pac.kill, 1);
+        QVERIFY(w->isVisible());  // the computation hides it when it next looks
+
+        const char* longest = "Error in iteration 12 is -0.000170345678901";
+        progress_message(*ui, pac, longest);
+        auto* olabel = child<QLabel>(Window::Pacifier, "olabel");
+        QCOMPARE(olabel->text(), QString::fromLatin1(longest));
+        QVERIFY(olabel->width() >= olabel->sizeHint().width());  // not clipped
+
+        progress_hide(*ui, pac);
+        QVERIFY(!w->isVisible());
+        QCOMPARE(olabel->text(), QString::fromLatin1(longest));
+        QCOMPARE(pac.kill, 1);
+
+        progress_show(*ui, pac);  // the next computation starts afresh
+        QCOMPARE(top_level(QStringLiteral("pacifier")), w);
+        QCOMPARE(pac.kill, 0);
+        QCOMPARE(olabel->text(), QString::fromLatin1(longest));
+    }
+
+    void hiding_before_any_show_loads_the_window_hidden() {
+        progress_hide(*ui, models->pacifier);
+        QWidget* w = top_level(QStringLiteral("pacifier"));
+        QVERIFY(w);
+        QVERIFY(!w->isVisible());
+        QVERIFY(models->pacifier.loaded);
+    }
+
+    void pmeter_draws_bar_and_message() {
+        Pmeter& pm = models->pmeter;
+        pm.pbar_min = 0;
+        pm.pbar_max = 40;
+        pm.pbar_value = 0;
+        pm.message = "0% of neural net training complete";
+        progress_show(*ui, pm);
+        QWidget* w = top_level(QStringLiteral("pmeter"));
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Calculation Progress"));
+
+        pm.pbar_value = 10;
+        pm.message = "25% of neural net training complete";
+        ui->refresh(Window::Pmeter);
+        auto* bar = child<QProgressBar>(Window::Pmeter, "pbar");
+        QCOMPARE(bar->maximum(), 40);
+        QCOMPARE(bar->value(), 10);
+        QCOMPARE(child<QLabel>(Window::Pmeter, "message")->text(), QStringLiteral("25% of neural net training complete"));
+
+        QTest::mouseClick(child<QPushButton>(Window::Pmeter, "Command1"), Qt::LeftButton);
+        QCOMPARE(pm.kill, 1);
+        QCOMPARE(models->pacifier.kill, 0);
+    }
+
+    void busy_pointer_never_stacks_or_underflows() {
+        QVERIFY(!QApplication::overrideCursor());
+        ui->set_pointer(Pointer::Busy);
+        ui->set_pointer(Pointer::Busy);
+        QVERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        ui->set_pointer(Pointer::Normal);
+        QVERIFY(!QApplication::overrideCursor());
+        ui->set_pointer(Pointer::Normal);
+        QVERIFY(!QApplication::overrideCursor());
+
+        // Someone else's cursor is not unwound by a stray Normal.
+        QApplication::setOverrideCursor(Qt::CrossCursor);
+        ui->set_pointer(Pointer::Normal);
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
+        QApplication::restoreOverrideCursor();
+
+        // Ending while busy leaves the normal pointer behind.
+        ui->set_pointer(Pointer::Busy);
+        ui.reset();
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void message_box_shows_its_lines_icon_and_answer_data() {
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("click");
+        QTest::addColumn<int>("shownIcon");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("result") << int(Icon::None) << int(Buttons::Ok) << int(QMessageBox::Ok)
+                                << int(QMessageBox::NoIcon) << int(Answer::Ok);
+        QTest::newRow("warning") << int(Icon::Exclamation) << int(Buttons::Ok) << int(QMessageBox::Ok)
+                                 << int(QMessageBox::Warning) << int(Answer::Ok);
+        QTest::newRow("error") << int(Icon::Critical) << int(Buttons::Ok) << int(QMessageBox::Ok)
+                               << int(QMessageBox::Critical) << int(Answer::Ok);
+        QTest::newRow("yes") << int(Icon::None) << int(Buttons::YesNo) << int(QMessageBox::Yes)
+                             << int(QMessageBox::NoIcon) << int(Answer::Yes);
+        QTest::newRow("no") << int(Icon::None) << int(Buttons::YesNo) << int(QMessageBox::No)
+                            << int(QMessageBox::NoIcon) << int(Answer::No);
+    }
+    void message_box_shows_its_lines_icon_and_answer() {
+        QFETCH(int, icon);
+        QFETCH(int, buttons);
+        QFETCH(int, click);
+        QFETCH(int, shownIcon);
+        QFETCH(int, answer);
+        ModalAnswerer answerer(static_cast<QMessageBox::StandardButton>(click));
+        const Answer got = ui->message_box("Tarvenix", static_cast<Icon>(icon), "First line\rSecond line",
+                                           static_cast<Buttons>(buttons));
+        QCOMPARE(int(got), answer);
+        QCOMPARE(answerer.seen.size(), 1);
+        QCOMPARE(answerer.seen[0].title, QStringLiteral("Tarvenix"));
+        QCOMPARE(answerer.seen[0].text, QStringLiteral("First line\nSecond line"));
+        QCOMPARE(int(answerer.seen[0].icon), shownIcon);
+    }
+};
+
+QTEST_MAIN(ProgressTest)
+#include "test_progress.moc"
