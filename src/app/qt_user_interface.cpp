@@ -28,6 +28,23 @@ QWidget* QtUserInterface::existing(Window window) const {
     return nullptr;
 }
 
+namespace {
+
+// Where a window first appears: the output window to the right of the main
+// window, so that both stay readable; a progress window over its middle.
+void place_first(QWidget* w, const QWidget* main, bool beside) {
+    if (!main || !main->isVisible()) return;
+    const QRect frame = main->frameGeometry();
+    w->adjustSize();
+    if (beside) {
+        w->move(frame.right() + 12, frame.top());
+    } else {
+        w->move(frame.center() - QPoint(w->width() / 2, w->height() / 2));
+    }
+}
+
+}  // namespace
+
 QWidget* QtUserInterface::widget(Window window) {
     if (QWidget* w = existing(window)) return w;
     switch (window) {
@@ -37,14 +54,17 @@ QWidget* QtUserInterface::widget(Window window) {
             break;
         case Window::Output:
             output_ = std::make_unique<OutputForm>(models_.output);
+            place_first(output_.get(), main_.get(), true);
             break;
         case Window::Pacifier:
             if (!models_.pacifier.loaded) Form_Load(models_.pacifier);
             pacifier_ = std::make_unique<PacifierForm>(models_.pacifier);
+            place_first(pacifier_.get(), main_.get(), false);
             break;
         case Window::Pmeter:
             if (!models_.pmeter.loaded) Form_Load(models_.pmeter);
             pmeter_ = std::make_unique<PmeterForm>(models_.pmeter);
+            place_first(pmeter_.get(), main_.get(), false);
             break;
     }
     return existing(window);

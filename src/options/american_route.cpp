@@ -12,7 +12,7 @@ inline constexpr const char* kAmericanSuccessTitle = "Computation Output";
 
 void american_route(RouteContext& cx, OptionTerms terms) {
     if (cx.main.optPrice) {
-        terms.sigma = parse_number(cx.main.qqq);
+        terms.sigma = read_volatility(cx.main);
         if (terms.optype == 0 && terms.yield == 0.0) {
             if (const auto s = sensitivities(valuation_of(solver_euro), terms)) report_value(cx, *s);
             return;

@@ -43,9 +43,15 @@ void report_search(RouteContext& cx, const SearchResult& result, const std::stri
     }
 }
 
+double read_volatility(const MainWindow& main) {
+    const double sigma = parse_number(main.qqq);
+    if (sigma < 0.0) throw RuntimeError("a volatility cannot be negative");
+    return sigma;
+}
+
 void closed_form_route(RouteContext& cx, OptionTerms terms) {
     if (cx.main.optPrice) {
-        terms.sigma = parse_number(cx.main.qqq);
+        terms.sigma = read_volatility(cx.main);
         if (const auto s = sensitivities(valuation_of(solver_euro), terms)) report_value(cx, *s);
         return;
     }

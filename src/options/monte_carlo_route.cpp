@@ -54,7 +54,7 @@ void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& si
     };
 
     if (cx.main.optPrice) {
-        terms.sigma = parse_number(cx.main.qqq);
+        terms.sigma = read_volatility(cx.main);
         progress_message(ui, pac, "Initializing...");
         progress_show(ui, pac);
         const auto s = sensitivities(routine, terms, [&](int k) {

@@ -34,6 +34,11 @@ void report_value(RouteContext& cx, const Sensitivities& s);
 // cancelled).
 void report_search(RouteContext& cx, const SearchResult& result, const std::string& success_title);
 
+// The volatility typed for a value. A negative one is refused as bad input
+// (the generic error): the closed form would turn it into a wrong number,
+// minus the other option type's value.
+double read_volatility(const MainWindow& main);
+
 void closed_form_route(RouteContext& cx, OptionTerms terms);
 void american_route(RouteContext& cx, OptionTerms terms);
 void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& simulate);

@@ -15,7 +15,7 @@ double N(double x) {
         constexpr double a3 = 0.937298;
         const double k = fdiv(1.0, 1.0 + p * x);
         const double poly = a1 * k + a2 * k * k + a3 * k * k * k;
-        const double z = std::exp(-x * x / 2.0) / std::sqrt(2.0 * std::numbers::pi);
+        const double z = fexp(-chk(x * x) / 2.0) / std::sqrt(2.0 * std::numbers::pi);
         return 1.0 - z * poly;
     }
     return 1.0 - N(-x);

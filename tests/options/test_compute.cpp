@@ -119,6 +119,23 @@ TEST_F(Compute, ZeroVolatilityIsTheGenericErrorAndLeavesTheOutputAlone) {
     EXPECT_EQ(ui.count(Kind::Hide, Window::Pacifier), 1);
 }
 
+TEST_F(Compute, NegativeVolatilityIsRefusedOnEveryRoute) {
+    // Left alone, -0.2 in the closed form gives minus the put's value as the
+    // call's: "The option value is -5.2722 dollars".
+    for (const bool euro : {true, false}) {
+        for (const bool simulated : {false, true}) {
+            main = MainWindow{};
+            ui.events.clear();
+            main.qqq = "-0.2";
+            main.optEuro = euro;
+            main.svol = simulated;
+            main.optCall = false;
+            compute();
+            expect_generic_error();
+        }
+    }
+}
+
 TEST_F(Compute, WholeNumbersHaveNoDecimals) {
     // Far out of the money: every result is 0 to four decimals.
     main.current = "1";

@@ -28,6 +28,8 @@ TEST(CumulativeNormal, MatchesTheApproximationAndTheTables) {
     }
     EXPECT_EQ(N(40.0), 1.0);
     EXPECT_EQ(N(-40.0), 0.0);
+    // x^2 overflows: an arithmetic fault, not a quiet 1.
+    EXPECT_THROW(N(1e200), ArithmeticError);
 }
 
 TEST(SolverEuro, PlainBlackScholesWithoutDividends) {
