@@ -67,8 +67,8 @@ void closed_form_route(RouteContext& cx, OptionTerms terms) {
 }
 
 double simulate_mcarlo(const OptionTerms& o, std::int16_t itype, double rho, std::int16_t vtype,
-                       const BatchYield& yield) {
-    return mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield);
+                       const BatchYield& yield, BatchCount batches) {
+    return mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield, batches);
 }
 
 void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,

@@ -14,13 +14,14 @@
 namespace tvx {
 
 // One Monte Carlo valuation of the terms with the model flags and the
-// correlation; `yield` runs after every batch of paths.
+// correlation; `yield` runs after every batch of paths, and `batches` is 0
+// (stop by the standard error) or the exact number of batches to run.
 using Simulation = std::function<double(const OptionTerms& terms, std::int16_t itype, double rho,
-                                        std::int16_t vtype, const BatchYield& yield)>;
+                                        std::int16_t vtype, const BatchYield& yield, BatchCount batches)>;
 
 // The simulation the program uses: mcarlo.
 double simulate_mcarlo(const OptionTerms& terms, std::int16_t itype, double rho, std::int16_t vtype,
-                       const BatchYield& yield);
+                       const BatchYield& yield, BatchCount batches);
 
 // `simulate` is the Monte Carlo valuation of the simulation route; tests
 // replace it to watch what the route asks for.

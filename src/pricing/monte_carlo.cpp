@@ -132,13 +132,14 @@ struct VolatilityRateModel {
 };
 
 // The simulation frame shared by the three engines: batches of 100
-// antithetic pairs until the standard error of the estimate is below 0.05.
+// antithetic pairs until the standard error of the estimate is below 0.05,
+// or exactly `batches` batches when that is positive.
 // A model with a constant rate leaves its samples undiscounted, and the frame
 // scales the estimate by e^(-r t) and the variance by e^(-2 r t); a model
 // with a stochastic rate discounts each sample along its own rate path.
 template <class Model>
 double simulate(const Model& model, double K, double S, double Sigma, double r, std::int16_t i, double t,
-                const BatchYield& yield) {
+                const BatchYield& yield, BatchCount batches) {
     const std::int16_t n = mc_steps(t);
     if (n < 0) throw RuntimeError("negative number of time steps");
     constexpr bool constant_rate = !Model::discounts_along_path;
@@ -178,7 +179,7 @@ double simulate(const Model& model, double K, double S, double Sigma, double r, 
         double spread = chk(sumsq - fdiv(chk(sum * sum), M));
         if (spread < 0.0) spread = 0.0;
         const double se = fdiv(fsqrt(fdiv(chk(spread * scale_sq), M - 1)), fsqrt(M));
-        done = se < se_target;
+        done = batches > 0 ? b >= batches : se < se_target;
     }
     return est;
 }
@@ -186,29 +187,29 @@ double simulate(const Model& model, double K, double S, double Sigma, double r, 
 }  // namespace
 
 double mcarlo_cv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 const BatchYield& yield) {
+                 const BatchYield& yield, BatchCount batches) {
     const VolatilityModel model(r, delta);
-    return simulate(model, K, S, Sigma, r, i, t, yield);
+    return simulate(model, K, S, Sigma, r, i, t, yield, batches);
 }
 
 double mcarlo_vc(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 double rho, const BatchYield& yield) {
+                 double rho, const BatchYield& yield, BatchCount batches) {
     const RateModel model(r, delta, Sigma, rho);
-    return simulate(model, K, S, Sigma, r, i, t, yield);
+    return simulate(model, K, S, Sigma, r, i, t, yield, batches);
 }
 
 double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 double rho, const BatchYield& yield) {
+                 double rho, const BatchYield& yield, BatchCount batches) {
     const VolatilityRateModel model(r, delta, rho);
-    return simulate(model, K, S, Sigma, r, i, t, yield);
+    return simulate(model, K, S, Sigma, r, i, t, yield, batches);
 }
 
 double mcarlo(double t, double Sigma, double r, double K, double S, double delta, std::int16_t optype,
-              std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield) {
+              std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield, BatchCount batches) {
     reset_uniform();
-    if (itype != 1) return mcarlo_cv(K, S, r, delta, t, Sigma, optype, yield);
-    if (vtype == 1) return mcarlo_vv(K, S, r, delta, t, Sigma, optype, rho, yield);
-    return mcarlo_vc(K, S, r, delta, t, Sigma, optype, rho, yield);
+    if (itype != 1) return mcarlo_cv(K, S, r, delta, t, Sigma, optype, yield, batches);
+    if (vtype == 1) return mcarlo_vv(K, S, r, delta, t, Sigma, optype, rho, yield, batches);
+    return mcarlo_vc(K, S, r, delta, t, Sigma, optype, rho, yield, batches);
 }
 
 }  // namespace tvx

@@ -12,6 +12,11 @@ namespace tvx {
 // Called once after every batch of paths: lets the event loop run.
 using BatchYield = std::function<void()>;
 
+// How many batches a valuation runs: 0 (the default) stops by the standard
+// error; a positive count runs exactly that many, so that a valuation with
+// one input bumped simulates the same paths as the one it is compared with.
+using BatchCount = std::int16_t;
+
 // One standard normal draw by the polar method; the second variate of the
 // accepted pair is discarded.
 double snorm();
@@ -22,16 +27,17 @@ std::int16_t mc_steps(double t);
 // Resets the generator, then values with mcarlo_cv when itype is not 1,
 // with mcarlo_vv when itype and vtype are 1, and with mcarlo_vc otherwise.
 double mcarlo(double t, double Sigma, double r, double K, double S, double delta, std::int16_t optype,
-              std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield = {});
+              std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield = {},
+              BatchCount batches = 0);
 
 // Stochastic volatility, constant rate; discounted by e^(-r t).
 double mcarlo_cv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 const BatchYield& yield = {});
+                 const BatchYield& yield = {}, BatchCount batches = 0);
 // Stochastic rate correlated with the asset by rho, constant volatility.
 double mcarlo_vc(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 double rho, const BatchYield& yield = {});
+                 double rho, const BatchYield& yield = {}, BatchCount batches = 0);
 // Stochastic volatility and a stochastic rate correlated with the asset.
 double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 double rho, const BatchYield& yield = {});
+                 double rho, const BatchYield& yield = {}, BatchCount batches = 0);
 
 }  // namespace tvx

@@ -22,6 +22,7 @@ struct SimCall {
     OptionTerms terms;
     std::int16_t itype, vtype;
     double rho;
+    BatchCount batches;
 };
 
 class MonteCarloRoute : public ComputeFixture {
@@ -29,19 +30,23 @@ protected:
     MonteCarloRoute() { main.svol = true; }
 
     void compute() {
-        cmdCompute_Click(main, out, pac, ui, [this](const OptionTerms& o, std::int16_t itype, double rho,
-                                                    std::int16_t vtype, const BatchYield& yield) {
-            calls.push_back({o, itype, vtype, rho});
-            if (fail_on_call == static_cast<int>(calls.size())) throw ArithmeticError("overflow");
-            yield();
-            return solver_euro(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
-        });
+        cmdCompute_Click(main, out, pac, ui,
+                         [this](const OptionTerms& o, std::int16_t itype, double rho, std::int16_t vtype,
+                                const BatchYield& yield, BatchCount batches) {
+                             calls.push_back({o, itype, vtype, rho, batches});
+                             if (fail_on_call == static_cast<int>(calls.size())) throw ArithmeticError("overflow");
+                             // A run left to its stopping rule takes 2 to 4 batches, by
+                             // the number of the call.
+                             const int runs = batches > 0 ? batches : 2 + static_cast<int>(calls.size() % 3);
+                             for (int b = 0; b < runs; ++b) yield();
+                             return solver_euro(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
+                         });
     }
 
     // Presses the progress window's Cancel during the n-th valuation.
-    void cancel_during(int n) {
-        ui.on_yield = [this, n](int k) {
-            if (k == n) Command1_Click(pac);
+    void cancel_during(std::size_t n) {
+        ui.on_yield = [this, n](int) {
+            if (calls.size() == n) Command1_Click(pac);
         };
     }
 
@@ -94,13 +99,29 @@ TEST_F(MonteCarloRoute, ValueShowsEveryProgressMessageThenTheOutput) {
     EXPECT_TRUE(ui.boxes().empty());
 }
 
+TEST_F(MonteCarloRoute, BumpedValuationsRunAsManyBatchesAsTheValue) {
+    compute();
+    ASSERT_EQ(calls.size(), 6u);
+    EXPECT_EQ(calls[0].batches, 0);  // stops by its standard error: 3 batches here
+    for (std::size_t k = 1; k < 6; ++k) EXPECT_EQ(calls[k].batches, 3) << "valuation " << k + 1;
+}
+
+TEST_F(MonteCarloRoute, SearchSlopeRunsAsManyBatchesAsItsValuation) {
+    main.optPrice = false;
+    compute();
+    ASSERT_EQ(calls.size(), 4u);  // two iterations
+    EXPECT_EQ(calls[0].batches, 0);
+    EXPECT_EQ(calls[1].batches, 3);
+    EXPECT_EQ(calls[2].batches, 0);
+    EXPECT_EQ(calls[3].batches, 2);
+}
+
 TEST_F(MonteCarloRoute, CancelDuringTheThirdValuationStopsAfterIt) {
     compute();  // an earlier output
     const auto before = lines();
     ui.events.clear();
     calls.clear();
     cancel_during(3);
-    ui.yields = 0;
     compute();
     EXPECT_EQ(calls.size(), 3u);
     EXPECT_EQ(ui.progress_messages().back(), "Three of six calculations performed...");
@@ -180,9 +201,9 @@ TEST_F(MonteCarloRoute, GenericErrorHidesTheProgressWindow) {
 
 TEST_F(MonteCarloRoute, ComputeIsDisabledWhileARunWaitsAndEnabledAfter) {
     int nested_runs = 0;
-    ui.on_yield = [&](int k) {
+    ui.on_yield = [&](int) {
         EXPECT_FALSE(main.cmdCompute_enabled);
-        if (k == 2) {
+        if (calls.size() == 2) {
             const auto before = calls.size();
             compute();  // a click that reached the command anyway does nothing
             nested_runs += calls.size() != before;
@@ -196,8 +217,8 @@ TEST_F(MonteCarloRoute, ComputeIsDisabledWhileARunWaitsAndEnabledAfter) {
 }
 
 TEST_F(MonteCarloRoute, ClosingTheApplicationDuringARunEndsItQuietly) {
-    ui.on_yield = [&](int k) {
-        if (k != 2) return;
+    ui.on_yield = [&](int) {
+        if (calls.size() != 2 || main.unloaded) return;
         std::int16_t cancel = 0;
         Form_Unload(main, ui, cancel);  // answered Yes
     };

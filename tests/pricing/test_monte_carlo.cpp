@@ -181,6 +181,27 @@ TEST(MonteCarlo, BumpedSpotReusesTheDrawsSoTheDifferenceIsDeltaTimesTheBump) {
     }
 }
 
+// A given batch count overrides the stopping rule: the run simulates exactly
+// those pairs, and with the count the rule would have chosen it is the same
+// run, bit for bit.
+TEST(MonteCarlo, AGivenBatchCountRunsExactlyThatManyBatches) {
+    Terms o;
+    o.t = 0.1;
+    for (const Engine& e : engines) {
+        const Outcome free = run(e, o);
+        int batches = 0;
+        const auto count = [&batches] { ++batches; };
+        const double same = mcarlo(o.t, o.Sigma, o.r, o.K, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype, count,
+                                   static_cast<BatchCount>(free.batches));
+        EXPECT_EQ(batches, free.batches) << e.name;
+        EXPECT_EQ(same, free.value) << e.name;
+        batches = 0;
+        // Far out of the money the rule would stop after one batch.
+        mcarlo(o.t, o.Sigma, o.r, 10.0 * o.S, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype, count, 7);
+        EXPECT_EQ(batches, 7) << e.name;
+    }
+}
+
 // A tenfold move in half a year at 20% volatility is beyond 10 standard
 // deviations: every payoff is 0, so is the standard error, and one batch does.
 TEST(MonteCarlo, FarOutOfTheMoneyIsZeroAfterOneBatch) {
