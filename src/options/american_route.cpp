@@ -42,12 +42,7 @@ void american_route(RouteContext& cx, OptionTerms terms) {
 }
 
 SearchVariant american_search(Valuation routine) {
-    SearchVariant variant;
-    variant.routine = std::move(routine);
-    variant.slope_guard = SlopeGuard::Above;
-    variant.positivity_guard = true;
-    variant.success_title = kAmericanSuccessTitle;
-    return variant;
+    return search_variant(std::move(routine), SlopeGuard::Above, kAmericanSuccessTitle);
 }
 
 }  // namespace tvx

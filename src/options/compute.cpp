@@ -1,7 +1,6 @@
 #include "options/compute.h"
 
 #include <exception>
-#include <new>
 
 #include "core/fault.h"
 #include "core/numbers.h"
@@ -56,14 +55,17 @@ void closed_form_route(RouteContext& cx, OptionTerms terms) {
         return;
     }
     const double price = parse_number(cx.main.qqq2);
-    SearchVariant variant;
-    variant.routine = valuation_of(solver_euro);
-    variant.slope_guard = SlopeGuard::None;
-    // A candidate volatility of 0 or below ends the search as a failure; left
-    // to run on, the closed form could report a negative volatility.
-    variant.positivity_guard = true;
-    variant.success_title = kAppTitle;
+    const SearchVariant variant = search_variant(valuation_of(solver_euro), SlopeGuard::None, kAppTitle);
     report_search(cx, implied_vol(variant, price, terms), variant.success_title);
+}
+
+SearchVariant search_variant(Valuation routine, SlopeGuard slope_guard, std::string success_title) {
+    SearchVariant variant;
+    variant.routine = std::move(routine);
+    variant.slope_guard = slope_guard;
+    variant.positivity_guard = true;
+    variant.success_title = std::move(success_title);
+    return variant;
 }
 
 double simulate_mcarlo(const OptionTerms& o, std::int16_t itype, double rho, std::int16_t vtype,
@@ -77,7 +79,6 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
     if (!main.cmdCompute_enabled) return;
     RouteContext cx{main, output, pacifier, ui};
     try {
-        OptionTerms terms;
         const double spot = parse_number(main.current);
         const double strike = parse_number(main.strike);
         const double yield = parse_number(main.dividend) / 100.0;
@@ -92,12 +93,8 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
         if (!(t > 0.0)) valid = false, warn(ui, compute_text::time_not_positive);
         if (!valid) return;
 
-        terms.spot = spot;
-        terms.strike = strike;
-        terms.yield = yield;
-        terms.t = t;
-        terms.r = r;
-        terms.optype = main.optCall ? 0 : 1;
+        // The volatility is read by the route that needs it.
+        const OptionTerms terms{t, 0.0, r, strike, spot, yield, static_cast<std::int16_t>(main.optCall ? 0 : 1)};
         ui.set_pointer(Pointer::Busy);
 
         if (!main.optEuro) {

@@ -88,11 +88,7 @@ void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& si
     progress_message(ui, pac, "Initializing volatility calculator...");
     progress_show(ui, pac);
     const double price = parse_number(cx.main.qqq2);
-    SearchVariant variant;
-    variant.routine = routine;
-    variant.slope_guard = SlopeGuard::AtLeast;
-    variant.positivity_guard = true;
-    variant.success_title = kAppTitle;
+    SearchVariant variant = search_variant(routine, SlopeGuard::AtLeast, kAppTitle);
     variant.cancel_requested = [&] { return cancel_requested(pac); };
     variant.after_step = [&](std::int16_t n, double change) {
         progress_message(ui, pac, "Error in iteration " + std::to_string(n) + " is " + general_text(change));

@@ -43,8 +43,14 @@ void closed_form_route(RouteContext& cx, OptionTerms terms);
 void american_route(RouteContext& cx, OptionTerms terms);
 void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& simulate);
 
-// The American implied-volatility search: slope strictly above 0.001, the
-// positivity guard, success reported under "Computation Output".
+// An implied-volatility search of the Compute command: every route applies
+// the positivity guard (left to run on below zero, the closed form could
+// report a negative volatility); they differ in the slope guard and the
+// title of the success box.
+SearchVariant search_variant(Valuation routine, SlopeGuard slope_guard, std::string success_title);
+
+// The American search: slope strictly above 0.001, success reported under
+// "Computation Output".
 SearchVariant american_search(Valuation routine);
 
 }  // namespace tvx

@@ -30,6 +30,10 @@ constexpr double dt = 0.005;
 constexpr int pairs_per_batch = 100;
 constexpr double se_target = 0.05;
 
+// sqrt(1 - rho^2), the weight of the rate shock's own part; faults for
+// |rho| > 1.
+double independent_weight(double rho) { return fsqrt(chk(1.0 - chk(rho * rho))); }
+
 // One point of a simulated pair: the primary and the antithetic asset price,
 // and the volatility and short rate that both share. A model moves only the
 // states it simulates; the others keep their start values.
@@ -68,14 +72,14 @@ struct RateModel {
     double H;      // e^(-(Sigma^2 / 2 + delta) dt)
     double s1;     // Sigma sqrt(dt)
     double rho;
-    double c_rho;  // sqrt(1 - rho^2); faults for |rho| > 1
+    double c_rho;  // sqrt(1 - rho^2)
 
     RateModel(double r_, double delta, double Sigma, double rho_)
         : r(r_),
           H(fexp(chk(-chk(Sigma * 0.5 * Sigma + delta) * dt))),
           s1(chk(Sigma * std::sqrt(dt))),
           rho(rho_),
-          c_rho(fsqrt(chk(1.0 - chk(rho_ * rho_)))) {}
+          c_rho(independent_weight(rho_)) {}
 
     static constexpr bool discounts_along_path = true;
 
@@ -101,14 +105,14 @@ struct VolatilityRateModel {
     double E;      // e^(-delta dt)
     double sdt;    // sqrt(dt)
     double rho;
-    double c_rho;  // sqrt(1 - rho^2); faults for |rho| > 1
+    double c_rho;  // sqrt(1 - rho^2)
 
     VolatilityRateModel(double r_, double delta, double rho_)
         : r(r_),
           E(fexp(chk(-delta * dt))),
           sdt(std::sqrt(dt)),
           rho(rho_),
-          c_rho(fsqrt(chk(1.0 - chk(rho_ * rho_)))) {}
+          c_rho(independent_weight(rho_)) {}
 
     static constexpr bool discounts_along_path = true;
 
