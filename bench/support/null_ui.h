@@ -18,6 +18,8 @@ public:
     void show(Window) override {}
     void hide(Window) override {}
     void refresh(Window) override {}
+    void unload(Window) override {}
+    void focus_field(Window, const std::string&) override {}
     void yield() override {}
     void show_help(const std::string&, int) override {}
 };

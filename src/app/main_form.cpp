@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "options/compute.h"
+#include "options/menus.h"
 
 namespace tvx {
 
@@ -47,11 +48,7 @@ MainForm::MainForm(Models& models, UserInterface& ui) : models_(models), model_(
     setObjectName(QStringLiteral("frmBrantholm"));
     setWindowTitle(QString::fromUtf8(cap::frmBrantholm));
 
-    QMenu* file = menuBar()->addMenu(QString::fromUtf8(cap::mnuFile));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    QAction* exit = file->addAction(QString::fromUtf8(cap::mnuFileExit));
-    exit->setObjectName(QStringLiteral("mnuFileExit"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    build_menus();
 
     // Built in reading order, which is also the tab order.
     auto* top = new QHBoxLayout;
@@ -81,6 +78,27 @@ MainForm::MainForm(Models& models, UserInterface& ui) : models_(models), model_(
     setCentralWidget(central);
 
     draw();
+}
+
+void MainForm::build_menus() {
+    // The tree is flat, in display order, with levels: each submenu item
+    // opens a menu that the deeper items below it go into.
+    std::vector<QMenu*> open_menus;
+    for (const MenuItem& item : menu_tree()) {
+        const QString caption = QString::fromUtf8(item.caption);
+        open_menus.resize(static_cast<std::size_t>(item.level - 1));
+        if (item.click == nullptr) {
+            QMenu* menu = open_menus.empty() ? menuBar()->addMenu(caption) : open_menus.back()->addMenu(caption);
+            menu->setObjectName(QString::fromLatin1(item.name));
+            menu->menuAction()->setObjectName(QString::fromLatin1(item.name) + QStringLiteral("Action"));
+            open_menus.push_back(menu);
+            continue;
+        }
+        QAction* action = open_menus.back()->addAction(caption);
+        action->setObjectName(QString::fromLatin1(item.name));
+        const MenuHandler click = item.click;
+        connect(action, &QAction::triggered, this, [this, click] { click(model_, ui_); });
+    }
 }
 
 QLineEdit* MainForm::field(const char* name, std::string MainWindow::*member) {

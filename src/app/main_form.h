@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/qt_user_interface.h"
+#include "app/forms.h"
 
 class QCheckBox;
 class QLabel;
@@ -17,7 +17,7 @@ class QSlider;
 
 namespace tvx {
 
-class MainForm final : public QMainWindow {
+class MainForm final : public QMainWindow, public FormView {
     Q_OBJECT
 
 public:
@@ -25,7 +25,7 @@ public:
 
     // Redraws the controls from the model. A field is only rewritten when
     // its text differs, so typing in it is not disturbed.
-    void draw();
+    void draw() override;
 
 signals:
     // The user confirmed closing; the window has accepted the close.
@@ -35,6 +35,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void build_menus();
     QLineEdit* field(const char* name, std::string MainWindow::*member);
     QRadioButton* choice(const char* name, const char* caption);
     QCheckBox* check(const char* name, const char* caption, bool MainWindow::*member);

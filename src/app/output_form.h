@@ -4,18 +4,19 @@
 #include <QWidget>
 #include <array>
 
+#include "app/forms.h"
 #include "options/output_window.h"
 
 class QLabel;
 
 namespace tvx {
 
-class OutputForm final : public QWidget {
+class OutputForm final : public QWidget, public FormView {
     Q_OBJECT
 
 public:
     explicit OutputForm(OutputWindow& model);
-    void draw();
+    void draw() override;
 
 private:
     OutputWindow& model_;

@@ -13,6 +13,7 @@ namespace {
 // The common frame: caption, room for the longest iteration message, and a
 // Cancel button at the bottom right that raises the model's flag.
 QVBoxLayout* frame(QWidget* w, const char* name, const char* caption, ProgressWindow& model) {
+    if (!model.loaded) Form_Load(model);
     w->setObjectName(QString::fromLatin1(name));
     w->setWindowTitle(QString::fromUtf8(caption));
     w->setMinimumWidth(380);

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include "app/forms.h"
 #include "core/progress.h"
 
 class QLabel;
@@ -11,24 +12,24 @@ class QProgressBar;
 
 namespace tvx {
 
-class PacifierForm final : public QWidget {
+class PacifierForm final : public QWidget, public FormView {
     Q_OBJECT
 
 public:
     explicit PacifierForm(Pacifier& model);
-    void draw();
+    void draw() override;
 
 private:
     Pacifier& model_;
     QLabel* olabel_ = nullptr;
 };
 
-class PmeterForm final : public QWidget {
+class PmeterForm final : public QWidget, public FormView {
     Q_OBJECT
 
 public:
     explicit PmeterForm(Pmeter& model);
-    void draw();
+    void draw() override;
 
 private:
     Pmeter& model_;

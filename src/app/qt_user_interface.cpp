@@ -5,12 +5,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QUrl>
 
+#include "app/forms.h"
 #include "app/main_form.h"
-#include "app/output_form.h"
-#include "app/progress_forms.h"
 
 namespace tvx {
 
@@ -19,27 +19,24 @@ QtUserInterface::QtUserInterface(Models& models) : models_(models) {}
 QtUserInterface::~QtUserInterface() { set_pointer(Pointer::Normal); }
 
 QWidget* QtUserInterface::existing(Window window) const {
-    switch (window) {
-        case Window::Main: return main_.get();
-        case Window::Output: return output_.get();
-        case Window::Pacifier: return pacifier_.get();
-        case Window::Pmeter: return pmeter_.get();
-    }
-    return nullptr;
+    const auto it = forms_.find(window);
+    return it == forms_.end() ? nullptr : it->second.get();
 }
 
 namespace {
 
 // Where a window first appears: the output window to the right of the main
-// window, so that both stay readable; a progress window over its middle.
-void place_first(QWidget* w, const QWidget* main, bool beside) {
-    if (!main || !main->isVisible()) return;
+// window, so that both stay readable; a progress window over its middle; a
+// calculator a little below and right of its top left corner.
+void place_first(QWidget* w, const QWidget* main, Placement placement) {
+    if (placement == Placement::None || !main || !main->isVisible()) return;
     const QRect frame = main->frameGeometry();
     w->adjustSize();
-    if (beside) {
-        w->move(frame.right() + 12, frame.top());
-    } else {
-        w->move(frame.center() - QPoint(w->width() / 2, w->height() / 2));
+    switch (placement) {
+        case Placement::Beside: w->move(frame.right() + 12, frame.top()); break;
+        case Placement::Over: w->move(frame.center() - QPoint(w->width() / 2, w->height() / 2)); break;
+        case Placement::Cascade: w->move(frame.topLeft() + QPoint(48, 64)); break;
+        case Placement::None: break;
     }
 }
 
@@ -47,64 +44,65 @@ void place_first(QWidget* w, const QWidget* main, bool beside) {
 
 QWidget* QtUserInterface::widget(Window window) {
     if (QWidget* w = existing(window)) return w;
-    switch (window) {
-        case Window::Main:
-            main_ = std::make_unique<MainForm>(models_, *this);
-            QObject::connect(main_.get(), &MainForm::unloaded, main_.get(), [this] { quit(); });
-            break;
-        case Window::Output:
-            output_ = std::make_unique<OutputForm>(models_.output);
-            place_first(output_.get(), main_.get(), true);
-            break;
-        case Window::Pacifier:
-            if (!models_.pacifier.loaded) Form_Load(models_.pacifier);
-            pacifier_ = std::make_unique<PacifierForm>(models_.pacifier);
-            place_first(pacifier_.get(), main_.get(), false);
-            break;
-        case Window::Pmeter:
-            if (!models_.pmeter.loaded) Form_Load(models_.pmeter);
-            pmeter_ = std::make_unique<PmeterForm>(models_.pmeter);
-            place_first(pmeter_.get(), main_.get(), false);
-            break;
+    const FormEntry* entry = form_entry(window);
+    if (!entry) return nullptr;
+    std::unique_ptr<QWidget> made = entry->make(models_, *this);
+    QWidget* w = made.get();
+    forms_[window] = std::move(made);
+    if (auto* main = qobject_cast<MainForm*>(w)) {
+        QObject::connect(main, &MainForm::unloaded, main, [this] { quit(); });
     }
-    return existing(window);
+    place_first(w, existing(Window::Main), entry->placement);
+    return w;
 }
 
 void QtUserInterface::refresh(Window window) {
-    switch (window) {
-        case Window::Main:
-            if (main_) main_->draw();
-            break;
-        case Window::Output:
-            if (output_) output_->draw();
-            break;
-        case Window::Pacifier:
-            if (pacifier_) pacifier_->draw();
-            break;
-        case Window::Pmeter:
-            if (pmeter_) pmeter_->draw();
-            break;
-    }
+    if (auto* view = dynamic_cast<FormView*>(existing(window))) view->draw();
 }
 
 void QtUserInterface::show(Window window) {
     QWidget* w = widget(window);
+    if (!w) return;
     refresh(window);
     w->show();
     w->raise();
     w->activateWindow();
 }
 
-void QtUserInterface::hide(Window window) { widget(window)->hide(); }
+void QtUserInterface::hide(Window window) {
+    if (QWidget* w = widget(window)) w->hide();
+}
+
+void QtUserInterface::unload(Window window) {
+    if (window == Window::Main) {
+        // Closing runs the exit question; the window unloads itself on Yes.
+        if (QWidget* main = existing(Window::Main)) main->close();
+        return;
+    }
+    const auto it = forms_.find(window);
+    if (it == forms_.end()) return;
+    // The request may come from inside the window's own handlers: delete it
+    // once they have returned.
+    QWidget* w = it->second.release();
+    forms_.erase(it);
+    w->hide();
+    w->deleteLater();
+}
 
 void QtUserInterface::quit() {
     // The main window has gone: the others go with it. A computation still
     // waiting in yield() sees the unloaded model and returns before the
     // main event loop ends; every window outlives it.
-    for (QWidget* w : {existing(Window::Output), existing(Window::Pacifier), existing(Window::Pmeter)}) {
-        if (w) w->hide();
+    for (auto& [id, w] : forms_) {
+        if (id != Window::Main) w->hide();
     }
     QCoreApplication::exit(0);
+}
+
+QWidget* QtUserInterface::box_parent() const {
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    QWidget* main = existing(Window::Main);
+    return main && main->isVisible() ? main : nullptr;
 }
 
 Answer QtUserInterface::message_box(const std::string& title, Icon icon, const std::string& text,
@@ -118,8 +116,7 @@ Answer QtUserInterface::message_box(const std::string& title, Icon icon, const s
     const QMessageBox::StandardButtons choice =
         buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
 
-    QWidget* parent = main_ && main_->isVisible() ? main_.get() : nullptr;
-    QMessageBox box(kind, QString::fromStdString(title), lines, choice, parent);
+    QMessageBox box(kind, QString::fromStdString(title), lines, choice, box_parent());
     box.setTextFormat(Qt::PlainText);
     const int answer = box.exec();
     if (buttons == Buttons::Ok) return Answer::Ok;
@@ -129,7 +126,7 @@ Answer QtUserInterface::message_box(const std::string& title, Icon icon, const s
 std::optional<std::string> QtUserInterface::input_box(const std::string& title, const std::string& prompt,
                                                       const std::string& default_text) {
     bool ok = false;
-    const QString text = QInputDialog::getText(main_ && main_->isVisible() ? main_.get() : nullptr,
+    const QString text = QInputDialog::getText(box_parent(),
                                                QString::fromStdString(title), QString::fromStdString(prompt),
                                                QLineEdit::Normal, QString::fromStdString(default_text), &ok);
     if (!ok) return std::nullopt;
@@ -149,6 +146,16 @@ void QtUserInterface::set_pointer(Pointer pointer) {
     busy_ = busy;
 }
 
+void QtUserInterface::focus_field(Window window, const std::string& control) {
+    QWidget* w = existing(window);
+    if (!w) return;
+    auto* edit = w->findChild<QLineEdit*>(QString::fromStdString(control));
+    if (!edit) return;
+    w->activateWindow();
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->selectAll();
+}
+
 void QtUserInterface::yield() { QCoreApplication::processEvents(); }
 
 void QtUserInterface::show_help(const std::string& help_file, int /*topic*/) {
@@ -159,7 +166,7 @@ void QtUserInterface::show_help(const std::string& help_file, int /*topic*/) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
         return;
     }
-    QMessageBox::information(main_.get(), QString::fromUtf8(kAppTitle),
+    QMessageBox::information(box_parent(), QString::fromUtf8(kAppTitle),
                              QString::fromUtf8(kHelpFileMissing) + QLatin1Char('\n') + QDir::toNativeSeparators(path));
 }
 

@@ -1,31 +1,17 @@
 // The Qt side of the user-interface interface: real message boxes, the
 // wait cursor, and the single instance of every window, each created on
-// first use and drawn from its model.
+// first use from the form registry and drawn from its model.
 #pragma once
 
+#include <map>
 #include <memory>
 
-#include "core/progress.h"
+#include "app/models.h"
 #include "core/user_interface.h"
-#include "options/main_window.h"
-#include "options/output_window.h"
 
 class QWidget;
 
 namespace tvx {
-
-class MainForm;
-class OutputForm;
-class PacifierForm;
-class PmeterForm;
-
-// Every window model of the application, alive for the whole run.
-struct Models {
-    MainWindow main;
-    OutputWindow output;
-    Pacifier pacifier;
-    Pmeter pmeter;
-};
 
 class QtUserInterface final : public UserInterface {
 public:
@@ -42,23 +28,26 @@ public:
     void show(Window window) override;
     void hide(Window window) override;
     void refresh(Window window) override;
+    void unload(Window window) override;
+    void focus_field(Window window, const std::string& control) override;
     void yield() override;
     void show_help(const std::string& help_file, int topic) override;
 
     // The window's single instance, created (hidden) on first use.
     QWidget* widget(Window window);
+    // The window's instance, or null when it is not loaded.
+    QWidget* existing(Window window) const;
 
     // The main window was unloaded: close everything and end the event loop.
     void quit();
 
 private:
-    QWidget* existing(Window window) const;
+    // A parent for modal boxes: the active window of the program, else the
+    // main window while it is visible.
+    QWidget* box_parent() const;
 
     Models& models_;
-    std::unique_ptr<MainForm> main_;
-    std::unique_ptr<OutputForm> output_;
-    std::unique_ptr<PacifierForm> pacifier_;
-    std::unique_ptr<PmeterForm> pmeter_;
+    std::map<Window, std::unique_ptr<QWidget>> forms_;
     bool busy_ = false;
 };
 

@@ -13,9 +13,20 @@ enum class Buttons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
 enum class Pointer { Normal, Busy };
 
-// The single-instance windows a command can show, hide or refresh. Each one
-// is drawn from its plain model (see the window's own header).
-enum class Window { Main, Output, Pacifier, Pmeter };
+// The single-instance windows a command can show, hide, refresh or unload.
+// Each one is drawn from its plain model (see the window's own header).
+enum class Window {
+    Main,      // frmBrantholm
+    Output,    // frmOutput
+    Pacifier,  // pacifier
+    Pmeter,    // pmeter
+    Warrants,  // frmWarrants
+    Futures,   // frmFutures
+    Bonds,     // frmBonds, convertible bonds
+    Bonds2,    // frmBonds2, straight bonds
+    Neural1,   // frmNeural1, neural net creation
+    Neural3,   // frmNeural3, neural net prediction
+};
 
 class UserInterface {
 public:
@@ -40,6 +51,13 @@ public:
     virtual void hide(Window window) = 0;
     // The window's model has changed: redraw its controls now.
     virtual void refresh(Window window) = 0;
+    // Closes the window and destroys its instance: the next show creates it
+    // afresh from its model. The main window asks its exit question first.
+    virtual void unload(Window window) = 0;
+
+    // Puts the keyboard focus into the window's control with this object
+    // name and selects its text (after a failed validation).
+    virtual void focus_field(Window window, const std::string& control) = 0;
 
     // Lets pending window events run (repainting, a Cancel button).
     virtual void yield() = 0;

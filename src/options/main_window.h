@@ -66,8 +66,6 @@ inline constexpr const char* Label5 = "Spot Price/Interest Rate Correlation";
 // and right end (22 and 21 blanks, 47 characters in all).
 inline constexpr const char* Label6 = "-1                      0                     1";
 inline constexpr const char* cmdCompute = "Compute";
-inline constexpr const char* mnuFile = "&File";
-inline constexpr const char* mnuFileExit = "&Exit";
 inline constexpr const char* help_file = "brant.hlp";
 inline constexpr const char* exit_question = "Are you sure?";
 }  // namespace main_caption

@@ -106,14 +106,9 @@ private slots:
         QCOMPARE(shown, text);
     }
 
-    void window_title_menu_and_initial_choices() {
+    void window_title_and_initial_choices() {
         QCOMPARE(main->objectName(), QStringLiteral("frmBrantholm"));
         QCOMPARE(main->windowTitle(), QStringLiteral("Tarvenix"));
-        auto* file = child<QMenu>("mnuFile");
-        QCOMPARE(file->title(), QStringLiteral("&File"));
-        QCOMPARE(child<QAction>("mnuFileExit")->text(), QStringLiteral("&Exit"));
-        QCOMPARE(file->actions().size(), 1);
-        QCOMPARE(static_cast<QMainWindow*>(main)->menuBar()->actions().size(), 1);
 
         QVERIFY(child<QRadioButton>("optCall")->isChecked());
         QVERIFY(child<QRadioButton>("optEuro")->isChecked());

@@ -14,7 +14,7 @@
 namespace tvx::test {
 
 struct UiEvent {
-    enum class Kind { MessageBox, InputBox, Pointer, Show, Hide, Refresh, Yield, Help };
+    enum class Kind { MessageBox, InputBox, Pointer, Show, Hide, Refresh, Unload, Focus, Yield, Help };
     Kind kind;
     std::string title = {};  // message and input boxes
     Icon icon = Icon::None;
@@ -56,6 +56,14 @@ public:
     void show(Window w) override { window_event(UiEvent::Kind::Show, w); }
     void hide(Window w) override { window_event(UiEvent::Kind::Hide, w); }
     void refresh(Window w) override { window_event(UiEvent::Kind::Refresh, w); }
+    void unload(Window w) override { window_event(UiEvent::Kind::Unload, w); }
+    // The control's name is recorded as the event's text.
+    void focus_field(Window w, const std::string& control) override {
+        UiEvent e{UiEvent::Kind::Focus};
+        e.window = w;
+        e.text = control;
+        events.push_back(e);
+    }
     void yield() override {
         ++yields;
         events.push_back({UiEvent::Kind::Yield});

@@ -1,0 +1,40 @@
+#include "app/forms.h"
+
+#include <array>
+
+#include "app/main_form.h"
+#include "app/output_form.h"
+#include "app/progress_forms.h"
+
+namespace tvx {
+
+namespace {
+
+template <class Form, auto member>
+std::unique_ptr<QWidget> make_bound(Models& models, UserInterface&) {
+    return std::make_unique<Form>(models.*member);
+}
+
+std::unique_ptr<QWidget> make_main(Models& models, UserInterface& ui) {
+    return std::make_unique<MainForm>(models, ui);
+}
+
+}  // namespace
+
+std::span<const FormEntry> form_registry() {
+    static const std::array<FormEntry, 4> entries{{
+        {Window::Main, make_main, Placement::None},
+        {Window::Output, make_bound<OutputForm, &Models::output>, Placement::Beside},
+        {Window::Pacifier, make_bound<PacifierForm, &Models::pacifier>, Placement::Over},
+        {Window::Pmeter, make_bound<PmeterForm, &Models::pmeter>, Placement::Over},
+    }};
+    return entries;
+}
+
+const FormEntry* form_entry(Window id) {
+    for (const FormEntry& e : form_registry())
+        if (e.id == id) return &e;
+    return nullptr;
+}
+
+}  // namespace tvx

@@ -1,0 +1,19 @@
+// Every window model of the application, alive for the whole run. A window
+// that is unloaded goes back to its defaults in its model; its widget is
+// destroyed and made afresh at the next show.
+#pragma once
+
+#include "core/progress.h"
+#include "options/main_window.h"
+#include "options/output_window.h"
+
+namespace tvx {
+
+struct Models {
+    MainWindow main;
+    OutputWindow output;
+    Pacifier pacifier;
+    Pmeter pmeter;
+};
+
+}  // namespace tvx
