@@ -48,7 +48,8 @@ TEST(Train, DefaultsWriteTheTwentyThreeLineNetworkAndReportItsError) {
     const std::string file = dir.read("neural.net");
     EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 23);
     EXPECT_EQ(std::count(file.begin(), file.end(), '\r'), 23);
-    EXPECT_EQ(file.substr(0, 29), " 3\r\n 3\r\n 1\r\n 10\r\n 0\r\n 10\r\n 0\r\n");
+    const std::string head = " 3\r\n 3\r\n 1\r\n 10\r\n 0\r\n 10\r\n 0\r\n";
+    EXPECT_EQ(file.substr(0, head.size()), head);
     // The reported error is that of the network in the file.
     const LoadedNet net = load_net("neural.net");
     const TrainingSet set = read_training_file("train.dat", net.shape, 3);
