@@ -11,7 +11,8 @@ namespace tvx {
 
 // Value in dollars of a bond of par P paying the coupon rate c per period
 // at the end of periods 1 to n and P at the end of period n, discounted at
-// the rate y per period. n <= 0 leaves only the par value, undiscounted.
+// the rate y per period; with n = 0 only the par value is left. (The
+// windows check T > 0, so n is never negative.)
 // The period counter is a 16-bit integer: n = 32767 is an overflow.
 double bond_value(double P, double c, double y, std::int16_t n);
 
@@ -32,6 +33,8 @@ struct StraightBondsWindow {
     bool payment = true;            // "Annual"; otherwise Option2, "Semi-Annual"
     std::string ttm = "3.5";        // T, years to redemption
     std::string ir = "4.5";         // annual rate, per cent
+
+    bool operator==(const StraightBondsWindow&) const = default;
 };
 
 // Captions shared by the two bond windows.

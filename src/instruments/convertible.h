@@ -20,6 +20,8 @@ struct ConvertibleBondsWindow {
     std::string ir = "4.5";         // annual rate, per cent
     std::string vol = "0.3";        // share price volatility, a decimal fraction
     std::string del = "2.1";        // continuous dividend yield, per cent; not checked
+
+    bool operator==(const ConvertibleBondsWindow&) const = default;
 };
 
 // The fair value in per cent of par, before rounding: the straight bond

@@ -17,6 +17,8 @@ struct FuturesWindow {
     std::string delivery = "270.0";  // K, dollars
     std::string yield = "1.1";       // q, per cent a year; not checked
     std::string pvalue = "20.0";     // checked, but enters no figure
+
+    bool operator==(const FuturesWindow&) const = default;
 };
 
 namespace futures_caption {

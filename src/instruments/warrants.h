@@ -13,6 +13,8 @@ struct WarrantsWindow {
     std::string exercise = "15.0";  // X, exercise price in dollars
     std::string warrant = "2.0";    // W, warrant price in dollars
     std::string time = "0.5";       // T, years; checked, but enters no figure
+
+    bool operator==(const WarrantsWindow&) const = default;
 };
 
 namespace warrants_caption {
