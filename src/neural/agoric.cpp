@@ -82,7 +82,7 @@ struct Trial {
 
 void run_trials(Agents& agents, std::span<const double> exemplar, const NetShape& shape, std::int16_t nexem,
                 std::span<const std::int16_t> allocation, std::span<const std::int16_t> ranking,
-                const Draw& draw) {
+                const Draw& draw, const Pump& pump) {
     const std::size_t w = shape.weights();
     // The serviced positions and their trials, drawn in rank order.
     std::vector<std::vector<Trial>> trials;
@@ -119,7 +119,7 @@ void run_trials(Agents& agents, std::span<const double> exemplar, const NetShape
             gain[k] = 100.0 * (e0 - best);
             own = working;
         }
-    });
+    }, pump);
     for (std::size_t k = 0; k < trials.size(); ++k) {
         const auto a = static_cast<std::size_t>(ranking[k]);
         agents.wealth[a] = chk(agents.wealth[a] + gain[k]);
@@ -165,6 +165,7 @@ bool train_agoric(const NetShape& shape, std::int16_t nexem, std::span<const dou
     const double opening_price = std::accumulate(agents.price.begin(), agents.price.end(), 0.0) / static_cast<double>(p);
     const std::int16_t supply = int16_mul(50, population_size);
     double rate = 0.05;
+    const Pump pump = [&ui] { ui.yield(); };
 
     training_progress_start(pmeter, ui, iterations);
     for (int v = 1; v <= iterations; ++v) {
@@ -173,7 +174,7 @@ bool train_agoric(const NetShape& shape, std::int16_t nexem, std::span<const dou
         const std::vector<std::int16_t> ranking = rank_descending(agents.price);
         if (training_progress_step(pmeter, ui, v, iterations)) return false;
         const Clearing market = clear_market(agents, ranking, supply);
-        run_trials(agents, exemplar, shape, nexem, market.allocation, ranking, draw);
+        run_trials(agents, exemplar, shape, nexem, market.allocation, ranking, draw, pump);
         rate = next_interest_rate(rate, fdiv(market.revenue, opening_price));
         grant_loans(agents, rate, iterations - v, draw);
         reseed_bankrupt(agents, draw);
@@ -182,7 +183,8 @@ bool train_agoric(const NetShape& shape, std::int16_t nexem, std::span<const dou
     progress_hide(ui, pmeter);
 
     std::vector<double> errors(p);
-    for_each_index_parallel(p, [&](std::size_t a) { errors[a] = fitness(agents.weights[a], exemplar, shape, nexem); });
+    for_each_index_parallel(p, [&](std::size_t a) { errors[a] = fitness(agents.weights[a], exemplar, shape, nexem); },
+                            pump);
     const auto best = static_cast<std::size_t>(std::min_element(errors.begin(), errors.end()) - errors.begin());
     result = agents.weights[best];
     return true;

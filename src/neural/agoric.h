@@ -54,10 +54,11 @@ Clearing clear_market(const Agents& agents, std::span<const std::int16_t> rankin
 // The agents in rank order buy their units and run one trial change per
 // unit (stopping at the first position with no units). An improvement is
 // kept by the agent and paid 100 times the error it removed. Agents run on
-// both cores; the draws are taken first, in rank order, on this thread.
+// both cores (`pump` called meanwhile); the draws are taken first, in rank
+// order, on this thread.
 void run_trials(Agents& agents, std::span<const double> exemplar, const NetShape& shape, std::int16_t nexem,
                 std::span<const std::int16_t> allocation, std::span<const std::int16_t> ranking,
-                const Draw& draw);
+                const Draw& draw, const Pump& pump = {});
 
 // principal * rate * (1+rate)^n / ((1+rate)^n - 1).
 double annuity_payment(double principal, double rate, int n);

@@ -52,13 +52,13 @@ void crossover(const WeightSet& population, WeightSet& children, const Draw& dra
 
 std::vector<double> select_survivors(WeightSet& population, const WeightSet& children,
                                      std::span<const double> exemplar, const NetShape& shape,
-                                     std::int16_t nexem) {
+                                     std::int16_t nexem, const Pump& pump) {
     const std::size_t p = population.size();
     std::vector<double> errors(2 * p);
     for_each_index_parallel(2 * p, [&](std::size_t k) {
         const std::vector<double>& w = k < p ? population[k] : children[k - p];
         errors[k] = fitness(w, exemplar, shape, nexem);
-    });
+    }, pump);
     const std::vector<std::int16_t> order = rank_ascending(errors);
     const WeightSet parents = population;
     for (std::size_t t = 0; t < p; ++t) {
@@ -113,17 +113,18 @@ bool train_genetic(const NetShape& shape, std::int16_t nexem, std::span<const do
     for (std::size_t k = 0; k < w; ++k)
         for (std::size_t i = 0; i < p; ++i) population[i][k] = draw();
 
+    const Pump pump = [&ui] { ui.yield(); };
     training_progress_start(pmeter, ui, generations);
     for (int g = 1; g <= generations; ++g) {
         crossover(population, children, draw);
-        select_survivors(population, children, exemplar, shape, nexem);
+        select_survivors(population, children, exemplar, shape, nexem, pump);
         mutate(population, draw);
         if (training_progress_step(pmeter, ui, g, generations)) return false;
     }
     progress_hide(ui, pmeter);
 
     std::vector<double> errors(p);
-    for_each_index_parallel(p, [&](std::size_t k) { errors[k] = fitness(population[k], exemplar, shape, nexem); });
+    for_each_index_parallel(p, [&](std::size_t k) { errors[k] = fitness(population[k], exemplar, shape, nexem); }, pump);
     double bound = 10000.0;
     std::size_t choice = 0;
     for (std::size_t k = 0; k < p; ++k) {

@@ -8,6 +8,7 @@
 
 #include "core/progress.h"
 #include "neural/network.h"
+#include "neural/parallel.h"
 
 namespace tvx {
 
@@ -27,18 +28,20 @@ std::vector<std::int16_t> rank_ascending(std::span<const double> values);
 // pair writes keeps its content.
 void crossover(const WeightSet& population, WeightSet& children, const Draw& draw);
 
-// Evaluates parents and children (both cores) and keeps the P lowest
-// errors, copied from the sets as they stood. Returns the 2P errors.
+// Evaluates parents and children (both cores, `pump` called meanwhile) and
+// keeps the P lowest errors, copied from the sets as they stood. Returns
+// the 2P errors.
 std::vector<double> select_survivors(WeightSet& population, const WeightSet& children,
                                      std::span<const double> exemplar, const NetShape& shape,
-                                     std::int16_t nexem);
+                                     std::int16_t nexem, const Pump& pump = {});
 
 // Each individual: with u <= 0.08, one weight (at nearest(u' * (W-1))) gets
 // a fresh draw.
 void mutate(WeightSet& population, const Draw& draw);
 
 // G generations of crossover, selection and mutation with `pmeter` showing
-// the share done; then the lowest-error individual (the last of equals) is
+// the share done (and the window events processed while a long generation
+// is evaluated); then the lowest-error individual (the last of equals) is
 // copied into `result`. On Cancel it returns at the end of that generation
 // without touching `result`. Returns false when cancelled.
 bool train_genetic(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,

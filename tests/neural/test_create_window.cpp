@@ -208,7 +208,7 @@ TEST(Train, CancelLeavesAnExistingNetworkFileUntouched) {
     write_train(dir);
     dir.write_raw("neural.net", "an earlier network\r\n");
     Train t;
-    t.ui.on_yield = [&](int n) { if (n == 3) Command1_Click(static_cast<ProgressWindow&>(t.pm)); };
+    t.ui.on_yield = [&](int) { if (t.pm.pbar_value == 2) Command1_Click(static_cast<ProgressWindow&>(t.pm)); };
     t.run();
     EXPECT_TRUE(t.ui.boxes().empty());
     EXPECT_EQ(dir.read("neural.net"), "an earlier network\r\n");
@@ -223,7 +223,7 @@ TEST(Train, ACancelInTheLastWaitStillCounts) {
     write_train(dir);
     Train t;
     t.w.gen = "4";
-    t.ui.on_yield = [&](int n) { if (n == 4) Command1_Click(static_cast<ProgressWindow&>(t.pm)); };
+    t.ui.on_yield = [&](int) { if (t.pm.pbar_value == 4) Command1_Click(static_cast<ProgressWindow&>(t.pm)); };
     t.run();
     EXPECT_TRUE(t.ui.boxes().empty());
     EXPECT_EQ(dir.names().size(), 1u);
@@ -235,8 +235,8 @@ TEST(Train, TrainIsDisabledWhileRunningAndASecondClickDoesNothing) {
     Train t;
     bool disabled = false;
     int nested_boxes = -1;
-    t.ui.on_yield = [&](int n) {
-        if (n != 2) return;
+    t.ui.on_yield = [&](int) {
+        if (nested_boxes >= 0) return;
         disabled = !t.w.Command1_enabled;
         const std::size_t before = t.ui.boxes().size();
         Command1_Click(t.w, t.pm, t.ui, test::repeatable(1));
@@ -254,7 +254,7 @@ TEST(Train, ClosingTheWindowDuringARunCancelsItAndWritesNothing) {
     write_train(dir);
     Train t;
     t.w.inputbox = "3.0";
-    t.ui.on_yield = [&](int n) { if (n == 2) Command2_Click(t.w, t.pm, t.ui); };
+    t.ui.on_yield = [&](int) { if (t.pm.pbar_value == 1) Command2_Click(t.w, t.pm, t.ui); };
     t.run();
     EXPECT_TRUE(t.ui.boxes().empty());
     EXPECT_EQ(dir.names().size(), 1u);

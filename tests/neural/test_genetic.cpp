@@ -140,7 +140,9 @@ TEST(TrainGenetic, ARunDrivesTheProgressWindowAndLearns) {
     Pmeter pm;
     RecordingUi ui;
     std::vector<std::string> messages;
-    ui.on_yield = [&](int) { messages.push_back(pm.message); };
+    ui.on_yield = [&](int) {
+        if (messages.empty() || messages.back() != pm.message) messages.push_back(pm.message);
+    };
     ASSERT_TRUE(train_genetic(s, 10, exemplar, result, 200, 20, pm, ui, test::repeatable(1)));
 
     EXPECT_EQ(ui.count(UiEvent::Kind::Show, Window::Pmeter), 1);
@@ -167,11 +169,10 @@ TEST(TrainGenetic, CancelEndsTheRunWithoutAResult) {
     Pmeter pm;
     pm.kill = 1;  // an earlier run's Cancel does not stop this one
     RecordingUi ui;
-    ui.on_yield = [&](int) { Command1_Click(pm); };
+    ui.on_yield = [&](int) { if (pm.pbar_value == 1) Command1_Click(pm); };
     EXPECT_FALSE(train_genetic(s, 4, exemplar, result, 50, 4, pm, ui, test::repeatable(3)));
     EXPECT_EQ(result, std::vector<double>(s.weights(), 0.0));
-    EXPECT_EQ(ui.yields, 1);  // seen at the check of the second generation
-    EXPECT_EQ(pm.pbar_value, 2);
+    EXPECT_EQ(pm.pbar_value, 2);  // seen at the check of the second generation
     EXPECT_EQ(ui.count(UiEvent::Kind::Hide, Window::Pmeter), 1);
 }
 
