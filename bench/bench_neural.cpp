@@ -20,7 +20,7 @@ const NetShape kShape{10, 15, 4};
 constexpr std::int16_t kExamples = 2000;
 constexpr std::size_t kPopulation = 50;
 
-const Draw kDraw = [] { return uniform(); };
+const Draw kDraw = [] { return application_uniform(); };
 
 std::vector<double> examples() {
     std::vector<double> e(kShape.example_width() * kExamples);

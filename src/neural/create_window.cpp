@@ -123,7 +123,7 @@ void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Dr
 }
 
 void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui) {
-    Command1_Click(w, pmeter, ui, [] { return uniform(); });
+    Command1_Click(w, pmeter, ui, [] { return application_uniform(); });
 }
 
 void Command2_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui) {

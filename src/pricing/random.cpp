@@ -59,14 +59,17 @@ private:
 constexpr std::uint32_t fixed_seed = 250;
 
 Mt19937 generator{fixed_seed};
+Mt19937 application_generator{fixed_seed};
+
+// The top 24 bits of one 32-bit output, scaled by 2^-24: exactly a
+// single-precision value in [0, 1), read as a double.
+double draw_of(std::uint32_t word) { return static_cast<double>(word >> 8) * 0x1p-24; }
 
 }  // namespace
 
-double uniform() {
-    // The top 24 bits of one 32-bit output, scaled by 2^-24: exactly a
-    // single-precision value in [0, 1), read as a double.
-    return static_cast<double>(generator() >> 8) * 0x1p-24;
-}
+double uniform() { return draw_of(generator()); }
+
+double application_uniform() { return draw_of(application_generator()); }
 
 void reset_uniform() { generator.seed(fixed_seed); }
 
