@@ -41,6 +41,7 @@ void write_network_file(const std::string& filename, const NetShape& shape, cons
                         const std::vector<double>& weights) {
     const std::string text = network_text(shape, ranges, weights);
     const std::filesystem::path target = resolve_file(filename);
+    if (filename.empty() || !target.has_filename()) throw RuntimeError("no name for the network file");
     std::filesystem::path temp = target;
     temp += ".tmp";
     bool written = false;

@@ -236,8 +236,9 @@ TEST(NetworkFile, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
     EXPECT_THROW(write_network_file("n.net", NetShape{1, 1, 1}, r, {0.5, 0.5}), RuntimeError);
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"n.net"}));
     EXPECT_EQ(dir.read("n.net/inside"), "kept\r\n");
-    // A folder that does not exist: nothing is made anywhere.
+    // A folder that does not exist, or no name at all: nothing is made anywhere.
     EXPECT_THROW(write_network_file("absent/n.net", NetShape{1, 1, 1}, r, {0.5, 0.5}), RuntimeError);
+    EXPECT_THROW(write_network_file("", NetShape{1, 1, 1}, r, {0.5, 0.5}), RuntimeError);
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"n.net"}));
 }
 
