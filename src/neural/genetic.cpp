@@ -105,6 +105,8 @@ bool training_progress_step(Pmeter& pmeter, UserInterface& ui, int done, int tot
 bool train_genetic(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
                    std::vector<double>& result, std::int16_t generations, std::int16_t population_size,
                    Pmeter& pmeter, UserInterface& ui, const Draw& draw) {
+    // The error list holds 2P entries, a 16-bit count.
+    int16_mul(2, population_size);
     const std::size_t w = shape.weights();
     const auto p = static_cast<std::size_t>(population_size);
     WeightSet population(p, std::vector<double>(w));

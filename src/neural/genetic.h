@@ -43,7 +43,8 @@ void mutate(WeightSet& population, const Draw& draw);
 // the share done (and the window events processed while a long generation
 // is evaluated); then the lowest-error individual (the last of equals) is
 // copied into `result`. On Cancel it returns at the end of that generation
-// without touching `result`. Returns false when cancelled.
+// without touching `result`. Returns false when cancelled. A population
+// above 16383 has more than 32767 parents and children: an overflow.
 bool train_genetic(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
                    std::vector<double>& result, std::int16_t generations, std::int16_t population_size,
                    Pmeter& pmeter, UserInterface& ui, const Draw& draw);

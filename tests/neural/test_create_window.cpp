@@ -188,6 +188,7 @@ TEST(Train, FaultsGiveTheWindowsGenericMessageAndKeepItOpen) {
         {"too few example lines", [](CreateWindow& w) { w.ifile1 = "short.dat"; }},
         {"range line without a comma", [](CreateWindow& w) { w.ifile1 = "comma.dat"; }},
         {"agoric supply", [](CreateWindow& w) { w.Option1 = false; w.pop = "656"; }},
+        {"genetic error list", [](CreateWindow& w) { w.pop = "16384"; }},  // 2P = 32768
         {"network file cannot be made", [](CreateWindow& w) { w.ofile1 = "absent/neural.net"; }},
     };
     for (const Case& c : cases) {
