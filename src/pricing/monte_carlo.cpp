@@ -24,9 +24,16 @@ double snorm() {
 
 std::int16_t mc_steps(double t) { return round_int16(fdiv(t, 0.005)); }
 
+double mc_step_length(double t, std::int16_t n) {
+    const double dt = fdiv(t, n);
+    // "0.505" is read as the double nearest to it, which is not 101 * 0.005
+    // to the last bit: within a few units of the last place the steps are
+    // taken as the grid's.
+    return std::fabs(dt - 0.005) <= 4.0 * 0x1p-52 * 0.005 ? 0.005 : dt;
+}
+
 namespace {
 
-constexpr double dt = 0.005;
 constexpr int pairs_per_batch = 100;
 constexpr double se_target = 0.05;
 
@@ -46,10 +53,12 @@ struct PathPoint {
 
 // Stochastic volatility (log-normal steps, vol of vol 0.2), constant rate.
 struct VolatilityModel {
+    double dt;
     double G;    // e^((r - delta) dt)
     double sdt;  // sqrt(dt)
 
-    VolatilityModel(double r, double delta) : G(fexp(chk((r - delta) * dt))), sdt(std::sqrt(dt)) {}
+    VolatilityModel(double dt_, double r, double delta)
+        : dt(dt_), G(fexp(chk((r - delta) * dt_))), sdt(fsqrt(dt_)) {}
 
     static constexpr bool discounts_along_path = false;
 
@@ -68,16 +77,18 @@ struct VolatilityModel {
 // Stochastic short rate (square-root process, speed 1.0 towards r, diffusion
 // 0.002) correlated with the asset by rho, constant volatility.
 struct RateModel {
+    double dt;
     double r;
     double H;      // e^(-(Sigma^2 / 2 + delta) dt)
     double s1;     // Sigma sqrt(dt)
     double rho;
     double c_rho;  // sqrt(1 - rho^2)
 
-    RateModel(double r_, double delta, double Sigma, double rho_)
-        : r(r_),
-          H(fexp(chk(-chk(Sigma * 0.5 * Sigma + delta) * dt))),
-          s1(chk(Sigma * std::sqrt(dt))),
+    RateModel(double dt_, double r_, double delta, double Sigma, double rho_)
+        : dt(dt_),
+          r(r_),
+          H(fexp(chk(-chk(Sigma * 0.5 * Sigma + delta) * dt_))),
+          s1(chk(Sigma * fsqrt(dt_))),
           rho(rho_),
           c_rho(independent_weight(rho_)) {}
 
@@ -101,16 +112,18 @@ struct RateModel {
 // Both stochastic: the volatility as in VolatilityModel, the rate as in
 // RateModel but with mean-reversion speed 0.95.
 struct VolatilityRateModel {
+    double dt;
     double r;
     double E;      // e^(-delta dt)
     double sdt;    // sqrt(dt)
     double rho;
     double c_rho;  // sqrt(1 - rho^2)
 
-    VolatilityRateModel(double r_, double delta, double rho_)
-        : r(r_),
-          E(fexp(chk(-delta * dt))),
-          sdt(std::sqrt(dt)),
+    VolatilityRateModel(double dt_, double r_, double delta, double rho_)
+        : dt(dt_),
+          r(r_),
+          E(fexp(chk(-delta * dt_))),
+          sdt(fsqrt(dt_)),
           rho(rho_),
           c_rho(independent_weight(rho_)) {}
 
@@ -142,10 +155,8 @@ struct VolatilityRateModel {
 // scales the estimate by e^(-r t) and the variance by e^(-2 r t); a model
 // with a stochastic rate discounts each sample along its own rate path.
 template <class Model>
-double simulate(const Model& model, double K, double S, double Sigma, double r, std::int16_t i, double t,
-                const BatchYield& yield, BatchCount batches) {
-    const std::int16_t n = mc_steps(t);
-    if (n < 0) throw RuntimeError("negative number of time steps");
+double simulate(const Model& model, std::int16_t n, double K, double S, double Sigma, double r, std::int16_t i,
+                double t, const BatchYield& yield, BatchCount batches) {
     constexpr bool constant_rate = !Model::discounts_along_path;
     const double scale = constant_rate ? fexp(chk(-r * t)) : 1.0;
     const double scale_sq = constant_rate ? fexp(chk(-2.0 * r * t)) : 1.0;
@@ -188,32 +199,49 @@ double simulate(const Model& model, double K, double S, double Sigma, double r, 
     return est;
 }
 
+// The step count and the step length of a valuation. Without steps the
+// paths never move and the length is never used.
+struct Horizon {
+    std::int16_t n;
+    double dt;
+};
+
+Horizon horizon(double t, StepCount steps) {
+    const std::int16_t n = steps == kStepsOfTime ? mc_steps(t) : steps;
+    if (n < 0) throw RuntimeError("negative number of time steps");
+    return {n, n > 0 ? mc_step_length(t, n) : 0.005};
+}
+
 }  // namespace
 
 double mcarlo_cv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 const BatchYield& yield, BatchCount batches) {
-    const VolatilityModel model(r, delta);
-    return simulate(model, K, S, Sigma, r, i, t, yield, batches);
+                 const BatchYield& yield, BatchCount batches, StepCount steps) {
+    const Horizon h = horizon(t, steps);
+    const VolatilityModel model(h.dt, r, delta);
+    return simulate(model, h.n, K, S, Sigma, r, i, t, yield, batches);
 }
 
 double mcarlo_vc(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 double rho, const BatchYield& yield, BatchCount batches) {
-    const RateModel model(r, delta, Sigma, rho);
-    return simulate(model, K, S, Sigma, r, i, t, yield, batches);
+                 double rho, const BatchYield& yield, BatchCount batches, StepCount steps) {
+    const Horizon h = horizon(t, steps);
+    const RateModel model(h.dt, r, delta, Sigma, rho);
+    return simulate(model, h.n, K, S, Sigma, r, i, t, yield, batches);
 }
 
 double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 double rho, const BatchYield& yield, BatchCount batches) {
-    const VolatilityRateModel model(r, delta, rho);
-    return simulate(model, K, S, Sigma, r, i, t, yield, batches);
+                 double rho, const BatchYield& yield, BatchCount batches, StepCount steps) {
+    const Horizon h = horizon(t, steps);
+    const VolatilityRateModel model(h.dt, r, delta, rho);
+    return simulate(model, h.n, K, S, Sigma, r, i, t, yield, batches);
 }
 
 double mcarlo(double t, double Sigma, double r, double K, double S, double delta, std::int16_t optype,
-              std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield, BatchCount batches) {
+              std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield, BatchCount batches,
+              StepCount steps) {
     reset_uniform();
-    if (itype != 1) return mcarlo_cv(K, S, r, delta, t, Sigma, optype, yield, batches);
-    if (vtype == 1) return mcarlo_vv(K, S, r, delta, t, Sigma, optype, rho, yield, batches);
-    return mcarlo_vc(K, S, r, delta, t, Sigma, optype, rho, yield, batches);
+    if (itype != 1) return mcarlo_cv(K, S, r, delta, t, Sigma, optype, yield, batches, steps);
+    if (vtype == 1) return mcarlo_vv(K, S, r, delta, t, Sigma, optype, rho, yield, batches, steps);
+    return mcarlo_vc(K, S, r, delta, t, Sigma, optype, rho, yield, batches, steps);
 }
 
 }  // namespace tvx

@@ -69,6 +69,21 @@ TEST(McSteps, RoundsToTheNearestStepWithHalvesToEven) {
     EXPECT_THROW(mc_steps(1e6), ArithmeticError);
 }
 
+// A time on the 0.005 grid steps exactly 0.005 years, whatever the rounding
+// of its decimal text; any other time steps its own length over the count.
+TEST(McSteps, StepLengthIsTheTimeOverTheCountAndExactlyTheGridStepOnTheGrid) {
+    EXPECT_EQ(mc_step_length(0.5, 100), 0.005);
+    EXPECT_EQ(mc_step_length(2.0, 400), 0.005);
+    for (const double t : {0.505, 0.015, 1.235, 163.8}) {
+        const std::int16_t n = mc_steps(t);
+        EXPECT_EQ(mc_step_length(t, n), 0.005) << "t = " << t << ", " << n << " steps";
+    }
+    EXPECT_EQ(mc_step_length(0.4995, 100), 0.4995 / 100);  // the default time bumped down a thousandth
+    EXPECT_EQ(mc_step_length(0.5037, 101), 0.5037 / 101);
+    EXPECT_EQ(mc_step_length(0.003, 1), 0.003);
+    EXPECT_THROW(mc_step_length(0.5, 0), ArithmeticError);
+}
+
 // 200,000 draws; every check is within 5 standard errors of the standard
 // normal's value: mean 0 (SE 1/sqrt(n)), variance 1 (SE sqrt(2/n)) and the
 // tail shares P(Z < -1), P(|Z| > 2), P(Z > 3) (SE sqrt(p(1-p)/n)).
