@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
+#include <vector>
 
 namespace tvx {
 
@@ -27,6 +29,11 @@ inline constexpr StepCount kStepsOfTime = -1;
 // One standard normal draw by the polar method; the second variate of the
 // accepted pair is discarded.
 double snorm();
+
+// The next z.size() draws of snorm, drawn many at a time, in the same
+// order and leaving the generator where as many calls of snorm would. The
+// logarithm is a vector one and may differ from snorm's in the last bit.
+void snorm_fill(std::span<double> z);
 
 // The number of 0.005-year steps for a life of t years (halves to even).
 std::int16_t mc_steps(double t);
@@ -54,5 +61,14 @@ double mcarlo_vc(double K, double S, double r, double delta, double t, double Si
 double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
                  double rho, const BatchYield& yield = {}, BatchCount batches = 0,
                  StepCount steps = kStepsOfTime);
+
+// The simulation runs on SIMD vectors, with kernels built for several
+// instruction sets; the fastest this processor runs is used. For tests: the
+// instruction sets built that this processor runs (as the SIMD library's
+// target bits), the name of the one in use, and a way to force one (0
+// returns to the fastest).
+std::vector<std::int64_t> mc_simd_targets();
+const char* mc_simd_target();
+void mc_force_simd_target(std::int64_t target);
 
 }  // namespace tvx
