@@ -117,8 +117,11 @@ std::size_t GroupWidth() { return hn::Lanes(DF()) * kUnroll; }
 
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
 
-// The vector exponential is accurate to 1 ulp on [-1000, 706]; outside it
-// (never on a sound path) the lanes are redone one by one.
+// The vector exponential is accurate to 1 ulp on [-1000, 706]. A path runs
+// first with no more than a note of any argument outside [-706, 706] (a
+// call in the loop would make the compiler keep every vector in memory);
+// the rare path with such a note runs again with those lanes' exponentials
+// taken one by one.
 HWY_NOINLINE VF ExpBeyondRange(DF d, VF x, VF y) {
     HWY_ALIGN double xs[hn::MaxLanes(DF())];
     HWY_ALIGN double ys[hn::MaxLanes(DF())];
@@ -129,18 +132,26 @@ HWY_NOINLINE VF ExpBeyondRange(DF d, VF x, VF y) {
     return hn::Load(d, ys);
 }
 
-HWY_INLINE VF Exp(DF d, VF x) {
+using MF = hn::Mask<DF>;
+
+template <bool kCareful>
+HWY_INLINE VF Exp(DF d, VF x, MF& in_range) {
     const VF y = hn::Exp(d, x);
-    if (HWY_LIKELY(hn::AllTrue(d, hn::Le(hn::Abs(x), hn::Set(d, 706.0))))) return y;
-    return ExpBeyondRange(d, x, y);
+    const MF ok = hn::Le(hn::Abs(x), hn::Set(d, 706.0));
+    if constexpr (kCareful) {
+        if (!hn::AllTrue(d, ok)) return ExpBeyondRange(d, x, y);
+    } else {
+        in_range = hn::And(in_range, ok);
+    }
+    return y;
 }
 
 // Puts the next count draws of snorm where `to` says (and moves `to` on),
 // leaving the generator where count calls of snorm would. u1s and ws are scratch of
 // count + Lanes doubles each. Candidate pairs are tested a vector at a
 // time, the accepted ones packed in order (the library's compress copies a
-// table on every call on some targets: slower than packing by hand); the last vector that would
-// overshoot the count, and a pair split across two blocks of the
+// table on every call on some targets: slower than packing by hand); the
+// vector that reaches the count, and a pair split across two blocks of the
 // generator, go one pair at a time. Then the accepted pairs become normals
 // a vector at a time: u1 sqrt(-2 ln(w) / w).
 void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
@@ -179,7 +190,10 @@ void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
             const VF u2 = to_u(hn::ShiftRight<40>(x));
             const VF w = hn::Add(hn::Mul(u1, u1), hn::Mul(u2, u2));
             const auto accept = hn::And(hn::Lt(w, one), hn::Ne(w, zero));
-            if (got + hn::CountTrue(d, accept) > count) break;
+            // The vector that reaches the count goes pair by pair: snorm
+            // stops right after the last pair it needs, and the rejected
+            // pairs behind it in this vector are not its to take.
+            if (got + hn::CountTrue(d, accept) >= count) break;
             // Packed in order without branches: every lane is written at
             // the next free place, which only an accepted one advances.
             HWY_ALIGN double u1l[hn::MaxLanes(DF())];
@@ -243,16 +257,18 @@ struct State {
 // Stochastic volatility, constant rate:
 //   v = V e^(0.2 z2 sdt); e1 = e^(v sdt z1); c = e^(v (-0.5) v dt);
 //   A = A G c e1; B = B G c / e1.
-HWY_INLINE void StepVolatility(DF d, const Constants& k, const double* z, std::size_t width, State& s) {
+template <bool kCareful>
+HWY_INLINE void StepVolatility(DF d, const Constants& k, const double* z, std::size_t width, State& s,
+                   MF& in_range) {
     const VF sdt = hn::Set(d, k.sdt), dt = hn::Set(d, k.dt), G = hn::Set(d, k.carry);
     const VF c02 = hn::Set(d, 0.2), mhalf = hn::Set(d, -0.5);
     const std::size_t L = hn::Lanes(d);
     for (std::size_t u = 0; u < kUnroll; ++u) {
         const VF z1 = hn::LoadU(d, z + u * L);
         const VF z2 = hn::LoadU(d, z + width + u * L);
-        const VF v = hn::Mul(s.V[u], Exp(d, hn::Mul(hn::Mul(c02, z2), sdt)));
-        const VF e1 = Exp(d, hn::Mul(hn::Mul(v, sdt), z1));
-        const VF c = Exp(d, hn::Mul(hn::Mul(hn::Mul(v, mhalf), v), dt));
+        const VF v = hn::Mul(s.V[u], Exp<kCareful>(d, hn::Mul(hn::Mul(c02, z2), sdt), in_range));
+        const VF e1 = Exp<kCareful>(d, hn::Mul(hn::Mul(v, sdt), z1), in_range);
+        const VF c = Exp<kCareful>(d, hn::Mul(hn::Mul(hn::Mul(v, mhalf), v), dt), in_range);
         s.V[u] = v;
         s.A[u] = hn::Mul(hn::Mul(hn::Mul(s.A[u], G), c), e1);
         s.B[u] = hn::Div(hn::Mul(hn::Mul(s.B[u], G), c), e1);
@@ -263,7 +279,9 @@ HWY_INLINE void StepVolatility(DF d, const Constants& k, const double* z, std::s
 //   w = rho z1 + z2 c_rho; q = sqrt(R dt);
 //   R' = q 0.002 w + R + (r - R) 1.0 dt; e1 = e^(z1 s1); g = e^(R' dt);
 //   A = A H g e1; B = B H g / e1; D = g D.
-HWY_INLINE void StepRate(DF d, const Constants& k, const double* z, std::size_t width, State& s) {
+template <bool kCareful>
+HWY_INLINE void StepRate(DF d, const Constants& k, const double* z, std::size_t width, State& s,
+                   MF& in_range) {
     const VF dt = hn::Set(d, k.dt), H = hn::Set(d, k.carry), s1 = hn::Set(d, k.s1);
     const VF r = hn::Set(d, k.r), rho = hn::Set(d, k.rho), c_rho = hn::Set(d, k.c_rho);
     const VF c002 = hn::Set(d, 0.002);
@@ -275,8 +293,8 @@ HWY_INLINE void StepRate(DF d, const Constants& k, const double* z, std::size_t 
         const VF q = hn::Sqrt(hn::Mul(s.R[u], dt));
         // (r - R) * 1.0 is exactly r - R.
         const VF R = hn::Add(hn::Add(hn::Mul(hn::Mul(q, c002), w), s.R[u]), hn::Mul(hn::Sub(r, s.R[u]), dt));
-        const VF e1 = Exp(d, hn::Mul(z1, s1));
-        const VF g = Exp(d, hn::Mul(R, dt));
+        const VF e1 = Exp<kCareful>(d, hn::Mul(z1, s1), in_range);
+        const VF g = Exp<kCareful>(d, hn::Mul(R, dt), in_range);
         s.R[u] = R;
         s.A[u] = hn::Mul(hn::Mul(hn::Mul(s.A[u], H), g), e1);
         s.B[u] = hn::Div(hn::Mul(hn::Mul(s.B[u], H), g), e1);
@@ -288,7 +306,9 @@ HWY_INLINE void StepRate(DF d, const Constants& k, const double* z, std::size_t 
 //   w = z1 rho + z3 c_rho; v = V e^(0.2 z2 sdt); q = sqrt(R dt);
 //   R' = (r - R) 0.95 dt + R + q 0.002 w; e1 = e^(v sdt z1); g = e^(R' dt);
 //   c = e^(v (-0.5) v dt); A = A E c g e1; B = B E c g / e1; D = g D.
-HWY_INLINE void StepVolatilityRate(DF d, const Constants& k, const double* z, std::size_t width, State& s) {
+template <bool kCareful>
+HWY_INLINE void StepVolatilityRate(DF d, const Constants& k, const double* z, std::size_t width, State& s,
+                   MF& in_range) {
     const VF sdt = hn::Set(d, k.sdt), dt = hn::Set(d, k.dt), E = hn::Set(d, k.carry);
     const VF r = hn::Set(d, k.r), rho = hn::Set(d, k.rho), c_rho = hn::Set(d, k.c_rho);
     const VF c02 = hn::Set(d, 0.2), mhalf = hn::Set(d, -0.5), c002 = hn::Set(d, 0.002), c095 = hn::Set(d, 0.95);
@@ -298,13 +318,13 @@ HWY_INLINE void StepVolatilityRate(DF d, const Constants& k, const double* z, st
         const VF z2 = hn::LoadU(d, z + width + u * L);
         const VF z3 = hn::LoadU(d, z + 2 * width + u * L);
         const VF w = hn::Add(hn::Mul(z1, rho), hn::Mul(z3, c_rho));
-        const VF v = hn::Mul(s.V[u], Exp(d, hn::Mul(hn::Mul(c02, z2), sdt)));
+        const VF v = hn::Mul(s.V[u], Exp<kCareful>(d, hn::Mul(hn::Mul(c02, z2), sdt), in_range));
         const VF q = hn::Sqrt(hn::Mul(s.R[u], dt));
         const VF R = hn::Add(hn::Add(hn::Mul(hn::Mul(hn::Sub(r, s.R[u]), c095), dt), s.R[u]),
                              hn::Mul(hn::Mul(q, c002), w));
-        const VF e1 = Exp(d, hn::Mul(hn::Mul(v, sdt), z1));
-        const VF g = Exp(d, hn::Mul(R, dt));
-        const VF c = Exp(d, hn::Mul(hn::Mul(hn::Mul(v, mhalf), v), dt));
+        const VF e1 = Exp<kCareful>(d, hn::Mul(hn::Mul(v, sdt), z1), in_range);
+        const VF g = Exp<kCareful>(d, hn::Mul(R, dt), in_range);
+        const VF c = Exp<kCareful>(d, hn::Mul(hn::Mul(hn::Mul(v, mhalf), v), dt), in_range);
         s.V[u] = v;
         s.R[u] = R;
         s.A[u] = hn::Mul(hn::Mul(hn::Mul(hn::Mul(s.A[u], E), c), g), e1);
@@ -313,41 +333,47 @@ HWY_INLINE void StepVolatilityRate(DF d, const Constants& k, const double* z, st
     }
 }
 
-template <class Step>
-HWY_INLINE void Advance(const Constants& k, const Group& g, Step step) {
-    const DF d;
-    const std::size_t L = hn::Lanes(d);
-    const std::size_t per_sweep = L * kUnroll;
-    for (std::size_t first = 0; first < g.width; first += per_sweep) {
-        State s;
-        for (std::size_t u = 0; u < kUnroll; ++u) {
-            s.A[u] = s.B[u] = hn::Set(d, g.S);
-            s.V[u] = hn::Set(d, g.Sigma);
-            s.R[u] = hn::Set(d, g.r);
-            s.D[u] = hn::Set(d, 1.0);
-        }
-        const double* z = g.z + first;
-        for (std::size_t j = 0; j < g.steps; ++j, z += g.draws * g.width) step(d, k, z, g.width, s);
-        for (std::size_t u = 0; u < kUnroll; ++u) {
-            const std::size_t at = first + u * L;
-            hn::StoreU(s.A[u], d, g.A + at);
-            hn::StoreU(s.B[u], d, g.B + at);
-            hn::StoreU(s.V[u], d, g.V + at);
-            hn::StoreU(s.R[u], d, g.R + at);
-            hn::StoreU(s.D[u], d, g.D + at);
-        }
+template <bool kCareful, class Step>
+HWY_INLINE bool Sweep(DF d, const Constants& k, const Group& g, std::size_t first, Step step) {
+    State s;
+    for (std::size_t u = 0; u < kUnroll; ++u) {
+        s.A[u] = s.B[u] = hn::Set(d, g.S);
+        s.V[u] = hn::Set(d, g.Sigma);
+        s.R[u] = hn::Set(d, g.r);
+        s.D[u] = hn::Set(d, 1.0);
     }
+    MF in_range = hn::FirstN(d, hn::Lanes(d));
+    const double* z = g.z + first;
+    for (std::size_t j = 0; j < g.steps; ++j, z += g.draws * g.width) step(d, k, z, g.width, s, in_range);
+    if (!kCareful && !hn::AllTrue(d, in_range)) return false;
+    const std::size_t L = hn::Lanes(d);
+    for (std::size_t u = 0; u < kUnroll; ++u) {
+        const std::size_t at = first + u * L;
+        hn::StoreU(s.A[u], d, g.A + at);
+        hn::StoreU(s.B[u], d, g.B + at);
+        hn::StoreU(s.V[u], d, g.V + at);
+        hn::StoreU(s.R[u], d, g.R + at);
+        hn::StoreU(s.D[u], d, g.D + at);
+    }
+    return true;
+}
+
+template <class Fast, class Careful>
+HWY_INLINE void Advance(const Constants& k, const Group& g, Fast fast, Careful careful) {
+    const DF d;
+    for (std::size_t first = 0; first < g.width; first += hn::Lanes(d) * kUnroll)
+        if (!Sweep<false>(d, k, g, first, fast)) Sweep<true>(d, k, g, first, careful);
 }
 
 // g.width is a multiple of GroupWidth().
 void AdvanceGroup(const Constants& k, const Group& g) {
     switch (k.model) {
         case Model::Volatility:
-            return Advance(k, g, StepVolatility);
+            return Advance(k, g, StepVolatility<false>, StepVolatility<true>);
         case Model::Rate:
-            return Advance(k, g, StepRate);
+            return Advance(k, g, StepRate<false>, StepRate<true>);
         case Model::VolatilityRate:
-            return Advance(k, g, StepVolatilityRate);
+            return Advance(k, g, StepVolatilityRate<false>, StepVolatilityRate<true>);
     }
 }
 
