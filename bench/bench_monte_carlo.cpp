@@ -23,6 +23,7 @@ void run_engine(benchmark::State& state, std::int16_t itype, std::int16_t vtype)
         batches = b;
     }
     const double steps = static_cast<double>(batches) * 100.0 * steps_per_path;
+    state.SetLabel(tvx::mc_simd_target());
     state.counters["batches"] = static_cast<double>(batches);
     // Seconds per step: the per-valuation step count, per iteration, inverted.
     state.counters["s_per_step"] =

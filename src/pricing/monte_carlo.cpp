@@ -146,12 +146,32 @@ HWY_INLINE VF Exp(DF d, VF x, MF& in_range) {
     return y;
 }
 
+// For each mask of the lanes of a vector, the lane indices that bring the
+// set lanes to the front in order (the library's compress copies a table
+// onto the stack at every call on some targets, which costs more than the
+// rest of the draw).
+template <std::size_t kL>
+struct PackTable {
+    std::int64_t idx[(std::size_t{1} << kL) * kL] = {};
+    std::uint8_t accepted[std::size_t{1} << kL] = {};
+
+    constexpr PackTable() {
+        for (std::size_t mask = 0; mask < (std::size_t{1} << kL); ++mask) {
+            std::size_t k = 0;
+            for (std::size_t l = 0; l < kL; ++l)
+                if (mask >> l & 1u) idx[mask * kL + k++] = static_cast<std::int64_t>(l);
+            accepted[mask] = static_cast<std::uint8_t>(k);
+        }
+    }
+    const std::int64_t* row(std::size_t mask) const { return idx + mask * kL; }
+};
+
+constexpr PackTable<hn::MaxLanes(DF())> kPack{};
+
 // Puts the next count draws of snorm where `to` says (and moves `to` on),
 // leaving the generator where count calls of snorm would. u1s and ws are scratch of
 // count + Lanes doubles each. Candidate pairs are tested a vector at a
-// time, the accepted ones packed in order (the library's compress copies a
-// table on every call on some targets: slower than packing by hand); the
-// vector that reaches the count, and a pair split across two blocks of the
+// time, the accepted ones packed in order; the vector that reaches the count, and a pair split across two blocks of the
 // generator, go one pair at a time. Then the accepted pairs become normals
 // a vector at a time: u1 sqrt(-2 ln(w) / w).
 void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
@@ -194,19 +214,15 @@ void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
             // stops right after the last pair it needs, and the rejected
             // pairs behind it in this vector are not its to take.
             if (got + hn::CountTrue(d, accept) >= count) break;
-            // Packed in order without branches: every lane is written at
-            // the next free place, which only an accepted one advances.
-            HWY_ALIGN double u1l[hn::MaxLanes(DF())];
-            HWY_ALIGN double wl[hn::MaxLanes(DF())];
-            HWY_ALIGN std::uint8_t bits[8] = {};
-            hn::Store(u1, d, u1l);
-            hn::Store(w, d, wl);
+            // Packed in order: the accepted lanes moved to the front by the
+            // table's row for this mask, the whole vector stored, and the
+            // place advanced by the number accepted.
+            std::uint8_t bits[8] = {};
             hn::StoreMaskBits(d, accept, bits);
-            for (std::size_t l = 0; l < L; ++l) {
-                u1s[got] = u1l[l];
-                ws[got] = wl[l];
-                got += (bits[l / 8] >> (l % 8)) & 1u;
-            }
+            const auto front = hn::SetTableIndices(d, kPack.row(bits[0]));
+            hn::StoreU(hn::TableLookupLanes(u1, front), d, u1s + got);
+            hn::StoreU(hn::TableLookupLanes(w, front), d, ws + got);
+            got += kPack.accepted[bits[0]];
             used += 2 * L;
         }
         while (got < count && avail - used >= 2) {
