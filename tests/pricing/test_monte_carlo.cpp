@@ -662,7 +662,7 @@ TEST(MonteCarloSimd, EveryBuildMatchesTheScalarTranscriptionOnTheSameDraws) {
             const Terms& o = c.terms;
             const int n = c.steps == kStepsOfTime ? mc_steps(o.t) : c.steps;
             for (const Engine& e : engines) {
-                constexpr int batches = 3;
+                constexpr int batches = 2;
                 const double got = mcarlo(o.t, o.Sigma, o.r, o.K, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype,
                                           {}, batches, c.steps);
                 const double next = uniform();
@@ -680,9 +680,8 @@ TEST(MonteCarloSimd, EveryBuildMatchesTheScalarTranscriptionOnTheSameDraws) {
 TEST(MonteCarloSimd, ManyBatchesStayWithinTheRoundingOfTheExponential) {
     const Terms o;
     for (const Engine& e : engines) {
-        constexpr int batches = 40;
         double largest = 0.0;
-        for (int b = 1; b <= batches; b += 13) {
+        for (const int b : {1, 25}) {
             const double got = mcarlo(o.t, o.Sigma, o.r, o.K, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype, {},
                                       static_cast<BatchCount>(b));
             const Transcribed want = transcribe(e, o, b, 100, 0.005);
