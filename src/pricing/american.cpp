@@ -83,6 +83,10 @@ TVX_VECTOR_CLONES Solution solve(double t, double Sigma, double r, double x, dou
     const double pd = chk(chk(s2_dx2 - nu_dx) * half_dt);
     const double pm = chk(chk(1.0 - fdiv(chk(Sigma * chk(dt * Sigma)), dx2)) - chk(dt * r));
     const double g = fexp(dx);
+    // A negative weight makes the explicit scheme unstable: its values
+    // oscillate and grow into garbage long before anything overflows. That
+    // takes |nu| sqrt(t) above about 17 Sigma, or r above about 1,400 / t.
+    if (pu < 0.0 || pd < 0.0 || pm < 0.0) throw RuntimeError("unstable difference scheme");
 
     // Price grid from the lowest node up, and the exercise value at each.
     Column price;
@@ -90,7 +94,13 @@ TVX_VECTOR_CLONES Solution solve(double t, double Sigma, double r, double x, dou
     for (int i = 1; i < usa_nodes; ++i) price[i] = chk(price[i - 1] * g);
     Column exercise;
     for (int i = 0; i < usa_nodes; ++i) exercise[i] = optype == 0 ? chk(price[i] - x) : chk(x - price[i]);
-    const double low_gap = chk(price[1] - price[0]);
+    // Beyond the grid the value continues the slope of the exercise value at
+    // the edge node: +1 for a call and -1 for a put in the money there, 0 out
+    // of the money. (A put whose strike lies inside the grid has -1 below
+    // and 0 above; a call, 0 below and +1 above.)
+    const auto edge_slope = [&](double ex) { return ex > 0.0 ? (optype == 0 ? 1.0 : -1.0) : 0.0; };
+    const double low_step = chk(edge_slope(exercise[0]) * chk(price[1] - price[0]));
+    const double high_step = chk(edge_slope(exercise[top]) * chk(price[top] - price[top - 1]));
 
     Column current;
     for (int i = 0; i < usa_nodes; ++i) current[i] = maximum(0.0, exercise[i]);
@@ -108,8 +118,8 @@ TVX_VECTOR_CLONES Solution solve(double t, double Sigma, double r, double x, dou
             cont[i] = c;
             faults |= fault_bit(c - exercise[i]);
         }
-        cont[0] = cont[1] + low_gap;
-        cont[top] = cont[top - 1];
+        cont[0] = cont[1] - low_step;
+        cont[top] = cont[top - 1] + high_step;
         faults |= fault_bit(cont[0] - exercise[0]) | fault_bit(cont[top] - exercise[top]);
         if (has_fault(faults)) [[unlikely]]
             raise_column_fault(cont, exercise);
