@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "core/fault.h"
 #include "pricing/american.h"
@@ -73,6 +76,8 @@ enum class Edges {
 struct PlainScheme {
     AmericanCentre centre;
     double lowest_price, highest_price;
+    int steps;
+    int first_non_finite_step;  // 1 for the first step, 0 if every value stays finite
 };
 
 PlainScheme plain_scheme(const Terms& a, std::int16_t type, Edges edges = Edges::ExerciseSlope) {
@@ -93,13 +98,17 @@ PlainScheme plain_scheme(const Terms& a, std::int16_t type, Edges edges = Edges:
     const double in_the_money_slope = type == call ? 1.0 : -1.0;
     const double low_slope = edges == Edges::PutShaped ? -1.0 : ex[0] > 0.0 ? in_the_money_slope : 0.0;
     const double high_slope = edges == Edges::PutShaped ? 0.0 : ex[100] > 0.0 ? in_the_money_slope : 0.0;
+    int first_non_finite_step = 0;
     for (int j = n - 1; j >= 0; --j) {
         for (int k = 1; k < 100; ++k) cont[k] = pu * cur[k + 1] + pm * cur[k] + pd * cur[k - 1];
         cont[0] = cont[1] - low_slope * (price[1] - price[0]);
         cont[100] = cont[99] + high_slope * (price[100] - price[99]);
-        for (int k = 0; k < 101; ++k) cur[k] = maximum(cont[k], ex[k]);
+        for (int k = 0; k < 101; ++k) {
+            if (!std::isfinite(cont[k]) && first_non_finite_step == 0) first_non_finite_step = n - j;
+            cur[k] = maximum(cont[k], ex[k]);
+        }
     }
-    return {{cur[50], cur[49], cur[51], dx}, price[0], price[100]};
+    return {{cur[50], cur[49], cur[51], dx}, price[0], price[100], n, first_non_finite_step};
 }
 
 void expect_same_bits(const AmericanCentre& got, const AmericanCentre& want, const Terms& a, std::int16_t type) {
@@ -107,6 +116,38 @@ void expect_same_bits(const AmericanCentre& got, const AmericanCentre& want, con
     EXPECT_EQ(got.below, want.below) << a << " type " << type;
     EXPECT_EQ(got.above, want.above) << a << " type " << type;
     EXPECT_EQ(got.dx, want.dx) << a << " type " << type;
+}
+
+// Runs `check` once on every path of the step loop that this processor can
+// run, each pinned in turn, so that a path the processor would not choose
+// by itself (the portable one, here) is tested too.
+template <class Check>
+void on_every_path(Check check) {
+    const std::vector<SolverPath> paths = solver_usa_paths();
+    ASSERT_FALSE(paths.empty());
+    ASSERT_EQ(paths.front(), SolverPath::Portable);
+    for (const SolverPath path : paths) {
+        SCOPED_TRACE(std::string("path ") + solver_path_name(path));
+        pin_solver_usa_path(path);
+        check();
+    }
+    unpin_solver_usa_path();
+}
+
+TEST(AmericanSolverPaths, TheFastestRunnablePathIsUsedAndOthersCanBePinned) {
+    const std::vector<SolverPath> paths = solver_usa_paths();
+    ASSERT_FALSE(paths.empty());
+    EXPECT_EQ(solver_usa_path(), paths.back());
+    pin_solver_usa_path(SolverPath::Portable);
+    EXPECT_EQ(solver_usa_path(), SolverPath::Portable);
+    unpin_solver_usa_path();
+    EXPECT_EQ(solver_usa_path(), paths.back());
+    // A path the processor cannot run is refused, not run.
+    for (const SolverPath path : {SolverPath::Portable, SolverPath::Avx2}) {
+        if (std::find(paths.begin(), paths.end(), path) == paths.end()) {
+            EXPECT_THROW(pin_solver_usa_path(path), std::invalid_argument);
+        }
+    }
 }
 
 TEST(AmericanSolver, AgreesBitForBitWithThePlainScheme) {
@@ -120,8 +161,11 @@ TEST(AmericanSolver, AgreesBitForBitWithThePlainScheme) {
                            {1.0, 0.2, 0.05, 50.0, 100.0, 0.0},
                            {2.0, 0.3, 0.04, 300.0, 100.0, 0.03},
                            {10.0, 0.3, 0.05, 12.41, 3886.31, 0.0}};
-    for (const Terms& a : cases)
-        for (std::int16_t type : {call, put}) expect_same_bits(centre(a, type), plain_scheme(a, type).centre, a, type);
+    on_every_path([&] {
+        for (const Terms& a : cases)
+            for (std::int16_t type : {call, put})
+                expect_same_bits(centre(a, type), plain_scheme(a, type).centre, a, type);
+    });
 }
 
 TEST(AmericanSolver, PutsWithTheStrikeInsideTheGridKeepTheirEarlierValues) {
@@ -129,12 +173,14 @@ TEST(AmericanSolver, PutsWithTheStrikeInsideTheGridKeepTheirEarlierValues) {
     // highest, so its edges already had the slopes -1 and 0.
     const Terms cases[] = {atm_year, window_defaults, {0.25, 0.4, 0.1, 50.0, 50.0, 0.0},
                            {3.0, 0.6, 0.01, 80.0, 120.0, 0.08}, {0.05, 0.15, 0.2, 100.0, 95.0, 0.0}};
-    for (const Terms& a : cases) {
-        const PlainScheme before = plain_scheme(a, put, Edges::PutShaped);
-        ASSERT_LT(before.lowest_price, a.x) << a;
-        ASSERT_GT(before.highest_price, a.x) << a;
-        expect_same_bits(centre(a, put), before.centre, a, put);
-    }
+    on_every_path([&] {
+        for (const Terms& a : cases) {
+            const PlainScheme before = plain_scheme(a, put, Edges::PutShaped);
+            ASSERT_LT(before.lowest_price, a.x) << a;
+            ASSERT_GT(before.highest_price, a.x) << a;
+            expect_same_bits(centre(a, put), before.centre, a, put);
+        }
+    });
 }
 
 TEST(AmericanSolver, CallsWithADividendAgainstAnAccurateReference) {
@@ -279,8 +325,34 @@ TEST(AmericanSolver, FaultsInsteadOfReturningAValue) {
     // about e^786, past the largest double (about e^709.8), part-way through
     // the stepping.
     const Terms growing{1.0, 0.2, -1000.0, 100.0, 100.0, -1000.0 - 0.02};
-    EXPECT_THROW(usa(growing, put), ArithmeticError) << growing;
-    EXPECT_THROW(usa(growing, call), ArithmeticError) << growing;
+    on_every_path([&] {
+        EXPECT_THROW(usa(growing, put), ArithmeticError) << growing;
+        EXPECT_THROW(usa(growing, call), ArithmeticError) << growing;
+    });
+}
+
+TEST(AmericanSolver, AnOverflowInTheLastStepsIsCaughtToo) {
+    // The same growth, a little slower: with r = -R the values grow by
+    // 1 + 6 R / 10201 a step, so for R near 877 the largest of them crosses
+    // the largest double only within the last few of the 1700 steps. The
+    // solver checks its values once, after the last step; the overflow
+    // must still end in an error, on every path, and one unit of R less
+    // must still give the plain scheme's value.
+    const auto growing_by = [](int R) { return Terms{1.0, 0.2, -1.0 * R, 100.0, 100.0, -1.0 * R - 0.02}; };
+    int R = 860;
+    PlainScheme plain{};
+    for (; R < 900; ++R) {
+        plain = plain_scheme(growing_by(R), put);
+        if (plain.first_non_finite_step != 0) break;
+    }
+    ASSERT_LT(R, 900);
+    ASSERT_GT(plain.first_non_finite_step, plain.steps - 10) << "R " << R;
+    const Terms late = growing_by(R);
+    const Terms finite = growing_by(R - 1);
+    on_every_path([&] {
+        EXPECT_THROW(usa(late, put), ArithmeticError) << late;
+        EXPECT_EQ(usa(finite, put), plain_scheme(finite, put).centre.value) << finite;
+    });
 }
 
 TEST(AmericanGridGamma, MatchesTheClosedFormWhereEarlyExerciseIsUnlikely) {
