@@ -43,8 +43,9 @@ double parse_number(std::string_view text) {
     }
     if (int_digits + frac_digits == 0) not_a_number();
     const std::size_t mantissa_end = i;
-    // The written exponent, held at +-10^18 once beyond it: far outside the
-    // range of a double even after the mantissa's length is added.
+    // The written exponent, held at 10^18 (with its sign) once it passes
+    // 10^17: far outside the range of a double even after the mantissa's
+    // length is added.
     constexpr long long exponent_cap = 1'000'000'000'000'000'000;
     long long exponent = 0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
@@ -53,7 +54,7 @@ double parse_number(std::string_view text) {
         if (i < s.size() && (s[i] == '+' || s[i] == '-')) exp_negative = s[i++] == '-';
         std::size_t exp_digits = 0;
         while (i < s.size() && is_digit(s[i])) {
-            if (exponent < exponent_cap) exponent = exponent * 10 + (s[i] - '0');
+            exponent = exponent < exponent_cap / 10 ? exponent * 10 + (s[i] - '0') : exponent_cap;
             ++i, ++exp_digits;
         }
         if (exp_digits == 0) not_a_number();

@@ -40,15 +40,15 @@ struct Scheme {
     Column exercise{};
 };
 
-// The step loop works on the nodes above the lowest, indices 1 to 100, cut
-// into four runs of 25 that sit side by side in the four lanes of a vector:
-// vector j holds the nodes 1 + j, 26 + j, 51 + j and 76 + j. A node's
-// neighbours are then the same lane of the vectors j - 1 and j + 1, whole
-// aligned vectors held in registers from one node to the next, instead of
-// loads one node off the alignment. Only the two ends of each run need their
-// neighbour from the next run, a lane shift of the last or first vector.
+// The step loop keeps the nodes -49 to 50 (indices 1 to 100) in four runs of
+// 25 that sit side by side in the four lanes of a vector: vector j holds
+// the indices 1 + j, 26 + j, 51 + j and 76 + j. A node's neighbours are then
+// the same lane of the vectors j - 1 and j + 1, whole aligned vectors,
+// instead of vectors one node off the alignment. Only the ends of the runs
+// take their neighbours from the next run, a lane shift of vector 24 or 0,
+// so the 25 vectors form a ring. The edge nodes -50 and 50 are kept apart
+// (below).
 typedef double Quad __attribute__((vector_size(32)));
-constexpr int lanes = 4;
 constexpr int runs = 25;
 struct alignas(64) Quads {
     Quad q[runs];
@@ -75,20 +75,24 @@ constexpr int visit(int m) { return m % 2 == 0 ? runs - 1 - m / 2 : m / 2; }
 // lane by lane, through memory, on a processor without them).
 typedef double Pair __attribute__((vector_size(16), may_alias));
 
+// Every function that takes or returns a vector is inlined wherever it is
+// used (also without optimisation), so that none is ever called across the
+// boundary between the AVX2 copy and the rest, where 256-bit vectors would
+// be passed by different conventions.
 struct Whole {
     using V = Quad;
     static constexpr int parts = 1;
-    static V part(const Quad& q, int) { return q; }
-    static void set(Quad& q, int, V v) { q = v; }
-    static V splat(double x) { return V{x, x, x, x}; }
+    [[gnu::always_inline]] static V part(const Quad& q, int) { return q; }
+    [[gnu::always_inline]] static void set(Quad& q, int, V v) { q = v; }
+    [[gnu::always_inline]] static V splat(double x) { return V{x, x, x, x}; }
 };
 
 struct Halves {
     using V = Pair;
     static constexpr int parts = 2;
-    static V part(const Quad& q, int p) { return reinterpret_cast<const Pair*>(&q)[p]; }
-    static void set(Quad& q, int p, V v) { reinterpret_cast<Pair*>(&q)[p] = v; }
-    static V splat(double x) { return V{x, x}; }
+    [[gnu::always_inline]] static V part(const Quad& q, int p) { return reinterpret_cast<const Pair*>(&q)[p]; }
+    [[gnu::always_inline]] static void set(Quad& q, int p, V v) { reinterpret_cast<Pair*>(&q)[p] = v; }
+    [[gnu::always_inline]] static V splat(double x) { return V{x, x}; }
 };
 
 // The two edge nodes, -50 and 50, travel from step to step outside the
