@@ -173,7 +173,7 @@ constexpr PackTable<hn::MaxLanes(DF())> kPack{};
 // count + Lanes doubles each. Candidate pairs are tested a vector at a
 // time, the accepted ones packed in order; the vector that reaches the count, and a pair split across two blocks of the
 // generator, go one pair at a time. Then the accepted pairs become normals
-// a vector at a time: u1 sqrt(-2 ln(w) / w).
+// a vector at a time, u1 sqrt(-2 ln(w) / w), and are laid out.
 void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
     const DF d;
     const hn::Rebind<std::uint64_t, DF> du;
@@ -238,28 +238,29 @@ void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
         uniform_skip(used);
     }
 
+    // The transform runs over the accepted pairs as one plain vector loop,
+    // the results written in order into u1s (each vector's chain of
+    // logarithm, division and square root is long, and a loop with nothing
+    // else in it lets several be in flight at once); they are then laid out.
     const VF minus_two = hn::Set(d, -2.0);
     std::fill(ws + count, ws + count + L, 0.5);  // the tail of the last vector
     std::fill(u1s + count, u1s + count + L, 0.0);
-    double* const out = to->out;
-    const std::size_t width = to->width, per_pair = to->per_pair;
-    std::size_t slot = to->slot, lane = to->lane;
-    std::size_t at = slot * width + lane;
     for (std::size_t k = 0; k < count; k += L) {
         const VF u1 = hn::LoadU(d, u1s + k);
         const VF w = hn::LoadU(d, ws + k);
-        const VF z = hn::Mul(u1, hn::Sqrt(hn::Div(hn::Mul(minus_two, hn::Log(d, w)), w)));
-        HWY_ALIGN double zl[hn::MaxLanes(DF())];
-        hn::Store(z, d, zl);
-        const std::size_t here = std::min(L, count - k);
-        for (std::size_t l = 0; l < here; ++l) {
-            out[at] = zl[l];
-            at += width;
-            if (++slot == per_pair) {
-                slot = 0;
-                at = ++lane;
-            }
-        }
+        hn::StoreU(hn::Mul(u1, hn::Sqrt(hn::Div(hn::Mul(minus_two, hn::Log(d, w)), w))), d, u1s + k);
+    }
+    double* const out = to->out;
+    const std::size_t width = to->width, per_pair = to->per_pair;
+    std::size_t slot = to->slot, lane = to->lane;
+    for (std::size_t k = 0; k < count;) {
+        // The rest of this lane's slots, at a stride of the width.
+        const std::size_t here = std::min(per_pair - slot, count - k);
+        double* at = out + slot * width + lane;
+        for (std::size_t m = 0; m < here; ++m) at[m * width] = u1s[k + m];
+        k += here;
+        slot += here;
+        if (slot == per_pair) slot = 0, ++lane;
     }
     to->slot = slot;
     to->lane = lane;
