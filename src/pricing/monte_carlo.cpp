@@ -184,10 +184,13 @@ void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
     // 2^52 + k for k < 2^24 is exact, and its bits are those of 2^52 with k
     // in the low mantissa bits: k as a double without an integer conversion.
     const auto exponent = hn::Set(du, 0x4330000000000000ull);
-    const VF two52 = hn::Set(d, 0x1p52);
     const auto low24 = hn::Set(du, 0x00ffffffull);
-    // u = 2 U - 1 for the draw U = (word >> 8) 2^-24, exactly.
-    const auto to_u = [&](auto k) { return hn::Sub(hn::Mul(hn::Sub(hn::BitCast(d, hn::Or(k, exponent)), two52), scale), one); };
+    // u = 2 U - 1 for the draw U = (word >> 8) 2^-24, exactly: (2^52 + k)
+    // 2^-23 = 2^29 + k 2^-23 is exact (52 significant bits), and so is the
+    // difference from 2^29 + 1, so a fused and an unfused multiply-subtract
+    // give the same.
+    const VF offset = hn::Set(d, 0x1p29 + 1.0);
+    const auto to_u = [&](auto k) { return hn::MulSub(hn::BitCast(d, hn::Or(k, exponent)), scale, offset); };
 
     std::size_t got = 0;
     const auto try_pair = [&](double u1, double u2) {
@@ -208,7 +211,8 @@ void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
             const auto x = hn::LoadU(du, reinterpret_cast<const std::uint64_t*>(p + used));
             const VF u1 = to_u(hn::And(hn::ShiftRight<8>(x), low24));
             const VF u2 = to_u(hn::ShiftRight<40>(x));
-            const VF w = hn::Add(hn::Mul(u1, u1), hn::Mul(u2, u2));
+            // Exact (multiples of 2^-46 below 2), fused or not.
+            const VF w = hn::MulAdd(u1, u1, hn::Mul(u2, u2));
             const auto accept = hn::And(hn::Lt(w, one), hn::Ne(w, zero));
             // The vector that reaches the count goes pair by pair: snorm
             // stops right after the last pair it needs, and the rejected
@@ -253,7 +257,33 @@ void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
     double* const out = to->out;
     const std::size_t width = to->width, per_pair = to->per_pair;
     std::size_t slot = to->slot, lane = to->lane;
-    for (std::size_t k = 0; k < count;) {
+    std::size_t k = 0;
+#if HWY_TARGET != HWY_SCALAR
+    if constexpr (hn::MaxLanes(DF()) == 4) {
+        // A whole group of four pairs from its first slot: four slots of
+        // the four lanes at a time, a 4 x 4 transpose.
+        if (L == 4 && width == 4 && slot == 0 && lane == 0 && per_pair > 0 && count == 4 * per_pair) {
+            const double* row = u1s;
+            for (; slot + 4 <= per_pair; slot += 4) {
+                const VF r0 = hn::LoadU(d, row + slot), r1 = hn::LoadU(d, row + per_pair + slot);
+                const VF r2 = hn::LoadU(d, row + 2 * per_pair + slot), r3 = hn::LoadU(d, row + 3 * per_pair + slot);
+                const VF t0 = hn::InterleaveLower(d, r0, r1), t1 = hn::InterleaveUpper(d, r0, r1);
+                const VF t2 = hn::InterleaveLower(d, r2, r3), t3 = hn::InterleaveUpper(d, r2, r3);
+                double* const at = out + slot * 4;
+                hn::StoreU(hn::ConcatLowerLower(d, t2, t0), d, at);
+                hn::StoreU(hn::ConcatLowerLower(d, t3, t1), d, at + 4);
+                hn::StoreU(hn::ConcatUpperUpper(d, t2, t0), d, at + 8);
+                hn::StoreU(hn::ConcatUpperUpper(d, t3, t1), d, at + 12);
+            }
+            for (; slot < per_pair; ++slot)
+                for (std::size_t l = 0; l < 4; ++l) out[slot * 4 + l] = row[l * per_pair + slot];
+            to->slot = 0;
+            to->lane = 4;
+            return;
+        }
+    }
+#endif
+    while (k < count) {
         // The rest of this lane's slots, at a stride of the width.
         const std::size_t here = std::min(per_pair - slot, count - k);
         double* at = out + slot * width + lane;
