@@ -157,18 +157,36 @@ template <class W>
     edges.highest = maximum(high + s.high_step, s.exercise[usa_nodes - 1]);
 }
 
-// All the steps, from the terminal values in `value` to the values at the
-// start. Two sets of vectors take turns as source and destination.
-template <class W>
-[[gnu::always_inline]] inline void run_steps(const Scheme& s, Column& value) {
+// The vectors of the step loop: the exercise values and two sets that take
+// turns as source and destination. They live in the caller's memory, and
+// each step reads its source from there and writes its destination there:
+// left to itself, the compiler would carry the columns from step to step as
+// 75 separate variables, far more than there are registers, and spend much
+// of each step copying them between registers and the stack.
+struct Work {
     Quads ex, one, other;
+};
+
+// Between steps, the new column is taken from memory again rather than
+// kept in 25 registers that do not exist.
+[[gnu::always_inline]] inline void settle() { asm volatile("" ::: "memory"); }
+
+// All the steps, from the terminal values in `value` to the values at the
+// start.
+template <class W>
+[[gnu::always_inline]] inline void run_steps(const Scheme& s, Column& value, Work& work) {
+    Quads& ex = work.ex;
+    Quads& one = work.one;
+    Quads& other = work.other;
     to_quads(s.exercise, ex);
     to_quads(value, one);
     Edges edges{value[0], value[usa_nodes - 1]};
     int left = s.steps;
     for (; left >= 2; left -= 2) {
         step<W>(one, other, ex, edges, s);
+        settle();
         step<W>(other, one, ex, edges, s);
+        settle();
     }
     if (left == 1) step<W>(one, other, ex, edges, s);
     from_quads(left == 1 ? other : one, value);
@@ -176,17 +194,19 @@ template <class W>
     value[usa_nodes - 1] = edges.highest;
 }
 
-using StepLoop = void (*)(const Scheme&, Column&);
+using StepLoop = void (*)(const Scheme&, Column&, Work&);
 
 // The step loop, once per instruction set. The portable copy works in
 // halves of vectors, two doubles per instruction, which every x86-64
 // processor has; the AVX2 copy takes four at a time. AVX2 brings no fused multiply-add, and this file is built
 // with contraction off in any case, so both round alike.
-void run_steps_portable(const Scheme& s, Column& value) { run_steps<Halves>(s, value); }
+void run_steps_portable(const Scheme& s, Column& value, Work& work) { run_steps<Halves>(s, value, work); }
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TVX_SOLVER_AVX2 1
-__attribute__((target("avx2"))) void run_steps_avx2(const Scheme& s, Column& value) { run_steps<Whole>(s, value); }
+__attribute__((target("avx2"))) void run_steps_avx2(const Scheme& s, Column& value, Work& work) {
+    run_steps<Whole>(s, value, work);
+}
 #endif
 
 bool supported(SolverPath p) {
@@ -268,7 +288,8 @@ Solution solve(double t, double Sigma, double r, double x, double S, double delt
     Solution out;
     out.dx = dx;
     for (int k = 0; k < usa_nodes; ++k) out.value[k] = maximum(0.0, ex[k]);
-    dispatch().loop(s, out.value);
+    Work work;
+    dispatch().loop(s, out.value, work);
 
     // The steps themselves are not checked one by one; the last column is.
     // No fault can vanish on the way there: the weights are finite and not
