@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/help_form.h"
 #include "app/main_form.h"
 #include "app/output_form.h"
 #include "app/progress_forms.h"
@@ -22,11 +23,12 @@ std::unique_ptr<QWidget> make_main(Models& models, UserInterface& ui) {
 }  // namespace
 
 std::span<const FormEntry> form_registry() {
-    static const std::array<FormEntry, 4> entries{{
+    static const std::array<FormEntry, 5> entries{{
         {Window::Main, make_main, Placement::None},
         {Window::Output, make_bound<OutputForm, &Models::output>, Placement::Beside},
         {Window::Pacifier, make_bound<PacifierForm, &Models::pacifier>, Placement::Over},
         {Window::Pmeter, make_bound<PmeterForm, &Models::pmeter>, Placement::Over},
+        {Window::Help, make_bound<HelpForm, &Models::help>, Placement::Cascade},
     }};
     return entries;
 }

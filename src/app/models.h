@@ -3,6 +3,7 @@
 // destroyed and made afresh at the next show.
 #pragma once
 
+#include "core/help.h"
 #include "core/progress.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
@@ -14,6 +15,7 @@ struct Models {
     OutputWindow output;
     Pacifier pacifier;
     Pmeter pmeter;
+    HelpViewer help;
 };
 
 }  // namespace tvx

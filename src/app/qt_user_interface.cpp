@@ -1,16 +1,14 @@
 #include "app/qt_user_interface.h"
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QUrl>
+#include <filesystem>
 
 #include "app/forms.h"
 #include "app/main_form.h"
+#include "core/help.h"
 
 namespace tvx {
 
@@ -158,16 +156,9 @@ void QtUserInterface::focus_field(Window window, const std::string& control) {
 
 void QtUserInterface::yield() { QCoreApplication::processEvents(); }
 
-void QtUserInterface::show_help(const std::string& help_file, int /*topic*/) {
-    // The desktop opens the file with its own viewer, which has no notion of
-    // the numbered topics; the file beside the program is all it is given.
-    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromStdString(help_file));
-    if (QFileInfo::exists(path)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-        return;
-    }
-    QMessageBox::information(box_parent(), QString::fromUtf8(kAppTitle),
-                             QString::fromUtf8(kHelpFileMissing) + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+void QtUserInterface::show_help(const std::string& help_file, int topic) {
+    const std::filesystem::path exe_dir = QCoreApplication::applicationDirPath().toStdString();
+    open_help(models_.help, help_places(exe_dir, help_file), topic, *this);
 }
 
 }  // namespace tvx
