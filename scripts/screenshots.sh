@@ -8,7 +8,7 @@ set -euo pipefail
 
 app=$(realpath "${1:-build/release/tarvenix}")
 out=${2:-docs}
-display=:99
+display=${TVX_SCREENSHOT_DISPLAY:-:99}
 mkdir -p "$out"
 
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp &
@@ -50,3 +50,24 @@ sleep 1
 shoot "$output" "$out/output-window.png"
 
 ls -l "$out"/main-window.png "$out"/output-window.png
+
+# --- Menus and help -------------------------------------------------------
+# The Advanced menu with its Bonds submenu open, the Help menu open, and the
+# help viewer at the first topic (Help > Options).
+xdotool windowactivate --sync "$main"
+xdotool key --clearmodifiers Escape alt+a
+sleep 0.5
+xdotool key --clearmodifiers b
+sleep 1
+shoot "$main" "$out/menu-advanced.png"
+xdotool key --clearmodifiers Escape Escape Escape
+sleep 0.5
+xdotool key --clearmodifiers alt+h
+sleep 1
+shoot "$main" "$out/menu-help.png"
+xdotool key --clearmodifiers o
+help=$(xdotool search --sync --onlyvisible --name ' - Tarvenix Help$' | head -n 1)
+xdotool windowmove --sync "$help" 24 40
+sleep 1
+shoot "$help" "$out/help-viewer.png"
+ls -l "$out"/menu-advanced.png "$out"/menu-help.png "$out"/help-viewer.png

@@ -6,9 +6,32 @@
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTextBrowser>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QUrl>
 
 namespace tvx {
+
+namespace {
+
+// Tables with single thin rules and some air in the cells, instead of the
+// double-ruled default.
+void tidy_tables(QTextDocument* doc) {
+    for (QTextFrame* frame : doc->rootFrame()->childFrames()) {
+        auto* table = qobject_cast<QTextTable*>(frame);
+        if (!table) continue;
+        QTextTableFormat format = table->format();
+        format.setBorderCollapse(true);
+        format.setBorder(1);
+        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        format.setBorderBrush(QColor(0xc4, 0xc4, 0xc4));
+        format.setCellSpacing(0);
+        format.setCellPadding(5);
+        table->setFormat(format);
+    }
+}
+
+}  // namespace
 
 HelpForm::HelpForm(HelpViewer& model) : model_(model) {
     setObjectName(QStringLiteral("frmHelp"));
@@ -32,13 +55,13 @@ HelpForm::HelpForm(HelpViewer& model) : model_(model) {
     split->addWidget(topics_);
     split->addWidget(page_);
     split->setStretchFactor(1, 1);
-    split->setSizes({190, 630});
+    split->setSizes({200, 650});
     split->setChildrenCollapsible(false);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(split);
-    resize(840, 620);
+    resize(sizeHint());
 
     draw();
 }
@@ -84,6 +107,7 @@ void HelpForm::draw() {
     setWindowTitle(QString::fromStdString(help_caption(*topic)));
     if (shown_ != topic->body) {
         page_->setMarkdown(QString::fromStdString(topic->body));
+        tidy_tables(page_->document());
         shown_ = topic->body;
     }
 }

@@ -20,6 +20,8 @@ class HelpForm final : public QWidget, public FormView {
 public:
     explicit HelpForm(HelpViewer& model);
     void draw() override;
+    // Room for a page of text beside the list of topics.
+    QSize sizeHint() const override { return {860, 640}; }
 
 private:
     void go_to(int topic);
