@@ -5,11 +5,13 @@
 #include <sstream>
 #include <system_error>
 
-namespace tvx {
-
+// The installed data folder relative to the executable's folder; the build
+// sets it from the installation layout.
 #ifndef TVX_DATA_DIR_FROM_BIN
 #define TVX_DATA_DIR_FROM_BIN "../share/tarvenix"
 #endif
+
+namespace tvx {
 
 namespace {
 
@@ -38,7 +40,8 @@ constexpr std::string_view kWord = "topic";
 std::optional<int> marker(std::string_view line, bool& malformed) {
     malformed = false;
     line = trim(line);
-    if (!line.starts_with(kOpen) || !line.ends_with(kClose)) return std::nullopt;
+    if (line.size() < kOpen.size() + kClose.size() || !line.starts_with(kOpen) || !line.ends_with(kClose))
+        return std::nullopt;
     std::string_view inner = trim(line.substr(kOpen.size(), line.size() - kOpen.size() - kClose.size()));
     if (!inner.starts_with(kWord)) return std::nullopt;
     inner = trim(inner.substr(kWord.size()));

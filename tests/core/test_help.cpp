@@ -68,6 +68,9 @@ TEST(HelpParse, ReportsWhatItCannotUseAndKeepsTheRest) {
 TEST(HelpParse, EmptyFileHasNoTopics) {
     EXPECT_TRUE(parse_help("").topics.empty());
     EXPECT_TRUE(parse_help("# Title without a marker\n").topics.empty());
+    const HelpFile odd = parse_help("<!-->\n<!---->\n<!-- topic-->\n");  // comments, not markers
+    EXPECT_TRUE(odd.topics.empty());
+    EXPECT_EQ(odd.problems.size(), 1u);  // only the last looks like a marker
 }
 
 TEST(HelpLinks, OnlyHashNumbersLeadToTopics) {
