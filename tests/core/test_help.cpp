@@ -250,6 +250,13 @@ TEST(ShippedHelp, EquityOptionsQuotesEveryMessageOfTheMainWindow) {
     const std::string body = flattened(shipped().find(help_topic::options)->body);
     for (const std::string& m : messages)
         for (const std::string& line : lines_of(m)) EXPECT_NE(body.find(line), std::string::npos) << line;
+
+    // And every field and choice by the caption the user sees.
+    namespace cap = main_caption;
+    for (const char* c : {cap::Label1, cap::Label2, cap::Label7, cap::Label8, cap::Label9, cap::Label3, cap::Label4,
+                          cap::Label5, cap::Frame3, cap::Frame2, cap::fraCalType, cap::optPrice, cap::optVol,
+                          cap::Frame4, cap::svol, cap::srate, cap::cmdCompute})
+        EXPECT_NE(body.find(c), std::string::npos) << c;
 }
 
 // The calculator and neural-net windows, by the texts their windows show.
