@@ -1,8 +1,7 @@
 #include "app/forms.h"
 
-#include <array>
-
 #include "app/help_form.h"
+#include "app/instrument_forms.h"
 #include "app/main_form.h"
 #include "app/output_form.h"
 #include "app/progress_forms.h"
@@ -23,13 +22,18 @@ std::unique_ptr<QWidget> make_main(Models& models, UserInterface& ui) {
 }  // namespace
 
 std::span<const FormEntry> form_registry() {
-    static const std::array<FormEntry, 5> entries{{
+    // Sized by its entries, so adding one is a single line.
+    static const FormEntry entries[] = {
         {Window::Main, make_main, Placement::None},
         {Window::Output, make_bound<OutputForm, &Models::output>, Placement::Beside},
         {Window::Pacifier, make_bound<PacifierForm, &Models::pacifier>, Placement::Over},
         {Window::Pmeter, make_bound<PmeterForm, &Models::pmeter>, Placement::Over},
+        {Window::Warrants, make_warrants_form, Placement::Cascade},
+        {Window::Futures, make_futures_form, Placement::Cascade},
+        {Window::Bonds, make_convertible_bonds_form, Placement::Cascade},
+        {Window::Bonds2, make_straight_bonds_form, Placement::Cascade},
         {Window::Help, make_bound<HelpForm, &Models::help>, Placement::Cascade},
-    }};
+    };
     return entries;
 }
 

@@ -5,6 +5,10 @@
 
 #include "core/help.h"
 #include "core/progress.h"
+#include "instruments/bonds.h"
+#include "instruments/convertible.h"
+#include "instruments/futures.h"
+#include "instruments/warrants.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
 
@@ -15,6 +19,10 @@ struct Models {
     OutputWindow output;
     Pacifier pacifier;
     Pmeter pmeter;
+    WarrantsWindow warrants;
+    FuturesWindow futures;
+    ConvertibleBondsWindow bonds;
+    StraightBondsWindow bonds2;
     HelpViewer help;
 };
 
