@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "core/help.h"
+#include "instruments/bonds.h"
+#include "instruments/futures.h"
+#include "instruments/warrants.h"
 #include "options/compute.h"
 #include "options/implied_vol.h"
 #include "options/main_window.h"
@@ -259,28 +262,40 @@ TEST(ShippedHelp, EquityOptionsQuotesEveryMessageOfTheMainWindow) {
         EXPECT_NE(body.find(c), std::string::npos) << c;
 }
 
-// The calculator and neural-net windows, by the texts their windows show.
-TEST(ShippedHelp, EveryOtherWindowsTopicQuotesItsMessages) {
-    const std::string generic = kGenericError;
-    const std::map<int, std::vector<std::string>> messages{
+// The calculators, by their own texts: every message and every field.
+TEST(ShippedHelp, EachCalculatorsTopicQuotesItsMessagesAndFields) {
+    namespace w = warrants_text;
+    namespace wc = warrants_caption;
+    namespace f = futures_text;
+    namespace fc = futures_caption;
+    namespace b = bonds_text;
+    namespace bc = bonds_caption;
+    const std::map<int, std::vector<std::string>> texts{
         {help_topic::warrants,
-         {"Error: Share Price must be positive", "Error: Exercise Price must be positive",
-          "Error: Warrant Price must be positive", "Error: Time to Maturity must be positive", generic,
-          "The intrinsic value is ", "The time value is ", "The premium is ", "The leverage is "}},
+         {w::share, w::exercise, w::warrant, w::time, kGenericError, w::intrinsic, w::time_value, w::premium,
+          w::leverage, wc::frmWarrants, wc::share, wc::exercise, wc::warrant, wc::time, wc::Command1, wc::Command2}},
         {help_topic::futures,
-         {"Interest Rates must be positive", "Delivery Price must be positive", "Spot Price must be positive",
-          "Time to Maturity must be positive", "Present Value must be positive", generic,
-          "The value of the forward contract is ", "The forward price is "}},
+         {f::rate, f::delivery, f::spot, f::time, f::income, kGenericError, f::value, f::price, fc::frmFutures, fc::ir,
+          fc::time, fc::spot, fc::delivery, fc::yield, fc::pvalue, fc::Command1, fc::Command2}},
         {help_topic::straight_bonds,
-         {"Error: Nominal Value must be greater than zero", "Error: Coupon must be greater than zero",
-          "Error: Time to Maturity must be greater than zero",
-          "Error: Risk-free interest rate must be greater than zero", generic,
-          "The fair value for this bond is "}},
+         {b::par, b::coupon, b::time, b::rate, kGenericError, b::straight_result, bc::frmBonds2, bc::pvalue, bc::coup,
+          bc::Frame1, bc::payment, bc::Option2, bc::ttm, bc::ir, bc::Command1, bc::Command2}},
         {help_topic::convertible_bonds,
-         {"Error: Nominal Value must be greater than zero", "Error: Coupon must be greater than zero",
-          "Error: Conversion Ratio must be greater than zero", "Error: Time to Maturity must be greater than zero",
-          "Error: Share Price must be greater than zero", "Error: Risk-free interest rate must be greater than zero",
-          "Error: Volatility must be greater than zero", generic, "The fair value for this convertible bond is "}},
+         {b::par, b::coupon, b::ratio, b::time, b::share, b::rate, b::volatility, kGenericError,
+          b::convertible_result, bc::frmBonds, bc::pvalue, bc::coup, bc::Frame1, bc::payment, bc::Option2, bc::conr,
+          bc::ttm, bc::sprice, bc::ir, bc::vol, bc::del, bc::Command1, bc::Command2}},
+    };
+    const HelpFile file = shipped();
+    for (const auto& [context, quoted] : texts) {
+        SCOPED_TRACE(context);
+        const std::string body = flattened(file.find(context)->body);
+        for (const std::string& t : quoted) EXPECT_NE(body.find(t), std::string::npos) << t;
+    }
+}
+
+// The neural-net windows, by the texts they show.
+TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessages) {
+    const std::map<int, std::vector<std::string>> messages{
         {help_topic::neural_creation,
          {"Error: Population size must be four or greater", "Error: Number of generations must be four or greater",
           "Error: Number of hidden layer nodes must be between 1 and 15",
@@ -293,13 +308,13 @@ TEST(ShippedHelp, EveryOtherWindowsTopicQuotesItsMessages) {
           "0% of neural net training complete", Pmeter::caption}},
         {help_topic::neural_usage,
          {"Enter the filename of the neural net below:", "neural.net", "Error: File not found",
-          "Error: Input values lie outside of range", generic, "The output for node 1 is ",
+          "Error: Input values lie outside of range", kGenericError, "The output for node 1 is ",
           "The result for output node "}},
     };
-    const HelpFile f = shipped();
+    const HelpFile file = shipped();
     for (const auto& [context, texts] : messages) {
         SCOPED_TRACE(context);
-        const std::string body = flattened(f.find(context)->body);
+        const std::string body = flattened(file.find(context)->body);
         for (const std::string& m : texts) EXPECT_NE(body.find(m), std::string::npos) << m;
     }
 }
