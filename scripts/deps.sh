@@ -13,5 +13,5 @@ tvx_install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libqt6svg6)
+TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libhwy-dev libqt6svg6)
 TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils)
