@@ -3,6 +3,7 @@
 #include "app/help_form.h"
 #include "app/instrument_forms.h"
 #include "app/main_form.h"
+#include "app/neural_forms.h"
 #include "app/output_form.h"
 #include "app/progress_forms.h"
 
@@ -32,6 +33,8 @@ std::span<const FormEntry> form_registry() {
         {Window::Futures, make_futures_form, Placement::Cascade},
         {Window::Bonds, make_convertible_bonds_form, Placement::Cascade},
         {Window::Bonds2, make_straight_bonds_form, Placement::Cascade},
+        {Window::Neural1, make_neural_create_form, Placement::Cascade},
+        {Window::Neural3, make_neural_predict_form, Placement::Cascade},
         {Window::Help, make_bound<HelpForm, &Models::help>, Placement::Cascade},
     };
     return entries;

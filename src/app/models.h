@@ -9,6 +9,8 @@
 #include "instruments/convertible.h"
 #include "instruments/futures.h"
 #include "instruments/warrants.h"
+#include "neural/create_window.h"
+#include "neural/predict_window.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
 
@@ -23,6 +25,8 @@ struct Models {
     FuturesWindow futures;
     ConvertibleBondsWindow bonds;
     StraightBondsWindow bonds2;
+    CreateWindow neural1;
+    PredictWindow neural3;
     HelpViewer help;
 };
 

@@ -13,6 +13,9 @@
 #include "instruments/bonds.h"
 #include "instruments/futures.h"
 #include "instruments/warrants.h"
+#include "neural/create_window.h"
+#include "neural/files.h"
+#include "neural/predict_window.h"
 #include "options/compute.h"
 #include "options/implied_vol.h"
 #include "options/main_window.h"
@@ -293,29 +296,31 @@ TEST(ShippedHelp, EachCalculatorsTopicQuotesItsMessagesAndFields) {
     }
 }
 
-// The neural-net windows, by the texts they show.
-TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessages) {
-    const std::map<int, std::vector<std::string>> messages{
+// The neural-net windows, by their own texts: every message and field.
+TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessagesAndFields) {
+    namespace c = neural1_text;
+    namespace cc = neural1_caption;
+    namespace p = neural3_text;
+    namespace pc = neural3_caption;
+    // Written out where the windows compose them from parts.
+    const std::string progress = "% of neural net training complete";
+    const std::string first_output = "The output for node 1 is ";
+    const std::string later_output = "The result for output node ";
+    const std::map<int, std::vector<std::string>> texts{
         {help_topic::neural_creation,
-         {"Error: Population size must be four or greater", "Error: Number of generations must be four or greater",
-          "Error: Number of hidden layer nodes must be between 1 and 15",
-          "Error: Number of output layer nodes must be between 1 and 4",
-          "Error: Number of input layer nodes must be between 1 and 10", "Error: Number of examples must be positive",
-          "Error: File not found", "Input error: Maximum must be greater than minimum",
-          "Error: Training examples do not lie in correct range",
-          "There has been an error generated in the program. Please check your input values and try again.",
-          "Evolution complete, average error remaining is ", "% of neural net training complete",
-          "0% of neural net training complete", Pmeter::caption}},
+         {c::population, c::generations, c::hidden, c::outputs, c::inputs, c::examples, kFileNotFound, kRangeOrder,
+          kExamplesOutOfRange, c::generic_error, c::complete, progress, "0" + progress, Pmeter::caption,
+          cc::frmNeural1, cc::inputbox, cc::outputbox, cc::hidden, cc::ifile1, cc::examples, cc::ofile1, cc::gen,
+          cc::pop, cc::Frame1, cc::Option1, cc::Option2, cc::Command1, cc::Command2}},
         {help_topic::neural_usage,
-         {"Enter the filename of the neural net below:", "neural.net", "Error: File not found",
-          "Error: Input values lie outside of range", kGenericError, "The output for node 1 is ",
-          "The result for output node "}},
+         {p::prompt, p::default_file, kFileNotFound, p::out_of_range, kGenericError, first_output, later_output,
+          pc::frmNeural3, pc::Command1, pc::Command2}},
     };
     const HelpFile file = shipped();
-    for (const auto& [context, texts] : messages) {
+    for (const auto& [context, quoted] : texts) {
         SCOPED_TRACE(context);
         const std::string body = flattened(file.find(context)->body);
-        for (const std::string& m : texts) EXPECT_NE(body.find(m), std::string::npos) << m;
+        for (const std::string& t : quoted) EXPECT_NE(body.find(t), std::string::npos) << t;
     }
 }
 
