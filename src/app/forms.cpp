@@ -24,9 +24,11 @@ std::unique_ptr<QWidget> make_main(Models& models, UserInterface& ui) {
 std::span<const FormEntry> form_registry() {
     static const std::array<FormEntry, 4> entries{{
         {Window::Main, make_main, Placement::None},
-        {Window::Output, make_bound<OutputForm, &Models::output>, Placement::Beside},
-        {Window::Pacifier, make_bound<PacifierForm, &Models::pacifier>, Placement::Over},
-        {Window::Pmeter, make_bound<PmeterForm, &Models::pmeter>, Placement::Over},
+        // The output window leaves the focus in the main window, so that a
+        // field can be changed and Return pressed again at once.
+        {Window::Output, make_bound<OutputForm, &Models::output>, Placement::Beside, false},
+        {Window::Pacifier, make_bound<PacifierForm, &Models::pacifier>, Placement::Over, true, true},
+        {Window::Pmeter, make_bound<PmeterForm, &Models::pmeter>, Placement::Over, true, true},
     }};
     return entries;
 }
