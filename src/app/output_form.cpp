@@ -60,11 +60,14 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
 }
 
 bool OutputForm::eventFilter(QObject* watched, QEvent* event) {
-    // A line without a selection leaves Copy to the window.
+    // A line with a selection keeps Copy for itself, as an editable text
+    // would; otherwise Copy is the window's.
     if (event->type() == QEvent::ShortcutOverride) {
         auto* line = qobject_cast<QLabel*>(watched);
-        if (line && !line->hasSelectedText() && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy))
+        if (line && line->hasSelectedText() && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+            event->accept();
             return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

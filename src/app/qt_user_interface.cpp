@@ -79,10 +79,17 @@ void QtUserInterface::show(Window window) {
     const FormEntry* entry = form_entry(window);
     const bool takes_focus = entry == nullptr || entry->takes_focus;
     if (entry != nullptr && entry->above_main) keep_above_main(w);
+    QWidget* const active = QApplication::activeWindow();
     w->setAttribute(Qt::WA_ShowWithoutActivating, !takes_focus);
     w->show();
     w->raise();
-    if (takes_focus) w->activateWindow();
+    if (takes_focus) {
+        w->activateWindow();
+    } else if (active != nullptr && active != w) {
+        // Some window systems activate every window they map, whatever it
+        // asks for: the focus goes back where it was.
+        active->activateWindow();
+    }
 }
 
 void QtUserInterface::keep_above_main(QWidget* w) const {
