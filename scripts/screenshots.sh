@@ -8,10 +8,10 @@ set -euo pipefail
 
 app=$(realpath "${1:-build/release/tarvenix}")
 out=${2:-docs}
-display=:99
+display=${TVX_DISPLAY:-:99}  # another free display when :99 is taken
 mkdir -p "$out"
 
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp &
+Xvfb "$display" -screen 0 1600x900x24 -nolisten tcp &
 pids=($!)
 trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
 export DISPLAY=$display
@@ -50,3 +50,54 @@ sleep 1
 shoot "$output" "$out/output-window.png"
 
 ls -l "$out"/main-window.png "$out"/output-window.png
+
+# The four calculators, each opened from the Advanced menu and shown beside
+# the main window, then closed with its Cancel button. The output window is
+# closed first (its OK button has the focus), so it hides nothing.
+output_ok=$(xdotool search --onlyvisible --name '^Computation Output$' | head -n 1 || true)
+if [ -n "$output_ok" ]; then
+    xdotool windowactivate --sync "$output_ok" key --clearmodifiers Return
+    sleep 1
+fi
+
+# Crops the screen to two windows with their frames: the main window and
+# a calculator to its right.
+shoot_beside_main() {
+    local id=$1 file=$2 top=0 x0 y0 x1 y1 info x y w h
+    command -v openbox >/dev/null && top=21
+    x0=100000 y0=100000 x1=0 y1=0
+    for win in "$main" "$id"; do
+        info=$(xwininfo -id "$win")
+        x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+        y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+        w=$(awk '/Width:/ {print $2}' <<<"$info")
+        h=$(awk '/Height:/ {print $2}' <<<"$info")
+        ((x - 1 < x0)) && x0=$((x - 1))
+        ((y - top - 1 < y0)) && y0=$((y - top - 1))
+        ((x + w + 1 > x1)) && x1=$((x + w + 1))
+        ((y + h + 1 > y1)) && y1=$((y + h + 1))
+    done
+    import -window root -crop "$((x1 - x0))x$((y1 - y0))+${x0}+${y0}" +repage "$file"
+}
+
+# Arguments: the menu's access keys, the window's title, the picture's name.
+calculator_shot() {
+    local keys=$1 title=$2 file=$3 id main_right
+    xdotool windowactivate --sync "$main"
+    # shellcheck disable=SC2086
+    xdotool key --clearmodifiers $keys
+    id=$(xdotool search --sync --onlyvisible --name "^${title}\$" | head -n 1)
+    main_right=$(xwininfo -id "$main" | awk '/Absolute upper-left X/ {x=$4} /Width:/ {w=$2} END {print x + w}')
+    xdotool windowmove --sync "$id" "$((main_right + 14))" 40
+    sleep 1
+    shoot_beside_main "$id" "$out/$file"
+    # The focus starts in the first field; one step back from it is Cancel.
+    xdotool windowactivate --sync "$id" key --clearmodifiers shift+Tab space
+    sleep 1
+    ls -l "$out/$file"
+}
+
+calculator_shot "alt+a w" "Warrants" warrants-window.png
+calculator_shot "alt+a f" "Futures Calculator" futures-window.png
+calculator_shot "alt+a b s" "Straight Bonds" straight-bonds-window.png
+calculator_shot "alt+a b o" "Convertible Bonds" convertible-bonds-window.png

@@ -1,7 +1,6 @@
 #include "app/forms.h"
 
-#include <array>
-
+#include "app/instrument_forms.h"
 #include "app/main_form.h"
 #include "app/output_form.h"
 #include "app/progress_forms.h"
@@ -22,14 +21,19 @@ std::unique_ptr<QWidget> make_main(Models& models, UserInterface& ui) {
 }  // namespace
 
 std::span<const FormEntry> form_registry() {
-    static const std::array<FormEntry, 4> entries{{
+    // Sized by its entries, so adding one is a single line.
+    static const FormEntry entries[] = {
         {Window::Main, make_main, Placement::None},
         // The output window leaves the focus in the main window, so that a
         // field can be changed and Return pressed again at once.
         {Window::Output, make_bound<OutputForm, &Models::output>, Placement::Beside, false},
         {Window::Pacifier, make_bound<PacifierForm, &Models::pacifier>, Placement::Over, true, true},
         {Window::Pmeter, make_bound<PmeterForm, &Models::pmeter>, Placement::Over, true, true},
-    }};
+        {Window::Warrants, make_warrants_form, Placement::Cascade},
+        {Window::Futures, make_futures_form, Placement::Cascade},
+        {Window::Bonds, make_convertible_bonds_form, Placement::Cascade},
+        {Window::Bonds2, make_straight_bonds_form, Placement::Cascade},
+    };
     return entries;
 }
 

@@ -4,6 +4,10 @@
 #pragma once
 
 #include "core/progress.h"
+#include "instruments/bonds.h"
+#include "instruments/convertible.h"
+#include "instruments/futures.h"
+#include "instruments/warrants.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
 
@@ -14,6 +18,10 @@ struct Models {
     OutputWindow output;
     Pacifier pacifier;
     Pmeter pmeter;
+    WarrantsWindow warrants;
+    FuturesWindow futures;
+    ConvertibleBondsWindow bonds;
+    StraightBondsWindow bonds2;
 };
 
 }  // namespace tvx

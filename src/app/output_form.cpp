@@ -42,6 +42,7 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     auto* ok = new QPushButton(QString::fromUtf8(kOkCaption));
     ok->setObjectName(QStringLiteral("Command1"));
     ok->setDefault(true);
+    ok->setFocus();  // Return or Space closes the window as soon as it has the keyboard
     ok->setMinimumWidth(90);
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
     auto* commands = new QHBoxLayout;

@@ -334,6 +334,7 @@ private slots:
         QVERIFY(out);
         out->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(out));
+        QCOMPARE(QApplication::focusWidget(), out->findChild<QPushButton*>(QStringLiteral("Command1")));
         QStringList lines;
         for (int n = 1; n <= 6; ++n) lines << output_line(n);
         QCOMPARE(lines.size(), 6);

@@ -1,0 +1,166 @@
+#include "app/calculator_form.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace tvx {
+
+namespace {
+
+// Wide enough for a figure such as "1000000.0000" without scrolling.
+constexpr const char* kTypicalFigure = "00000000.0000";
+
+}  // namespace
+
+CalculatorForm::CalculatorForm(const char* name, const char* caption) {
+    setObjectName(QString::fromLatin1(name));
+    setWindowTitle(QString::fromUtf8(caption));
+}
+
+QLineEdit* CalculatorForm::add_field(const char* name, const char* label, std::string& text, int column) {
+    auto* caption = new QLabel(QString::fromUtf8(label), this);
+    caption->setObjectName(QString::fromLatin1(name) + QStringLiteral("Label"));
+
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString::fromLatin1(kTypicalFigure)) + 12);
+    caption->setBuddy(edit);
+    std::string* bound = &text;
+    connect(edit, &QLineEdit::textEdited, this, [bound](const QString& typed) { *bound = typed.toStdString(); });
+
+    fields_.push_back({edit, bound});
+    items_.push_back({column, caption, edit});
+    tab_chain_.push_back(edit);
+    return edit;
+}
+
+void CalculatorForm::add_choice(const char* frame_name, const char* frame_caption, OptionButton first,
+                                OptionButton second, bool& first_selected, int column) {
+    auto* frame = new QGroupBox(QString::fromUtf8(frame_caption), this);
+    frame->setObjectName(QString::fromLatin1(frame_name));
+    auto* a = new QRadioButton(QString::fromUtf8(first.caption), frame);
+    a->setObjectName(QString::fromLatin1(first.name));
+    auto* b = new QRadioButton(QString::fromUtf8(second.caption), frame);
+    b->setObjectName(QString::fromLatin1(second.name));
+    auto* row = new QHBoxLayout(frame);
+    row->addWidget(a);
+    row->addWidget(b);
+    row->addStretch(1);
+
+    bool* bound = &first_selected;
+    connect(a, &QRadioButton::toggled, this, [bound](bool on) { *bound = on; });
+
+    choices_.push_back({a, b, bound});
+    items_.push_back({column, nullptr, frame});
+    tab_chain_.push_back(a);
+    tab_chain_.push_back(b);
+}
+
+QPushButton* CalculatorForm::add_command(const char* name, const char* caption, std::function<void()> click,
+                                         CommandRole role) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setMinimumWidth(std::max(button->sizeHint().width(), 96));
+    // Return on a focused button presses that button.
+    button->setAutoDefault(true);
+    connect(button, &QPushButton::clicked, this, [click] { click(); });
+    if (role == CommandRole::Default) {
+        button->setDefault(true);
+        default_click_ = click;
+    }
+    if (role == CommandRole::Cancel) cancel_click_ = click;
+    commands_.push_back(button);
+    return button;
+}
+
+void CalculatorForm::finish() {
+    if (finished_) return;
+    finished_ = true;
+
+    int columns = 0;
+    for (const Item& item : items_) columns = std::max(columns, item.column + 1);
+
+    // One grid per column (label, field); a choice spans both cells.
+    auto* top = new QHBoxLayout;
+    top->setSpacing(24);
+    std::vector<QGridLayout*> grids;
+    for (int c = 0; c < columns; ++c) {
+        auto* grid = new QGridLayout;
+        grid->setHorizontalSpacing(12);
+        grid->setVerticalSpacing(8);
+        grid->setColumnStretch(1, 1);
+        top->addLayout(grid, 1);
+        grids.push_back(grid);
+    }
+    auto* below = new QVBoxLayout;
+    below->setSpacing(8);
+    for (const Item& item : items_) {
+        if (item.column < 0) {
+            below->addWidget(item.control);
+            continue;
+        }
+        QGridLayout* grid = grids[static_cast<std::size_t>(item.column)];
+        const int row = grid->rowCount() == 1 && grid->count() == 0 ? 0 : grid->rowCount();
+        if (item.label) {
+            grid->addWidget(item.label, row, 0);
+            grid->addWidget(item.control, row, 1);
+        } else {
+            grid->addWidget(item.control, row, 0, 1, 2);
+        }
+    }
+    // Shorter columns keep their fields at the top.
+    for (QGridLayout* grid : grids) grid->setRowStretch(grid->rowCount(), 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (QPushButton* b : commands_) buttons->addWidget(b);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(12);
+    column->addLayout(top);
+    column->addLayout(below);
+    column->addStretch(1);
+    column->addLayout(buttons);
+
+    std::vector<QWidget*> chain = tab_chain_;
+    chain.insert(chain.end(), commands_.begin(), commands_.end());
+    for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
+    if (!chain.empty()) chain.front()->setFocus(Qt::OtherFocusReason);
+
+    draw();
+}
+
+void CalculatorForm::draw() {
+    for (const Field& f : fields_) {
+        const QString text = QString::fromStdString(*f.text);
+        if (f.edit->text() != text) f.edit->setText(text);
+    }
+    for (const Choice& c : choices_) (*c.first_selected ? c.first : c.second)->setChecked(true);
+}
+
+void CalculatorForm::keyPressEvent(QKeyEvent* event) {
+    // Fields and option buttons leave Return to their window.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && default_click_) {
+        event->accept();
+        default_click_();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void CalculatorForm::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (cancel_click_) cancel_click_();
+}
+
+}  // namespace tvx

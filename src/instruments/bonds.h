@@ -1,0 +1,74 @@
+// `frmBonds2`, the straight bond calculator, and `bond_value`, the fixed
+// coupon bond that the convertible bond calculator values as well.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/user_interface.h"
+
+namespace tvx {
+
+// Value in dollars of a bond of par P paying the coupon rate c per period
+// at the end of periods 1 to n and P at the end of period n, discounted at
+// the rate y per period; with n = 0 only the par value is left. (The
+// windows check T > 0, so n is never negative.)
+// The period counter is a 16-bit integer: n = 32767 is an overflow.
+double bond_value(double P, double c, double y, std::int16_t n);
+
+// The periods both bond windows derive from an annual rate (a decimal
+// fraction) and the years to redemption: with m = 1 coupon a year for
+// annual payment and 2 otherwise, the rate per period y = rate / m and the
+// count of remaining periods n = m T rounded to the nearest whole number,
+// ties to even (a 16-bit integer).
+struct BondPeriods {
+    double y;
+    std::int16_t n;
+};
+BondPeriods bond_periods(double rate, double T, bool annual);
+
+struct StraightBondsWindow {
+    std::string pvalue = "1000.0";  // P, par value in dollars
+    std::string coup = "8.5";       // annual coupon, per cent of par
+    bool payment = true;            // "Annual"; otherwise Option2, "Semi-Annual"
+    std::string ttm = "3.5";        // T, years to redemption
+    std::string ir = "4.5";         // annual rate, per cent
+
+    bool operator==(const StraightBondsWindow&) const = default;
+};
+
+// Captions shared by the two bond windows.
+namespace bonds_caption {
+inline constexpr const char* frmBonds2 = "Straight Bonds";
+inline constexpr const char* frmBonds = "Convertible Bonds";
+inline constexpr const char* pvalue = "Par Value (in dollars)";
+inline constexpr const char* coup = "Coupon (percentage)";
+inline constexpr const char* Frame1 = "Payment Type";
+inline constexpr const char* payment = "Annual";
+inline constexpr const char* Option2 = "Semi-Annual";
+inline constexpr const char* conr = "Conversion Ratio";
+inline constexpr const char* ttm = "Time to Maturity (in years)";
+inline constexpr const char* sprice = "Share Price (in dollars)";
+inline constexpr const char* ir = "Risk-free Interest Rate (percentage)";
+inline constexpr const char* vol = "Share Price Volatility";
+inline constexpr const char* del = "Annual Dividend Yield (percentage)";
+inline constexpr const char* Command1 = "Compute";
+inline constexpr const char* Command2 = "Cancel";
+}  // namespace bonds_caption
+
+// Messages shared by the two bond windows.
+namespace bonds_text {
+inline constexpr const char* par = "Error: Nominal Value must be greater than zero";
+inline constexpr const char* coupon = "Error: Coupon must be greater than zero";
+inline constexpr const char* time = "Error: Time to Maturity must be greater than zero";
+inline constexpr const char* rate = "Error: Risk-free interest rate must be greater than zero";
+}  // namespace bonds_text
+
+// Compute: reads the fields and the payment type, stops at the first value
+// that is not positive, and shows the fair value in per cent of par.
+void Command1_Click(StraightBondsWindow& w, UserInterface& ui);
+
+// Cancel: the window goes back to its defaults and is unloaded.
+void Command2_Click(StraightBondsWindow& w, UserInterface& ui);
+
+}  // namespace tvx

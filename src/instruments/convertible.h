@@ -1,0 +1,41 @@
+// `frmBonds`, the convertible bond calculator: a straight bond plus the
+// right to exchange it for R shares, valued as R European calls struck at
+// the conversion price P / R and expiring with the bond.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/user_interface.h"
+
+namespace tvx {
+
+struct ConvertibleBondsWindow {
+    std::string pvalue = "1000.0";  // P, par value in dollars
+    std::string coup = "8.5";       // annual coupon, per cent of par
+    bool payment = true;            // "Annual"; otherwise Option2, "Semi-Annual"
+    std::string conr = "100";       // R, shares for one bond, a whole number
+    std::string ttm = "3.5";        // T, years
+    std::string sprice = "9.5";     // S, share price in dollars
+    std::string ir = "4.5";         // annual rate, per cent
+    std::string vol = "0.3";        // share price volatility, a decimal fraction
+    std::string del = "2.1";        // continuous dividend yield, per cent; not checked
+
+    bool operator==(const ConvertibleBondsWindow&) const = default;
+};
+
+// The fair value in per cent of par, before rounding: the straight bond
+// B = bond_value(P, c, y, n) plus the R calls on one share each (strike
+// P / R, expiry T, volatility sigma, rate r, dividend yield q; r and q as
+// decimal fractions), Q = B / P * 100 + R * V / P * 100.
+double convertible_value(double P, double c, double y, std::int16_t n, std::int16_t R, double T, double S,
+                         double sigma, double r, double q);
+
+// Compute: reads the fields and the payment type, stops at the first
+// failed check, and shows the fair value in per cent of par.
+void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui);
+
+// Cancel: the window goes back to its defaults and is unloaded.
+void Command2_Click(ConvertibleBondsWindow& w, UserInterface& ui);
+
+}  // namespace tvx

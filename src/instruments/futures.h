@@ -1,0 +1,51 @@
+// `frmFutures`, the forward and futures calculator: a forward contract on an
+// asset with a continuous dividend yield, at continuously compounded rates.
+#pragma once
+
+#include <string>
+
+#include "core/user_interface.h"
+
+namespace tvx {
+
+struct FuturesWindow {
+    // Left column.
+    std::string ir = "4.5";     // r, per cent a year
+    std::string time = "0.5";   // T, years to delivery
+    std::string spot = "264.0";  // S, dollars
+    // Right column.
+    std::string delivery = "270.0";  // K, dollars
+    std::string yield = "1.1";       // q, per cent a year; not checked
+    std::string pvalue = "20.0";     // checked, but enters no figure
+
+    bool operator==(const FuturesWindow&) const = default;
+};
+
+namespace futures_caption {
+inline constexpr const char* frmFutures = "Futures Calculator";
+inline constexpr const char* ir = "Current Risk-free Interest Rate (percentage)";
+inline constexpr const char* time = "Time to Maturity (in years)";
+inline constexpr const char* spot = "Spot Price of Asset (in dollars)";
+inline constexpr const char* delivery = "Delivery Price (in dollars)";
+inline constexpr const char* yield = "Dividend Yield on Asset (percentage)";
+inline constexpr const char* pvalue = "Present Value of Known Income (in dollars)";
+inline constexpr const char* Command1 = "Calculate";
+inline constexpr const char* Command2 = "Cancel";
+}  // namespace futures_caption
+
+struct ForwardFigures {
+    double value;  // f = S e^(-qT) - K e^(-rT), a long position today
+    double price;  // F = S e^((r-q)T), the delivery price worth nothing today
+};
+
+// r and q in per cent a year, T in years.
+ForwardFigures forward_values(double r, double T, double S, double K, double q);
+
+// Calculate: reads every field, runs all five checks (a box for each
+// failure) and shows the contract's value and the forward price.
+void Command1_Click(FuturesWindow& w, UserInterface& ui);
+
+// Cancel: the window goes back to its defaults and is unloaded.
+void Command2_Click(FuturesWindow& w, UserInterface& ui);
+
+}  // namespace tvx

@@ -1,0 +1,47 @@
+// `frmWarrants`, the warrant calculator: a warrant measured against the
+// share it converts into (one share per warrant).
+#pragma once
+
+#include <string>
+
+#include "core/user_interface.h"
+
+namespace tvx {
+
+struct WarrantsWindow {
+    std::string share = "12.0";     // S, share price in dollars
+    std::string exercise = "15.0";  // X, exercise price in dollars
+    std::string warrant = "2.0";    // W, warrant price in dollars
+    std::string time = "0.5";       // T, years; checked, but enters no figure
+
+    bool operator==(const WarrantsWindow&) const = default;
+};
+
+namespace warrants_caption {
+inline constexpr const char* frmWarrants = "Warrants";
+inline constexpr const char* share = "Share Price (in dollars)";
+inline constexpr const char* exercise = "Exercise Price (in dollars)";
+inline constexpr const char* warrant = "Warrant Price (in dollars)";
+inline constexpr const char* time = "Time to Maturity (in years)";
+inline constexpr const char* Command1 = "Compute";
+inline constexpr const char* Command2 = "Cancel";
+}  // namespace warrants_caption
+
+struct WarrantFigures {
+    double intrinsic;  // max(S - X, 0)
+    double time;       // max(W - intrinsic, 0)
+    double premium;    // max(W + X - S, 0) / S, a plain ratio
+    double leverage;   // S / W
+};
+
+// The four figures of a warrant; S and W must be non-zero.
+WarrantFigures warrant_values(double S, double X, double W);
+
+// Compute: reads and checks the four fields (stopping at the first value
+// that is not positive) and shows the four figures in one box.
+void Command1_Click(WarrantsWindow& w, UserInterface& ui);
+
+// Cancel: the window goes back to its defaults and is unloaded.
+void Command2_Click(WarrantsWindow& w, UserInterface& ui);
+
+}  // namespace tvx
