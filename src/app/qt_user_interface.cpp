@@ -85,7 +85,7 @@ void QtUserInterface::show(Window window) {
     w->raise();
     if (takes_focus) {
         w->activateWindow();
-    } else if (active != nullptr && active != w) {
+    } else if (active != nullptr && active != w && active->isVisible()) {
         // Some window systems activate every window they map, whatever it
         // asks for: the focus goes back where it was.
         active->activateWindow();
