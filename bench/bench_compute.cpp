@@ -41,13 +41,28 @@ void BM_compute_american(benchmark::State& state) {
 }
 BENCHMARK(BM_compute_american)->Unit(benchmark::kMicrosecond);
 
-// Stochastic volatility and rates: six simulations.
-void BM_compute_monte_carlo(benchmark::State& state) {
+// A simulation: six valuations by one engine, at the defaults (time 0.5,
+// 100 steps a path) and with time 2 (400 steps; the stochastic-volatility
+// engines then need many more batches to reach their standard error).
+void run_compute_monte_carlo(benchmark::State& state, bool svol, bool srate, const char* time) {
     tvx::MainWindow main;
-    main.svol = true;
-    main.srate = true;
+    main.svol = svol;
+    main.srate = srate;
+    main.time = time;
     run_compute(state, main);
 }
-BENCHMARK(BM_compute_monte_carlo)->Unit(benchmark::kMillisecond);
+
+void BM_compute_monte_carlo_cv(benchmark::State& state) { run_compute_monte_carlo(state, true, false, "0.5"); }
+void BM_compute_monte_carlo_vc(benchmark::State& state) { run_compute_monte_carlo(state, false, true, "0.5"); }
+void BM_compute_monte_carlo_vv(benchmark::State& state) { run_compute_monte_carlo(state, true, true, "0.5"); }
+void BM_compute_monte_carlo_cv_time2(benchmark::State& state) { run_compute_monte_carlo(state, true, false, "2"); }
+void BM_compute_monte_carlo_vc_time2(benchmark::State& state) { run_compute_monte_carlo(state, false, true, "2"); }
+void BM_compute_monte_carlo_vv_time2(benchmark::State& state) { run_compute_monte_carlo(state, true, true, "2"); }
+BENCHMARK(BM_compute_monte_carlo_cv)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_compute_monte_carlo_vc)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_compute_monte_carlo_vv)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_compute_monte_carlo_cv_time2)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_compute_monte_carlo_vc_time2)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_compute_monte_carlo_vv_time2)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -4,8 +4,10 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "pricing/monte_carlo.h"
+#include "pricing/random.h"
 
 namespace {
 
@@ -21,6 +23,7 @@ void run_engine(benchmark::State& state, std::int16_t itype, std::int16_t vtype)
         batches = b;
     }
     const double steps = static_cast<double>(batches) * 100.0 * steps_per_path;
+    state.SetLabel(tvx::mc_simd_target());
     state.counters["batches"] = static_cast<double>(batches);
     // Seconds per step: the per-valuation step count, per iteration, inverted.
     state.counters["s_per_step"] =
@@ -34,5 +37,30 @@ void BM_mcarlo_vv(benchmark::State& state) { run_engine(state, 1, 1); }
 BENCHMARK(BM_mcarlo_cv)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_mcarlo_vc)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_mcarlo_vv)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// The normals alone: snorm one at a time, and snorm_fill a batch's worth
+// (100 pairs of 100 steps, two draws a step) at a time; time per normal.
+void BM_snorm(benchmark::State& state) {
+    tvx::reset_uniform();
+    for (auto _ : state) benchmark::DoNotOptimize(tvx::snorm());
+}
+BENCHMARK(BM_snorm);
+
+void BM_snorm_fill(benchmark::State& state) {
+    std::vector<double> z(20000);
+    tvx::reset_uniform();
+    for (auto _ : state) {
+        tvx::snorm_fill(z);
+        benchmark::DoNotOptimize(z.data());
+    }
+    state.counters["s_per_normal"] = benchmark::Counter(static_cast<double>(z.size()),
+                                                        benchmark::Counter::kIsIterationInvariantRate |
+                                                            benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_snorm_fill)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

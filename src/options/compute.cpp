@@ -69,8 +69,9 @@ SearchVariant search_variant(Valuation routine, SlopeGuard slope_guard, std::str
 }
 
 double simulate_mcarlo(const OptionTerms& o, std::int16_t itype, double rho, std::int16_t vtype,
-                       const BatchYield& yield, BatchCount batches) {
-    return mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield, batches);
+                       const BatchYield& yield, BatchCount batches, StepCount steps) {
+    return mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield, batches,
+                  steps);
 }
 
 void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,

@@ -14,14 +14,16 @@
 namespace tvx {
 
 // One Monte Carlo valuation of the terms with the model flags and the
-// correlation; `yield` runs after every batch of paths, and `batches` is 0
-// (stop by the standard error) or the exact number of batches to run.
-using Simulation = std::function<double(const OptionTerms& terms, std::int16_t itype, double rho,
-                                        std::int16_t vtype, const BatchYield& yield, BatchCount batches)>;
+// correlation; `yield` runs after every batch of paths, `batches` is 0
+// (stop by the standard error) or the exact number of batches to run, and
+// `steps` the number of time steps of every path.
+using Simulation =
+    std::function<double(const OptionTerms& terms, std::int16_t itype, double rho, std::int16_t vtype,
+                         const BatchYield& yield, BatchCount batches, StepCount steps)>;
 
 // The simulation the program uses: mcarlo.
 double simulate_mcarlo(const OptionTerms& terms, std::int16_t itype, double rho, std::int16_t vtype,
-                       const BatchYield& yield, BatchCount batches);
+                       const BatchYield& yield, BatchCount batches, StepCount steps);
 
 // `simulate` is the Monte Carlo valuation of the simulation route; tests
 // replace it to watch what the route asks for.

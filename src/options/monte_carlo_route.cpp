@@ -62,10 +62,16 @@ void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& si
         ui.yield();
         if (cx.main.unloaded) throw Abandoned{};
     };
+    // Every path takes the steps of the time as typed, each of them the
+    // valuation's own time over that count: the valuation with the time
+    // bumped then replays the same draws over a life a thousandth shorter,
+    // and its difference from the value is the Theta of the draws, not the
+    // jump of a step more or less (or none at all).
     const Valuation routine = [&](const OptionTerms& o) {
         const bool reference = valuations++ % group == 0;
         batches_run = 0;
-        const double v = simulate(o, itype, rho, vtype, yield, reference ? BatchCount{0} : reference_batches);
+        const double v = simulate(o, itype, rho, vtype, yield, reference ? BatchCount{0} : reference_batches,
+                                  mc_steps(terms.t));
         if (reference) reference_batches = batches_run;
         return v;
     };

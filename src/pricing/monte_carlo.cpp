@@ -1,14 +1,433 @@
-#include "pricing/monte_carlo.h"
+// The simulation, in two layers. The frame (batches, pairs in order, the
+// running totals, the stopping rule, the yield) is plain code at the end of
+// this file. Under it, two kernels run on SIMD vectors: drawing a run of
+// normals by the polar method, and advancing a group of pairs through all
+// their steps side by side, one pair per vector lane. The kernels are
+// compiled once for every instruction set the SIMD library (Highway)
+// targets; the fastest one the processor runs is chosen when first used.
+//
+// The draws are those of snorm, in the same order: a group's normals are
+// drawn up front, pair after pair and step after step as snorm would give
+// them, and each lane then takes its own pair's. Every operation is the one
+// of the scalar model, in the same order and without fused multiply-adds
+// (this file is compiled with -ffp-contract=off); only the vector
+// exponential and logarithm may round differently from the C library's, in
+// the last bit.
+//
+// Checked arithmetic: the kernels run unchecked, and every lane's states are
+// checked once at the end of its path. That is enough, because a fault
+// cannot leave a path finite:
+// - an exponential of a non-finite argument, or one that overflows, is NaN;
+// - a division by an exponential that underflowed to 0, the square root of
+//   a negative rate and every overflowing product leave an infinity or a NaN
+//   in a state (price, volatility, rate or growth factor);
+// - each state is only ever multiplied or divided by finite factors that
+//   are positive or 0 (inf * 0 is NaN) or, for the rate, added to, so an
+//   infinity or a NaN stays in it to the end of the path.
+// The payoffs and the running totals are checked as they are formed.
 
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "pricing/monte_carlo.cpp"
+#include <hwy/foreach_target.h>  // re-includes this file once per instruction set
+
+#include <hwy/contrib/math/math-inl.h>
+#include <hwy/highway.h>
+
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "core/fault.h"
 #include "core/numbers.h"
 #include "pricing/closed_form.h"
+#include "pricing/monte_carlo.h"
 #include "pricing/random.h"
 
+#ifndef TVX_MONTE_CARLO_SHARED
+#define TVX_MONTE_CARLO_SHARED
+namespace tvx::mc {
+
+enum class Model { Volatility, Rate, VolatilityRate };
+
+// One valuation's model constants (see the models below).
+struct Constants {
+    Model model;
+    double dt;
+    double sdt;    // sqrt(dt)
+    double carry;  // per step: G, H or E
+    double s1;     // Sigma sqrt(dt) (stochastic rate)
+    double r;
+    double rho;
+    double c_rho;  // sqrt(1 - rho^2)
+};
+
+// A group of pairs advanced side by side. z holds the normals of step j,
+// draw d (in the model's order), lane l at z[(j * draws + d) * width + l].
+// The start values go in, and every lane's ends come out.
+struct Group {
+    const double* z;
+    std::size_t steps;
+    std::size_t draws;
+    std::size_t width;
+    double S, Sigma, r;
+    double* A;  // primary price
+    double* B;  // antithetic price
+    double* V;  // volatility
+    double* R;  // short rate
+    double* D;  // growth factor along the rate path
+};
+
+// Where normals go: the k-th of a run to out[slot * width + lane], counting
+// slots 0 to per_pair - 1 and then moving to the next lane. A run of
+// normals for a group fills every slot of each lane (pair) in turn; a plain
+// run has width 1 and per_pair beyond its length.
+struct Layout {
+    double* out;
+    std::size_t per_pair;
+    std::size_t width;
+    std::size_t slot = 0;
+    std::size_t lane = 0;
+};
+
+// The exponential where the vector one is not valid: NaN for a non-finite
+// argument or result, so that the fault shows at the end of the path.
+inline double checked_exp_or_nan(double x) {
+    const double y = std::exp(x);
+    return std::isfinite(x) && std::isfinite(y) ? y : std::numeric_limits<double>::quiet_NaN();
+}
+
+}  // namespace tvx::mc
+#endif
+
+HWY_BEFORE_NAMESPACE();
+namespace tvx::mc::HWY_NAMESPACE {
+
+namespace hn = hwy::HWY_NAMESPACE;
+using DF = hn::ScalableTag<double>;
+using VF = hn::Vec<DF>;
+
+// Vectors a kernel advances in one sweep over the steps: independent
+// chains that keep the processor's pipelines full.
+constexpr std::size_t kUnroll = 1;
+
+std::size_t GroupWidth() { return hn::Lanes(DF()) * kUnroll; }
+
+const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
+
+// The vector exponential is accurate to 1 ulp on [-1000, 706]. A path runs
+// first with no more than a note of any argument outside [-706, 706] (a
+// call in the loop would make the compiler keep every vector in memory);
+// the rare path with such a note runs again with those lanes' exponentials
+// taken one by one.
+HWY_NOINLINE VF ExpBeyondRange(DF d, VF x, VF y) {
+    HWY_ALIGN double xs[hn::MaxLanes(DF())];
+    HWY_ALIGN double ys[hn::MaxLanes(DF())];
+    hn::Store(x, d, xs);
+    hn::Store(y, d, ys);
+    for (std::size_t l = 0; l < hn::Lanes(d); ++l)
+        if (!(std::fabs(xs[l]) <= 706.0)) ys[l] = checked_exp_or_nan(xs[l]);
+    return hn::Load(d, ys);
+}
+
+using MF = hn::Mask<DF>;
+
+template <bool kCareful>
+HWY_INLINE VF Exp(DF d, VF x, MF& in_range) {
+    const VF y = hn::Exp(d, x);
+    const MF ok = hn::Le(hn::Abs(x), hn::Set(d, 706.0));
+    if constexpr (kCareful) {
+        if (!hn::AllTrue(d, ok)) return ExpBeyondRange(d, x, y);
+    } else {
+        in_range = hn::And(in_range, ok);
+    }
+    return y;
+}
+
+// For each mask of the lanes of a vector, the lane indices that bring the
+// set lanes to the front in order (the library's compress copies a table
+// onto the stack at every call on some targets, which costs more than the
+// rest of the draw).
+template <std::size_t kL>
+struct PackTable {
+    std::int64_t idx[(std::size_t{1} << kL) * kL] = {};
+    std::uint8_t accepted[std::size_t{1} << kL] = {};
+
+    constexpr PackTable() {
+        for (std::size_t mask = 0; mask < (std::size_t{1} << kL); ++mask) {
+            std::size_t k = 0;
+            for (std::size_t l = 0; l < kL; ++l)
+                if (mask >> l & 1u) idx[mask * kL + k++] = static_cast<std::int64_t>(l);
+            accepted[mask] = static_cast<std::uint8_t>(k);
+        }
+    }
+    const std::int64_t* row(std::size_t mask) const { return idx + mask * kL; }
+};
+
+constexpr PackTable<hn::MaxLanes(DF())> kPack{};
+
+// Puts the next count draws of snorm where `to` says (and moves `to` on),
+// leaving the generator where count calls of snorm would. u1s and ws are scratch of
+// count + Lanes doubles each. Candidate pairs are tested a vector at a
+// time, the accepted ones packed in order; the vector that reaches the count, and a pair split across two blocks of the
+// generator, go one pair at a time. Then the accepted pairs become normals
+// a vector at a time: u1 sqrt(-2 ln(w) / w).
+void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
+    const DF d;
+    const hn::Rebind<std::uint64_t, DF> du;
+    const std::size_t L = hn::Lanes(d);
+    const VF one = hn::Set(d, 1.0);
+    const VF zero = hn::Zero(d);
+    const VF scale = hn::Set(d, 0x1p-23);  // 2 * 2^-24
+    // 2^52 + k for k < 2^24 is exact, and its bits are those of 2^52 with k
+    // in the low mantissa bits: k as a double without an integer conversion.
+    const auto exponent = hn::Set(du, 0x4330000000000000ull);
+    const VF two52 = hn::Set(d, 0x1p52);
+    const auto low24 = hn::Set(du, 0x00ffffffull);
+    // u = 2 U - 1 for the draw U = (word >> 8) 2^-24, exactly.
+    const auto to_u = [&](auto k) { return hn::Sub(hn::Mul(hn::Sub(hn::BitCast(d, hn::Or(k, exponent)), two52), scale), one); };
+
+    std::size_t got = 0;
+    const auto try_pair = [&](double u1, double u2) {
+        const double w = u1 * u1 + u2 * u2;
+        if (w >= 1.0 || w == 0.0) return;
+        u1s[got] = u1;
+        ws[got] = w;
+        ++got;
+    };
+    while (got < count) {
+        const auto words = uniform_words();
+        const std::uint32_t* p = words.data();
+        const std::size_t avail = words.size();
+        std::size_t used = 0;
+        while (avail - used >= 2 * L) {
+            // Little-endian: each 64-bit lane holds the first word of a pair
+            // in its low half and the second in its high half.
+            const auto x = hn::LoadU(du, reinterpret_cast<const std::uint64_t*>(p + used));
+            const VF u1 = to_u(hn::And(hn::ShiftRight<8>(x), low24));
+            const VF u2 = to_u(hn::ShiftRight<40>(x));
+            const VF w = hn::Add(hn::Mul(u1, u1), hn::Mul(u2, u2));
+            const auto accept = hn::And(hn::Lt(w, one), hn::Ne(w, zero));
+            // The vector that reaches the count goes pair by pair: snorm
+            // stops right after the last pair it needs, and the rejected
+            // pairs behind it in this vector are not its to take.
+            if (got + hn::CountTrue(d, accept) >= count) break;
+            // Packed in order: the accepted lanes moved to the front by the
+            // table's row for this mask, the whole vector stored, and the
+            // place advanced by the number accepted.
+            std::uint8_t bits[8] = {};
+            hn::StoreMaskBits(d, accept, bits);
+            const auto front = hn::SetTableIndices(d, kPack.row(bits[0]));
+            hn::StoreU(hn::TableLookupLanes(u1, front), d, u1s + got);
+            hn::StoreU(hn::TableLookupLanes(w, front), d, ws + got);
+            got += kPack.accepted[bits[0]];
+            used += 2 * L;
+        }
+        while (got < count && avail - used >= 2) {
+            try_pair(2.0 * uniform_of(p[used]) - 1.0, 2.0 * uniform_of(p[used + 1]) - 1.0);
+            used += 2;
+        }
+        if (got < count && avail - used == 1) {
+            const double u1 = 2.0 * uniform_of(p[used]) - 1.0;
+            uniform_skip(used + 1);
+            try_pair(u1, 2.0 * uniform() - 1.0);
+            continue;
+        }
+        uniform_skip(used);
+    }
+
+    const VF minus_two = hn::Set(d, -2.0);
+    std::fill(ws + count, ws + count + L, 0.5);  // the tail of the last vector
+    std::fill(u1s + count, u1s + count + L, 0.0);
+    double* const out = to->out;
+    const std::size_t width = to->width, per_pair = to->per_pair;
+    std::size_t slot = to->slot, lane = to->lane;
+    std::size_t at = slot * width + lane;
+    for (std::size_t k = 0; k < count; k += L) {
+        const VF u1 = hn::LoadU(d, u1s + k);
+        const VF w = hn::LoadU(d, ws + k);
+        const VF z = hn::Mul(u1, hn::Sqrt(hn::Div(hn::Mul(minus_two, hn::Log(d, w)), w)));
+        HWY_ALIGN double zl[hn::MaxLanes(DF())];
+        hn::Store(z, d, zl);
+        const std::size_t here = std::min(L, count - k);
+        for (std::size_t l = 0; l < here; ++l) {
+            out[at] = zl[l];
+            at += width;
+            if (++slot == per_pair) {
+                slot = 0;
+                at = ++lane;
+            }
+        }
+    }
+    to->slot = slot;
+    to->lane = lane;
+}
+
+// The state of kUnroll vectors of lanes.
+struct State {
+    VF A[kUnroll], B[kUnroll], V[kUnroll], R[kUnroll], D[kUnroll];
+};
+
+// Stochastic volatility, constant rate:
+//   v = V e^(0.2 z2 sdt); e1 = e^(v sdt z1); c = e^(v (-0.5) v dt);
+//   A = A G c e1; B = B G c / e1.
+template <bool kCareful>
+HWY_INLINE void StepVolatility(DF d, const Constants& k, const double* z, std::size_t width, State& s,
+                   MF& in_range) {
+    const VF sdt = hn::Set(d, k.sdt), dt = hn::Set(d, k.dt), G = hn::Set(d, k.carry);
+    const VF c02 = hn::Set(d, 0.2), mhalf = hn::Set(d, -0.5);
+    const std::size_t L = hn::Lanes(d);
+    for (std::size_t u = 0; u < kUnroll; ++u) {
+        const VF z1 = hn::LoadU(d, z + u * L);
+        const VF z2 = hn::LoadU(d, z + width + u * L);
+        const VF v = hn::Mul(s.V[u], Exp<kCareful>(d, hn::Mul(hn::Mul(c02, z2), sdt), in_range));
+        const VF e1 = Exp<kCareful>(d, hn::Mul(hn::Mul(v, sdt), z1), in_range);
+        const VF c = Exp<kCareful>(d, hn::Mul(hn::Mul(hn::Mul(v, mhalf), v), dt), in_range);
+        s.V[u] = v;
+        s.A[u] = hn::Mul(hn::Mul(hn::Mul(s.A[u], G), c), e1);
+        s.B[u] = hn::Div(hn::Mul(hn::Mul(s.B[u], G), c), e1);
+    }
+}
+
+// Stochastic rate, constant volatility:
+//   w = rho z1 + z2 c_rho; q = sqrt(R dt);
+//   R' = q 0.002 w + R + (r - R) 1.0 dt; e1 = e^(z1 s1); g = e^(R' dt);
+//   A = A H g e1; B = B H g / e1; D = g D.
+template <bool kCareful>
+HWY_INLINE void StepRate(DF d, const Constants& k, const double* z, std::size_t width, State& s,
+                   MF& in_range) {
+    const VF dt = hn::Set(d, k.dt), H = hn::Set(d, k.carry), s1 = hn::Set(d, k.s1);
+    const VF r = hn::Set(d, k.r), rho = hn::Set(d, k.rho), c_rho = hn::Set(d, k.c_rho);
+    const VF c002 = hn::Set(d, 0.002);
+    const std::size_t L = hn::Lanes(d);
+    for (std::size_t u = 0; u < kUnroll; ++u) {
+        const VF z1 = hn::LoadU(d, z + u * L);
+        const VF z2 = hn::LoadU(d, z + width + u * L);
+        const VF w = hn::Add(hn::Mul(rho, z1), hn::Mul(z2, c_rho));
+        const VF q = hn::Sqrt(hn::Mul(s.R[u], dt));
+        // (r - R) * 1.0 is exactly r - R.
+        const VF R = hn::Add(hn::Add(hn::Mul(hn::Mul(q, c002), w), s.R[u]), hn::Mul(hn::Sub(r, s.R[u]), dt));
+        const VF e1 = Exp<kCareful>(d, hn::Mul(z1, s1), in_range);
+        const VF g = Exp<kCareful>(d, hn::Mul(R, dt), in_range);
+        s.R[u] = R;
+        s.A[u] = hn::Mul(hn::Mul(hn::Mul(s.A[u], H), g), e1);
+        s.B[u] = hn::Div(hn::Mul(hn::Mul(s.B[u], H), g), e1);
+        s.D[u] = hn::Mul(g, s.D[u]);
+    }
+}
+
+// Both stochastic:
+//   w = z1 rho + z3 c_rho; v = V e^(0.2 z2 sdt); q = sqrt(R dt);
+//   R' = (r - R) 0.95 dt + R + q 0.002 w; e1 = e^(v sdt z1); g = e^(R' dt);
+//   c = e^(v (-0.5) v dt); A = A E c g e1; B = B E c g / e1; D = g D.
+template <bool kCareful>
+HWY_INLINE void StepVolatilityRate(DF d, const Constants& k, const double* z, std::size_t width, State& s,
+                   MF& in_range) {
+    const VF sdt = hn::Set(d, k.sdt), dt = hn::Set(d, k.dt), E = hn::Set(d, k.carry);
+    const VF r = hn::Set(d, k.r), rho = hn::Set(d, k.rho), c_rho = hn::Set(d, k.c_rho);
+    const VF c02 = hn::Set(d, 0.2), mhalf = hn::Set(d, -0.5), c002 = hn::Set(d, 0.002), c095 = hn::Set(d, 0.95);
+    const std::size_t L = hn::Lanes(d);
+    for (std::size_t u = 0; u < kUnroll; ++u) {
+        const VF z1 = hn::LoadU(d, z + u * L);
+        const VF z2 = hn::LoadU(d, z + width + u * L);
+        const VF z3 = hn::LoadU(d, z + 2 * width + u * L);
+        const VF w = hn::Add(hn::Mul(z1, rho), hn::Mul(z3, c_rho));
+        const VF v = hn::Mul(s.V[u], Exp<kCareful>(d, hn::Mul(hn::Mul(c02, z2), sdt), in_range));
+        const VF q = hn::Sqrt(hn::Mul(s.R[u], dt));
+        const VF R = hn::Add(hn::Add(hn::Mul(hn::Mul(hn::Sub(r, s.R[u]), c095), dt), s.R[u]),
+                             hn::Mul(hn::Mul(q, c002), w));
+        const VF e1 = Exp<kCareful>(d, hn::Mul(hn::Mul(v, sdt), z1), in_range);
+        const VF g = Exp<kCareful>(d, hn::Mul(R, dt), in_range);
+        const VF c = Exp<kCareful>(d, hn::Mul(hn::Mul(hn::Mul(v, mhalf), v), dt), in_range);
+        s.V[u] = v;
+        s.R[u] = R;
+        s.A[u] = hn::Mul(hn::Mul(hn::Mul(hn::Mul(s.A[u], E), c), g), e1);
+        s.B[u] = hn::Div(hn::Mul(hn::Mul(hn::Mul(s.B[u], E), c), g), e1);
+        s.D[u] = hn::Mul(g, s.D[u]);
+    }
+}
+
+template <bool kCareful, class Step>
+HWY_INLINE bool Sweep(DF d, const Constants& k, const Group& g, std::size_t first, Step step) {
+    State s;
+    for (std::size_t u = 0; u < kUnroll; ++u) {
+        s.A[u] = s.B[u] = hn::Set(d, g.S);
+        s.V[u] = hn::Set(d, g.Sigma);
+        s.R[u] = hn::Set(d, g.r);
+        s.D[u] = hn::Set(d, 1.0);
+    }
+    MF in_range = hn::FirstN(d, hn::Lanes(d));
+    const double* z = g.z + first;
+    for (std::size_t j = 0; j < g.steps; ++j, z += g.draws * g.width) step(d, k, z, g.width, s, in_range);
+    if (!kCareful && !hn::AllTrue(d, in_range)) return false;
+    const std::size_t L = hn::Lanes(d);
+    for (std::size_t u = 0; u < kUnroll; ++u) {
+        const std::size_t at = first + u * L;
+        hn::StoreU(s.A[u], d, g.A + at);
+        hn::StoreU(s.B[u], d, g.B + at);
+        hn::StoreU(s.V[u], d, g.V + at);
+        hn::StoreU(s.R[u], d, g.R + at);
+        hn::StoreU(s.D[u], d, g.D + at);
+    }
+    return true;
+}
+
+template <class Fast, class Careful>
+HWY_INLINE void Advance(const Constants& k, const Group& g, Fast fast, Careful careful) {
+    const DF d;
+    for (std::size_t first = 0; first < g.width; first += hn::Lanes(d) * kUnroll)
+        if (!Sweep<false>(d, k, g, first, fast)) Sweep<true>(d, k, g, first, careful);
+}
+
+// g.width is a multiple of GroupWidth().
+void AdvanceGroup(const Constants& k, const Group& g) {
+    switch (k.model) {
+        case Model::Volatility:
+            return Advance(k, g, StepVolatility<false>, StepVolatility<true>);
+        case Model::Rate:
+            return Advance(k, g, StepRate<false>, StepRate<true>);
+        case Model::VolatilityRate:
+            return Advance(k, g, StepVolatilityRate<false>, StepVolatilityRate<true>);
+    }
+}
+
+}  // namespace tvx::mc::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
 namespace tvx {
+
+namespace mc {
+HWY_EXPORT(GroupWidth);
+HWY_EXPORT(TargetName);
+HWY_EXPORT(DrawNormals);
+HWY_EXPORT(AdvanceGroup);
+
+std::size_t group_width() { return HWY_DYNAMIC_DISPATCH(GroupWidth)(); }
+const char* target_name() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
+void draw_normals(Layout* to, std::size_t count, double* u1s, double* ws) {
+    HWY_DYNAMIC_DISPATCH(DrawNormals)(to, count, u1s, ws);
+}
+
+// Draws runs of normals into a layout, a chunk at a time, with scratch kept
+// from run to run.
+class NormalSource {
+public:
+    void draw(Layout& to, std::size_t count) {
+        const std::size_t pad = group_width();
+        if (u1s_.empty()) u1s_.resize(chunk + pad), ws_.resize(chunk + pad);
+        for (std::size_t at = 0; at < count; at += chunk)
+            draw_normals(&to, std::min(chunk, count - at), u1s_.data(), ws_.data());
+    }
+
+private:
+    static constexpr std::size_t chunk = 4096;
+    std::vector<double> u1s_, ws_;
+};
+void advance_group(const Constants& k, const Group& g) { HWY_DYNAMIC_DISPATCH(AdvanceGroup)(k, g); }
+}  // namespace mc
 
 double snorm() {
     for (;;) {
@@ -22,11 +441,33 @@ double snorm() {
     }
 }
 
+void snorm_fill(std::span<double> z) {
+    mc::Layout to{z.data(), z.size(), 1};
+    mc::NormalSource().draw(to, z.size());
+}
+
 std::int16_t mc_steps(double t) { return round_int16(fdiv(t, 0.005)); }
+
+double mc_step_length(double t, std::int16_t n) {
+    const double dt = fdiv(t, n);
+    // "0.505" is read as the double nearest to it, which is not 101 * 0.005
+    // to the last bit: within a few units of the last place the steps are
+    // taken as the grid's.
+    return std::fabs(dt - 0.005) <= 4.0 * 0x1p-52 * 0.005 ? 0.005 : dt;
+}
+
+const char* mc_simd_target() { return mc::target_name(); }
+
+std::vector<std::int64_t> mc_simd_targets() {
+    std::vector<std::int64_t> out;
+    for (const std::int64_t t : hwy::SupportedAndGeneratedTargets()) out.push_back(t);
+    return out;
+}
+
+void mc_force_simd_target(std::int64_t target) { hwy::SetSupportedTargetsForTest(target); }
 
 namespace {
 
-constexpr double dt = 0.005;
 constexpr int pairs_per_batch = 100;
 constexpr double se_target = 0.05;
 
@@ -34,105 +475,74 @@ constexpr double se_target = 0.05;
 // |rho| > 1.
 double independent_weight(double rho) { return fsqrt(chk(1.0 - chk(rho * rho))); }
 
-// One point of a simulated pair: the primary and the antithetic asset price,
-// and the volatility and short rate that both share. A model moves only the
-// states it simulates; the others keep their start values.
-struct PathPoint {
-    double A;
-    double B;
-    double V;
-    double R;
+// The step count and the step length of a valuation. Without steps the
+// paths never move and the length is never used.
+struct Horizon {
+    std::int16_t n;
+    double dt;
 };
+
+Horizon horizon(double t, StepCount steps) {
+    const std::int16_t n = steps == kStepsOfTime ? mc_steps(t) : steps;
+    if (n < 0) throw RuntimeError("negative number of time steps");
+    return {n, n > 0 ? mc_step_length(t, n) : 0.005};
+}
 
 // Stochastic volatility (log-normal steps, vol of vol 0.2), constant rate.
-struct VolatilityModel {
-    double G;    // e^((r - delta) dt)
-    double sdt;  // sqrt(dt)
-
-    VolatilityModel(double r, double delta) : G(fexp(chk((r - delta) * dt))), sdt(std::sqrt(dt)) {}
-
-    static constexpr bool discounts_along_path = false;
-
-    void step(const PathPoint& p, PathPoint& q, double& /*D*/) const {
-        const double z1 = snorm();
-        const double z2 = snorm();
-        const double v = chk(p.V * fexp(0.2 * z2 * sdt));
-        const double e1 = fexp(chk(v * sdt * z1));
-        const double c = fexp(chk(v * (-0.5) * v * dt));
-        q.V = v;
-        q.A = chk(p.A * G * c * e1);
-        q.B = fdiv(chk(p.B * G * c), e1);
-    }
-};
+mc::Constants volatility_model(const Horizon& h, double r, double delta) {
+    mc::Constants k{};
+    k.model = mc::Model::Volatility;
+    k.dt = h.dt;
+    k.sdt = fsqrt(h.dt);
+    k.carry = fexp(chk((r - delta) * h.dt));  // G
+    return k;
+}
 
 // Stochastic short rate (square-root process, speed 1.0 towards r, diffusion
 // 0.002) correlated with the asset by rho, constant volatility.
-struct RateModel {
-    double r;
-    double H;      // e^(-(Sigma^2 / 2 + delta) dt)
-    double s1;     // Sigma sqrt(dt)
-    double rho;
-    double c_rho;  // sqrt(1 - rho^2)
+mc::Constants rate_model(const Horizon& h, double r, double delta, double Sigma, double rho) {
+    mc::Constants k{};
+    k.model = mc::Model::Rate;
+    k.dt = h.dt;
+    k.carry = fexp(chk(-chk(Sigma * 0.5 * Sigma + delta) * h.dt));  // H
+    k.s1 = chk(Sigma * fsqrt(h.dt));
+    k.r = r;
+    k.rho = rho;
+    k.c_rho = independent_weight(rho);
+    return k;
+}
 
-    RateModel(double r_, double delta, double Sigma, double rho_)
-        : r(r_),
-          H(fexp(chk(-chk(Sigma * 0.5 * Sigma + delta) * dt))),
-          s1(chk(Sigma * std::sqrt(dt))),
-          rho(rho_),
-          c_rho(independent_weight(rho_)) {}
+// Both stochastic: the volatility as in the first, the rate as in the
+// second but with mean-reversion speed 0.95.
+mc::Constants volatility_rate_model(const Horizon& h, double r, double delta, double rho) {
+    mc::Constants k{};
+    k.model = mc::Model::VolatilityRate;
+    k.dt = h.dt;
+    k.sdt = fsqrt(h.dt);
+    k.carry = fexp(chk(-delta * h.dt));  // E
+    k.r = r;
+    k.rho = rho;
+    k.c_rho = independent_weight(rho);
+    return k;
+}
 
-    static constexpr bool discounts_along_path = true;
+// The normals of `pairs` pairs, drawn in snorm's order (pair after pair,
+// each step after step, each step's draws in the model's order), laid out
+// for the lanes: draw (j, d) of pair l at z[(j * draws + d) * width + l].
+class GroupNormals {
+public:
+    GroupNormals(std::size_t per_pair, std::size_t width) : per_pair_(per_pair), width_(width), z_(per_pair * width) {}
 
-    void step(const PathPoint& p, PathPoint& q, double& D) const {
-        const double z1 = snorm();
-        const double z2 = snorm();
-        const double w = chk(rho * z1 + z2 * c_rho);
-        const double s = fsqrt(chk(p.R * dt));
-        const double R = chk(s * 0.002 * w + p.R + chk(r - p.R) * 1.0 * dt);
-        const double e1 = fexp(z1 * s1);
-        const double g = fexp(chk(R * dt));
-        q.R = R;
-        q.A = chk(p.A * H * g * e1);
-        q.B = fdiv(chk(p.B * H * g), e1);
-        D = chk(g * D);
+    const double* fill(std::size_t pairs) {
+        mc::Layout to{z_.data(), per_pair_, width_};
+        source_.draw(to, pairs * per_pair_);
+        return z_.data();
     }
-};
 
-// Both stochastic: the volatility as in VolatilityModel, the rate as in
-// RateModel but with mean-reversion speed 0.95.
-struct VolatilityRateModel {
-    double r;
-    double E;      // e^(-delta dt)
-    double sdt;    // sqrt(dt)
-    double rho;
-    double c_rho;  // sqrt(1 - rho^2)
-
-    VolatilityRateModel(double r_, double delta, double rho_)
-        : r(r_),
-          E(fexp(chk(-delta * dt))),
-          sdt(std::sqrt(dt)),
-          rho(rho_),
-          c_rho(independent_weight(rho_)) {}
-
-    static constexpr bool discounts_along_path = true;
-
-    void step(const PathPoint& p, PathPoint& q, double& D) const {
-        const double z1 = snorm();
-        const double z2 = snorm();
-        const double z3 = snorm();
-        const double w = chk(z1 * rho + z3 * c_rho);
-        const double v = chk(p.V * fexp(0.2 * z2 * sdt));
-        const double s = fsqrt(chk(p.R * dt));
-        const double R = chk(chk(r - p.R) * 0.95 * dt + p.R + s * 0.002 * w);
-        const double e1 = fexp(chk(v * sdt * z1));
-        const double g = fexp(chk(R * dt));
-        const double c = fexp(chk(v * (-0.5) * v * dt));
-        q.V = v;
-        q.R = R;
-        q.A = chk(p.A * E * c * g * e1);
-        q.B = fdiv(chk(p.B * E * c * g), e1);
-        D = chk(g * D);
-    }
+private:
+    std::size_t per_pair_, width_;
+    std::vector<double> z_;  // lanes beyond `pairs` keep earlier draws, finite and ignored
+    mc::NormalSource source_;
 };
 
 // The simulation frame shared by the three engines: batches of 100
@@ -141,20 +551,22 @@ struct VolatilityRateModel {
 // A model with a constant rate leaves its samples undiscounted, and the frame
 // scales the estimate by e^(-r t) and the variance by e^(-2 r t); a model
 // with a stochastic rate discounts each sample along its own rate path.
-template <class Model>
-double simulate(const Model& model, double K, double S, double Sigma, double r, std::int16_t i, double t,
-                const BatchYield& yield, BatchCount batches) {
-    const std::int16_t n = mc_steps(t);
-    if (n < 0) throw RuntimeError("negative number of time steps");
-    constexpr bool constant_rate = !Model::discounts_along_path;
+double simulate(const mc::Constants& k, std::int16_t n, double K, double S, double Sigma, double r,
+                std::int16_t i, double t, const BatchYield& yield, BatchCount batches) {
+    const bool constant_rate = k.model == mc::Model::Volatility;
     const double scale = constant_rate ? fexp(chk(-r * t)) : 1.0;
     const double scale_sq = constant_rate ? fexp(chk(-2.0 * r * t)) : 1.0;
 
-    // Allocated once per valuation; index 0 holds the start values and every
-    // pair overwrites indices 1 to n.
-    std::vector<PathPoint> path(static_cast<std::size_t>(n) + 1);
-    path[0] = PathPoint{S, S, Sigma, r};
-    PathPoint* const last = path.data() + n;
+    const std::size_t draws = k.model == mc::Model::VolatilityRate ? 3 : 2;
+    const std::size_t width = mc::group_width();
+    GroupNormals normals(static_cast<std::size_t>(n) * draws, width);
+    std::vector<double> ends(5 * width);
+    mc::Group g{};
+    g.steps = static_cast<std::size_t>(n);
+    g.draws = draws;
+    g.width = width;
+    g.S = S, g.Sigma = Sigma, g.r = r;
+    g.A = ends.data(), g.B = g.A + width, g.V = g.B + width, g.R = g.V + width, g.D = g.R + width;
 
     double sum = 0.0;
     double sumsq = 0.0;
@@ -163,15 +575,20 @@ double simulate(const Model& model, double K, double S, double Sigma, double r, 
     bool done = false;
     while (!done) {
         b = int16_add(b, 1);
-        for (int pair = 0; pair < pairs_per_batch; ++pair) {
-            double D = 1.0;
-            for (PathPoint* p = path.data(); p != last; ++p) model.step(p[0], p[1], D);
-            const double pay1 = payoff(last->A, K, i);
-            const double pay2 = payoff(last->B, K, i);
-            const double y = chk(pay2 + pay1) * 0.5;
-            const double x = constant_rate ? y : fdiv(y, D);
-            sum = chk(sum + x);
-            sumsq = chk(sumsq + chk(x * x));
+        for (std::size_t first = 0; first < pairs_per_batch; first += width) {
+            const std::size_t pairs = std::min(width, pairs_per_batch - first);
+            g.z = normals.fill(pairs);
+            mc::advance_group(k, g);
+            for (std::size_t l = 0; l < pairs; ++l) {
+                chk(g.A[l]), chk(g.B[l]), chk(g.V[l]), chk(g.R[l]);
+                const double D = chk(g.D[l]);
+                const double pay1 = payoff(g.A[l], K, i);
+                const double pay2 = payoff(g.B[l], K, i);
+                const double y = chk(pay2 + pay1) * 0.5;
+                const double x = constant_rate ? y : fdiv(y, D);
+                sum = chk(sum + x);
+                sumsq = chk(sumsq + chk(x * x));
+            }
         }
         if (yield) yield();
 
@@ -191,29 +608,31 @@ double simulate(const Model& model, double K, double S, double Sigma, double r, 
 }  // namespace
 
 double mcarlo_cv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 const BatchYield& yield, BatchCount batches) {
-    const VolatilityModel model(r, delta);
-    return simulate(model, K, S, Sigma, r, i, t, yield, batches);
+                 const BatchYield& yield, BatchCount batches, StepCount steps) {
+    const Horizon h = horizon(t, steps);
+    return simulate(volatility_model(h, r, delta), h.n, K, S, Sigma, r, i, t, yield, batches);
 }
 
 double mcarlo_vc(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 double rho, const BatchYield& yield, BatchCount batches) {
-    const RateModel model(r, delta, Sigma, rho);
-    return simulate(model, K, S, Sigma, r, i, t, yield, batches);
+                 double rho, const BatchYield& yield, BatchCount batches, StepCount steps) {
+    const Horizon h = horizon(t, steps);
+    return simulate(rate_model(h, r, delta, Sigma, rho), h.n, K, S, Sigma, r, i, t, yield, batches);
 }
 
 double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 double rho, const BatchYield& yield, BatchCount batches) {
-    const VolatilityRateModel model(r, delta, rho);
-    return simulate(model, K, S, Sigma, r, i, t, yield, batches);
+                 double rho, const BatchYield& yield, BatchCount batches, StepCount steps) {
+    const Horizon h = horizon(t, steps);
+    return simulate(volatility_rate_model(h, r, delta, rho), h.n, K, S, Sigma, r, i, t, yield, batches);
 }
 
 double mcarlo(double t, double Sigma, double r, double K, double S, double delta, std::int16_t optype,
-              std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield, BatchCount batches) {
+              std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield, BatchCount batches,
+              StepCount steps) {
     reset_uniform();
-    if (itype != 1) return mcarlo_cv(K, S, r, delta, t, Sigma, optype, yield, batches);
-    if (vtype == 1) return mcarlo_vv(K, S, r, delta, t, Sigma, optype, rho, yield, batches);
-    return mcarlo_vc(K, S, r, delta, t, Sigma, optype, rho, yield, batches);
+    if (itype != 1) return mcarlo_cv(K, S, r, delta, t, Sigma, optype, yield, batches, steps);
+    if (vtype == 1) return mcarlo_vv(K, S, r, delta, t, Sigma, optype, rho, yield, batches, steps);
+    return mcarlo_vc(K, S, r, delta, t, Sigma, optype, rho, yield, batches, steps);
 }
 
 }  // namespace tvx
+#endif  // HWY_ONCE

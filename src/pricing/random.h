@@ -3,6 +3,10 @@
 // training draws from it without ever resetting it.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
 namespace tvx {
 
 // A draw from [0, 1): a single-precision value widened to double.
@@ -10,5 +14,17 @@ double uniform();
 
 // Puts the generator back into its one fixed state.
 void reset_uniform();
+
+// The generator's 32-bit outputs, for callers that take many draws at a
+// time: uniform_words() shows the outputs the next calls of uniform() would
+// use (at least one, at most a few hundred), and uniform_skip(k) marks the
+// first k of them taken. Taking k words this way and turning each into a
+// draw with uniform_of leaves the generator, and gives the draws, exactly
+// as k calls of uniform() would.
+std::span<const std::uint32_t> uniform_words();
+void uniform_skip(std::size_t k);
+
+// The draw that one 32-bit output stands for: its top 24 bits times 2^-24.
+inline double uniform_of(std::uint32_t word) { return static_cast<double>(word >> 8) * 0x1p-24; }
 
 }  // namespace tvx

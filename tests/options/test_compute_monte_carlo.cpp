@@ -6,11 +6,14 @@
 // worked independently in double precision.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "core/fault.h"
 #include "core/numbers.h"
 #include "pricing/closed_form.h"
+#include "support/black_scholes.h"
 #include "support/compute_fixture.h"
 
 namespace tvx::test {
@@ -23,6 +26,7 @@ struct SimCall {
     std::int16_t itype, vtype;
     double rho;
     BatchCount batches;
+    StepCount steps;
 };
 
 class MonteCarloRoute : public ComputeFixture {
@@ -32,8 +36,8 @@ protected:
     void compute() {
         cmdCompute_Click(main, out, pac, ui,
                          [this](const OptionTerms& o, std::int16_t itype, double rho, std::int16_t vtype,
-                                const BatchYield& yield, BatchCount batches) {
-                             calls.push_back({o, itype, vtype, rho, batches});
+                                const BatchYield& yield, BatchCount batches, StepCount steps) {
+                             calls.push_back({o, itype, vtype, rho, batches, steps});
                              if (fail_on_call == static_cast<int>(calls.size())) throw ArithmeticError("overflow");
                              // A run left to its stopping rule takes 2 to 4 batches, by
                              // the number of the call.
@@ -104,6 +108,22 @@ TEST_F(MonteCarloRoute, BumpedValuationsRunAsManyBatchesAsTheValue) {
     ASSERT_EQ(calls.size(), 6u);
     EXPECT_EQ(calls[0].batches, 0);  // stops by its standard error: 3 batches here
     for (std::size_t k = 1; k < 6; ++k) EXPECT_EQ(calls[k].batches, 3) << "valuation " << k + 1;
+}
+
+// 0.503 / 0.005 = 100.6: every valuation, the one with the time a
+// thousandth shorter (0.502497, 100.4996 steps by its own time) included,
+// takes the 101 steps of the time as typed.
+TEST_F(MonteCarloRoute, EveryValuationTakesTheStepsOfTheTimeAsTyped) {
+    main.time = "0.503";
+    compute();
+    ASSERT_EQ(calls.size(), 6u);
+    EXPECT_DOUBLE_EQ(calls[3].terms.t, 0.503 * 0.999);
+    for (const auto& call : calls) EXPECT_EQ(call.steps, 101);
+    calls.clear();
+    main.optPrice = false;
+    compute();
+    ASSERT_FALSE(calls.empty());
+    for (const auto& call : calls) EXPECT_EQ(call.steps, 101);
 }
 
 TEST_F(MonteCarloRoute, SearchSlopeRunsAsManyBatchesAsItsValuation) {
@@ -238,6 +258,83 @@ TEST_F(MonteCarloRoute, OtherRoutesNeverShowTheProgressWindow) {
     compute();
     EXPECT_TRUE(calls.empty());
     EXPECT_FALSE(ui.shown(Window::Pacifier));
+}
+
+// Theta of the real simulation. Stochastic rates with rho = 0: the price
+// over the path's growth factor, A / D, does not depend on the rate path,
+// and K / D wanders by about K 0.002 sqrt(r) sqrt(t^3 / 3), a few thousandths,
+// so the model is Black-Scholes and its Theta the closed form's. Every
+// valuation replays the same normals z over the same step count, so the
+// time-bumped one differs from the value by the pathwise derivative of each
+// pair's discounted payoff y(t) = e^(-r t) (f(z) + f(-z)) / 2 with
+// f(z) = (S e^(mu t + Sigma sqrt(t) z) - K)+, mu = r - delta - Sigma^2 / 2:
+// y'(t) = -r y + e^(-r t) / 2 * sum over +-z of [X > K] X (mu +- Sigma z / (2 sqrt t)).
+// Its spread is integrated here (Simpson, z in [-10, 10]); over M pairs the
+// Theta has the standard error sd / sqrt(M), and 4 of them are allowed.
+// Today's fixed 0.005-year step made this Theta exactly 0.
+class MonteCarloTheta : public ComputeFixture {
+protected:
+    MonteCarloTheta() {
+        main.srate = true;
+        main.cor = "0";
+    }
+
+    static double pathwise_theta_sd(double t, double Sigma, double r, double K, double S, double q) {
+        const double mu = r - q - 0.5 * Sigma * Sigma;
+        const double vol = Sigma * std::sqrt(t);
+        const double disc = std::exp(-r * t);
+        const auto derivative = [&](double z) {
+            double y = 0.0, dy = 0.0;
+            for (const double x : {z, -z}) {
+                const double X = S * std::exp(mu * t + vol * x);
+                if (X > K) {
+                    y += 0.5 * disc * (X - K);
+                    dy += 0.5 * disc * X * (mu + Sigma * x / (2.0 * std::sqrt(t)));
+                }
+            }
+            return dy - r * y;
+        };
+        constexpr int steps = 4000;
+        const double h = 20.0 / steps;
+        double m1 = 0.0, m2 = 0.0;
+        for (int k = 0; k <= steps; ++k) {
+            const double z = -10.0 + h * k;
+            const double w = (k == 0 || k == steps) ? 1.0 : (k % 2 ? 4.0 : 2.0);
+            const double g = derivative(z);
+            m1 += w * exact_n(z) * g;
+            m2 += w * exact_n(z) * g * g;
+        }
+        m1 *= h / 3.0;
+        m2 *= h / 3.0;
+        return std::sqrt(m2 - m1 * m1);
+    }
+
+    static double number_after(const std::string& line, const std::string& prefix) {
+        EXPECT_EQ(line.rfind(prefix, 0), 0u) << line;
+        const std::string rest = line.substr(prefix.size());
+        return parse_number(rest.substr(0, rest.find(' ')));
+    }
+};
+
+TEST_F(MonteCarloTheta, MatchesTheClosedFormOnAndOffTheStepGrid) {
+    // 0.5 is a whole number of 0.005-year steps; 0.5037 (100.74) and 0.1234
+    // (24.68) are not.
+    for (const char* time : {"0.5", "0.5037", "0.1234"}) {
+        main.time = time;
+        ui.yields = 0;
+        compute();
+        ASSERT_TRUE(ui.boxes().empty()) << time;
+        const double t = parse_number(time);
+        const ExactBs bs = exact_bs(t, 0.2, 0.045, 64.0, 60.0, 0.021, true);
+        const int batches = ui.yields / 6;  // all six valuations run the value's batches
+        const double se = pathwise_theta_sd(t, 0.2, 0.045, 64.0, 60.0, 0.021) / std::sqrt(100.0 * batches);
+        const double theta = number_after(out.Label4, "Theta is ");
+        EXPECT_NEAR(theta, bs.theta, 4.0 * se)
+            << "time " << time << ": closed-form Theta " << bs.theta << ", standard error " << se << " ("
+            << batches << " batches)";
+        // The value itself stays within its own stopping rule (se < 0.05).
+        EXPECT_NEAR(number_after(out.Label1, "The option value is "), bs.value, 0.15) << "time " << time;
+    }
 }
 
 }  // namespace
