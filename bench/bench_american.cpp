@@ -1,6 +1,9 @@
 // Speed of the American solver: one valuation at the main window's default
-// inputs as a put, and the six valuations that the sensitivities take.
+// inputs as a put, on the path the processor picks and on each path in
+// turn, and the six valuations that the sensitivities take.
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
 
 #include "pricing/american.h"
 
@@ -22,6 +25,27 @@ void BM_solver_usa(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_solver_usa)->Unit(benchmark::kMicrosecond);
+
+void BM_solver_usa_on_path(benchmark::State& state) {
+    const auto path = static_cast<tvx::SolverPath>(state.range(0));
+    const auto paths = tvx::solver_usa_paths();
+    if (std::find(paths.begin(), paths.end(), path) == paths.end()) {
+        state.SkipWithError("this processor cannot run that path");
+        return;
+    }
+    state.SetLabel(tvx::solver_path_name(path));
+    tvx::pin_solver_usa_path(path);
+    double S = S0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(S);
+        benchmark::DoNotOptimize(tvx::solver_usa(t, Sigma, r, x, S, delta, put));
+    }
+    tvx::unpin_solver_usa_path();
+}
+BENCHMARK(BM_solver_usa_on_path)
+    ->Arg(static_cast<int>(tvx::SolverPath::Portable))
+    ->Arg(static_cast<int>(tvx::SolverPath::Avx2))
+    ->Unit(benchmark::kMicrosecond);
 
 // As taken by the sensitivities: the value, S down and up by a thousandth,
 // then t, Sigma and r each moved down.

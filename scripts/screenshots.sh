@@ -101,3 +101,83 @@ calculator_shot "alt+a w" "Warrants" warrants-window.png
 calculator_shot "alt+a f" "Futures Calculator" futures-window.png
 calculator_shot "alt+a b s" "Straight Bonds" straight-bonds-window.png
 calculator_shot "alt+a b o" "Convertible Bonds" convertible-bonds-window.png
+
+# The two neural-net windows and the progress window during a training, in
+# a second instance of the program started in a scratch folder that holds a
+# training file for the creation window's defaults (three inputs, one
+# output, three examples). The first instance is minimised out of the way.
+neural_dir=$(mktemp -d)
+cat >"$neural_dir/train.dat" <<'DATA'
+10,0
+10,0
+10,0
+1,0
+2,4,6,0.5
+3,5,7,0.4
+1,1,1,0.1
+DATA
+xdotool windowminimize --sync "$main" || true
+(cd "$neural_dir" && exec "$app" 2>/dev/null) &
+neural_app=$!
+pids+=("$neural_app")
+main=$(xdotool search --sync --onlyvisible --pid "$neural_app" --name '^Tarvenix$' | head -n 1)
+xdotool windowmove --sync "$main" 24 40
+sleep 1
+
+# Opens a neural-net window from Advanced > Neural Nets beside the main window.
+open_neural() {
+    local key=$1 title=$2 id main_right
+    xdotool windowactivate --sync "$main"
+    xdotool key --clearmodifiers alt+a n "$key"
+    id=$(xdotool search --sync --onlyvisible --name "^${title}\$" | head -n 1)
+    main_right=$(xwininfo -id "$main" | awk '/Absolute upper-left X/ {x=$4} /Width:/ {w=$2} END {print x + w}')
+    xdotool windowmove --sync "$id" "$((main_right + 14))" 40
+    sleep 1
+    echo "$id"
+}
+
+# Dismisses the message box that is showing (its OK button has the focus).
+dismiss_box() {
+    local box
+    box=$(xdotool search --sync --onlyvisible --name '^Tarvenix$' | grep -v "^$main\$" | head -n 1)
+    xdotool windowactivate --sync "$box" key --clearmodifiers Return
+    sleep 1
+}
+
+create=$(open_neural c "Neural Net - Create")
+shoot_beside_main "$create" "$out/neural-create-window.png"
+ls -l "$out/neural-create-window.png"
+
+# Train with the defaults: writes neural.net for the prediction below.
+xdotool windowactivate --sync "$create" key --clearmodifiers Return
+sleep 3
+dismiss_box
+
+# A long training (population 600, 30000 generations) for the progress
+# window; its Cancel button ends it without writing a file. Tab order:
+# inputbox, outputbox, hidden, gen, ifile1, examples, ofile1, pop.
+create=$(open_neural c "Neural Net - Create")
+xdotool windowactivate --sync "$create"
+xdotool key --clearmodifiers Tab Tab Tab ctrl+a
+xdotool type "30000"
+xdotool key --clearmodifiers Tab Tab Tab Tab ctrl+a
+xdotool type "600"
+xdotool key --clearmodifiers Return
+pmeter=$(xdotool search --sync --onlyvisible --name '^Calculation Progress$' | head -n 1)
+sleep 3
+shoot "$pmeter" "$out/neural-progress-window.png"
+ls -l "$out/neural-progress-window.png"
+xdotool windowactivate --sync "$pmeter" key --clearmodifiers space
+sleep 2
+
+predict=$(open_neural p "Neural Net Input")
+xdotool windowactivate --sync "$predict"
+for value in 3 5 7; do
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type "$value"
+    xdotool key --clearmodifiers Tab
+done
+sleep 1
+shoot_beside_main "$predict" "$out/neural-predict-window.png"
+ls -l "$out/neural-predict-window.png"
+rm -rf "$neural_dir"

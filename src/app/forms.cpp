@@ -2,6 +2,7 @@
 
 #include "app/instrument_forms.h"
 #include "app/main_form.h"
+#include "app/neural_forms.h"
 #include "app/output_form.h"
 #include "app/progress_forms.h"
 
@@ -33,6 +34,8 @@ std::span<const FormEntry> form_registry() {
         {Window::Futures, make_futures_form, Placement::Cascade},
         {Window::Bonds, make_convertible_bonds_form, Placement::Cascade},
         {Window::Bonds2, make_straight_bonds_form, Placement::Cascade},
+        {Window::Neural1, make_neural_create_form, Placement::Cascade},
+        {Window::Neural3, make_neural_predict_form, Placement::Cascade},
     };
     return entries;
 }

@@ -8,6 +8,8 @@
 #include "instruments/convertible.h"
 #include "instruments/futures.h"
 #include "instruments/warrants.h"
+#include "neural/create_window.h"
+#include "neural/predict_window.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
 
@@ -22,6 +24,8 @@ struct Models {
     FuturesWindow futures;
     ConvertibleBondsWindow bonds;
     StraightBondsWindow bonds2;
+    CreateWindow neural1;
+    PredictWindow neural3;
 };
 
 }  // namespace tvx

@@ -127,6 +127,9 @@ void QtUserInterface::quit() {
     for (auto& [id, w] : forms_) {
         if (id != Window::Main) w->hide();
     }
+    // A training waiting in the event loop ends as if cancelled, writing
+    // nothing.
+    Command1_Click(static_cast<ProgressWindow&>(models_.pmeter));
     QCoreApplication::exit(0);
 }
 

@@ -43,14 +43,18 @@ double parse_number(std::string_view text) {
     }
     if (int_digits + frac_digits == 0) not_a_number();
     const std::size_t mantissa_end = i;
-    long exponent = 0;
+    // The written exponent, held at 10^18 (with its sign) once it passes
+    // 10^17: far outside the range of a double even after the mantissa's
+    // length is added.
+    constexpr long long exponent_cap = 1'000'000'000'000'000'000;
+    long long exponent = 0;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         ++i;
         bool exp_negative = false;
         if (i < s.size() && (s[i] == '+' || s[i] == '-')) exp_negative = s[i++] == '-';
         std::size_t exp_digits = 0;
         while (i < s.size() && is_digit(s[i])) {
-            if (exponent < 100000) exponent = exponent * 10 + (s[i] - '0');
+            exponent = exponent < exponent_cap / 10 ? exponent * 10 + (s[i] - '0') : exponent_cap;
             ++i, ++exp_digits;
         }
         if (exp_digits == 0) not_a_number();
@@ -58,23 +62,53 @@ double parse_number(std::string_view text) {
     }
     if (i != s.size()) not_a_number();
 
-    double value = 0.0;
-    const char* first = s.data() + mantissa;
-    const char* last = s.data() + s.size();
-    const auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (ec == std::errc::result_out_of_range) {
-        // Out of range either way: the power of ten of the first significant
-        // digit tells an overflow from an underflow.
-        long lead = 0;  // index of the first non-zero digit among all digits
-        for (std::size_t k = mantissa; k < mantissa_end; ++k) {
-            if (s[k] == '.') continue;
-            if (s[k] != '0') break;
-            ++lead;
-        }
-        if (static_cast<long>(int_digits) - lead - 1 + exponent > 0) raise_overflow("number too large");
-        return negative ? -0.0 : 0.0;
+    // The significant digits and the true power of ten of the first of them,
+    // whatever the lengths of the mantissa and the exponent: the value is
+    // 0.d1d2d3... times 10^(lead + 1).
+    std::size_t first = mantissa;  // the first non-zero digit
+    long long lead = static_cast<long long>(int_digits) - 1;
+    for (; first < mantissa_end; ++first) {
+        if (s[first] == '.') continue;
+        if (s[first] != '0') break;
+        --lead;
     }
-    if (ec != std::errc() || ptr != last) not_a_number();
+    const double zero = negative ? -0.0 : 0.0;
+    if (first == mantissa_end) return zero;
+    const long long power = lead + exponent;
+    // Beyond these the value is certainly above the largest double (about
+    // 1.8e308) or below half the smallest (about 4.9e-324).
+    if (power > 308) raise_overflow("number too large");
+    if (power < -325) return zero;
+
+    // Rewrite the number as d1.d2d3...e(power) for the conversion. A double
+    // is decided by its first 768 significant digits and whether any digit
+    // after them is non-zero, so longer mantissas are cut at 800 digits with
+    // a final 1 standing for the non-zero rest.
+    constexpr std::size_t kept_digits = 800;
+    std::string normal;
+    bool rest_non_zero = false;
+    for (std::size_t k = first; k < mantissa_end; ++k) {
+        if (s[k] == '.') continue;
+        if (normal.size() == 1) normal += '.';
+        if (normal.size() <= kept_digits) {
+            normal += s[k];
+        } else if (s[k] != '0') {
+            rest_non_zero = true;
+            break;
+        }
+    }
+    if (rest_non_zero) normal += '1';
+    normal += 'e';
+    normal += std::to_string(power);
+
+    double value = 0.0;
+    const auto [ptr, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), value,
+                                           std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) {
+        if (power > 0) raise_overflow("number too large");
+        return zero;  // too small for a double: 0
+    }
+    if (ec != std::errc() || ptr != normal.data() + normal.size()) not_a_number();
     return negative ? -value : value;
 }
 

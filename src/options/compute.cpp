@@ -63,7 +63,6 @@ SearchVariant search_variant(Valuation routine, SlopeGuard slope_guard, std::str
     SearchVariant variant;
     variant.routine = std::move(routine);
     variant.slope_guard = slope_guard;
-    variant.positivity_guard = true;
     variant.success_title = std::move(success_title);
     return variant;
 }

@@ -32,6 +32,10 @@ SearchResult implied_vol(const SearchVariant& variant, double price, const Optio
         at.sigma = sigma;
         OptionTerms down = in;
         down.sigma = chk(sigma - kSearchStep);
+        // A volatility of 0 or below is no volatility: valued there, the
+        // closed form faults or mirrors the other option type and the
+        // solvers fault, and the slope taken across 0 is meaningless.
+        if (!(down.sigma > 0.0)) return {SearchOutcome::Failure, 0, n};
 
         const double v = chk(variant.routine(at));
         if (cancelled()) return {SearchOutcome::Cancelled, 0, n};
@@ -44,9 +48,11 @@ SearchResult implied_vol(const SearchVariant& variant, double price, const Optio
         const double change = std::fabs(chk(c - sigma));
         if (variant.after_step) variant.after_step(n, change);
 
+        // A candidate not above 0 fails whatever the other rules say: it can
+        // pass the tolerance too (a steep slope near 0 makes a small step).
+        if (!(c > 0.0)) return {SearchOutcome::Failure, 0, n};
         if (change <= kSearchTolerance) return {SearchOutcome::Success, c, n};
         if (n >= kSearchMaxIterations) return {SearchOutcome::Failure, 0, n};
-        if (variant.positivity_guard && !(c > 0.0)) return {SearchOutcome::Failure, 0, n};
         sigma = c;
     }
 }

@@ -1,6 +1,9 @@
 // The implied-volatility search: a Newton iteration from 0.25 whose slope is
 // a one-sided difference of two valuations. The closed-form, American and
-// Monte Carlo searches are configurations of this one routine.
+// Monte Carlo searches are configurations of this one routine. Every search
+// values only at volatilities above 0 (a down-bumped volatility at or below
+// 0 fails it) and reports only a result above 0 (a candidate at or below 0
+// fails it).
 #pragma once
 
 #include <cstdint>
@@ -20,7 +23,6 @@ enum class SlopeGuard {
 struct SearchVariant {
     Valuation routine;
     SlopeGuard slope_guard = SlopeGuard::None;
-    bool positivity_guard = false;  // a candidate not above 0 fails the search
     std::string success_title;
     // Progress hooks: read after the first valuation and after the slope of
     // every iteration (true stops the search as cancelled), and told the

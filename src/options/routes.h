@@ -43,10 +43,8 @@ void closed_form_route(RouteContext& cx, OptionTerms terms);
 void american_route(RouteContext& cx, OptionTerms terms);
 void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& simulate);
 
-// An implied-volatility search of the Compute command: every route applies
-// the positivity guard (left to run on below zero, the closed form could
-// report a negative volatility); they differ in the slope guard and the
-// title of the success box.
+// An implied-volatility search of the Compute command: the routes differ in
+// the slope guard and the title of the success box.
 SearchVariant search_variant(Valuation routine, SlopeGuard slope_guard, std::string success_title);
 
 // The American search: slope strictly above 0.001, success reported under

@@ -1,8 +1,9 @@
 #include "pricing/american.h"
 
 #include <array>
-#include <bit>
 #include <cstdint>
+#include <stdexcept>
+#include <vector>
 
 #include "core/fault.h"
 #include "core/numbers.h"
@@ -11,9 +12,7 @@
 namespace tvx {
 namespace {
 
-constexpr int half = usa_nodes / 2;  // node k lives at index k + half
-constexpr int top = usa_nodes - 1;   // index of node 50
-using Column = std::array<double, usa_nodes>;
+constexpr int half = usa_nodes / 2;
 
 // The space and time steps; both fault for t <= 0 or Sigma = 0.
 struct Steps {
@@ -29,38 +28,201 @@ Steps grid_steps(double t, double Sigma) {
 
 std::int16_t step_count(double t, const Steps& s) { return round_int16(fdiv(t, s.dt)); }
 
-// Marks a non-finite x: bit 63 of the result is set exactly when x is an
-// infinity or a NaN (all exponent bits set, so adding one to the exponent
-// carries out of it). Integer operations only, so that an OR-reduction of
-// these over a column vectorises, which a reduction over comparisons of
-// doubles does not.
-inline std::uint64_t fault_bit(double x) {
-    constexpr std::uint64_t exponent = 0x7ff0000000000000u;
-    constexpr std::uint64_t exponent_one = 0x0010000000000000u;
-    return (std::bit_cast<std::uint64_t>(x) & exponent) + exponent_one;
+// A column of the scheme in node order: node k (-50..50) at index k + 50.
+using Column = std::array<double, usa_nodes>;
+
+// The constants of one valuation and the exercise value at every node.
+struct Scheme {
+    double pu = 0, pm = 0, pd = 0;
+    double low_step = 0;   // slope of the exercise value at node -50 times the price gap above it
+    double high_step = 0;  // the same at node 50 with the gap below it
+    std::int16_t steps = 0;
+    Column exercise{};
+};
+
+// The step loop keeps the nodes -49 to 50 (indices 1 to 100) in four runs of
+// 25 that sit side by side in the four lanes of a vector: vector j holds
+// the indices 1 + j, 26 + j, 51 + j and 76 + j. A node's neighbours are then
+// the same lane of the vectors j - 1 and j + 1, whole aligned vectors,
+// instead of vectors one node off the alignment. Only the ends of the runs
+// take their neighbours from the next run, a lane shift of vector 24 or 0,
+// so the 25 vectors form a ring. The edge nodes -50 and 50 are kept apart
+// (below).
+typedef double Quad __attribute__((vector_size(32)));
+constexpr int runs = 25;
+struct alignas(64) Quads {
+    Quad q[runs];
+};
+
+inline void to_quads(const Column& c, Quads& out) {
+    for (int i = 1; i < usa_nodes; ++i) out.q[(i - 1) % runs][(i - 1) / runs] = c[i];
 }
 
-inline bool has_fault(std::uint64_t bits) { return (bits >> 63) != 0; }
-
-// Raises the fault that the step's check found: invalid operation for a
-// NaN, overflow otherwise.
-[[noreturn]] void raise_column_fault(const Column& cont, const Column& exercise) {
-    for (int i = 0; i < usa_nodes; ++i) chk(chk(cont[i]) - exercise[i]);
-    raise_overflow("floating-point overflow");
+inline void from_quads(const Quads& in, Column& c) {
+    for (int i = 1; i < usa_nodes; ++i) c[i] = in.q[(i - 1) % runs][(i - 1) / runs];
 }
 
-// The step loop is bound by the width of the vector unit: where the
-// toolchain can dispatch on the processor at load time, a second copy is
-// built for AVX2, which takes four nodes per instruction instead of two and
-// roughly halves the time. AVX2 alone brings no fused multiply-add, so both
-// copies round every product and sum alike and give identical results; a
-// target that implies FMA (AVX-512 does) would let the compiler fuse the
-// three-term update and change the last bits.
-#if defined(__x86_64__) && defined(__ELF__) && (defined(__GNUC__) || defined(__clang__))
-#define TVX_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define TVX_VECTOR_CLONES
+// The order in which a step visits the vectors: from the seam of the ring
+// (24, 0, 23, 1, ...) to its middle (..., 11, 12). A vector needs its
+// neighbours of the step before, and those come within a few places of its
+// own place in that step, so every input of a step was computed about a
+// whole step earlier and the processor overlaps consecutive steps.
+constexpr int visit(int m) { return m % 2 == 0 ? runs - 1 - m / 2 : m / 2; }
+
+// Two ways to work through the four lanes of a vector: whole, with 256-bit
+// instructions, or in two halves with 128-bit ones (every x86-64 processor
+// has those; left to itself, the compiler would take 256-bit vectors apart
+// lane by lane, through memory, on a processor without them).
+typedef double Pair __attribute__((vector_size(16), may_alias));
+
+// Every function that takes or returns a vector is inlined wherever it is
+// used (also without optimisation), so that none is ever called across the
+// boundary between the AVX2 copy and the rest, where 256-bit vectors would
+// be passed by different conventions.
+struct Whole {
+    using V = Quad;
+    static constexpr int parts = 1;
+    [[gnu::always_inline]] static V part(const Quad& q, int) { return q; }
+    [[gnu::always_inline]] static void set(Quad& q, int, V v) { q = v; }
+    [[gnu::always_inline]] static V splat(double x) { return V{x, x, x, x}; }
+};
+
+struct Halves {
+    using V = Pair;
+    static constexpr int parts = 2;
+    [[gnu::always_inline]] static V part(const Quad& q, int p) { return reinterpret_cast<const Pair*>(&q)[p]; }
+    [[gnu::always_inline]] static void set(Quad& q, int p, V v) { reinterpret_cast<Pair*>(&q)[p] = v; }
+    [[gnu::always_inline]] static V splat(double x) { return V{x, x}; }
+};
+
+// The two edge nodes, -50 and 50, travel from step to step outside the
+// vectors; the fourth lane of vector 24, where node 50 would sit, is
+// computed along with the rest but never read. Each edge's new value
+// depends on its own old one through a short chain of scalar operations
+// instead of a long one through the vectors.
+struct Edges {
+    double lowest = 0;   // node -50
+    double highest = 0;  // node 50
+};
+
+// The neighbours of the ends of the runs: nodes -50, -25, 0, 25 below the
+// first vector; -24, 1, 26 (and a lane never read) above the last; and
+// above vector 23, vector 24 with node 50 in its fourth lane.
+struct Ends {
+    Quad below_first, above_last, above_23;
+};
+
+template <class W>
+[[gnu::always_inline]] inline Ends ends_of(const Quads& a, const Edges& edges) {
+    const Quad first = a.q[0], last = a.q[runs - 1];
+    if constexpr (W::parts == 1) {
+        const Quad lowest = {edges.lowest, edges.lowest, edges.lowest, edges.lowest};
+        const Quad highest = {edges.highest, edges.highest, edges.highest, edges.highest};
+        return {__builtin_shufflevector(lowest, last, 0, 4, 5, 6), __builtin_shufflevector(first, Quad{}, 1, 2, 3, 4),
+                __builtin_shufflevector(last, highest, 0, 1, 2, 4)};
+    } else {
+        return {Quad{edges.lowest, last[0], last[1], last[2]}, Quad{first[1], first[2], first[3], 0.0},
+                Quad{last[0], last[1], last[2], edges.highest}};
+    }
+}
+
+// One backward step from a to b: the three-term update at every node, the
+// exercise test and the two edges. Every product and sum is rounded by
+// itself in the order written (this file is built without contraction into
+// fused multiply-adds), the same for every node and on every instruction
+// set; the maximum is maximum's, lane by lane: the exercise value where it
+// is greater, else the continuation (so a NaN or an infinity passes).
+template <class W>
+[[gnu::always_inline]] inline void step(const Quads& __restrict a, Quads& __restrict b, const Quads& __restrict ex,
+                                        Edges& edges, const Scheme& s) {
+    using V = typename W::V;
+    const V pu = W::splat(s.pu), pm = W::splat(s.pm), pd = W::splat(s.pd);
+    // The continuation values at nodes -49 and 49, which the edges continue.
+    const double low = s.pu * a.q[1][0] + s.pm * a.q[0][0] + s.pd * edges.lowest;
+    const double high = s.pu * edges.highest + s.pm * a.q[runs - 2][3] + s.pd * a.q[runs - 3][3];
+    const Ends e = ends_of<W>(a, edges);
+
+#pragma GCC unroll 25
+    for (int m = 0; m < runs; ++m) {
+        const int j = visit(m);
+        const Quad& below = j == 0 ? e.below_first : a.q[j - 1];
+        const Quad& above = j == runs - 1 ? e.above_last : j == runs - 2 ? e.above_23 : a.q[j + 1];
+        for (int p = 0; p < W::parts; ++p) {
+            const V c = pu * W::part(above, p) + pm * W::part(a.q[j], p) + pd * W::part(below, p);
+            const V x = W::part(ex.q[j], p);
+            W::set(b.q[j], p, x > c ? x : c);
+        }
+    }
+    edges.lowest = maximum(low - s.low_step, s.exercise[0]);
+    edges.highest = maximum(high + s.high_step, s.exercise[usa_nodes - 1]);
+}
+
+// All the steps, from the terminal values in `value` to the values at the
+// start. Two sets of vectors take turns as source and destination.
+template <class W>
+[[gnu::always_inline]] inline void run_steps(const Scheme& s, Column& value) {
+    Quads ex, one, other;
+    to_quads(s.exercise, ex);
+    to_quads(value, one);
+    Edges edges{value[0], value[usa_nodes - 1]};
+    int left = s.steps;
+    for (; left >= 2; left -= 2) {
+        step<W>(one, other, ex, edges, s);
+        step<W>(other, one, ex, edges, s);
+    }
+    if (left == 1) step<W>(one, other, ex, edges, s);
+    from_quads(left == 1 ? other : one, value);
+    value[0] = edges.lowest;
+    value[usa_nodes - 1] = edges.highest;
+}
+
+using StepLoop = void (*)(const Scheme&, Column&);
+
+// The step loop, once per instruction set. The portable copy works in
+// halves of vectors, two doubles per instruction, which every x86-64
+// processor has; the AVX2 copy takes four at a time. AVX2 brings no fused multiply-add, and this file is built
+// with contraction off in any case, so both round alike.
+void run_steps_portable(const Scheme& s, Column& value) { run_steps<Halves>(s, value); }
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define TVX_SOLVER_AVX2 1
+__attribute__((target("avx2"))) void run_steps_avx2(const Scheme& s, Column& value) { run_steps<Whole>(s, value); }
 #endif
+
+bool supported(SolverPath p) {
+    switch (p) {
+        case SolverPath::Portable: return true;
+        case SolverPath::Avx2:
+#ifdef TVX_SOLVER_AVX2
+            __builtin_cpu_init();
+            return __builtin_cpu_supports("avx2");
+#else
+            return false;
+#endif
+    }
+    return false;
+}
+
+StepLoop loop_of(SolverPath p) {
+#ifdef TVX_SOLVER_AVX2
+    if (p == SolverPath::Avx2) return run_steps_avx2;
+#endif
+    (void)p;
+    return run_steps_portable;
+}
+
+SolverPath fastest_path() { return supported(SolverPath::Avx2) ? SolverPath::Avx2 : SolverPath::Portable; }
+
+// The path in use: the fastest one unless a test has pinned another.
+struct Dispatch {
+    SolverPath path = fastest_path();
+    StepLoop loop = loop_of(path);
+};
+
+Dispatch& dispatch() {
+    static Dispatch d;
+    return d;
+}
 
 struct Solution {
     Column value;  // the value column after the last step
@@ -68,55 +230,59 @@ struct Solution {
 };
 
 // One run of the scheme.
-TVX_VECTOR_CLONES Solution solve(double t, double Sigma, double r, double x, double S, double delta, std::int16_t optype) {
+Solution solve(double t, double Sigma, double r, double x, double S, double delta, std::int16_t optype) {
     const Steps st = grid_steps(t, Sigma);
     const double dx = st.dx;
     const double dt = st.dt;
-    const std::int16_t n = step_count(t, st);
+    Scheme s;
+    s.steps = step_count(t, st);
 
     const double nu = chk(chk(r - delta) - chk(chk(Sigma * Sigma) * 0.5));
     const double dx2 = chk(dx * dx);
     const double s2_dx2 = fdiv(chk(Sigma * Sigma), dx2);
     const double nu_dx = fdiv(nu, dx);
     const double half_dt = chk(dt * 0.5);
-    const double pu = chk(chk(s2_dx2 + nu_dx) * half_dt);
-    const double pd = chk(chk(s2_dx2 - nu_dx) * half_dt);
-    const double pm = chk(chk(1.0 - fdiv(chk(Sigma * chk(dt * Sigma)), dx2)) - chk(dt * r));
+    s.pu = chk(chk(s2_dx2 + nu_dx) * half_dt);
+    s.pd = chk(chk(s2_dx2 - nu_dx) * half_dt);
+    s.pm = chk(chk(1.0 - fdiv(chk(Sigma * chk(dt * Sigma)), dx2)) - chk(dt * r));
     const double g = fexp(dx);
+    // A negative weight makes the explicit scheme unstable: its values
+    // oscillate and grow into garbage long before anything overflows. That
+    // takes |nu| sqrt(t) above about 17 Sigma, or r above about 1,400 / t.
+    if (s.pu < 0.0 || s.pd < 0.0 || s.pm < 0.0) throw RuntimeError("unstable difference scheme");
 
     // Price grid from the lowest node up, and the exercise value at each.
-    Column price;
+    double price[usa_nodes];
     price[0] = chk(S * fexp(chk(-50.0 * dx)));
-    for (int i = 1; i < usa_nodes; ++i) price[i] = chk(price[i - 1] * g);
-    Column exercise;
-    for (int i = 0; i < usa_nodes; ++i) exercise[i] = optype == 0 ? chk(price[i] - x) : chk(x - price[i]);
-    const double low_gap = chk(price[1] - price[0]);
+    for (int k = 1; k < usa_nodes; ++k) price[k] = chk(price[k - 1] * g);
+    Column& ex = s.exercise;
+    for (int k = 0; k < usa_nodes; ++k) ex[k] = optype == 0 ? chk(price[k] - x) : chk(x - price[k]);
+    // Beyond the grid the value continues the slope of the exercise value at
+    // the edge node: +1 for a call and -1 for a put in the money there, 0 out
+    // of the money. (A put whose strike lies inside the grid has -1 below
+    // and 0 above; a call, 0 below and +1 above.)
+    const auto edge_slope = [&](double e) { return e > 0.0 ? (optype == 0 ? 1.0 : -1.0) : 0.0; };
+    s.low_step = chk(edge_slope(ex[0]) * chk(price[1] - price[0]));
+    s.high_step = chk(edge_slope(ex[usa_nodes - 1]) * chk(price[usa_nodes - 1] - price[usa_nodes - 2]));
 
-    Column current;
-    for (int i = 0; i < usa_nodes; ++i) current[i] = maximum(0.0, exercise[i]);
+    Solution out;
+    out.dx = dx;
+    for (int k = 0; k < usa_nodes; ++k) out.value[k] = maximum(0.0, ex[k]);
+    dispatch().loop(s, out.value);
 
-    Column cont;
-    for (int j = n - 1; j >= 0; --j) {
-        // The weights and the previous column are finite, so a fault in this
-        // step leaves an infinite or NaN continuation value, and its
-        // difference from the exercise value inherits it. That difference is
-        // also what the exercise comparison forms, so checking it covers
-        // both, before any comparison sees the column.
-        std::uint64_t faults = 0;
-        for (int i = 1; i < top; ++i) {
-            const double c = pu * current[i + 1] + pm * current[i] + pd * current[i - 1];
-            cont[i] = c;
-            faults |= fault_bit(c - exercise[i]);
-        }
-        cont[0] = cont[1] + low_gap;
-        cont[top] = cont[top - 1];
-        faults |= fault_bit(cont[0] - exercise[0]) | fault_bit(cont[top] - exercise[top]);
-        if (has_fault(faults)) [[unlikely]]
-            raise_column_fault(cont, exercise);
-
-        for (int i = 0; i < usa_nodes; ++i) current[i] = maximum(cont[i], exercise[i]);
-    }
-    return {current, dx};
+    // The steps themselves are not checked one by one; the last column is.
+    // No fault can vanish on the way there: the weights are finite and not
+    // negative, and so is every value (the terminal values are, a sum of
+    // such products is, and the edge rules and the exercise test keep each
+    // node at or above 0 or its positive exercise value). So an overflow
+    // leaves +infinity and an invalid operation a NaN, never -infinity;
+    // maximum passes either through as its first operand, and the node's
+    // own term in the next step (weight times infinity or NaN) keeps it
+    // non-finite there, step after step, while spreading it to the
+    // neighbours. Checking all 101 nodes at the end therefore finds every
+    // fault of every step.
+    for (const double v : out.value) chk(v);
+    return out;
 }
 
 }  // namespace
@@ -131,6 +297,30 @@ AmericanCentre solver_usa_centre(double t, double Sigma, double r, double x, dou
 
 double solver_usa(double t, double Sigma, double r, double x, double S, double delta, std::int16_t optype) {
     return solve(t, Sigma, r, x, S, delta, optype).value[half];
+}
+
+std::vector<SolverPath> solver_usa_paths() {
+    std::vector<SolverPath> paths;
+    for (const SolverPath p : {SolverPath::Portable, SolverPath::Avx2})
+        if (supported(p)) paths.push_back(p);
+    return paths;
+}
+
+SolverPath solver_usa_path() { return dispatch().path; }
+
+void pin_solver_usa_path(SolverPath p) {
+    if (!supported(p)) throw std::invalid_argument("this processor cannot run that path of the solver");
+    dispatch() = {p, loop_of(p)};
+}
+
+void unpin_solver_usa_path() { pin_solver_usa_path(fastest_path()); }
+
+const char* solver_path_name(SolverPath p) {
+    switch (p) {
+        case SolverPath::Portable: return "portable";
+        case SolverPath::Avx2: return "avx2";
+    }
+    return "?";
 }
 
 double grid_gamma(const AmericanCentre& c, double S) {

@@ -138,10 +138,13 @@ private:
 constexpr std::uint32_t fixed_seed = 250;
 
 Mt19937 generator{fixed_seed};
+Mt19937 application_generator{fixed_seed};
 
 }  // namespace
 
 double uniform() { return uniform_of(generator()); }
+
+double application_uniform() { return uniform_of(application_generator()); }
 
 void reset_uniform() { generator.seed(fixed_seed); }
 

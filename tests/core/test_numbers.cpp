@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "core/numbers.h"
 
@@ -32,6 +33,43 @@ TEST(ParseNumber, TooLargeIsAnOverflowNotInfinity) {
     EXPECT_THROW(parse_number("1e400"), ArithmeticError);
     EXPECT_THROW(parse_number("-2e308"), ArithmeticError);
     EXPECT_EQ(parse_number("1.7e308"), 1.7e308);
+}
+
+TEST(ParseNumber, OverflowAndUnderflowFollowTheTrueDecimalExponent) {
+    // The power of ten of a number is that of its first significant digit
+    // plus the written exponent, however long either is.
+    const std::string zeros(99'999, '0');
+    // 10^-100000 * 10^1000000 = 10^900000: an overflow, not 0.
+    EXPECT_THROW(parse_number("." + zeros + "1e1000000"), ArithmeticError);
+    // 10^100001 * 10^-1000000 = 10^-899999: too small, so 0, not an overflow.
+    EXPECT_EQ(parse_number("1" + zeros + "00e-1000000"), 0.0);
+    // Long mantissas whose exponent brings them back into range.
+    EXPECT_EQ(parse_number("." + zeros + "15e100000"), 1.5);
+    EXPECT_EQ(parse_number("25" + zeros + "e-100000"), 2.5);
+    EXPECT_EQ(parse_number("-0.0" + zeros + "1e100002"), -10.0);
+    // Exponents longer than any integer type.
+    EXPECT_THROW(parse_number("1e99999999999999999999999"), ArithmeticError);
+    EXPECT_EQ(parse_number("1e-99999999999999999999999"), 0.0);
+    EXPECT_EQ(parse_number("0e99999999999999999999999"), 0.0);
+    EXPECT_EQ(parse_number("0." + zeros + "e5"), 0.0);
+    // Either side of the largest double, 1.7976931348623157e308.
+    EXPECT_EQ(parse_number("0.17976931348623157e309"), 1.7976931348623157e308);
+    EXPECT_THROW(parse_number("17976931348623159" + std::string(292, '0')), ArithmeticError);
+    // The smallest subnormal, 4.94e-324, is a number; half of it and less is 0.
+    EXPECT_EQ(parse_number("4.9406564584124654e-324"), std::numeric_limits<double>::denorm_min());
+    EXPECT_EQ(parse_number("2e-324"), 0.0);
+}
+
+TEST(ParseNumber, DigitsBeyondTheFirstEightHundredStillRound) {
+    // 1 + 2^-53 lies exactly halfway between 1 and the next double up and
+    // rounds to the even 1; anything above halfway rounds up. The tie's
+    // decimal has 53 digits after the point, so a non-zero digit 1,000
+    // places further down must still tip it.
+    const std::string half = "1.00000000000000011102230246251565404236316680908203125";
+    const double next_up = std::nextafter(1.0, 2.0);
+    EXPECT_EQ(parse_number(half), 1.0);
+    EXPECT_EQ(parse_number(half + std::string(1000, '0')), 1.0);
+    EXPECT_EQ(parse_number(half + std::string(1000, '0') + "1"), next_up);
 }
 
 TEST(GeneralText, ShortestFormWithAtMostFifteenDigits) {

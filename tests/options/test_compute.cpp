@@ -205,6 +205,29 @@ TEST_F(Compute, ImpliedVolatilityBelowTheLowerBoundFails) {
                         "input values and try again.");
 }
 
+TEST_F(Compute, ImpliedVolatilityHeadingToZeroFailsInsteadOfReportingZero) {
+    // With r = q the call is worth at least (27 - 23) e^(-0.024 * 2.95) = 3.73
+    // at any volatility, so no volatility gives 3.43. The search heads down to
+    // a volatility below the step 0.00025 and must fail there, not report
+    // "The implied volatility is 0".
+    main.current = "27";
+    main.strike = "23";
+    main.dividend = "2.4";
+    main.time = "2.95";
+    main.irate = "2.4";
+    main.optPrice = false;
+    main.qqq2 = "3.43";
+    for (const bool european : {true, false}) {
+        main.optEuro = european;
+        ui.events.clear();
+        compute();
+        const UiEvent box = only_box();
+        EXPECT_EQ(box.icon, Icon::Critical) << "European " << european << ": " << box.text;
+        EXPECT_EQ(box.text, "There was an error in this computation. Please check your\r"
+                            "input values and try again.");
+    }
+}
+
 TEST_F(Compute, ImpliedVolatilityWithAFlatSlopeIsTheGenericError) {
     // A call price far above the spot sends the first step to a volatility
     // so high that the value no longer moves: the Newton step divides by 0.

@@ -70,6 +70,44 @@ TEST_F(AmericanRoute, GammaIsReadOffTheSolverGrid) {
     EXPECT_LT(shown_number(out.Label6, "Rho is "), 0.0);
 }
 
+TEST_F(AmericanRoute, FarOutOfTheMoneyShowsNearlyNothingWithADeltaOfTheRightSign) {
+    // Put: spot 100, strike 50, a year at 20 % volatility and 5 %: worth
+    // 0.00034 by an accurate binomial tree (american_reference.h). Call:
+    // spot 50, strike 100, yield 1 %: 0.00198. A put's Delta is never
+    // positive, a call's never negative.
+    main.optEuro = false;
+    main.optCall = false;
+    main.current = "100";
+    main.strike = "50";
+    main.time = "1";
+    main.irate = "5";
+    main.dividend = "0";
+    compute();
+    EXPECT_LE(shown_number(out.Label1, "The option value is "), 0.0004) << out.Label1;
+    EXPECT_LE(shown_number(out.Label2, "Delta is "), 0.0) << out.Label2;
+    main.optCall = true;
+    main.current = "50";
+    main.strike = "100";
+    main.dividend = "1";
+    compute();
+    EXPECT_LE(shown_number(out.Label1, "The option value is "), 0.002) << out.Label1;
+    EXPECT_GE(shown_number(out.Label2, "Delta is "), 0.0) << out.Label2;
+}
+
+TEST_F(AmericanRoute, UnstableSchemeIsTheGenericError) {
+    // Volatility 0.01 over 30 years with a drift of 0.35 makes the weight of
+    // the node below negative; the scheme would show "-4 dollars".
+    main.optEuro = false;
+    main.current = "60";
+    main.strike = "64";
+    main.dividend = "-5";
+    main.time = "30";
+    main.irate = "30";
+    main.qqq = "0.01";
+    compute();
+    expect_generic_error();
+}
+
 TEST_F(AmericanRoute, AdvancedPreferencesHaveNoEffect) {
     main.optEuro = false;
     main.optCall = false;

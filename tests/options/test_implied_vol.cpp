@@ -2,6 +2,7 @@
 // each guard and stop rule can be reached exactly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -14,13 +15,14 @@ namespace {
 
 OptionTerms defaults() { return {0.5, 0.0, 0.045, 64.0, 60.0, 0.021, 0}; }
 
-SearchVariant variant_of(Valuation routine, SlopeGuard guard, bool positivity = true) {
+SearchVariant variant_of(Valuation routine, SlopeGuard guard) {
     SearchVariant v;
     v.routine = std::move(routine);
     v.slope_guard = guard;
-    v.positivity_guard = positivity;
     return v;
 }
+
+constexpr SlopeGuard every_guard[] = {SlopeGuard::None, SlopeGuard::AtLeast, SlopeGuard::Above};
 
 // (2.5e-7 - 0) / 0.00025 is exactly the double 0.001.
 double slope_of_exactly_a_thousandth(const OptionTerms& o) { return o.sigma == 0.25 ? 2.5e-7 : 0.0; }
@@ -71,22 +73,54 @@ TEST(ImpliedVol, TenIterationsWithoutConvergenceFailEvenWithAValidCandidate) {
     // change after ten steps is still 0.75 (2/3)^9 / 3 = 0.0065, above 0.001,
     // while every candidate stays positive.
     const auto cubic = [](const OptionTerms& o) { return std::pow(o.sigma - 1.0, 3); };
-    for (const SlopeGuard guard : {SlopeGuard::None, SlopeGuard::AtLeast, SlopeGuard::Above}) {
+    for (const SlopeGuard guard : every_guard) {
         const SearchResult r = implied_vol(variant_of(cubic, guard), 0.0, defaults());
         EXPECT_EQ(r.outcome, SearchOutcome::Failure);
         EXPECT_EQ(r.iterations, 10);
     }
 }
 
-TEST(ImpliedVol, CandidateNotAboveZeroFailsUnderThePositivityGuard) {
+TEST(ImpliedVol, CandidateNotAboveZeroFailsOnEveryVariant) {
     // V = 10 sigma with P = -1: the first candidate is -0.1.
     const auto linear = [](const OptionTerms& o) { return 10.0 * o.sigma; };
-    EXPECT_EQ(implied_vol(variant_of(linear, SlopeGuard::AtLeast), -1.0, defaults()).outcome,
-              SearchOutcome::Failure);
-    // Without the guard the search carries on from -0.1 and lands on -0.1.
-    const SearchResult unguarded = implied_vol(variant_of(linear, SlopeGuard::None, false), -1.0, defaults());
-    EXPECT_EQ(unguarded.outcome, SearchOutcome::Success);
-    EXPECT_NEAR(unguarded.sigma, -0.1, 1e-12);
+    for (const SlopeGuard guard : every_guard) {
+        const SearchResult r = implied_vol(variant_of(linear, guard), -1.0, defaults());
+        EXPECT_EQ(r.outcome, SearchOutcome::Failure);
+        EXPECT_EQ(r.iterations, 1);
+    }
+}
+
+TEST(ImpliedVol, CandidateBelowZeroWithinTheToleranceStillFails) {
+    // Slope 1 above 0.2 takes the first step from 0.25 to about 0.0003; below
+    // 0.2, V = 1000 sigma + 0.01 makes the second candidate
+    // 0.0003 - (0.31 - 0.0003) / 1000, about -0.00001: a change of 0.0003,
+    // inside the tolerance, and not a volatility.
+    const auto kinked = [](const OptionTerms& o) { return o.sigma >= 0.2 ? o.sigma : 1000.0 * o.sigma + 0.01; };
+    for (const SlopeGuard guard : every_guard) {
+        const SearchResult r = implied_vol(variant_of(kinked, guard), 0.0003, defaults());
+        EXPECT_EQ(r.outcome, SearchOutcome::Failure);
+        EXPECT_EQ(r.iterations, 2);
+    }
+}
+
+TEST(ImpliedVol, NeverValuesAtAVolatilityOfZeroOrBelow) {
+    // V = sigma with P = 0.0002: the first step lands on 0.0002, whose
+    // down-bumped volatility 0.0002 - 0.00025 is negative. The search fails
+    // there without valuing.
+    double lowest = 1.0;
+    int calls = 0;
+    const auto recorded = [&](const OptionTerms& o) {
+        lowest = std::min(lowest, o.sigma);
+        return ++calls, o.sigma;
+    };
+    for (const SlopeGuard guard : every_guard) {
+        lowest = 1.0, calls = 0;
+        const SearchResult r = implied_vol(variant_of(recorded, guard), 0.0002, defaults());
+        EXPECT_EQ(r.outcome, SearchOutcome::Failure);
+        EXPECT_EQ(r.iterations, 2);
+        EXPECT_EQ(calls, 2);
+        EXPECT_GT(lowest, 0.0);
+    }
 }
 
 TEST(ImpliedVol, ZeroSlopeWithoutAGuardIsAnArithmeticError) {

@@ -28,6 +28,9 @@ class RecordingUi final : public UserInterface {
 public:
     std::vector<UiEvent> events;
     std::deque<Answer> answers;                 // scripted answers to message boxes
+    // Scripted answers to input boxes (no value: the user cancelled); the
+    // default answer when none is left.
+    std::deque<std::optional<std::string>> input_answers;
     std::function<void(int yield_count)> on_yield;  // runs inside the n-th yield (1-based)
     const Pacifier* pacifier = nullptr;          // its message is recorded on each refresh
     Pointer pointer = Pointer::Normal;
@@ -44,7 +47,12 @@ public:
     }
     std::optional<std::string> input_box(const std::string& title, const std::string& prompt,
                                          const std::string& default_text) override {
-        events.push_back({UiEvent::Kind::InputBox, title, Icon::None, prompt});
+        events.push_back({UiEvent::Kind::InputBox, title, Icon::None, prompt + "|" + default_text});
+        if (!input_answers.empty()) {
+            std::optional<std::string> a = input_answers.front();
+            input_answers.pop_front();
+            return a;
+        }
         return default_text;
     }
     void set_pointer(Pointer p) override {

@@ -1,0 +1,73 @@
+// `frmNeural1`, "Neural Net - Create": the shape of a network, the training
+// and network file names, the population and the number of iterations, the
+// learning algorithm, and the Train and Cancel commands.
+#pragma once
+
+#include <string>
+
+#include "core/progress.h"
+#include "core/user_interface.h"
+#include "neural/network.h"
+
+namespace tvx {
+
+struct CreateWindow {
+    std::string inputbox = "3";   // nin
+    std::string outputbox = "1";  // nout
+    std::string hidden = "3";     // nhidden
+    std::string ifile1 = "train.dat";
+    std::string examples = "3";  // nexem
+    std::string ofile1 = "neural.net";
+    std::string gen = "100";  // generations or iterations
+    std::string pop = "50";   // population size
+    bool Option1 = true;      // Genetic; otherwise Option2, Agoric
+
+    // While a training runs: Train is disabled, and closing the window
+    // cancels the run and closes it once the run has returned.
+    bool Command1_enabled = true;
+    bool running = false;
+    bool close_requested = false;
+};
+
+namespace neural1_caption {
+inline constexpr const char* frmNeural1 = "Neural Net - Create";
+inline constexpr const char* inputbox = "Number of Input Nodes";
+inline constexpr const char* outputbox = "Number of Output Nodes";
+inline constexpr const char* hidden = "Number of Hidden Nodes";
+inline constexpr const char* ifile1 = "Name of training file";
+inline constexpr const char* examples = "Number of Examples";
+inline constexpr const char* ofile1 = "Name of trained net";
+inline constexpr const char* gen = "Number of Iterations";
+inline constexpr const char* pop = "Population size";
+inline constexpr const char* Frame1 = "Learning Algorithm";
+inline constexpr const char* Option1 = "Genetic";
+inline constexpr const char* Option2 = "Agoric";
+inline constexpr const char* Command1 = "Train";
+inline constexpr const char* Command2 = "Cancel";
+}  // namespace neural1_caption
+
+namespace neural1_text {
+inline constexpr const char* population = "Error: Population size must be four or greater";
+inline constexpr const char* generations = "Error: Number of generations must be four or greater";
+inline constexpr const char* hidden = "Error: Number of hidden layer nodes must be between 1 and 15";
+inline constexpr const char* outputs = "Error: Number of output layer nodes must be between 1 and 4";
+inline constexpr const char* inputs = "Error: Number of input layer nodes must be between 1 and 10";
+inline constexpr const char* examples = "Error: Number of examples must be positive";
+inline constexpr const char* complete = "Evolution complete, average error remaining is ";
+inline constexpr const char* generic_error =
+    "There has been an error generated in the program. Please check your input values and try again.";
+}  // namespace neural1_text
+
+// Train: checks the boxes, reads the training file, runs the chosen
+// training with the progress window, writes the network file and reports
+// the remaining error. `draw` is the source of the trainings' draws.
+void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Draw& draw);
+// Train with the application's generator.
+void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui);
+
+// Cancel (and the close box): closes the window, which opens next time with
+// its defaults. During a training it cancels the run instead, as the
+// progress window's Cancel does; the window closes when the run returns.
+void Command2_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui);
+
+}  // namespace tvx

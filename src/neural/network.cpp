@@ -1,0 +1,71 @@
+#include "neural/network.h"
+
+#include <algorithm>
+
+#include "core/fault.h"
+#include "core/numbers.h"
+
+namespace tvx {
+
+double tanh(double x) {
+    const double e = fexp(x);
+    const double inv = fdiv(1.0, e);
+    return fdiv(e - inv, chk(e + inv));
+}
+
+NodeTable::NodeTable(const NetShape& shape)
+    : input(static_cast<std::size_t>(shape.nin), 0.0),
+      hidden(static_cast<std::size_t>(shape.nhidden), 0.0),
+      output(static_cast<std::size_t>(shape.nout), 0.0) {}
+
+namespace {
+
+// One layer pair: target t = tanh(0.5 * sum_s w[s * targets + t] * source s).
+// The sums are formed for all targets at once, source by source, which
+// keeps each target's terms in ascending source order.
+void propagate(const double* w, std::span<const double> source, std::span<double> target) {
+    const std::size_t n = target.size();
+    std::fill(target.begin(), target.end(), 0.0);
+    for (std::size_t s = 0; s < source.size(); ++s) {
+        const double v = source[s];
+        const double* row = w + s * n;
+        for (std::size_t t = 0; t < n; ++t) target[t] += row[t] * v;
+    }
+    for (double& t : target) t = tvx::tanh(0.5 * t);
+}
+
+}  // namespace
+
+void feed_forward(std::span<const double> weights, std::span<const double> inputs, NodeTable& nodes,
+                  const NetShape& shape) {
+    std::copy_n(inputs.begin(), nodes.input.size(), nodes.input.begin());
+    propagate(weights.data(), nodes.input, nodes.hidden);
+    propagate(weights.data() + shape.output_block(), nodes.hidden, nodes.output);
+}
+
+double example_error(const NodeTable& nodes, std::span<const double> targets, const NetShape& shape) {
+    double sum = 0.0;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(shape.nout); ++k) {
+        const double d = nodes.output[k] - targets[k];
+        sum += d * d;
+    }
+    return fsqrt(sum);
+}
+
+double fitness(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
+               std::int16_t nexem) {
+    NodeTable nodes(shape);
+    const std::size_t width = shape.example_width();
+    const std::size_t nin = static_cast<std::size_t>(shape.nin);
+    double sum = 0.0;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(nexem); ++k) {
+        const std::span<const double> example = exemplar.subspan(k * width, width);
+        feed_forward(weights, example.first(nin), nodes, shape);
+        sum += example_error(nodes, example.subspan(nin), shape);
+    }
+    return fdiv(sum, nexem);
+}
+
+std::int16_t nearest(double x) { return round_int16(x); }
+
+}  // namespace tvx

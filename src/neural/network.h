@@ -1,0 +1,74 @@
+// The three-layer network the two neural-net windows share: its shape, the
+// layout of its weight vector, the forward pass and the error measure both
+// trainings minimise.
+//
+// Layers: 0 holds the inputs (1 to 10 nodes), 1 the hidden nodes (1 to 15),
+// 2 the outputs (1 to 4). Consecutive layers are fully connected, with no
+// bias terms. The weight vector holds nin*nhidden input-to-hidden weights
+// followed by nhidden*nout hidden-to-output weights; inside each block the
+// weights are source-major: the weight from node s of a layer to node t of
+// the next sits at block offset + s * (size of the next layer) + t.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace tvx {
+
+// Node counts of the three layers.
+struct NetShape {
+    std::int16_t nin = 0;
+    std::int16_t nhidden = 0;
+    std::int16_t nout = 0;
+
+    // Length of the weight vector: (nin + nout) * nhidden.
+    std::size_t weights() const {
+        return static_cast<std::size_t>(nin + nout) * static_cast<std::size_t>(nhidden);
+    }
+    // Values per training example: nin inputs, then nout targets.
+    std::size_t example_width() const { return static_cast<std::size_t>(nin + nout); }
+    // Where the hidden-to-output block starts.
+    std::size_t output_block() const {
+        return static_cast<std::size_t>(nin) * static_cast<std::size_t>(nhidden);
+    }
+};
+
+// The activation function, from one exponential: e = exp(x),
+// (e - 1/e) / (e + 1/e). An argument whose exponential overflows or
+// vanishes is an arithmetic error.
+double tanh(double x);
+
+// The values of every node. Only the first size(L) entries of layer L mean
+// anything; a table is made once and reused for many examples.
+struct NodeTable {
+    explicit NodeTable(const NetShape& shape);
+    std::vector<double> input;
+    std::vector<double> hidden;
+    std::vector<double> output;
+};
+
+// Fills the input layer from `inputs` (nin values) and computes the hidden
+// and output layers: node t of a layer is tanh(0.5 * sum over the source
+// nodes s, in ascending order from 0, of weight(s, t) * source s).
+void feed_forward(std::span<const double> weights, std::span<const double> inputs, NodeTable& nodes,
+                  const NetShape& shape);
+
+// The Euclidean distance between the output layer and the nout targets.
+double example_error(const NodeTable& nodes, std::span<const double> targets, const NetShape& shape);
+
+// The mean example_error over the nexem examples of `exemplar` (each one
+// nin inputs followed by nout targets).
+double fitness(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
+               std::int16_t nexem);
+
+// One uniform draw from [0, 1) (a single-precision value). The trainings
+// take their draws through this, in a fixed order on one thread; the
+// program passes the application's generator.
+using Draw = std::function<double()>;
+
+// The integer nearest to x, ties to the even one (a 16-bit count).
+std::int16_t nearest(double x);
+
+}  // namespace tvx

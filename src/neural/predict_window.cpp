@@ -1,0 +1,79 @@
+#include "neural/predict_window.h"
+
+#include <exception>
+#include <vector>
+
+#include "core/numbers.h"
+#include "neural/files.h"
+#include "neural/network.h"
+#include "neural/network_file.h"
+
+namespace tvx {
+
+std::string input_caption(std::size_t node) { return "Input Node " + std::to_string(node + 1); }
+std::string input_name(std::size_t node) { return "Text" + std::to_string(node + 1); }
+
+namespace {
+
+void unload(PredictWindow& w, UserInterface& ui) {
+    w = PredictWindow{};
+    ui.unload(Window::Neural3);
+}
+
+}  // namespace
+
+void Command1_Click(PredictWindow& w, UserInterface& ui) {
+    const std::optional<std::string> answer =
+        ui.input_box(kAppTitle, neural3_text::prompt, neural3_text::default_file);
+    if (!answer) return;  // the user cancelled the question: nothing to report
+    ui.set_pointer(Pointer::Busy);
+    try {
+        if (IsFile(*answer, ui) != 0) {
+            ui.set_pointer(Pointer::Normal);
+            return;
+        }
+        const LoadedNet net = load_net(*answer);
+        const NetShape& shape = net.shape;
+
+        std::array<double, 10> x{};
+        for (std::size_t i = 0; i < x.size(); ++i)
+            if (!w.Text[i].empty()) x[i] = parse_number(w.Text[i]);
+
+        for (std::size_t i = 0; i < static_cast<std::size_t>(shape.nin); ++i) {
+            const double lower = net.ranges.in_min[i];
+            x[i] = fdiv(chk(x[i] - lower), chk(net.ranges.in_max[i] - lower));
+            if (!(x[i] > 0.0 && x[i] <= 1.0)) {
+                ui.set_pointer(Pointer::Normal);
+                warn(ui, neural3_text::out_of_range);
+                ui.focus_field(Window::Neural3, input_name(i));
+                return;
+            }
+        }
+
+        NodeTable nodes(shape);
+        feed_forward(net.weights, std::span<const double>(x).first(static_cast<std::size_t>(shape.nin)), nodes,
+                     shape);
+
+        std::string text;
+        for (std::size_t j = 0; j < static_cast<std::size_t>(shape.nout); ++j) {
+            const double low = net.ranges.out_min[j];
+            const double out = chk(chk(net.ranges.out_max[j] - low) * nodes.output[j] + low);
+            text += j == 0 ? std::string("The output for node 1 is ")
+                           : "The result for output node " + std::to_string(j + 1) + " is ";
+            text += result_text(out);
+            text += '\r';
+        }
+        ui.set_pointer(Pointer::Normal);
+        ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
+        unload(w, ui);
+    } catch (const std::exception&) {
+        // A file that cannot be read or is malformed, a field that is not a
+        // number, equal bounds, an arithmetic fault or a rounding overflow.
+        ui.set_pointer(Pointer::Normal);
+        ui.message_box(kAppTitle, Icon::Critical, kGenericError, Buttons::Ok);
+    }
+}
+
+void Command2_Click(PredictWindow& w, UserInterface& ui) { unload(w, ui); }
+
+}  // namespace tvx
