@@ -42,9 +42,9 @@ xdotool windowmove --sync "$main" 24 40
 sleep 1
 shoot "$main" "$out/main-window.png"
 
-# Focus starts in the spot price; one step back from it is Compute.
+# Focus starts in the spot price, where Return runs Compute.
 xdotool windowfocus --sync "$main"
-xdotool key --clearmodifiers shift+Tab space
+xdotool key --clearmodifiers Return
 output=$(xdotool search --sync --onlyvisible --name '^Computation Output$' | head -n 1)
 sleep 1
 shoot "$output" "$out/output-window.png"
