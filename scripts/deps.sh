@@ -1,5 +1,8 @@
-# Installs the Debian packages a build needs, when any is missing.
-# Sourced by the run and test scripts; takes the package names as arguments.
+# Installs the Debian packages a build needs, when any is missing, and
+# configures a build folder from its preset.
+# Sourced by the run and test scripts.
+
+# Takes the package names as arguments.
 tvx_install_missing() {
     local missing=()
     for pkg in "$@"; do
@@ -13,5 +16,21 @@ tvx_install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libhwy-dev)
-TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev)
+# Configures build/<preset> with the options given, which override whatever
+# the folder was configured with before. A folder that cannot be
+# reconfigured (made by hand with another generator, say) is configured
+# afresh.
+tvx_configure() {
+    local preset=$1
+    shift
+    cmake --preset "$preset" "$@" >/dev/null && return 0
+    echo "Configuring build/$preset afresh"
+    rm -rf "build/$preset/CMakeCache.txt" "build/$preset/CMakeFiles"
+    cmake --preset "$preset" "$@" >/dev/null
+}
+
+# ccache is optional: the builds use it when it is there.
+TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libhwy-dev libqt6svg6 ccache)
+TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils)
+# A virtual X server and a keyboard driver for running the program unseen.
+TVX_HEADLESS_PACKAGES=(xvfb xdotool)

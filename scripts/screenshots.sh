@@ -42,9 +42,9 @@ xdotool windowmove --sync "$main" 24 40
 sleep 1
 shoot "$main" "$out/main-window.png"
 
-# Focus starts in the spot price; one step back from it is Compute.
+# Focus starts in the spot price, where Return runs Compute.
 xdotool windowfocus --sync "$main"
-xdotool key --clearmodifiers shift+Tab space
+xdotool key --clearmodifiers Return
 output=$(xdotool search --sync --onlyvisible --name '^Computation Output$' | head -n 1)
 sleep 1
 shoot "$output" "$out/output-window.png"
@@ -101,6 +101,29 @@ calculator_shot "alt+a w" "Warrants" warrants-window.png
 calculator_shot "alt+a f" "Futures Calculator" futures-window.png
 calculator_shot "alt+a b s" "Straight Bonds" straight-bonds-window.png
 calculator_shot "alt+a b o" "Convertible Bonds" convertible-bonds-window.png
+
+# --- Menus and help -------------------------------------------------------
+# The Advanced menu with its Bonds submenu open, the Help menu open, and the
+# help viewer at the first topic (Help > Options).
+xdotool windowactivate --sync "$main"
+xdotool key --clearmodifiers Escape alt+a
+sleep 0.5
+xdotool key --clearmodifiers b
+sleep 1
+shoot "$main" "$out/menu-advanced.png"
+xdotool key --clearmodifiers Escape Escape Escape
+sleep 0.5
+xdotool key --clearmodifiers alt+h
+sleep 1
+shoot "$main" "$out/menu-help.png"
+xdotool key --clearmodifiers o
+help=$(xdotool search --sync --onlyvisible --name ' - Tarvenix Help$' | head -n 1)
+xdotool windowmove --sync "$help" 24 40
+sleep 1
+shoot "$help" "$out/help-viewer.png"
+ls -l "$out"/menu-advanced.png "$out"/menu-help.png "$out"/help-viewer.png
+xdotool windowminimize --sync "$help"
+sleep 1
 
 # The two neural-net windows and the progress window during a training, in
 # a second instance of the program started in a scratch folder that holds a

@@ -1,5 +1,6 @@
 #include "app/forms.h"
 
+#include "app/help_form.h"
 #include "app/instrument_forms.h"
 #include "app/main_form.h"
 #include "app/neural_forms.h"
@@ -25,15 +26,18 @@ std::span<const FormEntry> form_registry() {
     // Sized by its entries, so adding one is a single line.
     static const FormEntry entries[] = {
         {Window::Main, make_main, Placement::None},
-        {Window::Output, make_bound<OutputForm, &Models::output>, Placement::Beside},
-        {Window::Pacifier, make_bound<PacifierForm, &Models::pacifier>, Placement::Over},
-        {Window::Pmeter, make_bound<PmeterForm, &Models::pmeter>, Placement::Over},
+        // The output window leaves the focus in the main window, so that a
+        // field can be changed and Return pressed again at once.
+        {Window::Output, make_bound<OutputForm, &Models::output>, Placement::Beside, false},
+        {Window::Pacifier, make_bound<PacifierForm, &Models::pacifier>, Placement::Over, true, true},
+        {Window::Pmeter, make_bound<PmeterForm, &Models::pmeter>, Placement::Over, true, true},
         {Window::Warrants, make_warrants_form, Placement::Cascade},
         {Window::Futures, make_futures_form, Placement::Cascade},
         {Window::Bonds, make_convertible_bonds_form, Placement::Cascade},
         {Window::Bonds2, make_straight_bonds_form, Placement::Cascade},
         {Window::Neural1, make_neural_create_form, Placement::Cascade},
         {Window::Neural3, make_neural_predict_form, Placement::Cascade},
+        {Window::Help, make_bound<HelpForm, &Models::help>, Placement::Cascade},
     };
     return entries;
 }

@@ -38,6 +38,11 @@ struct FormEntry {
     // Makes the window's widget; it must also be a FormView.
     std::unique_ptr<QWidget> (*make)(Models& models, UserInterface& ui);
     Placement placement;
+    // Showing the window makes it the active one, with the keyboard focus;
+    // otherwise it comes to the front and the focus stays where it was.
+    bool takes_focus = true;
+    // Kept above the main window by the window system (a progress window).
+    bool above_main = false;
 };
 
 std::span<const FormEntry> form_registry();

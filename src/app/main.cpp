@@ -1,10 +1,14 @@
 #include <QApplication>
 
+#include "app/app_icon.h"
 #include "app/qt_user_interface.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(tvx::kAppTitle));
+    // The desktop entry's name: the task bar matches windows to it.
+    QApplication::setDesktopFileName(QStringLiteral("tarvenix"));
+    tvx::set_application_icon();
     // Closing the main window ends the program (after its confirmation),
     // whatever else is still open.
     QApplication::setQuitOnLastWindowClosed(false);

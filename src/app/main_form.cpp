@@ -104,9 +104,13 @@ void MainForm::build_menus() {
 QLineEdit* MainForm::field(const char* name, std::string MainWindow::*member) {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::fromLatin1(name));
-    edit->setMaximumWidth(120);
+    // However small the window, a field keeps the width of its size hint
+    // (some seventeen characters): no digit is ever cut off.
+    edit->setMinimumWidth(edit->sizeHint().width());
     connect(edit, &QLineEdit::textEdited, this,
             [this, member](const QString& text) { model_.*member = text.toStdString(); });
+    // Return in any field runs Compute, as a dialog's default button would.
+    connect(edit, &QLineEdit::returnPressed, this, [this] { compute_->click(); });
     fields_.push_back({edit, member});
     return edit;
 }
@@ -129,7 +133,7 @@ QWidget* MainForm::build_terms() {
     auto* form = new QFormLayout(box);
     form->setContentsMargins(0, 0, 0, 0);
     form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->setVerticalSpacing(8);
     form->setHorizontalSpacing(12);
     form->addRow(label("Label1", cap::Label1), field("current", &MainWindow::current));
@@ -179,7 +183,8 @@ QWidget* MainForm::build_calculation() {
     grid->addWidget(optVol_, 1, 0);
     grid->addWidget(label("Label4", cap::Label4), 1, 2);
     grid->addWidget(field("qqq2", &MainWindow::qqq2), 1, 3);
-    grid->setColumnStretch(1, 1);
+    grid->setColumnMinimumWidth(1, 12);
+    grid->setColumnStretch(3, 1);
     return g;
 }
 
@@ -224,7 +229,7 @@ QWidget* MainForm::build_advanced() {
     grid->addWidget(label("Label5", cap::Label5), 1, 0, 1, 2);
     grid->addLayout(track, 2, 0, 1, 2, Qt::AlignLeft);
     grid->addWidget(cor_, 2, 2, Qt::AlignTop);
-    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(2, 1);
     return g;
 }
 
@@ -241,6 +246,14 @@ void MainForm::draw() {
         slider_->setValue(model_.Slider1);
     }
     compute_->setEnabled(model_.cmdCompute_enabled);
+}
+
+bool MainForm::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    // Extra width goes to the fields; there is nothing that extra height
+    // could serve, so the window keeps the height its contents need.
+    if (event->type() == QEvent::LayoutRequest) setMaximumHeight(minimumSizeHint().height());
+    return handled;
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {

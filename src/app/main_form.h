@@ -32,6 +32,7 @@ signals:
     void unloaded();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

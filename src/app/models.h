@@ -3,6 +3,7 @@
 // destroyed and made afresh at the next show.
 #pragma once
 
+#include "core/help.h"
 #include "core/progress.h"
 #include "instruments/bonds.h"
 #include "instruments/convertible.h"
@@ -26,6 +27,7 @@ struct Models {
     StraightBondsWindow bonds2;
     CreateWindow neural1;
     PredictWindow neural3;
+    HelpViewer help;
 };
 
 }  // namespace tvx

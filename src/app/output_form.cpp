@@ -1,24 +1,39 @@
 #include "app/output_form.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
+#include <QStringList>
 #include <QVBoxLayout>
 
 namespace tvx {
 
+namespace {
+// Room for a line of ordinary length, and for the caption in the title bar.
+constexpr int kLineWidth = 290;
+}  // namespace
+
 OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     setObjectName(QStringLiteral("frmOutput"));
     setWindowTitle(QString::fromUtf8(OutputWindow::caption));
-    setMinimumWidth(320);
 
     auto* column = new QVBoxLayout(this);
+    // Exactly as large as the lines need: a longer line widens the window,
+    // and there is nothing that extra room could serve.
+    column->setSizeConstraint(QLayout::SetFixedSize);
     column->setContentsMargins(18, 16, 18, 14);
     column->setSpacing(6);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         lines_[i] = new QLabel;
         lines_[i]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
-        lines_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        lines_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        lines_[i]->installEventFilter(this);
+        lines_[i]->setMinimumWidth(kLineWidth);
         column->addWidget(lines_[i]);
     }
     // The value line leads; the sensitivities follow it.
@@ -27,6 +42,7 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     auto* ok = new QPushButton(QString::fromUtf8(kOkCaption));
     ok->setObjectName(QStringLiteral("Command1"));
     ok->setDefault(true);
+    ok->setFocus();  // Return or Space closes the window as soon as it has the keyboard
     ok->setMinimumWidth(90);
     connect(ok, &QPushButton::clicked, this, &QWidget::hide);
     auto* commands = new QHBoxLayout;
@@ -35,7 +51,32 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     column->addSpacing(8);
     column->addLayout(commands);
 
+    // Copy takes all six lines, unless part of a line is selected: a line
+    // with a selection copies just that, as any selectable text does.
+    auto* copy = new QShortcut(QKeySequence::Copy, this);
+    copy->setContext(Qt::WindowShortcut);
+    connect(copy, &QShortcut::activated, this, [this] { QGuiApplication::clipboard()->setText(text()); });
+
     draw();
+}
+
+bool OutputForm::eventFilter(QObject* watched, QEvent* event) {
+    // A line with a selection keeps Copy for itself, as an editable text
+    // would; otherwise Copy is the window's.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* line = qobject_cast<QLabel*>(watched);
+        if (line && line->hasSelectedText() && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QString OutputForm::text() const {
+    QStringList all;
+    for (const QLabel* line : lines_) all << line->text();
+    return all.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
 void OutputForm::draw() {

@@ -17,6 +17,11 @@ class OutputForm final : public QWidget, public FormView {
 public:
     explicit OutputForm(OutputWindow& model);
     void draw() override;
+    // The six lines as plain text, one per line.
+    QString text() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     OutputWindow& model_;

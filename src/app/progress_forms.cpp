@@ -10,13 +10,14 @@ namespace tvx {
 
 namespace {
 
-// The common frame: caption, room for the longest iteration message, and a
-// Cancel button at the bottom right that raises the model's flag.
+// The common frame: a small tool window of fixed size, with a title and a
+// close box but no maximise or minimise button, and a Cancel button at the
+// bottom right that raises the model's flag.
 QVBoxLayout* frame(QWidget* w, const char* name, const char* caption, ProgressWindow& model) {
     if (!model.loaded) Form_Load(model);
     w->setObjectName(QString::fromLatin1(name));
     w->setWindowTitle(QString::fromUtf8(caption));
-    w->setMinimumWidth(380);
+    w->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     auto* cancel = new QPushButton(QString::fromUtf8(kCancelCaption));
     cancel->setObjectName(QStringLiteral("Command1"));
@@ -24,6 +25,9 @@ QVBoxLayout* frame(QWidget* w, const char* name, const char* caption, ProgressWi
     QObject::connect(cancel, &QPushButton::clicked, w, [&model] { Command1_Click(model); });
 
     auto* column = new QVBoxLayout(w);
+    // The size is the contents' own; only a message longer than the room
+    // kept for it (below) widens the window.
+    column->setSizeConstraint(QLayout::SetFixedSize);
     column->setContentsMargins(18, 16, 18, 14);
     column->setSpacing(10);
     auto* commands = new QHBoxLayout;
@@ -33,10 +37,12 @@ QVBoxLayout* frame(QWidget* w, const char* name, const char* caption, ProgressWi
     return column;
 }
 
+// A message line with room for the longest message of an iteration.
 QLabel* message_label(const char* name) {
     auto* l = new QLabel;
     l->setObjectName(QString::fromLatin1(name));
-    l->setMinimumHeight(l->fontMetrics().height());
+    l->setMinimumSize(l->fontMetrics().horizontalAdvance(QStringLiteral("Error in iteration 100 is -0.000170345678901")),
+                      l->fontMetrics().height());
     return l;
 }
 

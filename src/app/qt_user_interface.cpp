@@ -1,16 +1,17 @@
 #include "app/qt_user_interface.h"
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QUrl>
+#include <QScreen>
+#include <QWindow>
+#include <algorithm>
+#include <filesystem>
 
 #include "app/forms.h"
 #include "app/main_form.h"
+#include "core/help.h"
 
 namespace tvx {
 
@@ -32,12 +33,21 @@ void place_first(QWidget* w, const QWidget* main, Placement placement) {
     if (placement == Placement::None || !main || !main->isVisible()) return;
     const QRect frame = main->frameGeometry();
     w->adjustSize();
+    QPoint at;
     switch (placement) {
-        case Placement::Beside: w->move(frame.right() + 12, frame.top()); break;
-        case Placement::Over: w->move(frame.center() - QPoint(w->width() / 2, w->height() / 2)); break;
-        case Placement::Cascade: w->move(frame.topLeft() + QPoint(48, 64)); break;
-        case Placement::None: break;
+        case Placement::Beside: at = QPoint(frame.right() + 12, frame.top()); break;
+        case Placement::Over: at = frame.center() - QPoint(w->width() / 2, w->height() / 2); break;
+        case Placement::Cascade: at = frame.topLeft() + QPoint(48, 64); break;
+        case Placement::None: return;
     }
+    // Wholly on the screen, its frame (as wide as the main window's) included.
+    if (const QScreen* screen = main->screen()) {
+        const QRect room = screen->availableGeometry();
+        const QSize outer = w->size() + (frame.size() - main->size());
+        at.setX(std::max(room.left(), std::min(at.x(), room.right() + 1 - outer.width())));
+        at.setY(std::max(room.top(), std::min(at.y(), room.bottom() + 1 - outer.height())));
+    }
+    w->move(at);
 }
 
 }  // namespace
@@ -64,9 +74,28 @@ void QtUserInterface::show(Window window) {
     QWidget* w = widget(window);
     if (!w) return;
     refresh(window);
+    const FormEntry* entry = form_entry(window);
+    const bool takes_focus = entry == nullptr || entry->takes_focus;
+    if (entry != nullptr && entry->above_main) keep_above_main(w);
+    QWidget* const active = QApplication::activeWindow();
+    w->setAttribute(Qt::WA_ShowWithoutActivating, !takes_focus);
     w->show();
     w->raise();
-    w->activateWindow();
+    if (takes_focus) {
+        w->activateWindow();
+    } else if (active != nullptr && active != w && active->isVisible()) {
+        // Some window systems activate every window they map, whatever it
+        // asks for: the focus goes back where it was.
+        active->activateWindow();
+    }
+}
+
+void QtUserInterface::keep_above_main(QWidget* w) const {
+    QWidget* main = existing(Window::Main);
+    if (main == nullptr || main == w) return;
+    w->winId();  // the native windows, so that one can name the other
+    main->winId();
+    w->windowHandle()->setTransientParent(main->windowHandle());
 }
 
 void QtUserInterface::hide(Window window) {
@@ -121,6 +150,7 @@ Answer QtUserInterface::message_box(const std::string& title, Icon icon, const s
 
     QMessageBox box(kind, QString::fromStdString(title), lines, choice, box_parent());
     box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     const int answer = box.exec();
     if (buttons == Buttons::Ok) return Answer::Ok;
     return answer == QMessageBox::Yes ? Answer::Yes : Answer::No;
@@ -161,16 +191,9 @@ void QtUserInterface::focus_field(Window window, const std::string& control) {
 
 void QtUserInterface::yield() { QCoreApplication::processEvents(); }
 
-void QtUserInterface::show_help(const std::string& help_file, int /*topic*/) {
-    // The desktop opens the file with its own viewer, which has no notion of
-    // the numbered topics; the file beside the program is all it is given.
-    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromStdString(help_file));
-    if (QFileInfo::exists(path)) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-        return;
-    }
-    QMessageBox::information(box_parent(), QString::fromUtf8(kAppTitle),
-                             QString::fromUtf8(kHelpFileMissing) + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+void QtUserInterface::show_help(const std::string& help_file, int topic) {
+    const std::filesystem::path exe_dir = QCoreApplication::applicationDirPath().toStdString();
+    open_help(models_.help, help_places(exe_dir, help_file), topic, *this);
 }
 
 }  // namespace tvx

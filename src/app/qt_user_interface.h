@@ -45,6 +45,9 @@ private:
     // A parent for modal boxes: the active window of the program, else the
     // main window while it is visible.
     QWidget* box_parent() const;
+    // Makes the window a transient of the main window, which the window
+    // system then keeps it above.
+    void keep_above_main(QWidget* w) const;
 
     Models& models_;
     std::map<Window, std::unique_ptr<QWidget>> forms_;

@@ -26,6 +26,7 @@ enum class Window {
     Bonds2,    // frmBonds2, straight bonds
     Neural1,   // frmNeural1, neural net creation
     Neural3,   // frmNeural3, neural net prediction
+    Help,      // frmHelp, the help viewer
 };
 
 class UserInterface {
@@ -62,7 +63,7 @@ public:
     // Lets pending window events run (repainting, a Cancel button).
     virtual void yield() = 0;
 
-    // Opens the help file at a topic, without blocking.
+    // Opens the help file at a topic, without blocking (see core/help.h).
     virtual void show_help(const std::string& help_file, int topic) = 0;
 };
 
@@ -70,8 +71,6 @@ public:
 inline constexpr const char* kAppTitle = "Tarvenix";
 inline constexpr const char* kGenericError =
     "There has been an error in the program. Please check your input and try again.";
-// Shown with the path looked at when the help file is not there.
-inline constexpr const char* kHelpFileMissing = "The help file could not be found:";
 
 // The validation box: exclamation icon, OK, the application's title.
 inline void warn(UserInterface& ui, const std::string& text) {

@@ -45,7 +45,7 @@ void Command1_Click(StraightBondsWindow& w, UserInterface& ui) {
         const BondPeriods p = bond_periods(rate, T, annual);
         const double percent = round4(chk(fdiv(bond_value(P, coupon, p.y, p.n), P) * 100.0));
         ui.set_pointer(Pointer::Normal);
-        ui.message_box(kAppTitle, Icon::None, "The fair value for this bond is " + general_text(percent) + "%",
+        ui.message_box(kAppTitle, Icon::None, bonds_text::straight_result + general_text(percent) + "%",
                        Buttons::Ok);
     } catch (const std::exception&) {
         ui.set_pointer(Pointer::Normal);

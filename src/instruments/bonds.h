@@ -62,6 +62,13 @@ inline constexpr const char* par = "Error: Nominal Value must be greater than ze
 inline constexpr const char* coupon = "Error: Coupon must be greater than zero";
 inline constexpr const char* time = "Error: Time to Maturity must be greater than zero";
 inline constexpr const char* rate = "Error: Risk-free interest rate must be greater than zero";
+// The convertible's own checks.
+inline constexpr const char* ratio = "Error: Conversion Ratio must be greater than zero";
+inline constexpr const char* share = "Error: Share Price must be greater than zero";
+inline constexpr const char* volatility = "Error: Volatility must be greater than zero";
+// The results, each followed by the percentage and "%".
+inline constexpr const char* straight_result = "The fair value for this bond is ";
+inline constexpr const char* convertible_result = "The fair value for this convertible bond is ";
 }  // namespace bonds_text
 
 // Compute: reads the fields and the payment type, stops at the first value

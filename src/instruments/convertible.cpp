@@ -37,18 +37,18 @@ void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui) {
         };
         if (!(P > 0.0)) return refuse("pvalue", bonds_text::par);
         if (!(coupon > 0.0)) return refuse("coup", bonds_text::coupon);
-        if (!(R >= 1)) return refuse("conr", "Error: Conversion Ratio must be greater than zero");
+        if (!(R >= 1)) return refuse("conr", bonds_text::ratio);
         if (!(T > 0.0)) return refuse("ttm", bonds_text::time);
-        if (!(S > 0.0)) return refuse("sprice", "Error: Share Price must be greater than zero");
+        if (!(S > 0.0)) return refuse("sprice", bonds_text::share);
         if (!(r > 0.0)) return refuse("ir", bonds_text::rate);
-        if (!(sigma > 0.0)) return refuse("vol", "Error: Volatility must be greater than zero");
+        if (!(sigma > 0.0)) return refuse("vol", bonds_text::volatility);
 
         ui.set_pointer(Pointer::Busy);
         const BondPeriods p = bond_periods(r, T, annual);
         const double percent = round4(convertible_value(P, coupon, p.y, p.n, R, T, S, sigma, r, q));
         ui.set_pointer(Pointer::Normal);
         ui.message_box(kAppTitle, Icon::None,
-                       "The fair value for this convertible bond is " + general_text(percent) + "%", Buttons::Ok);
+                       bonds_text::convertible_result + general_text(percent) + "%", Buttons::Ok);
     } catch (const std::exception&) {
         ui.set_pointer(Pointer::Normal);
         ui.message_box(kAppTitle, Icon::Critical, kGenericError, Buttons::Ok);

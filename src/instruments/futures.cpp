@@ -33,19 +33,19 @@ void Command1_Click(FuturesWindow& w, UserInterface& ui) {
             warn(ui, message);
             if (!first_failed) first_failed = field;
         };
-        check(r > 0.0, "ir", "Interest Rates must be positive");
-        check(K > 0.0, "delivery", "Delivery Price must be positive");
-        check(S > 0.0, "spot", "Spot Price must be positive");
-        check(T > 0.0, "time", "Time to Maturity must be positive");
-        check(income > 0.0, "pvalue", "Present Value must be positive");
+        check(r > 0.0, "ir", futures_text::rate);
+        check(K > 0.0, "delivery", futures_text::delivery);
+        check(S > 0.0, "spot", futures_text::spot);
+        check(T > 0.0, "time", futures_text::time);
+        check(income > 0.0, "pvalue", futures_text::income);
         if (first_failed) {
             ui.focus_field(Window::Futures, first_failed);
             return;
         }
 
         const ForwardFigures f = forward_values(r, T, S, K, q);
-        const std::string text = "The value of the forward contract is " + result_text(f.value) + " dollars\r" +
-                                 "The forward price is " + result_text(f.price) + " dollars";
+        const std::string text = futures_text::value + result_text(f.value) + " dollars\r" +
+                                 futures_text::price + result_text(f.price) + " dollars";
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
         ui.set_pointer(Pointer::Normal);

@@ -33,6 +33,18 @@ inline constexpr const char* Command1 = "Calculate";
 inline constexpr const char* Command2 = "Cancel";
 }  // namespace futures_caption
 
+// The window's messages: its checks in order, then the lines of its result
+// (each followed by the amount and " dollars").
+namespace futures_text {
+inline constexpr const char* rate = "Interest Rates must be positive";
+inline constexpr const char* delivery = "Delivery Price must be positive";
+inline constexpr const char* spot = "Spot Price must be positive";
+inline constexpr const char* time = "Time to Maturity must be positive";
+inline constexpr const char* income = "Present Value must be positive";
+inline constexpr const char* value = "The value of the forward contract is ";
+inline constexpr const char* price = "The forward price is ";
+}  // namespace futures_text
+
 struct ForwardFigures {
     double value;  // f = S e^(-qT) - K e^(-rT), a long position today
     double price;  // F = S e^((r-q)T), the delivery price worth nothing today

@@ -29,17 +29,17 @@ void Command1_Click(WarrantsWindow& w, UserInterface& ui) {
             warn(ui, message);
             ui.focus_field(Window::Warrants, field);
         };
-        if (!(S > 0.0)) return refuse("share", "Error: Share Price must be positive");
-        if (!(X > 0.0)) return refuse("exercise", "Error: Exercise Price must be positive");
-        if (!(W > 0.0)) return refuse("warrant", "Error: Warrant Price must be positive");
-        if (!(T > 0.0)) return refuse("time", "Error: Time to Maturity must be positive");
+        if (!(S > 0.0)) return refuse("share", warrants_text::share);
+        if (!(X > 0.0)) return refuse("exercise", warrants_text::exercise);
+        if (!(W > 0.0)) return refuse("warrant", warrants_text::warrant);
+        if (!(T > 0.0)) return refuse("time", warrants_text::time);
 
         ui.set_pointer(Pointer::Busy);
         const WarrantFigures f = warrant_values(S, X, W);
-        const std::string text = "The intrinsic value is " + general_text(f.intrinsic) + "\r" +
-                                 "The time value is " + general_text(f.time) + "\r" +
-                                 "The premium is " + general_text(f.premium) + "\r" +
-                                 "The leverage is " + general_text(f.leverage);
+        const std::string text = warrants_text::intrinsic + general_text(f.intrinsic) + "\r" +
+                                 warrants_text::time_value + general_text(f.time) + "\r" +
+                                 warrants_text::premium + general_text(f.premium) + "\r" +
+                                 warrants_text::leverage + general_text(f.leverage);
         ui.set_pointer(Pointer::Normal);
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {

@@ -27,6 +27,18 @@ inline constexpr const char* Command1 = "Compute";
 inline constexpr const char* Command2 = "Cancel";
 }  // namespace warrants_caption
 
+// The window's messages: its checks in order, then the lines of its result.
+namespace warrants_text {
+inline constexpr const char* share = "Error: Share Price must be positive";
+inline constexpr const char* exercise = "Error: Exercise Price must be positive";
+inline constexpr const char* warrant = "Error: Warrant Price must be positive";
+inline constexpr const char* time = "Error: Time to Maturity must be positive";
+inline constexpr const char* intrinsic = "The intrinsic value is ";
+inline constexpr const char* time_value = "The time value is ";
+inline constexpr const char* premium = "The premium is ";
+inline constexpr const char* leverage = "The leverage is ";
+}  // namespace warrants_text
+
 struct WarrantFigures {
     double intrinsic;  // max(S - X, 0)
     double time;       // max(W - intrinsic, 0)

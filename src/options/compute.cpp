@@ -86,12 +86,22 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
         const double r = parse_number(main.irate) / 100.0;
         parse_number(main.cor);  // a bad correlation stops every route
 
-        bool valid = true;
-        if (!(r > 0.0)) valid = false, warn(ui, compute_text::rate_not_positive);
-        if (!(strike > 0.0)) valid = false, warn(ui, compute_text::strike_not_positive);
-        if (!(spot > 0.0)) valid = false, warn(ui, compute_text::spot_not_positive);
-        if (!(t > 0.0)) valid = false, warn(ui, compute_text::time_not_positive);
-        if (!valid) return;
+        // Every failed test shows its box; then the first failed field
+        // takes the focus, its text selected for retyping.
+        const char* first_failed = nullptr;
+        const auto check = [&](bool ok, const char* field, const char* message) {
+            if (ok) return;
+            warn(ui, message);
+            if (!first_failed) first_failed = field;
+        };
+        check(r > 0.0, "irate", compute_text::rate_not_positive);
+        check(strike > 0.0, "strike", compute_text::strike_not_positive);
+        check(spot > 0.0, "current", compute_text::spot_not_positive);
+        check(t > 0.0, "time", compute_text::time_not_positive);
+        if (first_failed) {
+            ui.focus_field(Window::Main, first_failed);
+            return;
+        }
 
         // The volatility is read by the route that needs it.
         const OptionTerms terms{t, 0.0, r, strike, spot, yield, static_cast<std::int16_t>(main.optCall ? 0 : 1)};

@@ -4,6 +4,8 @@
 // volatility in a message box.
 #pragma once
 
+#include <array>
+
 #include "core/progress.h"
 #include "core/user_interface.h"
 #include "options/main_window.h"
@@ -37,6 +39,17 @@ inline constexpr const char* strike_not_positive = "Strike Price must be positiv
 inline constexpr const char* spot_not_positive = "Spot Price must be positive";
 inline constexpr const char* time_not_positive = "Time to Maturity must be positive";
 inline constexpr const char* implied_volatility = "The implied volatility is ";
+
+// What the progress window says on the simulation route.
+inline constexpr const char* initializing = "Initializing...";
+inline constexpr std::array<const char*, 6> after_valuation = {
+    "One of six calculations performed...",  "Two of six calculations performed...",
+    "Three of six calculations performed...", "Four of six calculations performed...",
+    "Five of six calculations performed...", "Done...",
+};
+inline constexpr const char* initializing_search = "Initializing volatility calculator...";
+// Followed by the iteration number, " is " and the change of the estimate.
+inline constexpr const char* search_iteration = "Error in iteration ";
 }  // namespace compute_text
 
 }  // namespace tvx

@@ -11,12 +11,6 @@ namespace tvx {
 
 namespace {
 
-constexpr std::array<const char*, 6> kAfterValuation = {
-    "One of six calculations performed...",  "Two of six calculations performed...",
-    "Three of six calculations performed...", "Four of six calculations performed...",
-    "Five of six calculations performed...", "Done...",
-};
-
 // Keeps the Compute button disabled while a simulation waits in the event
 // loop: a second run started from there would reset the shared generator
 // under the first one.
@@ -78,10 +72,10 @@ void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& si
 
     if (cx.main.optPrice) {
         terms.sigma = read_volatility(cx.main);
-        progress_message(ui, pac, "Initializing...");
+        progress_message(ui, pac, compute_text::initializing);
         progress_show(ui, pac);
         const auto s = sensitivities(routine, terms, [&](int k) {
-            progress_message(ui, pac, kAfterValuation[static_cast<std::size_t>(k - 1)]);
+            progress_message(ui, pac, compute_text::after_valuation[static_cast<std::size_t>(k - 1)]);
             return k == 6 || !cancel_requested(pac);  // once the sixth has run, it completes
         });
         progress_hide(ui, pac);
@@ -91,13 +85,13 @@ void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& si
         return;
     }
 
-    progress_message(ui, pac, "Initializing volatility calculator...");
+    progress_message(ui, pac, compute_text::initializing_search);
     progress_show(ui, pac);
     const double price = parse_number(cx.main.qqq2);
     SearchVariant variant = search_variant(routine, SlopeGuard::AtLeast, kAppTitle);
     variant.cancel_requested = [&] { return cancel_requested(pac); };
     variant.after_step = [&](std::int16_t n, double change) {
-        progress_message(ui, pac, "Error in iteration " + std::to_string(n) + " is " + general_text(change));
+        progress_message(ui, pac, compute_text::search_iteration + std::to_string(n) + " is " + general_text(change));
     };
     const SearchResult result = implied_vol(variant, price, terms);
     progress_hide(ui, pac);

@@ -13,6 +13,7 @@ struct SeenBox {
     QString text;
     QMessageBox::Icon icon;
     QMessageBox::StandardButtons buttons;
+    Qt::TextInteractionFlags text_flags = {};  // how the text can be selected
 };
 
 class ModalAnswerer {
@@ -22,7 +23,8 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box || !box->isVisible()) return;
-            seen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+            seen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                         box->textInteractionFlags()});
             QAbstractButton* button = box->button(answer);
             if (!button) button = box->buttons().value(0);
             button->click();

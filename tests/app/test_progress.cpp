@@ -1,11 +1,13 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QWindow>
 #include <QtTest>
 #include <memory>
 
 #include "app/modal_answerer.h"
 #include "app/qt_user_interface.h"
+#include "app/window_checks.h"
 
 using namespace tvx;
 
@@ -155,6 +157,40 @@ private slots:
         QCOMPARE(answerer.seen[0].title, QStringLiteral("Tarvenix"));
         QCOMPARE(answerer.seen[0].text, QStringLiteral("First line\nSecond line"));
         QCOMPARE(int(answerer.seen[0].icon), shownIcon);
+        // The text can be selected and copied.
+        QVERIFY(answerer.seen[0].text_flags.testFlag(Qt::TextSelectableByMouse));
+        QVERIFY(answerer.seen[0].text_flags.testFlag(Qt::TextSelectableByKeyboard));
+    }
+
+    void progress_windows_are_small_fixed_tool_windows_above_the_main_window_data() {
+        QTest::addColumn<int>("window");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("pacifier") << int(Window::Pacifier) << QStringLiteral("pacifier");
+        QTest::newRow("pmeter") << int(Window::Pmeter) << QStringLiteral("pmeter");
+    }
+    void progress_windows_are_small_fixed_tool_windows_above_the_main_window() {
+        QFETCH(int, window);
+        QFETCH(QString, name);
+        Form_Load(models->main);
+        ui->show(Window::Main);
+        QWidget* main = ui->widget(Window::Main);
+        models->pacifier.olabel = "Error in iteration 100 is -0.000170345678901";  // the longest message
+        models->pmeter.message = "100% of neural net training complete";
+        ui->show(static_cast<Window>(window));
+        QWidget* w = top_level(name);
+        QVERIFY(w && w->isVisible());
+
+        QCOMPARE(w->windowType(), Qt::Tool);
+        QVERIFY(!w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(!w->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(w->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+        QVERIFY(w->width() < main->width());
+        QVERIFY(w->windowHandle()->transientParent() == main->windowHandle());
+
+        shrink_to_minimum(w);
+        const QStringList clipped = clipped_controls(w);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
     }
 };
 

@@ -63,12 +63,44 @@ TEST_F(Compute, EveryFailingTestShowsItsOwnBoxInOrder) {
     }
     EXPECT_EQ(out.Label1, "Label1");  // nothing computed
     EXPECT_EQ(ui.pointer, Pointer::Normal);
+    // After the last box, the focus goes to the field of the first test.
+    ASSERT_EQ(ui.events.back().kind, Kind::Focus);
+    EXPECT_EQ(ui.events.back().window, Window::Main);
+    EXPECT_EQ(ui.events.back().text, "irate");
+    EXPECT_EQ(ui.count(Kind::Focus, Window::Main), 1);
 }
 
 TEST_F(Compute, ValidationTestsAreIndependent) {
     main.current = "0";
     compute();
     EXPECT_EQ(ui.box_texts(), std::vector<std::string>{"Spot Price must be positive"});
+}
+
+TEST_F(Compute, FocusGoesToTheFirstFailedField) {
+    // Each field alone, and the later fields of the order behind an earlier one.
+    const std::vector<std::pair<std::string MainWindow::*, std::string>> fields = {
+        {&MainWindow::irate, "irate"}, {&MainWindow::strike, "strike"},
+        {&MainWindow::current, "current"}, {&MainWindow::time, "time"}};
+    for (std::size_t first = 0; first < fields.size(); ++first) {
+        for (std::size_t last = first; last < fields.size(); ++last) {
+            MainWindow w;
+            RecordingUi r;
+            w.*fields[first].first = "0";
+            w.*fields[last].first = "-1";
+            cmdCompute_Click(w, out, pac, r);
+            ASSERT_FALSE(r.events.empty());
+            EXPECT_EQ(r.events.back().kind, Kind::Focus);
+            EXPECT_EQ(r.events.back().text, fields[first].second) << "failed from " << first << " to " << last;
+        }
+    }
+}
+
+TEST_F(Compute, ValidInputLeavesTheFocusAlone) {
+    compute();
+    EXPECT_EQ(ui.count(Kind::Focus, Window::Main), 0);
+    main.qqq = "";  // the generic error is no validation failure
+    compute();
+    EXPECT_EQ(ui.count(Kind::Focus, Window::Main), 0);
 }
 
 TEST_F(Compute, NegativeDividendIsAccepted) {

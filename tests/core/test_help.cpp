@@ -1,0 +1,328 @@
+// The help file: splitting it into topics, finding it, the help request, and
+// the shipped file itself against the program's own messages.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "core/help.h"
+#include "instruments/bonds.h"
+#include "instruments/futures.h"
+#include "instruments/warrants.h"
+#include "neural/create_window.h"
+#include "neural/files.h"
+#include "neural/predict_window.h"
+#include "options/compute.h"
+#include "options/implied_vol.h"
+#include "options/main_window.h"
+#include "options/menus.h"
+#include "support/recording_ui.h"
+
+namespace tvx {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RecordingUi;
+using test::UiEvent;
+
+TEST(HelpParse, SplitsAtMarkersWithTitlesAndBodies) {
+    const HelpFile f = parse_help(
+        "A note for editors, never shown.\n"
+        "<!-- topic 100 -->\n"
+        "\n"
+        "# Equity Options\n"
+        "Body one.\n"
+        "\n"
+        "  <!--topic   200-->  \r\n"
+        "Intro line before the heading.\r\n"
+        "# Futures  \r\n"
+        "Body two.");
+    EXPECT_TRUE(f.problems.empty());
+    ASSERT_EQ(f.topics.size(), 2u);
+    EXPECT_EQ(f.topics[0].context, 100);
+    EXPECT_EQ(f.topics[0].title, "Equity Options");
+    EXPECT_EQ(f.topics[0].body, "# Equity Options\nBody one.");  // blank edges and the marker dropped
+    EXPECT_EQ(f.topics[1].context, 200);
+    EXPECT_EQ(f.topics[1].title, "Futures");  // the first "# " heading, not the first line
+    EXPECT_EQ(f.topics[1].body, "Intro line before the heading.\n# Futures  \nBody two.");
+    EXPECT_EQ(f.find(200), &f.topics[1]);
+    EXPECT_EQ(f.find(300), nullptr);
+}
+
+TEST(HelpParse, ReportsWhatItCannotUseAndKeepsTheRest) {
+    const HelpFile f = parse_help(
+        "\xEF\xBB\xBF<!-- topic 100 -->\n# First\n"
+        "<!-- topic 100 -->\n# Again\n"  // duplicate: the first counts
+        "<!-- topic x1 -->\n"            // not a number
+        "<!-- topic 300 -->\nno heading here\n"
+        "## A second-level heading is not a title\n"
+        "<!-- an ordinary comment -->\n");
+    ASSERT_EQ(f.topics.size(), 2u);
+    EXPECT_EQ(f.find(100)->title, "First");
+    EXPECT_EQ(f.find(300)->title, "");
+    EXPECT_NE(f.find(300)->body.find("<!-- an ordinary comment -->"), std::string::npos);
+    ASSERT_EQ(f.problems.size(), 3u);
+    EXPECT_EQ(f.problems[0], "line 3: topic 100 appears again; the first one counts");
+    EXPECT_EQ(f.problems[1], "line 5: a topic marker without a proper number");
+    EXPECT_EQ(f.problems[2], "line 6: topic 300 has no \"# \" title");
+}
+
+TEST(HelpParse, EmptyFileHasNoTopics) {
+    EXPECT_TRUE(parse_help("").topics.empty());
+    EXPECT_TRUE(parse_help("# Title without a marker\n").topics.empty());
+    const HelpFile odd = parse_help("<!-->\n<!---->\n<!-- topic-->\n");  // comments, not markers
+    EXPECT_TRUE(odd.topics.empty());
+    EXPECT_EQ(odd.problems.size(), 1u);  // only the last looks like a marker
+}
+
+TEST(HelpLinks, OnlyHashNumbersLeadToTopics) {
+    EXPECT_EQ(topic_link("#200"), 200);
+    EXPECT_EQ(topic_link("#0"), 0);
+    EXPECT_EQ(topic_link("200"), std::nullopt);
+    EXPECT_EQ(topic_link("#"), std::nullopt);
+    EXPECT_EQ(topic_link("#20x"), std::nullopt);
+    EXPECT_EQ(topic_link("#-5"), std::nullopt);
+    EXPECT_EQ(topic_link("https://example.org/#200"), std::nullopt);
+}
+
+TEST(HelpPlaces, BesideTheExecutableThenTheInstalledDataFolder) {
+    const auto places = help_places("/opt/tvx/bin", "brant.hlp");
+    ASSERT_EQ(places.size(), 2u);
+    EXPECT_EQ(places[0], fs::path("/opt/tvx/bin/brant.hlp"));
+    EXPECT_EQ(places[1], fs::path("/opt/tvx/share/tarvenix/brant.hlp"));
+}
+
+// A scratch folder with a "bin" and a "share/tarvenix" inside.
+class HelpRequest : public ::testing::Test {
+protected:
+    fs::path root;
+    std::vector<fs::path> places;
+    HelpViewer viewer;
+    RecordingUi ui;
+
+    void SetUp() override {
+        root = fs::temp_directory_path() /
+               ("tvx-help-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(root);
+        fs::create_directories(root / "bin");
+        fs::create_directories(root / "share" / "tarvenix");
+        places = help_places(root / "bin", "brant.hlp");
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    static void write(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+};
+
+TEST_F(HelpRequest, ShowsTheTopicFromTheFirstPlaceThatCanBeRead) {
+    write(places[1], "<!-- topic 100 -->\n# Installed\n<!-- topic 200 -->\n# Futures\n");
+    open_help(viewer, places, 200, ui);
+    ASSERT_EQ(ui.events.size(), 1u);
+    EXPECT_EQ(ui.events[0].kind, UiEvent::Kind::Show);
+    EXPECT_EQ(ui.events[0].window, Window::Help);
+    EXPECT_EQ(viewer.path, places[1]);
+    ASSERT_NE(viewer.current(), nullptr);
+    EXPECT_EQ(help_caption(*viewer.current()), "Futures - Tarvenix Help");
+
+    // A copy beside the executable wins; a second request re-reads and
+    // shows the same window again.
+    write(places[0], "<!-- topic 100 -->\n# Beside\n");
+    open_help(viewer, places, 100, ui);
+    EXPECT_EQ(ui.count(UiEvent::Kind::Show, Window::Help), 2);
+    EXPECT_EQ(viewer.path, places[0]);
+    EXPECT_EQ(viewer.current()->title, "Beside");
+}
+
+TEST_F(HelpRequest, AFolderInTheWayIsPassedOver) {
+    fs::create_directories(places[0]);  // a folder named brant.hlp beside the program
+    write(places[1], "<!-- topic 300 -->\n# Warrants\n");
+    open_help(viewer, places, 300, ui);
+    EXPECT_TRUE(ui.shown(Window::Help));
+    EXPECT_EQ(viewer.path, places[1]);
+}
+
+TEST_F(HelpRequest, AMissingFileIsToldWithEveryPlaceLookedAt) {
+    open_help(viewer, places, 100, ui);
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    const UiEvent box = ui.boxes()[0];
+    EXPECT_EQ(box.title, "Tarvenix");
+    EXPECT_EQ(box.icon, Icon::Exclamation);
+    EXPECT_EQ(box.text, std::string(help_text::file_missing) + "\r" + places[0].string() + "\r" +
+                            places[1].string());
+    EXPECT_FALSE(ui.shown(Window::Help));
+    EXPECT_EQ(viewer.current(), nullptr);
+}
+
+TEST_F(HelpRequest, AFileWithoutTheTopicLeavesTheWindowAsItWas) {
+    write(places[0], "<!-- topic 100 -->\n# Equity Options\n");
+    open_help(viewer, places, 100, ui);
+    open_help(viewer, places, 700, ui);
+    ASSERT_EQ(ui.box_texts(), std::vector<std::string>{"The help file " + places[0].string() + " has no topic 700."});
+    EXPECT_EQ(ui.count(UiEvent::Kind::Show, Window::Help), 1);
+    EXPECT_EQ(viewer.topic, 100);
+}
+
+TEST(HelpViewerModel, SelectingATopicOnlyMovesToTopicsOfTheFile) {
+    HelpViewer v;
+    v.file = parse_help("<!-- topic 100 -->\n# A\n<!-- topic 200 -->\n# B\n");
+    v.topic = 100;
+    EXPECT_TRUE(select_topic(v, 200));
+    EXPECT_EQ(v.current()->title, "B");
+    EXPECT_FALSE(select_topic(v, 250));
+    EXPECT_EQ(v.topic, 200);
+}
+
+// ---------------------------------------------------------------------------
+// The help file as shipped.
+
+HelpFile shipped() {
+    const auto text = read_text_file(TVX_HELP_SOURCE);
+    if (!text) ADD_FAILURE() << "cannot read " << TVX_HELP_SOURCE;
+    return parse_help(text.value_or(""));
+}
+
+// The body with every run of white space made one blank, so that a message
+// may be wrapped across lines of the file.
+std::string flattened(const std::string& body) { return std::regex_replace(body, std::regex("\\s+"), " "); }
+
+// Lines of a message are separated by a carriage return; each line must
+// appear.
+std::vector<std::string> lines_of(const std::string& message) {
+    std::vector<std::string> out;
+    std::size_t pos = 0;
+    for (std::size_t cr; (cr = message.find('\r', pos)) != std::string::npos; pos = cr + 1)
+        out.push_back(message.substr(pos, cr - pos));
+    out.push_back(message.substr(pos));
+    return out;
+}
+
+TEST(ShippedHelp, HasTheSevenTopicsOfTheMenuWithTitlesAndRealBodies) {
+    const HelpFile f = shipped();
+    EXPECT_TRUE(f.problems.empty()) << testing::PrintToString(f.problems);
+    const std::map<int, std::string> titles{
+        {help_topic::options, "Equity Options"},
+        {help_topic::futures, "Futures"},
+        {help_topic::warrants, "Warrants"},
+        {help_topic::straight_bonds, "Straight Bonds"},
+        {help_topic::convertible_bonds, "Convertible Bonds"},
+        {help_topic::neural_creation, "Neural Net Creation"},
+        {help_topic::neural_usage, "Neural Net Usage"},
+    };
+    EXPECT_EQ(f.topics.size(), titles.size());
+    for (const auto& [context, title] : titles) {
+        SCOPED_TRACE(context);
+        const HelpTopic* t = f.find(context);
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->title, title);
+        // A real page: a field table, a list of messages and some prose.
+        EXPECT_GT(t->body.size(), 1500u);
+        EXPECT_NE(t->body.find("## Messages and what to do"), std::string::npos);
+        EXPECT_NE(t->body.find("|---|"), std::string::npos);
+    }
+}
+
+TEST(ShippedHelp, LinksLeadToTopicsOfTheFile) {
+    const HelpFile f = shipped();
+    const std::regex link(R"(\]\((#[^)]*)\))");
+    int links = 0;
+    for (const HelpTopic& t : f.topics) {
+        for (std::sregex_iterator it(t.body.begin(), t.body.end(), link), end; it != end; ++it, ++links) {
+            const std::string href = (*it)[1];
+            SCOPED_TRACE(href);
+            const auto target = topic_link(href);
+            ASSERT_TRUE(target.has_value());
+            EXPECT_NE(f.find(*target), nullptr);
+        }
+    }
+    EXPECT_GT(links, 5);
+}
+
+// Every message the main window can show, from the program's own texts.
+TEST(ShippedHelp, EquityOptionsQuotesEveryMessageOfTheMainWindow) {
+    std::vector<std::string> messages{
+        compute_text::rate_not_positive,  compute_text::strike_not_positive,
+        compute_text::spot_not_positive,  compute_text::time_not_positive,
+        compute_text::implied_volatility, kSearchFailure,
+        kGenericError,                    main_caption::exit_question,
+        compute_text::initializing,       compute_text::initializing_search,
+        compute_text::search_iteration,   OutputWindow::caption,
+        Pacifier::caption,
+    };
+    for (const char* m : compute_text::after_valuation) messages.emplace_back(m);
+
+    const std::string body = flattened(shipped().find(help_topic::options)->body);
+    for (const std::string& m : messages)
+        for (const std::string& line : lines_of(m)) EXPECT_NE(body.find(line), std::string::npos) << line;
+
+    // And every field and choice by the caption the user sees.
+    namespace cap = main_caption;
+    for (const char* c : {cap::Label1, cap::Label2, cap::Label7, cap::Label8, cap::Label9, cap::Label3, cap::Label4,
+                          cap::Label5, cap::Frame3, cap::Frame2, cap::fraCalType, cap::optPrice, cap::optVol,
+                          cap::Frame4, cap::svol, cap::srate, cap::cmdCompute})
+        EXPECT_NE(body.find(c), std::string::npos) << c;
+}
+
+// The calculators, by their own texts: every message and every field.
+TEST(ShippedHelp, EachCalculatorsTopicQuotesItsMessagesAndFields) {
+    namespace w = warrants_text;
+    namespace wc = warrants_caption;
+    namespace f = futures_text;
+    namespace fc = futures_caption;
+    namespace b = bonds_text;
+    namespace bc = bonds_caption;
+    const std::map<int, std::vector<std::string>> texts{
+        {help_topic::warrants,
+         {w::share, w::exercise, w::warrant, w::time, kGenericError, w::intrinsic, w::time_value, w::premium,
+          w::leverage, wc::frmWarrants, wc::share, wc::exercise, wc::warrant, wc::time, wc::Command1, wc::Command2}},
+        {help_topic::futures,
+         {f::rate, f::delivery, f::spot, f::time, f::income, kGenericError, f::value, f::price, fc::frmFutures, fc::ir,
+          fc::time, fc::spot, fc::delivery, fc::yield, fc::pvalue, fc::Command1, fc::Command2}},
+        {help_topic::straight_bonds,
+         {b::par, b::coupon, b::time, b::rate, kGenericError, b::straight_result, bc::frmBonds2, bc::pvalue, bc::coup,
+          bc::Frame1, bc::payment, bc::Option2, bc::ttm, bc::ir, bc::Command1, bc::Command2}},
+        {help_topic::convertible_bonds,
+         {b::par, b::coupon, b::ratio, b::time, b::share, b::rate, b::volatility, kGenericError,
+          b::convertible_result, bc::frmBonds, bc::pvalue, bc::coup, bc::Frame1, bc::payment, bc::Option2, bc::conr,
+          bc::ttm, bc::sprice, bc::ir, bc::vol, bc::del, bc::Command1, bc::Command2}},
+    };
+    const HelpFile file = shipped();
+    for (const auto& [context, quoted] : texts) {
+        SCOPED_TRACE(context);
+        const std::string body = flattened(file.find(context)->body);
+        for (const std::string& t : quoted) EXPECT_NE(body.find(t), std::string::npos) << t;
+    }
+}
+
+// The neural-net windows, by their own texts: every message and field.
+TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessagesAndFields) {
+    namespace c = neural1_text;
+    namespace cc = neural1_caption;
+    namespace p = neural3_text;
+    namespace pc = neural3_caption;
+    // Written out where the windows compose them from parts.
+    const std::string progress = "% of neural net training complete";
+    const std::string first_output = "The output for node 1 is ";
+    const std::string later_output = "The result for output node ";
+    const std::map<int, std::vector<std::string>> texts{
+        {help_topic::neural_creation,
+         {c::population, c::generations, c::hidden, c::outputs, c::inputs, c::examples, kFileNotFound, kRangeOrder,
+          kExamplesOutOfRange, c::generic_error, c::complete, progress, "0" + progress, Pmeter::caption,
+          cc::frmNeural1, cc::inputbox, cc::outputbox, cc::hidden, cc::ifile1, cc::examples, cc::ofile1, cc::gen,
+          cc::pop, cc::Frame1, cc::Option1, cc::Option2, cc::Command1, cc::Command2}},
+        {help_topic::neural_usage,
+         {p::prompt, p::default_file, kFileNotFound, p::out_of_range, kGenericError, first_output, later_output,
+          pc::frmNeural3, pc::Command1, pc::Command2}},
+    };
+    const HelpFile file = shipped();
+    for (const auto& [context, quoted] : texts) {
+        SCOPED_TRACE(context);
+        const std::string body = flattened(file.find(context)->body);
+        for (const std::string& t : quoted) EXPECT_NE(body.find(t), std::string::npos) << t;
+    }
+}
+
+}  // namespace
+}  // namespace tvx
