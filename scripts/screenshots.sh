@@ -162,7 +162,7 @@ open_neural() {
 # Dismisses the message box that is showing (its OK button has the focus).
 dismiss_box() {
     local box
-    box=$(xdotool search --sync --onlyvisible --name '^Tarvenix$' | grep -v "^$main\$" | head -n 1)
+    box=$(xdotool search --sync --onlyvisible --pid "$neural_app" --name '^Tarvenix$' | grep -v "^$main\$" | head -n 1)
     xdotool windowactivate --sync "$box" key --clearmodifiers Return
     sleep 1
 }
