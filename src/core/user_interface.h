@@ -72,6 +72,13 @@ inline constexpr const char* kAppTitle = "Tarvenix";
 inline constexpr const char* kGenericError =
     "There has been an error in the program. Please check your input and try again.";
 
+// A command's catch-all: the normal pointer back, then the critical box
+// with the window's generic message.
+inline void report_error(UserInterface& ui, const char* text = kGenericError) {
+    ui.set_pointer(Pointer::Normal);
+    ui.message_box(kAppTitle, Icon::Critical, text, Buttons::Ok);
+}
+
 // The validation box: exclamation icon, OK, the application's title.
 inline void warn(UserInterface& ui, const std::string& text) {
     ui.message_box(kAppTitle, Icon::Exclamation, text, Buttons::Ok);

@@ -48,8 +48,7 @@ void Command1_Click(StraightBondsWindow& w, UserInterface& ui) {
         ui.message_box(kAppTitle, Icon::None, bonds_text::straight_result + general_text(percent) + "%",
                        Buttons::Ok);
     } catch (const std::exception&) {
-        ui.set_pointer(Pointer::Normal);
-        ui.message_box(kAppTitle, Icon::Critical, kGenericError, Buttons::Ok);
+        report_error(ui);
     }
 }
 

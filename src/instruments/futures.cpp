@@ -48,8 +48,7 @@ void Command1_Click(FuturesWindow& w, UserInterface& ui) {
                                  futures_text::price + result_text(f.price) + " dollars";
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
-        ui.set_pointer(Pointer::Normal);
-        ui.message_box(kAppTitle, Icon::Critical, kGenericError, Buttons::Ok);
+        report_error(ui);
     }
 }
 

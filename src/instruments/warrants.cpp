@@ -43,8 +43,7 @@ void Command1_Click(WarrantsWindow& w, UserInterface& ui) {
         ui.set_pointer(Pointer::Normal);
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
-        ui.set_pointer(Pointer::Normal);
-        ui.message_box(kAppTitle, Icon::Critical, kGenericError, Buttons::Ok);
+        report_error(ui);
     }
 }
 

@@ -69,8 +69,7 @@ void Command1_Click(PredictWindow& w, UserInterface& ui) {
     } catch (const std::exception&) {
         // A file that cannot be read or is malformed, a field that is not a
         // number, equal bounds, an arithmetic fault or a rounding overflow.
-        ui.set_pointer(Pointer::Normal);
-        ui.message_box(kAppTitle, Icon::Critical, kGenericError, Buttons::Ok);
+        report_error(ui);
     }
 }
 
