@@ -95,35 +95,54 @@ struct Halves {
     [[gnu::always_inline]] static V splat(double x) { return V{x, x}; }
 };
 
-// The two edge nodes, -50 and 50, travel from step to step outside the
-// vectors; the fourth lane of vector 24, where node 50 would sit, is
-// computed along with the rest but never read. Each edge's new value
-// depends on its own old one through a short chain of scalar operations
-// instead of a long one through the vectors.
-struct Edges {
-    double lowest = 0;   // node -50
-    double highest = 0;  // node 50
-};
-
-// The neighbours of the ends of the runs: nodes -50, -25, 0, 25 below the
-// first vector; -24, 1, 26 (and a lane never read) above the last; and
-// above vector 23, vector 24 with node 50 in its fourth lane.
-struct Ends {
-    Quad below_first, above_last, above_23;
+// The edge nodes. Node 50 sits where the layout puts it, in the fourth lane
+// of vector 24, and its rule (the continuation at node 49, vector 23's
+// fourth lane, moved by high_step) is one more operation on vector 23's
+// continuation and a lane taken from the result. Node -50 would sit below
+// the first vector; it is kept in the first lane of a vector of its own,
+// where its rule (the continuation at node -49, vector 0's first lane, moved
+// by low_step) is likewise two whole-vector operations. Neither edge costs
+// a scalar operation or a move between lanes, and the lanes of these
+// vectors other than the ones named are never read.
+template <class W>
+struct Weights {
+    using V = typename W::V;
+    V pu, pm, pd;
+    V low_step, high_step;
+    V lowest_exercise;
 };
 
 template <class W>
-[[gnu::always_inline]] inline Ends ends_of(const Quads& a, const Edges& edges) {
+[[gnu::always_inline]] inline Weights<W> weights_of(const Scheme& s) {
+    return {W::splat(s.pu),       W::splat(s.pm),        W::splat(s.pd),
+            W::splat(s.low_step), W::splat(s.high_step), W::splat(s.exercise[0])};
+}
+
+// The neighbours of the ends of the runs: nodes -50, -25, 0, 25 below the
+// first vector, and -24, 1, 26 above the last (its fourth lane, node 50, is
+// not computed by the three-term update, so what stands above it does not
+// matter; it is a copy of node 26, finite whenever the column is).
+struct Ends {
+    Quad below_first, above_last;
+};
+
+template <class W>
+[[gnu::always_inline]] inline Ends ends_of(const Quads& a, const typename W::V& lowest) {
     const Quad first = a.q[0], last = a.q[runs - 1];
     if constexpr (W::parts == 1) {
-        const Quad lowest = {edges.lowest, edges.lowest, edges.lowest, edges.lowest};
-        const Quad highest = {edges.highest, edges.highest, edges.highest, edges.highest};
-        return {__builtin_shufflevector(lowest, last, 0, 4, 5, 6), __builtin_shufflevector(first, Quad{}, 1, 2, 3, 4),
-                __builtin_shufflevector(last, highest, 0, 1, 2, 4)};
+        return {__builtin_shufflevector(lowest, last, 0, 4, 5, 6), __builtin_shufflevector(first, first, 1, 2, 3, 3)};
     } else {
-        return {Quad{edges.lowest, last[0], last[1], last[2]}, Quad{first[1], first[2], first[3], 0.0},
-                Quad{last[0], last[1], last[2], edges.highest}};
+        return {Quad{lowest[0], last[0], last[1], last[2]}, Quad{first[1], first[2], first[3], first[3]}};
     }
+}
+
+// c with its last lane taken from t.
+template <class W>
+[[gnu::always_inline]] inline typename W::V with_last_lane(typename W::V c, typename W::V t) {
+    if constexpr (W::parts == 1)
+        return __builtin_shufflevector(c, t, 0, 1, 2, 7);
+    else
+        return __builtin_shufflevector(c, t, 0, 3);
 }
 
 // One backward step from a to b: the three-term update at every node, the
@@ -134,27 +153,40 @@ template <class W>
 // is greater, else the continuation (so a NaN or an infinity passes).
 template <class W>
 [[gnu::always_inline]] inline void step(const Quads& __restrict a, Quads& __restrict b, const Quads& __restrict ex,
-                                        Edges& edges, const Scheme& s) {
+                                        typename W::V& lowest, const Weights<W>& w) {
     using V = typename W::V;
-    const V pu = W::splat(s.pu), pm = W::splat(s.pm), pd = W::splat(s.pd);
-    // The continuation values at nodes -49 and 49, which the edges continue.
-    const double low = s.pu * a.q[1][0] + s.pm * a.q[0][0] + s.pd * edges.lowest;
-    const double high = s.pu * edges.highest + s.pm * a.q[runs - 2][3] + s.pd * a.q[runs - 3][3];
-    const Ends e = ends_of<W>(a, edges);
+    const Ends e = ends_of<W>(a, lowest);
+    // Vector 24's continuation waits for vector 23's, which gives node 50.
+    Quad c_last;
 
 #pragma GCC unroll 25
     for (int m = 0; m < runs; ++m) {
         const int j = visit(m);
         const Quad& below = j == 0 ? e.below_first : a.q[j - 1];
-        const Quad& above = j == runs - 1 ? e.above_last : j == runs - 2 ? e.above_23 : a.q[j + 1];
+        const Quad& above = j == runs - 1 ? e.above_last : a.q[j + 1];
         for (int p = 0; p < W::parts; ++p) {
-            const V c = pu * W::part(above, p) + pm * W::part(a.q[j], p) + pd * W::part(below, p);
+            const V c = w.pu * W::part(above, p) + w.pm * W::part(a.q[j], p) + w.pd * W::part(below, p);
+            if (j == runs - 1) {
+                W::set(c_last, p, c);
+                continue;
+            }
             const V x = W::part(ex.q[j], p);
             W::set(b.q[j], p, x > c ? x : c);
+            if (j == 0 && p == 0) {
+                const V low = c - w.low_step;
+                lowest = w.lowest_exercise > low ? w.lowest_exercise : low;
+            }
+            if (j == runs - 2 && p == W::parts - 1) {
+                const V c24 = with_last_lane<W>(W::part(c_last, p), c + w.high_step);
+                const V x24 = W::part(ex.q[runs - 1], p);
+                W::set(b.q[runs - 1], p, x24 > c24 ? x24 : c24);
+                for (int q = 0; q < p; ++q) {
+                    const V cq = W::part(c_last, q), xq = W::part(ex.q[runs - 1], q);
+                    W::set(b.q[runs - 1], q, xq > cq ? xq : cq);
+                }
+            }
         }
     }
-    edges.lowest = maximum(low - s.low_step, s.exercise[0]);
-    edges.highest = maximum(high + s.high_step, s.exercise[usa_nodes - 1]);
 }
 
 // The vectors of the step loop: the exercise values and two sets that take
@@ -180,18 +212,18 @@ template <class W>
     Quads& other = work.other;
     to_quads(s.exercise, ex);
     to_quads(value, one);
-    Edges edges{value[0], value[usa_nodes - 1]};
+    const Weights<W> w = weights_of<W>(s);
+    typename W::V lowest = W::splat(value[0]);
     int left = s.steps;
     for (; left >= 2; left -= 2) {
-        step<W>(one, other, ex, edges, s);
+        step<W>(one, other, ex, lowest, w);
         settle();
-        step<W>(other, one, ex, edges, s);
+        step<W>(other, one, ex, lowest, w);
         settle();
     }
-    if (left == 1) step<W>(one, other, ex, edges, s);
+    if (left == 1) step<W>(one, other, ex, lowest, w);
     from_quads(left == 1 ? other : one, value);
-    value[0] = edges.lowest;
-    value[usa_nodes - 1] = edges.highest;
+    value[0] = lowest[0];
 }
 
 using StepLoop = void (*)(const Scheme&, Column&, Work&);
