@@ -108,15 +108,17 @@ template <class W>
 struct Weights {
     using V = typename W::V;
     V pu, pm, pd;
-    V low_step, high_step;
-    V lowest_exercise;
 };
 
 template <class W>
 [[gnu::always_inline]] inline Weights<W> weights_of(const Scheme& s) {
-    return {W::splat(s.pu),       W::splat(s.pm),        W::splat(s.pd),
-            W::splat(s.low_step), W::splat(s.high_step), W::splat(s.exercise[0])};
+    return {W::splat(s.pu), W::splat(s.pm), W::splat(s.pd)};
 }
+
+// The edges' constants, used once a step each, are read from memory.
+struct EdgeTerms {
+    Quad low_step, high_step, lowest_exercise;
+};
 
 // The neighbours of the ends of the runs: nodes -50, -25, 0, 25 below the
 // first vector, and -24, 1, 26 above the last (its fourth lane, node 50, is
@@ -153,7 +155,8 @@ template <class W>
 // is greater, else the continuation (so a NaN or an infinity passes).
 template <class W>
 [[gnu::always_inline]] inline void step(const Quads& __restrict a, Quads& __restrict b, const Quads& __restrict ex,
-                                        typename W::V& lowest, const Weights<W>& w) {
+                                        typename W::V& lowest, const Weights<W>& w,
+                                        const EdgeTerms& t) {
     using V = typename W::V;
     const Ends e = ends_of<W>(a, lowest);
     // Vector 24's continuation waits for vector 23's, which gives node 50.
@@ -173,11 +176,12 @@ template <class W>
             const V x = W::part(ex.q[j], p);
             W::set(b.q[j], p, x > c ? x : c);
             if (j == 0 && p == 0) {
-                const V low = c - w.low_step;
-                lowest = w.lowest_exercise > low ? w.lowest_exercise : low;
+                const V low = c - W::part(t.low_step, 0);
+                const V x0 = W::part(t.lowest_exercise, 0);
+                lowest = x0 > low ? x0 : low;
             }
             if (j == runs - 2 && p == W::parts - 1) {
-                const V c24 = with_last_lane<W>(W::part(c_last, p), c + w.high_step);
+                const V c24 = with_last_lane<W>(W::part(c_last, p), c + W::part(t.high_step, p));
                 const V x24 = W::part(ex.q[runs - 1], p);
                 W::set(b.q[runs - 1], p, x24 > c24 ? x24 : c24);
                 for (int q = 0; q < p; ++q) {
@@ -197,6 +201,7 @@ template <class W>
 // of each step copying them between registers and the stack.
 struct Work {
     Quads ex, one, other;
+    EdgeTerms edge;
 };
 
 // Between steps, the new column is taken from memory again rather than
@@ -213,15 +218,19 @@ template <class W>
     to_quads(s.exercise, ex);
     to_quads(value, one);
     const Weights<W> w = weights_of<W>(s);
+    work.edge = {Quad{s.low_step, s.low_step, s.low_step, s.low_step},
+                 Quad{s.high_step, s.high_step, s.high_step, s.high_step},
+                 Quad{s.exercise[0], s.exercise[0], s.exercise[0], s.exercise[0]}};
+    const EdgeTerms& t = work.edge;
     typename W::V lowest = W::splat(value[0]);
     int left = s.steps;
     for (; left >= 2; left -= 2) {
-        step<W>(one, other, ex, lowest, w);
+        step<W>(one, other, ex, lowest, w, t);
         settle();
-        step<W>(other, one, ex, lowest, w);
+        step<W>(other, one, ex, lowest, w, t);
         settle();
     }
-    if (left == 1) step<W>(one, other, ex, lowest, w);
+    if (left == 1) step<W>(one, other, ex, lowest, w, t);
     from_quads(left == 1 ? other : one, value);
     value[0] = lowest[0];
 }
