@@ -46,8 +46,8 @@ struct Scheme {
 // the same lane of the vectors j - 1 and j + 1, whole aligned vectors,
 // instead of vectors one node off the alignment. Only the ends of the runs
 // take their neighbours from the next run, a lane shift of vector 24 or 0,
-// so the 25 vectors form a ring. The edge nodes -50 and 50 are kept apart
-// (below).
+// so the 25 vectors form a ring. Node 50 is the fourth lane of vector 24;
+// node -50 is kept beside the ring (the edges are described below).
 typedef double Quad __attribute__((vector_size(32)));
 constexpr int runs = 25;
 struct alignas(64) Quads {
@@ -95,15 +95,7 @@ struct Halves {
     [[gnu::always_inline]] static V splat(double x) { return V{x, x}; }
 };
 
-// The edge nodes. Node 50 sits where the layout puts it, in the fourth lane
-// of vector 24, and its rule (the continuation at node 49, vector 23's
-// fourth lane, moved by high_step) is one more operation on vector 23's
-// continuation and a lane taken from the result. Node -50 would sit below
-// the first vector; it is kept in the first lane of a vector of its own,
-// where its rule (the continuation at node -49, vector 0's first lane, moved
-// by low_step) is likewise two whole-vector operations. Neither edge costs
-// a scalar operation or a move between lanes, and the lanes of these
-// vectors other than the ones named are never read.
+// The weights of the three-term update, one in every lane.
 template <class W>
 struct Weights {
     using V = typename W::V;
@@ -115,15 +107,26 @@ template <class W>
     return {W::splat(s.pu), W::splat(s.pm), W::splat(s.pd)};
 }
 
-// The edges' constants, used once a step each, are read from memory.
+// The edge nodes take no scalar operations and no moves between lanes of
+// their own. Node 50 sits where the layout puts it, in the fourth lane of
+// vector 24; its rule, the continuation at node 49 (the fourth lane of
+// vector 23's) plus high_step, is one addition on vector 23's continuation
+// and a lane taken from the sum. Node -50 has no place in the ring; it is
+// kept in the first lane of a vector of its own, where its rule, the
+// continuation at node -49 (the first lane of vector 0's) minus low_step
+// and the exercise test, is two operations on vector 0's continuation. The
+// other lanes of that vector are never read.
+//
+// The constants of these rules are used once a step each and are read from
+// memory, which leaves the registers to the weights and the columns.
 struct EdgeTerms {
-    Quad low_step, high_step, lowest_exercise;
+    Quad low_step, high_step, lowest_exercise;  // each in every lane
 };
 
 // The neighbours of the ends of the runs: nodes -50, -25, 0, 25 below the
-// first vector, and -24, 1, 26 above the last (its fourth lane, node 50, is
-// not computed by the three-term update, so what stands above it does not
-// matter; it is a copy of node 26, finite whenever the column is).
+// first vector, and -24, 1, 26 above the last. The last vector's fourth
+// lane, node 50, does not take the three-term update, so what stands above
+// it does not matter; it is node 26 again, finite whenever the column is.
 struct Ends {
     Quad below_first, above_last;
 };
@@ -147,54 +150,57 @@ template <class W>
         return __builtin_shufflevector(c, t, 0, 3);
 }
 
+// The exercise test, lane by lane: maximum's, the exercise value x where it
+// is greater, else the continuation c (so a NaN or an infinity passes).
+template <class W>
+[[gnu::always_inline]] inline void exercise_test(const Quad& x, const Quad& c, Quad& out) {
+    for (int p = 0; p < W::parts; ++p) {
+        const typename W::V xp = W::part(x, p), cp = W::part(c, p);
+        W::set(out, p, xp > cp ? xp : cp);
+    }
+}
+
 // One backward step from a to b: the three-term update at every node, the
 // exercise test and the two edges. Every product and sum is rounded by
 // itself in the order written (this file is built without contraction into
 // fused multiply-adds), the same for every node and on every instruction
-// set; the maximum is maximum's, lane by lane: the exercise value where it
-// is greater, else the continuation (so a NaN or an infinity passes).
+// set.
 template <class W>
 [[gnu::always_inline]] inline void step(const Quads& __restrict a, Quads& __restrict b, const Quads& __restrict ex,
-                                        typename W::V& lowest, const Weights<W>& w,
-                                        const EdgeTerms& t) {
+                                        typename W::V& lowest, const Weights<W>& w, const EdgeTerms& t) {
     using V = typename W::V;
     const Ends e = ends_of<W>(a, lowest);
-    // Vector 24's continuation waits for vector 23's, which gives node 50.
-    Quad c_last;
+    // Vector 24's continuation, kept until vector 23's gives it node 50.
+    Quad cont_last;
 
 #pragma GCC unroll 25
     for (int m = 0; m < runs; ++m) {
         const int j = visit(m);
         const Quad& below = j == 0 ? e.below_first : a.q[j - 1];
         const Quad& above = j == runs - 1 ? e.above_last : a.q[j + 1];
-        for (int p = 0; p < W::parts; ++p) {
-            const V c = w.pu * W::part(above, p) + w.pm * W::part(a.q[j], p) + w.pd * W::part(below, p);
-            if (j == runs - 1) {
-                W::set(c_last, p, c);
-                continue;
-            }
-            const V x = W::part(ex.q[j], p);
-            W::set(b.q[j], p, x > c ? x : c);
-            if (j == 0 && p == 0) {
-                const V low = c - W::part(t.low_step, 0);
-                const V x0 = W::part(t.lowest_exercise, 0);
-                lowest = x0 > low ? x0 : low;
-            }
-            if (j == runs - 2 && p == W::parts - 1) {
-                const V c24 = with_last_lane<W>(W::part(c_last, p), c + W::part(t.high_step, p));
-                const V x24 = W::part(ex.q[runs - 1], p);
-                W::set(b.q[runs - 1], p, x24 > c24 ? x24 : c24);
-                for (int q = 0; q < p; ++q) {
-                    const V cq = W::part(c_last, q), xq = W::part(ex.q[runs - 1], q);
-                    W::set(b.q[runs - 1], q, xq > cq ? xq : cq);
-                }
-            }
+        Quad cont;
+        for (int p = 0; p < W::parts; ++p)
+            W::set(cont, p, w.pu * W::part(above, p) + w.pm * W::part(a.q[j], p) + w.pd * W::part(below, p));
+        if (j == runs - 1) {
+            cont_last = cont;
+            continue;
+        }
+        exercise_test<W>(ex.q[j], cont, b.q[j]);
+        if (j == 0) {
+            const V low = W::part(cont, 0) - W::part(t.low_step, 0);
+            const V x = W::part(t.lowest_exercise, 0);
+            lowest = x > low ? x : low;
+        }
+        if (j == runs - 2) {
+            constexpr int p = W::parts - 1;
+            W::set(cont_last, p, with_last_lane<W>(W::part(cont_last, p), W::part(cont, p) + W::part(t.high_step, p)));
+            exercise_test<W>(ex.q[runs - 1], cont_last, b.q[runs - 1]);
         }
     }
 }
 
-// The vectors of the step loop: the exercise values and two sets that take
-// turns as source and destination. They live in the caller's memory, and
+// The vectors of the step loop: the exercise values, two sets that take
+// turns as source and destination, and the edges' constants. They live in the caller's memory, and
 // each step reads its source from there and writes its destination there:
 // left to itself, the compiler would carry the columns from step to step as
 // 75 separate variables, far more than there are registers, and spend much
