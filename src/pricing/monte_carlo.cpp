@@ -44,6 +44,7 @@
 #include "core/numbers.h"
 #include "pricing/closed_form.h"
 #include "pricing/monte_carlo.h"
+#include "pricing/pipeline.h"
 #include "pricing/random.h"
 
 #ifndef TVX_MONTE_CARLO_SHARED
@@ -217,13 +218,18 @@ struct PackTable {
 
 constexpr PackTable<hn::MaxLanes(DF())> kPack{};
 
-// Puts the next count draws of snorm where `to` says (and moves `to` on),
-// leaving the generator where count calls of snorm would. u1s and ws are scratch of
-// count + Lanes doubles each. Candidate pairs are tested a vector at a
-// time, the accepted ones packed in order; the vector that reaches the count, and a pair split across two blocks of the
-// generator, go one pair at a time. Then the accepted pairs become normals
-// a vector at a time, u1 sqrt(-2 ln(w) / w), and are laid out.
-void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
+// A run of normals is drawn in two parts: the accepted pairs of uniforms,
+// in order, straight from the generator; then, from them alone, the
+// normals themselves, laid out for the lanes. The first part is the only
+// one that touches the generator.
+//
+// AcceptPairs takes from the generator the pairs that the next count calls
+// of snorm would accept, and leaves it where those calls would: u1 and w =
+// u1^2 + u2^2 of each go to u1s and ws, which hold count + Lanes doubles.
+// Candidate pairs are tested a vector at a time, the accepted ones packed
+// in order; the vector that reaches the count, and a pair split across two
+// blocks of the generator, go one pair at a time.
+void AcceptPairs(std::size_t count, double* u1s, double* ws) {
     const DF d;
     const hn::Rebind<std::uint64_t, DF> du;
     const std::size_t L = hn::Lanes(d);
@@ -290,7 +296,14 @@ void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
         }
         uniform_skip(used);
     }
+}
 
+// Turns count accepted pairs (from AcceptPairs, whose arrays it takes as
+// scratch) into normals, u1 sqrt(-2 ln(w) / w), and puts them where `to`
+// says (and moves `to` on).
+void TransformPairs(Layout* to, std::size_t count, double* u1s, double* ws) {
+    const DF d;
+    const std::size_t L = hn::Lanes(d);
     // The transform runs over the accepted pairs as one plain vector loop,
     // the results written in order into u1s (each vector's chain of
     // logarithm, division and square root is long, and a loop with nothing
@@ -343,6 +356,11 @@ void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
     }
     to->slot = slot;
     to->lane = lane;
+}
+
+void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
+    AcceptPairs(count, u1s, ws);
+    TransformPairs(to, count, u1s, ws);
 }
 
 // The state of kUnroll vectors of lanes.
@@ -483,6 +501,8 @@ namespace mc {
 HWY_EXPORT(GroupWidth);
 HWY_EXPORT(TargetName);
 HWY_EXPORT(DrawNormals);
+HWY_EXPORT(AcceptPairs);
+HWY_EXPORT(TransformPairs);
 HWY_EXPORT(AdvanceGroup);
 HWY_EXPORT(VectorExp);
 
@@ -490,6 +510,10 @@ std::size_t group_width() { return HWY_DYNAMIC_DISPATCH(GroupWidth)(); }
 const char* target_name() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
 void draw_normals(Layout* to, std::size_t count, double* u1s, double* ws) {
     HWY_DYNAMIC_DISPATCH(DrawNormals)(to, count, u1s, ws);
+}
+void accept_pairs(std::size_t count, double* u1s, double* ws) { HWY_DYNAMIC_DISPATCH(AcceptPairs)(count, u1s, ws); }
+void transform_pairs(Layout* to, std::size_t count, double* u1s, double* ws) {
+    HWY_DYNAMIC_DISPATCH(TransformPairs)(to, count, u1s, ws);
 }
 
 // Draws runs of normals into a layout, a chunk at a time, with scratch kept
@@ -553,7 +577,7 @@ void mc_vector_exp(std::span<const double> x, std::span<double> y) {
 
 namespace {
 
-constexpr int pairs_per_batch = 100;
+constexpr std::size_t pairs_per_batch = 100;
 constexpr double se_target = 0.05;
 
 // sqrt(1 - rho^2), the weight of the rate shock's own part; faults for
@@ -611,23 +635,75 @@ mc::Constants volatility_rate_model(const Horizon& h, double r, double delta, do
     return k;
 }
 
-// The normals of `pairs` pairs, drawn in snorm's order (pair after pair,
-// each step after step, each step's draws in the model's order), laid out
-// for the lanes: draw (j, d) of pair l at z[(j * draws + d) * width + l].
-class GroupNormals {
+// A batch goes through the pipeline in groups of one vector width of pairs:
+// first a group's accepted pairs of uniforms are taken from the generator
+// (in order, one group at a time), then, on any core, they become the
+// group's normals, laid out for the lanes (draw (j, d) of pair l at
+// z[(j * draws + d) * width + l]: each step's draws in the model's order),
+// and the group's paths are advanced. A group's buffers are those of its
+// place in a short ring, reused once the group before it in that place is
+// done.
+class BatchGroups {
 public:
-    GroupNormals(std::size_t per_pair, std::size_t width) : per_pair_(per_pair), width_(width), z_(per_pair * width) {}
+    static constexpr std::size_t ring = 4;
 
-    const double* fill(std::size_t pairs) {
-        mc::Layout to{z_.data(), per_pair_, width_};
-        source_.draw(to, pairs * per_pair_);
-        return z_.data();
+    BatchGroups(const mc::Constants& k, std::size_t steps, std::size_t draws, std::size_t width, double S,
+                double Sigma, double r)
+        : k_(k), per_pair_(steps * draws), width_(width), groups_((pairs_per_batch + width - 1) / width),
+          ends_(groups_ * 5 * width) {
+        g_.steps = steps;
+        g_.draws = draws;
+        g_.width = width;
+        g_.S = S, g_.Sigma = Sigma, g_.r = r;
+        for (Slot& slot : slots_) {
+            // z starts at 0: the lanes of a last, partial group past its
+            // pairs read finite values, and are ignored.
+            slot.z.assign(per_pair_ * width, 0.0);
+            slot.u1s.resize(per_pair_ * width + mc::group_width());
+            slot.ws.resize(per_pair_ * width + mc::group_width());
+        }
+    }
+
+    std::size_t groups() const { return groups_; }
+
+    // Pairs in group i.
+    std::size_t pairs(std::size_t i) const { return std::min(width_, pairs_per_batch - i * width_); }
+
+    void accept(std::size_t i) {
+        Slot& slot = slots_[i % ring];
+        mc::accept_pairs(pairs(i) * per_pair_, slot.u1s.data(), slot.ws.data());
+    }
+
+    void advance(std::size_t i) {
+        Slot& slot = slots_[i % ring];
+        mc::Layout to{slot.z.data(), per_pair_, width_};
+        mc::transform_pairs(&to, pairs(i) * per_pair_, slot.u1s.data(), slot.ws.data());
+        mc::Group g = g_;
+        g.z = slot.z.data();
+        g.A = ends_.data() + i * 5 * width_;
+        g.B = g.A + width_, g.V = g.B + width_, g.R = g.V + width_, g.D = g.R + width_;
+        mc::advance_group(k_, g);
+    }
+
+    // The ends of pair p of the batch: price, antithetic price, volatility,
+    // rate, growth factor.
+    struct Ends {
+        double A, B, V, R, D;
+    };
+    Ends ends(std::size_t p) const {
+        const double* at = ends_.data() + (p / width_) * 5 * width_ + p % width_;
+        return {at[0], at[width_], at[2 * width_], at[3 * width_], at[4 * width_]};
     }
 
 private:
-    std::size_t per_pair_, width_;
-    std::vector<double> z_;  // lanes beyond `pairs` keep earlier draws, finite and ignored
-    mc::NormalSource source_;
+    struct Slot {
+        std::vector<double> u1s, ws, z;
+    };
+    mc::Constants k_;
+    mc::Group g_{};
+    std::size_t per_pair_, width_, groups_;
+    Slot slots_[ring];
+    std::vector<double> ends_;
 };
 
 // The simulation frame shared by the three engines: batches of 100
@@ -643,15 +719,9 @@ double simulate(const mc::Constants& k, std::int16_t n, double K, double S, doub
     const double scale_sq = constant_rate ? fexp(chk(-2.0 * r * t)) : 1.0;
 
     const std::size_t draws = k.model == mc::Model::VolatilityRate ? 3 : 2;
-    const std::size_t width = mc::group_width();
-    GroupNormals normals(static_cast<std::size_t>(n) * draws, width);
-    std::vector<double> ends(5 * width);
-    mc::Group g{};
-    g.steps = static_cast<std::size_t>(n);
-    g.draws = draws;
-    g.width = width;
-    g.S = S, g.Sigma = Sigma, g.r = r;
-    g.A = ends.data(), g.B = g.A + width, g.V = g.B + width, g.R = g.V + width, g.D = g.R + width;
+    BatchGroups batch(k, static_cast<std::size_t>(n), draws, mc::group_width(), S, Sigma, r);
+    const PipelineStage accept = [&batch](std::size_t g) { batch.accept(g); };
+    const PipelineStage advance = [&batch](std::size_t g) { batch.advance(g); };
 
     double sum = 0.0;
     double sumsq = 0.0;
@@ -660,24 +730,22 @@ double simulate(const mc::Constants& k, std::int16_t n, double K, double S, doub
     bool done = false;
     while (!done) {
         b = int16_add(b, 1);
-        for (std::size_t first = 0; first < pairs_per_batch; first += width) {
-            const std::size_t pairs = std::min(width, pairs_per_batch - first);
-            g.z = normals.fill(pairs);
-            mc::advance_group(k, g);
-            for (std::size_t l = 0; l < pairs; ++l) {
-                chk(g.A[l]), chk(g.B[l]), chk(g.V[l]), chk(g.R[l]);
-                const double D = chk(g.D[l]);
-                const double pay1 = payoff(g.A[l], K, i);
-                const double pay2 = payoff(g.B[l], K, i);
-                const double y = chk(pay2 + pay1) * 0.5;
-                const double x = constant_rate ? y : fdiv(y, D);
-                sum = chk(sum + x);
-                sumsq = chk(sumsq + chk(x * x));
-            }
+        run_pipeline(batch.groups(), BatchGroups::ring, accept, advance);
+        // The pairs' results in order, as one pair after another would add them.
+        for (std::size_t p = 0; p < pairs_per_batch; ++p) {
+            const BatchGroups::Ends e = batch.ends(p);
+            chk(e.A), chk(e.B), chk(e.V), chk(e.R);
+            const double D = chk(e.D);
+            const double pay1 = payoff(e.A, K, i);
+            const double pay2 = payoff(e.B, K, i);
+            const double y = chk(pay2 + pay1) * 0.5;
+            const double x = constant_rate ? y : fdiv(y, D);
+            sum = chk(sum + x);
+            sumsq = chk(sumsq + chk(x * x));
         }
         if (yield) yield();
 
-        const std::int16_t M = int16_mul(pairs_per_batch, b);
+        const std::int16_t M = int16_mul(static_cast<std::int16_t>(pairs_per_batch), b);
         est = chk(fdiv(sum, M) * scale);
         // By the Cauchy-Schwarz inequality sumsq >= sum^2 / M exactly, so a
         // negative difference can only be rounding (identical non-zero
