@@ -1,18 +1,23 @@
 // The simulation, in two layers. The frame (batches, pairs in order, the
 // running totals, the stopping rule, the yield) is plain code at the end of
-// this file. Under it, two kernels run on SIMD vectors: drawing a run of
-// normals by the polar method, and advancing a group of pairs through all
-// their steps side by side, one pair per vector lane. The kernels are
-// compiled once for every instruction set the SIMD library (Highway)
-// targets; the fastest one the processor runs is chosen when first used.
+// this file. Under it, kernels run on SIMD vectors: taking the accepted
+// pairs of uniforms of the polar method from the generator, turning them
+// into normals, and advancing a group of pairs through all their steps side
+// by side, one pair per vector lane. The kernels are compiled once for
+// every instruction set the SIMD library (Highway) targets; the fastest one
+// the processor runs is chosen when first used. A batch's groups go through
+// a pipeline over the processor's cores (pricing/pipeline.h): the draws in
+// order, one group at a time, everything after them on any core.
 //
 // The draws are those of snorm, in the same order: a group's normals are
 // drawn up front, pair after pair and step after step as snorm would give
 // them, and each lane then takes its own pair's. Every operation is the one
 // of the scalar model, in the same order and without fused multiply-adds
-// (this file is compiled with -ffp-contract=off); only the vector
-// exponential and logarithm may round differently from the C library's, in
-// the last bit.
+// (this file is compiled with -ffp-contract=off); only the exponential and
+// the logarithm, vector ones of this file's own, may round differently
+// from the C library's, in the last bit. The results of a valuation do not
+// depend on the number of cores: the pairs' results are added in pair
+// order once the batch is through.
 //
 // Checked arithmetic: the kernels run unchecked, and every lane's states are
 // checked once at the end of its path. That is enough, because a fault
@@ -170,6 +175,38 @@ HWY_INLINE VF ExpNear(DF d, VF x) {
     return hn::Mul(y, scale);
 }
 
+// ln x for normal x > 0 (the polar method's w, at least 2^-46), as the
+// classic argument reduction does it: x = 2^k y with y within a factor
+// sqrt(2) of 1, ln y = 2 atanh(z) with z = (y - 1) / (y + 1) and a series
+// in z^2, and k ln 2 in two parts. The exponent k is read as a double
+// without an integer conversion: the exponent field put into the low bits
+// of 2^52 gives 2^52 + k + 1023 exactly.
+HWY_INLINE VF LogNormal(DF d, VF x) {
+    const hn::RebindToUnsigned<DF> du;
+    const auto magic = hn::Set(du, 0x3FE6A09E00000000ull);  // sqrt(2)/2, upper word
+    const auto exp_bits = hn::Add(hn::BitCast(du, x), hn::Set(du, 0x3FF0000000000000ull - 0x3FE6A09E00000000ull));
+    const VF k = hn::Sub(hn::BitCast(d, hn::Or(hn::ShiftRight<52>(exp_bits), hn::Set(du, 0x4330000000000000ull))),
+                         hn::Set(d, 0x1p52 + 1023.0));
+    const VF y = hn::Or(hn::And(x, hn::BitCast(d, hn::Set(du, 0xFFFFFFFFull))),
+                        hn::BitCast(d, hn::Add(hn::And(exp_bits, hn::Set(du, 0xFFFFF00000000ull)), magic)));
+    const VF one = hn::Set(d, 1.0);
+    const VF ym1 = hn::Sub(y, one);
+    const VF z = hn::Div(ym1, hn::Add(y, one));
+    const VF z2 = hn::Mul(z, z);
+    const VF z4 = hn::Mul(z2, z2);
+    const auto c = [&](double v) { return hn::Set(d, v); };
+    const VF even = hn::MulAdd(hn::MulAdd(hn::MulAdd(c(1.479819860511658591e-01), z4, c(1.818357216161805012e-01)), z4,
+                                          c(2.857142874366239149e-01)),
+                               z4, c(6.666666666666735130e-01));
+    const VF odd = hn::Mul(
+        hn::MulAdd(hn::MulAdd(c(1.531383769920937332e-01), z4, c(2.222219843214978396e-01)), z4,
+                   c(3.999999999940941908e-01)),
+        z4);
+    const VF poly = hn::MulAdd(even, z2, odd);
+    return hn::MulSub(k, c(0.693147180369123816490),
+                      hn::Sub(hn::MulSub(z, hn::Sub(ym1, poly), hn::Mul(k, c(1.90821492927058770002e-10))), ym1));
+}
+
 void VectorExp(const double* x, double* y, std::size_t count) {
     const DF d;
     const std::size_t L = hn::Lanes(d);
@@ -314,7 +351,7 @@ void TransformPairs(Layout* to, std::size_t count, double* u1s, double* ws) {
     for (std::size_t k = 0; k < count; k += L) {
         const VF u1 = hn::LoadU(d, u1s + k);
         const VF w = hn::LoadU(d, ws + k);
-        hn::StoreU(hn::Mul(u1, hn::Sqrt(hn::Div(hn::Mul(minus_two, hn::Log(d, w)), w))), d, u1s + k);
+        hn::StoreU(hn::Mul(u1, hn::Sqrt(hn::Div(hn::Mul(minus_two, LogNormal(d, w)), w))), d, u1s + k);
     }
     double* const out = to->out;
     const std::size_t width = to->width, per_pair = to->per_pair;
