@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pricing/monte_carlo.h"
+#include "pricing/pipeline.h"
 #include "pricing/random.h"
 
 namespace {
@@ -34,9 +35,22 @@ void BM_mcarlo_cv(benchmark::State& state) { run_engine(state, 0, 0); }
 void BM_mcarlo_vc(benchmark::State& state) { run_engine(state, 1, 0); }
 void BM_mcarlo_vv(benchmark::State& state) { run_engine(state, 1, 1); }
 
-BENCHMARK(BM_mcarlo_cv)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_mcarlo_vc)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_mcarlo_vv)->Unit(benchmark::kMillisecond);
+// Wall-clock time: a valuation runs on more than one core.
+BENCHMARK(BM_mcarlo_cv)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_mcarlo_vc)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_mcarlo_vv)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same on the calling thread alone.
+template <std::int16_t itype, std::int16_t vtype>
+void BM_mcarlo_one_core(benchmark::State& state) {
+    const unsigned helpers = tvx::pipeline_helpers();
+    tvx::set_pipeline_helpers(0);
+    run_engine(state, itype, vtype);
+    tvx::set_pipeline_helpers(helpers);
+}
+BENCHMARK(BM_mcarlo_one_core<0, 0>)->Name("BM_mcarlo_cv_one_core")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_mcarlo_one_core<1, 0>)->Name("BM_mcarlo_vc_one_core")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_mcarlo_one_core<1, 1>)->Name("BM_mcarlo_vv_one_core")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

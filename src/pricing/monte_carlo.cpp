@@ -1,18 +1,23 @@
 // The simulation, in two layers. The frame (batches, pairs in order, the
 // running totals, the stopping rule, the yield) is plain code at the end of
-// this file. Under it, two kernels run on SIMD vectors: drawing a run of
-// normals by the polar method, and advancing a group of pairs through all
-// their steps side by side, one pair per vector lane. The kernels are
-// compiled once for every instruction set the SIMD library (Highway)
-// targets; the fastest one the processor runs is chosen when first used.
+// this file. Under it, kernels run on SIMD vectors: taking the accepted
+// pairs of uniforms of the polar method from the generator, turning them
+// into normals, and advancing a group of pairs through all their steps side
+// by side, one pair per vector lane. The kernels are compiled once for
+// every instruction set the SIMD library (Highway) targets; the fastest one
+// the processor runs is chosen when first used. A batch's groups go through
+// a pipeline over the processor's cores (pricing/pipeline.h): the draws in
+// order, one group at a time, everything after them on any core.
 //
 // The draws are those of snorm, in the same order: a group's normals are
 // drawn up front, pair after pair and step after step as snorm would give
 // them, and each lane then takes its own pair's. Every operation is the one
 // of the scalar model, in the same order and without fused multiply-adds
-// (this file is compiled with -ffp-contract=off); only the vector
-// exponential and logarithm may round differently from the C library's, in
-// the last bit.
+// (this file is compiled with -ffp-contract=off); only the exponential and
+// the logarithm, vector ones of this file's own, may round differently
+// from the C library's, in the last bit. The results of a valuation do not
+// depend on the number of cores: the pairs' results are added in pair
+// order once the batch is through.
 //
 // Checked arithmetic: the kernels run unchecked, and every lane's states are
 // checked once at the end of its path. That is enough, because a fault
@@ -44,6 +49,7 @@
 #include "core/numbers.h"
 #include "pricing/closed_form.h"
 #include "pricing/monte_carlo.h"
+#include "pricing/pipeline.h"
 #include "pricing/random.h"
 
 #ifndef TVX_MONTE_CARLO_SHARED
@@ -117,7 +123,7 @@ std::size_t GroupWidth() { return hn::Lanes(DF()) * kUnroll; }
 
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
 
-// The vector exponential is accurate to 1 ulp on [-1000, 706]. A path runs
+// The vector exponential (ExpNear, below) holds for |x| <= 706. A path runs
 // first with no more than a note of any argument outside [-706, 706] (a
 // call in the loop would make the compiler keep every vector in memory);
 // the rare path with such a note runs again with those lanes' exponentials
@@ -134,9 +140,90 @@ HWY_NOINLINE VF ExpBeyondRange(DF d, VF x, VF y) {
 
 using MF = hn::Mask<DF>;
 
+// e^x for |x| <= 706, within about 1 ulp. The argument is reduced by the
+// nearest multiple k of ln 2 (ln 2 in two parts, the first short enough
+// that k times it is exact), e^r comes from its Taylor series to r^13
+// (|r| <= 0.35, so the first term left out is below 4e-18 of the result),
+// and 2^k is put straight into the exponent bits: k is read from the low
+// bits of x / ln 2 + 1.5 2^52, where the addition leaves it, so no
+// conversion between integers and doubles is needed, and for |x| <= 706
+// the scale 2^k (|k| <= 1019) is a normal number and one product is exact.
+HWY_INLINE VF ExpNear(DF d, VF x) {
+    const hn::RebindToUnsigned<DF> du;
+    const VF shift = hn::Set(d, 0x1.8p52);
+    const VF kd = hn::MulAdd(x, hn::Set(d, 1.4426950408889634), shift);
+    const VF k = hn::Sub(kd, shift);
+    VF r = hn::NegMulAdd(k, hn::Set(d, 0x1.62e42fee00000p-1), x);
+    r = hn::NegMulAdd(k, hn::Set(d, 0x1.a39ef35793c76p-33), r);
+    const auto scale = hn::BitCast(
+        d, hn::Add(hn::ShiftLeft<52>(hn::BitCast(du, kd)), hn::Set(du, std::uint64_t{1023} << 52)));
+    // 1 + r + r^2 (1/2! + r/3! + ... + r^11/13!), the bracket by Estrin's scheme.
+    const VF r2 = hn::Mul(r, r);
+    const VF r4 = hn::Mul(r2, r2);
+    const auto c = [&](double v) { return hn::Set(d, v); };
+    const VF p01 = hn::MulAdd(c(1.0 / 6), r, c(1.0 / 2));
+    const VF p23 = hn::MulAdd(c(1.0 / 120), r, c(1.0 / 24));
+    const VF p45 = hn::MulAdd(c(1.0 / 5040), r, c(1.0 / 720));
+    const VF p67 = hn::MulAdd(c(1.0 / 362880), r, c(1.0 / 40320));
+    const VF p89 = hn::MulAdd(c(1.0 / 39916800), r, c(1.0 / 3628800));
+    const VF p1011 = hn::MulAdd(c(1.0 / 6227020800), r, c(1.0 / 479001600));
+    const VF q0 = hn::MulAdd(p23, r2, p01);
+    const VF q1 = hn::MulAdd(p67, r2, p45);
+    const VF q2 = hn::MulAdd(p1011, r2, p89);
+    const VF bracket = hn::MulAdd(hn::MulAdd(q2, r4, q1), r4, q0);
+    const VF y = hn::Add(hn::MulAdd(bracket, r2, r), hn::Set(d, 1.0));
+    return hn::Mul(y, scale);
+}
+
+// ln x for normal x > 0 (the polar method's w, at least 2^-46), as the
+// classic argument reduction does it: x = 2^k y with y within a factor
+// sqrt(2) of 1, ln y = 2 atanh(z) with z = (y - 1) / (y + 1) and a series
+// in z^2, and k ln 2 in two parts. The exponent k is read as a double
+// without an integer conversion: the exponent field put into the low bits
+// of 2^52 gives 2^52 + k + 1023 exactly.
+HWY_INLINE VF LogNormal(DF d, VF x) {
+    const hn::RebindToUnsigned<DF> du;
+    const auto magic = hn::Set(du, 0x3FE6A09E00000000ull);  // sqrt(2)/2, upper word
+    const auto exp_bits = hn::Add(hn::BitCast(du, x), hn::Set(du, 0x3FF0000000000000ull - 0x3FE6A09E00000000ull));
+    const VF k = hn::Sub(hn::BitCast(d, hn::Or(hn::ShiftRight<52>(exp_bits), hn::Set(du, 0x4330000000000000ull))),
+                         hn::Set(d, 0x1p52 + 1023.0));
+    const VF y = hn::Or(hn::And(x, hn::BitCast(d, hn::Set(du, 0xFFFFFFFFull))),
+                        hn::BitCast(d, hn::Add(hn::And(exp_bits, hn::Set(du, 0xFFFFF00000000ull)), magic)));
+    const VF one = hn::Set(d, 1.0);
+    const VF ym1 = hn::Sub(y, one);
+    const VF z = hn::Div(ym1, hn::Add(y, one));
+    const VF z2 = hn::Mul(z, z);
+    const VF z4 = hn::Mul(z2, z2);
+    const auto c = [&](double v) { return hn::Set(d, v); };
+    const VF even = hn::MulAdd(hn::MulAdd(hn::MulAdd(c(1.479819860511658591e-01), z4, c(1.818357216161805012e-01)), z4,
+                                          c(2.857142874366239149e-01)),
+                               z4, c(6.666666666666735130e-01));
+    const VF odd = hn::Mul(
+        hn::MulAdd(hn::MulAdd(c(1.531383769920937332e-01), z4, c(2.222219843214978396e-01)), z4,
+                   c(3.999999999940941908e-01)),
+        z4);
+    const VF poly = hn::MulAdd(even, z2, odd);
+    return hn::MulSub(k, c(0.693147180369123816490),
+                      hn::Sub(hn::MulSub(z, hn::Sub(ym1, poly), hn::Mul(k, c(1.90821492927058770002e-10))), ym1));
+}
+
+void VectorExp(const double* x, double* y, std::size_t count) {
+    const DF d;
+    const std::size_t L = hn::Lanes(d);
+    std::size_t k = 0;
+    for (; k + L <= count; k += L) hn::StoreU(ExpNear(d, hn::LoadU(d, x + k)), d, y + k);
+    if (k < count) {
+        HWY_ALIGN double in[hn::MaxLanes(DF())] = {};
+        HWY_ALIGN double out[hn::MaxLanes(DF())];
+        std::copy(x + k, x + count, in);
+        hn::Store(ExpNear(d, hn::Load(d, in)), d, out);
+        std::copy(out, out + (count - k), y + k);
+    }
+}
+
 template <bool kCareful>
 HWY_INLINE VF Exp(DF d, VF x, MF& in_range) {
-    const VF y = hn::Exp(d, x);
+    const VF y = ExpNear(d, x);
     const MF ok = hn::Le(hn::Abs(x), hn::Set(d, 706.0));
     if constexpr (kCareful) {
         if (!hn::AllTrue(d, ok)) return ExpBeyondRange(d, x, y);
@@ -168,13 +255,18 @@ struct PackTable {
 
 constexpr PackTable<hn::MaxLanes(DF())> kPack{};
 
-// Puts the next count draws of snorm where `to` says (and moves `to` on),
-// leaving the generator where count calls of snorm would. u1s and ws are scratch of
-// count + Lanes doubles each. Candidate pairs are tested a vector at a
-// time, the accepted ones packed in order; the vector that reaches the count, and a pair split across two blocks of the
-// generator, go one pair at a time. Then the accepted pairs become normals
-// a vector at a time, u1 sqrt(-2 ln(w) / w), and are laid out.
-void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
+// A run of normals is drawn in two parts: the accepted pairs of uniforms,
+// in order, straight from the generator; then, from them alone, the
+// normals themselves, laid out for the lanes. The first part is the only
+// one that touches the generator.
+//
+// AcceptPairs takes from the generator the pairs that the next count calls
+// of snorm would accept, and leaves it where those calls would: u1 and w =
+// u1^2 + u2^2 of each go to u1s and ws, which hold count + Lanes doubles.
+// Candidate pairs are tested a vector at a time, the accepted ones packed
+// in order; the vector that reaches the count, and a pair split across two
+// blocks of the generator, go one pair at a time.
+void AcceptPairs(std::size_t count, double* u1s, double* ws) {
     const DF d;
     const hn::Rebind<std::uint64_t, DF> du;
     const std::size_t L = hn::Lanes(d);
@@ -241,7 +333,14 @@ void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
         }
         uniform_skip(used);
     }
+}
 
+// Turns count accepted pairs (from AcceptPairs, whose arrays it takes as
+// scratch) into normals, u1 sqrt(-2 ln(w) / w), and puts them where `to`
+// says (and moves `to` on).
+void TransformPairs(Layout* to, std::size_t count, double* u1s, double* ws) {
+    const DF d;
+    const std::size_t L = hn::Lanes(d);
     // The transform runs over the accepted pairs as one plain vector loop,
     // the results written in order into u1s (each vector's chain of
     // logarithm, division and square root is long, and a loop with nothing
@@ -252,7 +351,7 @@ void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
     for (std::size_t k = 0; k < count; k += L) {
         const VF u1 = hn::LoadU(d, u1s + k);
         const VF w = hn::LoadU(d, ws + k);
-        hn::StoreU(hn::Mul(u1, hn::Sqrt(hn::Div(hn::Mul(minus_two, hn::Log(d, w)), w))), d, u1s + k);
+        hn::StoreU(hn::Mul(u1, hn::Sqrt(hn::Div(hn::Mul(minus_two, LogNormal(d, w)), w))), d, u1s + k);
     }
     double* const out = to->out;
     const std::size_t width = to->width, per_pair = to->per_pair;
@@ -294,6 +393,11 @@ void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
     }
     to->slot = slot;
     to->lane = lane;
+}
+
+void DrawNormals(Layout* to, std::size_t count, double* u1s, double* ws) {
+    AcceptPairs(count, u1s, ws);
+    TransformPairs(to, count, u1s, ws);
 }
 
 // The state of kUnroll vectors of lanes.
@@ -434,12 +538,19 @@ namespace mc {
 HWY_EXPORT(GroupWidth);
 HWY_EXPORT(TargetName);
 HWY_EXPORT(DrawNormals);
+HWY_EXPORT(AcceptPairs);
+HWY_EXPORT(TransformPairs);
 HWY_EXPORT(AdvanceGroup);
+HWY_EXPORT(VectorExp);
 
 std::size_t group_width() { return HWY_DYNAMIC_DISPATCH(GroupWidth)(); }
 const char* target_name() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
 void draw_normals(Layout* to, std::size_t count, double* u1s, double* ws) {
     HWY_DYNAMIC_DISPATCH(DrawNormals)(to, count, u1s, ws);
+}
+void accept_pairs(std::size_t count, double* u1s, double* ws) { HWY_DYNAMIC_DISPATCH(AcceptPairs)(count, u1s, ws); }
+void transform_pairs(Layout* to, std::size_t count, double* u1s, double* ws) {
+    HWY_DYNAMIC_DISPATCH(TransformPairs)(to, count, u1s, ws);
 }
 
 // Draws runs of normals into a layout, a chunk at a time, with scratch kept
@@ -497,9 +608,13 @@ std::vector<std::int64_t> mc_simd_targets() {
 
 void mc_force_simd_target(std::int64_t target) { hwy::SetSupportedTargetsForTest(target); }
 
+void mc_vector_exp(std::span<const double> x, std::span<double> y) {
+    HWY_DYNAMIC_DISPATCH(mc::VectorExp)(x.data(), y.data(), std::min(x.size(), y.size()));
+}
+
 namespace {
 
-constexpr int pairs_per_batch = 100;
+constexpr std::size_t pairs_per_batch = 100;
 constexpr double se_target = 0.05;
 
 // sqrt(1 - rho^2), the weight of the rate shock's own part; faults for
@@ -557,23 +672,75 @@ mc::Constants volatility_rate_model(const Horizon& h, double r, double delta, do
     return k;
 }
 
-// The normals of `pairs` pairs, drawn in snorm's order (pair after pair,
-// each step after step, each step's draws in the model's order), laid out
-// for the lanes: draw (j, d) of pair l at z[(j * draws + d) * width + l].
-class GroupNormals {
+// A batch goes through the pipeline in groups of one vector width of pairs:
+// first a group's accepted pairs of uniforms are taken from the generator
+// (in order, one group at a time), then, on any core, they become the
+// group's normals, laid out for the lanes (draw (j, d) of pair l at
+// z[(j * draws + d) * width + l]: each step's draws in the model's order),
+// and the group's paths are advanced. A group's buffers are those of its
+// place in a short ring, reused once the group before it in that place is
+// done.
+class BatchGroups {
 public:
-    GroupNormals(std::size_t per_pair, std::size_t width) : per_pair_(per_pair), width_(width), z_(per_pair * width) {}
+    static constexpr std::size_t ring = 4;
 
-    const double* fill(std::size_t pairs) {
-        mc::Layout to{z_.data(), per_pair_, width_};
-        source_.draw(to, pairs * per_pair_);
-        return z_.data();
+    BatchGroups(const mc::Constants& k, std::size_t steps, std::size_t draws, std::size_t width, double S,
+                double Sigma, double r)
+        : k_(k), per_pair_(steps * draws), width_(width), groups_((pairs_per_batch + width - 1) / width),
+          ends_(groups_ * 5 * width) {
+        g_.steps = steps;
+        g_.draws = draws;
+        g_.width = width;
+        g_.S = S, g_.Sigma = Sigma, g_.r = r;
+        for (Slot& slot : slots_) {
+            // z starts at 0: the lanes of a last, partial group past its
+            // pairs read finite values, and are ignored.
+            slot.z.assign(per_pair_ * width, 0.0);
+            slot.u1s.resize(per_pair_ * width + mc::group_width());
+            slot.ws.resize(per_pair_ * width + mc::group_width());
+        }
+    }
+
+    std::size_t groups() const { return groups_; }
+
+    // Pairs in group i.
+    std::size_t pairs(std::size_t i) const { return std::min(width_, pairs_per_batch - i * width_); }
+
+    void accept(std::size_t i) {
+        Slot& slot = slots_[i % ring];
+        mc::accept_pairs(pairs(i) * per_pair_, slot.u1s.data(), slot.ws.data());
+    }
+
+    void advance(std::size_t i) {
+        Slot& slot = slots_[i % ring];
+        mc::Layout to{slot.z.data(), per_pair_, width_};
+        mc::transform_pairs(&to, pairs(i) * per_pair_, slot.u1s.data(), slot.ws.data());
+        mc::Group g = g_;
+        g.z = slot.z.data();
+        g.A = ends_.data() + i * 5 * width_;
+        g.B = g.A + width_, g.V = g.B + width_, g.R = g.V + width_, g.D = g.R + width_;
+        mc::advance_group(k_, g);
+    }
+
+    // The ends of pair p of the batch: price, antithetic price, volatility,
+    // rate, growth factor.
+    struct Ends {
+        double A, B, V, R, D;
+    };
+    Ends ends(std::size_t p) const {
+        const double* at = ends_.data() + (p / width_) * 5 * width_ + p % width_;
+        return {at[0], at[width_], at[2 * width_], at[3 * width_], at[4 * width_]};
     }
 
 private:
-    std::size_t per_pair_, width_;
-    std::vector<double> z_;  // lanes beyond `pairs` keep earlier draws, finite and ignored
-    mc::NormalSource source_;
+    struct Slot {
+        std::vector<double> u1s, ws, z;
+    };
+    mc::Constants k_;
+    mc::Group g_{};
+    std::size_t per_pair_, width_, groups_;
+    Slot slots_[ring];
+    std::vector<double> ends_;
 };
 
 // The simulation frame shared by the three engines: batches of 100
@@ -589,15 +756,9 @@ double simulate(const mc::Constants& k, std::int16_t n, double K, double S, doub
     const double scale_sq = constant_rate ? fexp(chk(-2.0 * r * t)) : 1.0;
 
     const std::size_t draws = k.model == mc::Model::VolatilityRate ? 3 : 2;
-    const std::size_t width = mc::group_width();
-    GroupNormals normals(static_cast<std::size_t>(n) * draws, width);
-    std::vector<double> ends(5 * width);
-    mc::Group g{};
-    g.steps = static_cast<std::size_t>(n);
-    g.draws = draws;
-    g.width = width;
-    g.S = S, g.Sigma = Sigma, g.r = r;
-    g.A = ends.data(), g.B = g.A + width, g.V = g.B + width, g.R = g.V + width, g.D = g.R + width;
+    BatchGroups batch(k, static_cast<std::size_t>(n), draws, mc::group_width(), S, Sigma, r);
+    const PipelineStage accept = [&batch](std::size_t g) { batch.accept(g); };
+    const PipelineStage advance = [&batch](std::size_t g) { batch.advance(g); };
 
     double sum = 0.0;
     double sumsq = 0.0;
@@ -606,24 +767,22 @@ double simulate(const mc::Constants& k, std::int16_t n, double K, double S, doub
     bool done = false;
     while (!done) {
         b = int16_add(b, 1);
-        for (std::size_t first = 0; first < pairs_per_batch; first += width) {
-            const std::size_t pairs = std::min(width, pairs_per_batch - first);
-            g.z = normals.fill(pairs);
-            mc::advance_group(k, g);
-            for (std::size_t l = 0; l < pairs; ++l) {
-                chk(g.A[l]), chk(g.B[l]), chk(g.V[l]), chk(g.R[l]);
-                const double D = chk(g.D[l]);
-                const double pay1 = payoff(g.A[l], K, i);
-                const double pay2 = payoff(g.B[l], K, i);
-                const double y = chk(pay2 + pay1) * 0.5;
-                const double x = constant_rate ? y : fdiv(y, D);
-                sum = chk(sum + x);
-                sumsq = chk(sumsq + chk(x * x));
-            }
+        run_pipeline(batch.groups(), BatchGroups::ring, accept, advance);
+        // The pairs' results in order, as one pair after another would add them.
+        for (std::size_t p = 0; p < pairs_per_batch; ++p) {
+            const BatchGroups::Ends e = batch.ends(p);
+            chk(e.A), chk(e.B), chk(e.V), chk(e.R);
+            const double D = chk(e.D);
+            const double pay1 = payoff(e.A, K, i);
+            const double pay2 = payoff(e.B, K, i);
+            const double y = chk(pay2 + pay1) * 0.5;
+            const double x = constant_rate ? y : fdiv(y, D);
+            sum = chk(sum + x);
+            sumsq = chk(sumsq + chk(x * x));
         }
         if (yield) yield();
 
-        const std::int16_t M = int16_mul(pairs_per_batch, b);
+        const std::int16_t M = int16_mul(static_cast<std::int16_t>(pairs_per_batch), b);
         est = chk(fdiv(sum, M) * scale);
         // By the Cauchy-Schwarz inequality sumsq >= sum^2 / M exactly, so a
         // negative difference can only be rounding (identical non-zero

@@ -71,4 +71,9 @@ std::vector<std::int64_t> mc_simd_targets();
 const char* mc_simd_target();
 void mc_force_simd_target(std::int64_t target);
 
+// The simulation's own exponential on the build in use, for tests:
+// y[k] = e^(x[k]) for |x[k]| <= 706, within about 1 ulp (x and y of equal
+// length).
+void mc_vector_exp(std::span<const double> x, std::span<double> y);
+
 }  // namespace tvx

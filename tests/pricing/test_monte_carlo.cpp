@@ -20,6 +20,7 @@
 #include "core/numbers.h"
 #include "pricing/closed_form.h"
 #include "pricing/monte_carlo.h"
+#include "pricing/pipeline.h"
 #include "pricing/random.h"
 #include "support/black_scholes.h"
 
@@ -603,6 +604,43 @@ TEST(MonteCarloSimd, EveryBuildDrawsTheMersenneTwistersWords) {
     });
 }
 
+// The paths' exponential, on every build, against the 64-bit-mantissa
+// exponential of long double, over the whole range the fast path uses
+// (|x| <= 706), with the arguments the paths mostly see (a few
+// hundredths) and those next to the reduction's boundaries (odd multiples
+// of ln 2 / 2) among them. Its error budget, in ulps of the result: the
+// final 1 + p rounds by 0.5; p = r + r^2 (...) by at most 0.5 of its own
+// ulp, at most half the result's; the reduced argument r carries at most
+// 0.25 (it is rounded once or twice, and e^r amplifies no error); the
+// series is cut below 1e-17. So 1.5 ulp is a bound with room.
+TEST(MonteCarloSimd, EveryBuildsExponentialIsWithinAnUlp) {
+    std::vector<double> x = {0.0, -0.0, 1e-300, -1e-300, 1e-17, 706.0, -706.0, 1.0, -1.0};
+    std::mt19937_64 gen(7);
+    std::uniform_real_distribution<double> wide(-706.0, 706.0), unit(-1.0, 1.0), small(-0.05, 0.05);
+    for (int k = 0; k < 20000; ++k) x.push_back(wide(gen)), x.push_back(unit(gen)), x.push_back(small(gen));
+    for (int k = -2037; k <= 2037; k += 2) {
+        const double edge = k * 0.5 * std::numbers::ln2;
+        if (std::fabs(edge) <= 706.0)
+            x.push_back(std::nextafter(edge, 0.0)), x.push_back(edge), x.push_back(std::nextafter(edge, 1e9));
+    }
+    on_every_simd_build([&](const std::string& name) {
+        std::vector<double> y(x.size());
+        mc_vector_exp(x, y);
+        double worst = 0.0;
+        for (std::size_t k = 0; k < x.size(); ++k) {
+            const long double exact = std::exp(static_cast<long double>(x[k]));
+            const double nearest = static_cast<double>(exact);
+            const double ulp = std::nextafter(nearest, std::numeric_limits<double>::infinity()) - nearest;
+            const double err = static_cast<double>(std::fabs(static_cast<long double>(y[k]) - exact) / ulp);
+            worst = std::max(worst, err);
+            ASSERT_LE(err, 1.5) << name << ": e^" << x[k] << " gave " << y[k];
+        }
+        char text[32];
+        std::snprintf(text, sizeof text, "%.3f", worst);
+        RecordProperty(name + "_exp_worst_ulp", text);
+    });
+}
+
 // snorm_fill against snorm, from a generator standing on an odd word (so a
 // pair straddles each block boundary) and over a count that ends inside a
 // vector: the same normals up to the logarithm's rounding, and the
@@ -673,6 +711,30 @@ TEST(MonteCarloSimd, EveryBuildMatchesTheScalarTranscriptionOnTheSameDraws) {
             }
         }
     });
+}
+
+// A batch is spread over the cores in groups of pairs, but the sums are
+// formed in pair order afterwards: the estimate must come out the same to
+// the last bit whatever the number of helper threads, on every build, and
+// the generator must end on the same word.
+TEST(MonteCarloSimd, TheNumberOfThreadsChangesNoBit) {
+    const unsigned helpers = pipeline_helpers();
+    const Terms o;
+    on_every_simd_build([&](const std::string& name) {
+        for (const Engine& e : engines) {
+            std::vector<double> values, next;
+            for (const unsigned n : {0u, 1u, 3u}) {
+                set_pipeline_helpers(n);
+                values.push_back(mcarlo(o.t, o.Sigma, o.r, o.K, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype, {}, 3));
+                next.push_back(uniform());
+            }
+            for (std::size_t k = 1; k < values.size(); ++k) {
+                EXPECT_EQ(values[k], values[0]) << name << ", " << e.name << ", run " << k;
+                EXPECT_EQ(next[k], next[0]) << name << ", " << e.name << ", run " << k;
+            }
+        }
+    });
+    set_pipeline_helpers(helpers);
 }
 
 // Many batches at the defaults, on the build this machine chooses: the
