@@ -201,7 +201,13 @@ private:
         const auto until = began + std::chrono::microseconds(50);
         for (unsigned spins = 1; counter.load(std::memory_order_acquire) == seen; ++spins) {
             pause();
-            if (spins % 64 == 0 && std::chrono::steady_clock::now() > until) break;
+            // Now and then the processor goes to any other thread that
+            // waits for it: this one may be spinning on the core that the
+            // thread it waits for needs.
+            if (spins % 16 == 0) {
+                std::this_thread::yield();
+                if (std::chrono::steady_clock::now() > until) break;
+            }
         }
         lock.lock();
         cv.wait(lock, [&] { return counter.load(std::memory_order_acquire) != seen || ready(); });
