@@ -76,14 +76,14 @@ public:
         // the way: the system shares the cores among more threads, and a
         // helper kept off the processor holds up the caller, which must wait
         // for it at the end of a run, or for the first stage it is in. When
-        // the caller has lost more than a quarter of a run that way (waiting,
+        // the caller has lost more than half of a run that way (waiting,
         // or kept off the processor itself), the next runs go without
         // helpers, more of them each time it happens again.
         if (with_helpers) {
             const auto wall = Clock::now() - start;
             const auto off_processor = wall - (thread_time() - cpu_start);
-            if ((waited + off_processor) * 4 > wall) {
-                backoff_ = std::min<unsigned>(backoff_ == 0 ? 8 : 2 * backoff_, 1024);
+            if ((waited + off_processor) * 2 > wall) {
+                backoff_ = std::min<unsigned>(backoff_ == 0 ? 2 : 2 * backoff_, 1024);
                 skip_ = backoff_;
             } else {
                 backoff_ = 0;
