@@ -75,7 +75,7 @@ struct Constants {
 // The start values go in, and every lane's ends come out.
 struct Group {
     const double* z;
-    double* pre;  // scratch: 2 vectors a step
+    double* pre;  // scratch: a vector a step
     std::size_t steps;
     std::size_t draws;
     std::size_t width;
@@ -402,9 +402,9 @@ struct State {
     VF A, B, V, R, D;
 };
 
-// Each model comes in two parts. `prepare` computes, for one step, what
-// depends on the draws alone and stores it at `pre`; it runs over all the
-// steps first, as a loop whose steps do not wait for each other. `step`
+// A model with kPrepares comes in two parts. `prepare` computes, for one
+// step, what depends on the draws alone and stores it (a vector) at `pre`;
+// it runs over all the steps first, as a loop whose steps do not wait for each other. `step`
 // then advances the state through the step with those values. Splitting a
 // step this way leaves the processor fewer operations to hold back while
 // a step waits for the one before, so that it overlaps more steps; every
@@ -444,7 +444,6 @@ struct Volatility {
 template <bool kCareful>
 struct Rate {
     static constexpr bool kPrepares = false;
-    HWY_INLINE static void prepare(DF, const Constants&, const double*, std::size_t, double*, MF&) {}
     HWY_INLINE static void step(DF d, const Constants& k, const double* z, std::size_t width, const double*,
                                 State& s, MF& in_range) {
         const VF dt = hn::Set(d, k.dt), H = hn::Set(d, k.carry), r = hn::Set(d, k.r);
@@ -470,7 +469,6 @@ struct Rate {
 template <bool kCareful>
 struct VolatilityRate {
     static constexpr bool kPrepares = false;
-    HWY_INLINE static void prepare(DF, const Constants&, const double*, std::size_t, double*, MF&) {}
     HWY_INLINE static void step(DF d, const Constants& k, const double* z, std::size_t width, const double*,
                                 State& s, MF& in_range) {
         const VF sdt = hn::Set(d, k.sdt), dt = hn::Set(d, k.dt), E = hn::Set(d, k.carry), r = hn::Set(d, k.r);
@@ -505,8 +503,7 @@ HWY_INLINE bool Sweep(DF d, const Constants& k, const Group& g, std::size_t firs
     if constexpr (M::kPrepares) {
         const double* z = g.z + first;
         double* pre = g.pre;
-        for (std::size_t j = 0; j < g.steps; ++j, z += stride, pre += 2 * L)
-            M::prepare(d, k, z, g.width, pre, in_range);
+        for (std::size_t j = 0; j < g.steps; ++j, z += stride, pre += L) M::prepare(d, k, z, g.width, pre, in_range);
     }
     State s;
     s.A = s.B = hn::Set(d, g.S);
@@ -515,7 +512,7 @@ HWY_INLINE bool Sweep(DF d, const Constants& k, const Group& g, std::size_t firs
     s.D = hn::Set(d, 1.0);
     const double* z = g.z + first;
     const double* pre = g.pre;
-    for (std::size_t j = 0; j < g.steps; ++j, z += stride, pre += 2 * L) M::step(d, k, z, g.width, pre, s, in_range);
+    for (std::size_t j = 0; j < g.steps; ++j, z += stride, pre += L) M::step(d, k, z, g.width, pre, s, in_range);
     if (!kCareful && !hn::AllTrue(d, in_range)) return false;
     hn::StoreU(s.A, d, g.A + first);
     hn::StoreU(s.B, d, g.B + first);
@@ -532,7 +529,7 @@ HWY_INLINE void Advance(const Constants& k, const Group& g) {
         if (!Sweep<false, Model>(d, k, g, first)) Sweep<true, Model>(d, k, g, first);
 }
 
-// g.width is a multiple of GroupWidth(); g.pre holds 2 Lanes() doubles a step.
+// g.width is a multiple of GroupWidth(); g.pre holds Lanes() doubles a step.
 void AdvanceGroup(const Constants& k, const Group& g) {
     switch (k.model) {
         case Model::Volatility:
@@ -712,9 +709,9 @@ public:
             // z starts at 0: the lanes of a last, partial group past its
             // pairs read finite values, and are ignored.
             slot.z.assign(per_pair_ * width, 0.0);
-            slot.u1s.resize(per_pair_ * width + mc::group_width());
-            slot.ws.resize(per_pair_ * width + mc::group_width());
-            slot.pre.resize(2 * steps * mc::group_width());
+            slot.u1s.resize(per_pair_ * width + width);  // a vector of padding
+            slot.ws.resize(per_pair_ * width + width);
+            slot.pre.resize(steps * width);
         }
     }
 

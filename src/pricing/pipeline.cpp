@@ -33,8 +33,7 @@ struct Run {
     std::size_t next_first = 0;  // the next item to take
     bool first_busy = false;     // somebody is in the first stage
     std::vector<char> second_done;
-    std::size_t busy = 0;     // stages running now
-    unsigned helpers_in = 0;  // helper threads inside this run
+    unsigned helpers_in = 0;  // helper threads inside this run (and so in its stages)
     std::exception_ptr error;
 };
 
@@ -69,7 +68,7 @@ public:
         const std::chrono::nanoseconds cpu_start = thread_time();
         Clock::duration waited{};
         work(r, lock, &waited);
-        const auto finished = [&] { return r.helpers_in == 0 && r.busy == 0; };
+        const auto finished = [&] { return r.helpers_in == 0; };
         while (!finished()) wait(lock, finished, &waited);
         current_ = nullptr;
         // When other programs keep the cores busy, the helpers only get in
@@ -158,7 +157,6 @@ private:
     }
 
     void stage(Run& r, const PipelineStage& f, std::size_t i, std::unique_lock<std::mutex>& lock) {
-        ++r.busy;
         lock.unlock();
         std::exception_ptr error;
         try {
@@ -167,7 +165,6 @@ private:
             error = std::current_exception();
         }
         lock.lock();
-        --r.busy;
         if (error && !r.error) r.error = error;
     }
 
