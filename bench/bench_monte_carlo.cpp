@@ -71,9 +71,8 @@ void BM_snorm_fill(benchmark::State& state) {
         tvx::snorm_fill(z);
         benchmark::DoNotOptimize(z.data());
     }
-    state.counters["s_per_normal"] = benchmark::Counter(static_cast<double>(z.size()),
-                                                        benchmark::Counter::kIsIterationInvariantRate |
-                                                            benchmark::Counter::kInvert);
+    state.counters["s_per_normal"] = benchmark::Counter(
+        static_cast<double>(z.size()), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_snorm_fill)->Unit(benchmark::kMicrosecond);
 

@@ -16,9 +16,7 @@ std::unique_ptr<QWidget> make_bound(Models& models, UserInterface&) {
     return std::make_unique<Form>(models.*member);
 }
 
-std::unique_ptr<QWidget> make_main(Models& models, UserInterface& ui) {
-    return std::make_unique<MainForm>(models, ui);
-}
+std::unique_ptr<QWidget> make_main(Models& models, UserInterface& ui) { return std::make_unique<MainForm>(models, ui); }
 
 }  // namespace
 

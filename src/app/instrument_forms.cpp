@@ -13,9 +13,10 @@ namespace {
 // Compute (or Calculate) and Cancel, the two commands of every calculator.
 template <class Model>
 void add_commands(CalculatorForm& form, Model& model, UserInterface& ui, const char* compute_caption) {
-    form.add_command("Command1", compute_caption, [&model, &ui] { Command1_Click(model, ui); },
-                     CommandRole::Default);
-    form.add_command("Command2", "Cancel", [&model, &ui] { Command2_Click(model, ui); }, CommandRole::Cancel);
+    form.add_command(
+        "Command1", compute_caption, [&model, &ui] { Command1_Click(model, ui); }, CommandRole::Default);
+    form.add_command(
+        "Command2", "Cancel", [&model, &ui] { Command2_Click(model, ui); }, CommandRole::Cancel);
 }
 
 }  // namespace

@@ -62,10 +62,10 @@ std::unique_ptr<QWidget> make_neural_predict_form(Models& models, UserInterface&
         const std::string caption = input_caption(i);
         form->add_field(name.c_str(), caption.c_str(), m.Text[i], i < 5 ? 0 : 1);
     }
-    form->add_command("Command1", neural3_caption::Command1, [&m, &ui] { Command1_Click(m, ui); },
-                      CommandRole::Default);
-    form->add_command("Command2", neural3_caption::Command2, [&m, &ui] { Command2_Click(m, ui); },
-                      CommandRole::Cancel);
+    form->add_command(
+        "Command1", neural3_caption::Command1, [&m, &ui] { Command1_Click(m, ui); }, CommandRole::Default);
+    form->add_command(
+        "Command2", neural3_caption::Command2, [&m, &ui] { Command2_Click(m, ui); }, CommandRole::Cancel);
     form->finish();
     return form;
 }

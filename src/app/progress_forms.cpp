@@ -41,8 +41,9 @@ QVBoxLayout* frame(QWidget* w, const char* name, const char* caption, ProgressWi
 QLabel* message_label(const char* name) {
     auto* l = new QLabel;
     l->setObjectName(QString::fromLatin1(name));
-    l->setMinimumSize(l->fontMetrics().horizontalAdvance(QStringLiteral("Error in iteration 100 is -0.000170345678901")),
-                      l->fontMetrics().height());
+    l->setMinimumSize(
+        l->fontMetrics().horizontalAdvance(QStringLiteral("Error in iteration 100 is -0.000170345678901")),
+        l->fontMetrics().height());
     return l;
 }
 

@@ -137,8 +137,7 @@ QWidget* QtUserInterface::box_parent() const {
     return main && main->isVisible() ? main : nullptr;
 }
 
-Answer QtUserInterface::message_box(const std::string& title, Icon icon, const std::string& text,
-                                    Buttons buttons) {
+Answer QtUserInterface::message_box(const std::string& title, Icon icon, const std::string& text, Buttons buttons) {
     QString lines = QString::fromStdString(text);
     lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 
@@ -159,9 +158,9 @@ Answer QtUserInterface::message_box(const std::string& title, Icon icon, const s
 std::optional<std::string> QtUserInterface::input_box(const std::string& title, const std::string& prompt,
                                                       const std::string& default_text) {
     bool ok = false;
-    const QString text = QInputDialog::getText(box_parent(),
-                                               QString::fromStdString(title), QString::fromStdString(prompt),
-                                               QLineEdit::Normal, QString::fromStdString(default_text), &ok);
+    const QString text =
+        QInputDialog::getText(box_parent(), QString::fromStdString(title), QString::fromStdString(prompt),
+                              QLineEdit::Normal, QString::fromStdString(default_text), &ok);
     if (!ok) return std::nullopt;
     return text.toStdString();
 }

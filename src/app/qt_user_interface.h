@@ -20,8 +20,7 @@ public:
     QtUserInterface(const QtUserInterface&) = delete;
     QtUserInterface& operator=(const QtUserInterface&) = delete;
 
-    Answer message_box(const std::string& title, Icon icon, const std::string& text,
-                       Buttons buttons) override;
+    Answer message_box(const std::string& title, Icon icon, const std::string& text, Buttons buttons) override;
     std::optional<std::string> input_box(const std::string& title, const std::string& prompt,
                                          const std::string& default_text) override;
     void set_pointer(Pointer pointer) override;

@@ -39,17 +39,20 @@ inline double chk(double x) {
 }
 
 inline double fdiv(double num, double den) {
-    if (den == 0.0) [[unlikely]] raise_division_by_zero();
+    if (den == 0.0) [[unlikely]]
+        raise_division_by_zero();
     return chk(num / den);
 }
 
 inline double flog(double x) {
-    if (!(x > 0.0)) [[unlikely]] raise_invalid_operation("logarithm of a non-positive number");
+    if (!(x > 0.0)) [[unlikely]]
+        raise_invalid_operation("logarithm of a non-positive number");
     return std::log(x);
 }
 
 inline double fsqrt(double x) {
-    if (x < 0.0) [[unlikely]] raise_invalid_operation("square root of a negative number");
+    if (x < 0.0) [[unlikely]]
+        raise_invalid_operation("square root of a negative number");
     return std::sqrt(x);
 }
 

@@ -160,10 +160,10 @@ void open_help(HelpViewer& viewer, const std::vector<std::filesystem::path>& pla
         if (!text) continue;
         HelpFile file = parse_help(*text);
         if (!file.find(topic)) {
-            ui.message_box(kAppTitle, Icon::Exclamation,
-                           help_text::topic_missing_1 + place.string() + help_text::topic_missing_2 +
-                               std::to_string(topic) + ".",
-                           Buttons::Ok);
+            ui.message_box(
+                kAppTitle, Icon::Exclamation,
+                help_text::topic_missing_1 + place.string() + help_text::topic_missing_2 + std::to_string(topic) + ".",
+                Buttons::Ok);
             return;
         }
         viewer.file = std::move(file);

@@ -73,8 +73,7 @@ bool select_topic(HelpViewer& viewer, int topic);
 namespace help_text {
 inline constexpr const char* caption_suffix = " - Tarvenix Help";
 // Followed by the places looked at, one a line.
-inline constexpr const char* file_missing =
-    "The help file could not be found or read. These places were looked at:";
+inline constexpr const char* file_missing = "The help file could not be found or read. These places were looked at:";
 // "The help file <path> has no topic <n>."
 inline constexpr const char* topic_missing_1 = "The help file ";
 inline constexpr const char* topic_missing_2 = " has no topic ";

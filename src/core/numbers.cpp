@@ -102,8 +102,8 @@ double parse_number(std::string_view text) {
     normal += std::to_string(power);
 
     double value = 0.0;
-    const auto [ptr, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), value,
-                                           std::chars_format::general);
+    const auto [ptr, ec] =
+        std::from_chars(normal.data(), normal.data() + normal.size(), value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range) {
         if (power > 0) raise_overflow("number too large");
         return zero;  // too small for a double: 0
@@ -116,8 +116,7 @@ std::string general_text(double x) {
     chk(x);
     if (x == 0.0) return "0";
     std::array<char, 64> buf{};
-    const auto [ptr, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), x,
-                                         std::chars_format::general, 15);
+    const auto [ptr, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::general, 15);
     std::string out(buf.data(), ec == std::errc() ? ptr : buf.data());
     // Exponent form: upper-case "E" as a calculator user reads it.
     for (char& c : out)

@@ -35,8 +35,7 @@ public:
 
     // A modal message box. Lines of `text` are separated by a carriage
     // return (character 13).
-    virtual Answer message_box(const std::string& title, Icon icon, const std::string& text,
-                               Buttons buttons) = 0;
+    virtual Answer message_box(const std::string& title, Icon icon, const std::string& text, Buttons buttons) = 0;
 
     // A modal input box; no value when the user cancels it.
     virtual std::optional<std::string> input_box(const std::string& title, const std::string& prompt,

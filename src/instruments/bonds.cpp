@@ -45,8 +45,7 @@ void Command1_Click(StraightBondsWindow& w, UserInterface& ui) {
         const BondPeriods p = bond_periods(rate, T, annual);
         const double percent = round4(chk(fdiv(bond_value(P, coupon, p.y, p.n), P) * 100.0));
         ui.set_pointer(Pointer::Normal);
-        ui.message_box(kAppTitle, Icon::None, bonds_text::straight_result + general_text(percent) + "%",
-                       Buttons::Ok);
+        ui.message_box(kAppTitle, Icon::None, bonds_text::straight_result + general_text(percent) + "%", Buttons::Ok);
     } catch (const std::exception&) {
         report_error(ui);
     }

@@ -9,8 +9,8 @@
 
 namespace tvx {
 
-double convertible_value(double P, double c, double y, std::int16_t n, std::int16_t R, double T, double S,
-                         double sigma, double r, double q) {
+double convertible_value(double P, double c, double y, std::int16_t n, std::int16_t R, double T, double S, double sigma,
+                         double r, double q) {
     const double K = fdiv(P, R);  // conversion price: par given up for each share
     const double V = solver_euro(T, sigma, r, K, S, q, 0);
     const double B = bond_value(P, c, y, n);
@@ -47,8 +47,8 @@ void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui) {
         const BondPeriods p = bond_periods(r, T, annual);
         const double percent = round4(convertible_value(P, coupon, p.y, p.n, R, T, S, sigma, r, q));
         ui.set_pointer(Pointer::Normal);
-        ui.message_box(kAppTitle, Icon::None,
-                       bonds_text::convertible_result + general_text(percent) + "%", Buttons::Ok);
+        ui.message_box(kAppTitle, Icon::None, bonds_text::convertible_result + general_text(percent) + "%",
+                       Buttons::Ok);
     } catch (const std::exception&) {
         report_error(ui);
     }

@@ -28,8 +28,8 @@ struct ConvertibleBondsWindow {
 // B = bond_value(P, c, y, n) plus the R calls on one share each (strike
 // P / R, expiry T, volatility sigma, rate r, dividend yield q; r and q as
 // decimal fractions), Q = B / P * 100 + R * V / P * 100.
-double convertible_value(double P, double c, double y, std::int16_t n, std::int16_t R, double T, double S,
-                         double sigma, double r, double q);
+double convertible_value(double P, double c, double y, std::int16_t n, std::int16_t R, double T, double S, double sigma,
+                         double r, double q);
 
 // Compute: reads the fields and the payment type, stops at the first
 // failed check, and shows the fair value in per cent of par.

@@ -10,8 +10,8 @@ namespace tvx {
 
 struct FuturesWindow {
     // Left column.
-    std::string ir = "4.5";     // r, per cent a year
-    std::string time = "0.5";   // T, years to delivery
+    std::string ir = "4.5";      // r, per cent a year
+    std::string time = "0.5";    // T, years to delivery
     std::string spot = "264.0";  // S, dollars
     // Right column.
     std::string delivery = "270.0";  // K, dollars

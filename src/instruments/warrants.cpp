@@ -37,9 +37,8 @@ void Command1_Click(WarrantsWindow& w, UserInterface& ui) {
         ui.set_pointer(Pointer::Busy);
         const WarrantFigures f = warrant_values(S, X, W);
         const std::string text = warrants_text::intrinsic + general_text(f.intrinsic) + "\r" +
-                                 warrants_text::time_value + general_text(f.time) + "\r" +
-                                 warrants_text::premium + general_text(f.premium) + "\r" +
-                                 warrants_text::leverage + general_text(f.leverage);
+                                 warrants_text::time_value + general_text(f.time) + "\r" + warrants_text::premium +
+                                 general_text(f.premium) + "\r" + warrants_text::leverage + general_text(f.leverage);
         ui.set_pointer(Pointer::Normal);
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {

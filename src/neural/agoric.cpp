@@ -40,8 +40,8 @@ void adjust_prices(Agents& agents, const Draw& draw) {
     for (std::size_t a = 0; a < agents.size(); ++a) {
         const double d = agents.price[a] / 10.0;
         const bool move = nearest(draw()) == 0;
-        if (move) agents.price[a] = chk(agents.demand[a] != agents.reference[a] ? agents.price[a] + d
-                                                                                : agents.price[a] - d);
+        if (move)
+            agents.price[a] = chk(agents.demand[a] != agents.reference[a] ? agents.price[a] + d : agents.price[a] - d);
         const double wanted = fdiv(draw() * agents.wealth[a], agents.price[a]);
         agents.demand[a] = round_int16(std::trunc(wanted));
     }
@@ -81,8 +81,8 @@ struct Trial {
 }  // namespace
 
 void run_trials(Agents& agents, std::span<const double> exemplar, const NetShape& shape, std::int16_t nexem,
-                std::span<const std::int16_t> allocation, std::span<const std::int16_t> ranking,
-                const Draw& draw, const Pump& pump) {
+                std::span<const std::int16_t> allocation, std::span<const std::int16_t> ranking, const Draw& draw,
+                const Pump& pump) {
     const std::size_t w = shape.weights();
     // The serviced positions and their trials, drawn in rank order.
     std::vector<std::vector<Trial>> trials;
@@ -98,28 +98,31 @@ void run_trials(Agents& agents, std::span<const double> exemplar, const NetShape
     }
     // Each agent's trials touch only its own weights and wealth.
     std::vector<double> gain(trials.size(), 0.0);
-    for_each_index_parallel(trials.size(), [&](std::size_t k) {
-        if (trials[k].empty()) return;  // a negative allocation buys nothing
-        std::vector<double>& own = agents.weights[static_cast<std::size_t>(ranking[k])];
-        std::vector<double> working = own;
-        const double e0 = fitness(working, exemplar, shape, nexem);
-        double best = e0;
-        for (const Trial& t : trials[k]) {
-            if (t.position >= w) continue;  // the working vector as it is: no better
-            const double kept = working[t.position];
-            working[t.position] = t.value;
-            const double e = fitness(working, exemplar, shape, nexem);
-            if (e < best) {
-                best = e;
-            } else {
-                working[t.position] = kept;
+    for_each_index_parallel(
+        trials.size(),
+        [&](std::size_t k) {
+            if (trials[k].empty()) return;  // a negative allocation buys nothing
+            std::vector<double>& own = agents.weights[static_cast<std::size_t>(ranking[k])];
+            std::vector<double> working = own;
+            const double e0 = fitness(working, exemplar, shape, nexem);
+            double best = e0;
+            for (const Trial& t : trials[k]) {
+                if (t.position >= w) continue;  // the working vector as it is: no better
+                const double kept = working[t.position];
+                working[t.position] = t.value;
+                const double e = fitness(working, exemplar, shape, nexem);
+                if (e < best) {
+                    best = e;
+                } else {
+                    working[t.position] = kept;
+                }
             }
-        }
-        if (best != e0) {
-            gain[k] = 100.0 * (e0 - best);
-            own = working;
-        }
-    }, pump);
+            if (best != e0) {
+                gain[k] = 100.0 * (e0 - best);
+                own = working;
+            }
+        },
+        pump);
     for (std::size_t k = 0; k < trials.size(); ++k) {
         const auto a = static_cast<std::size_t>(ranking[k]);
         agents.wealth[a] = chk(agents.wealth[a] + gain[k]);
@@ -157,12 +160,13 @@ void reseed_bankrupt(Agents& agents, const Draw& draw) {
 }
 
 bool train_agoric(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
-                  std::vector<double>& result, std::int16_t iterations, std::int16_t population_size,
-                  Pmeter& pmeter, UserInterface& ui, const Draw& draw) {
+                  std::vector<double>& result, std::int16_t iterations, std::int16_t population_size, Pmeter& pmeter,
+                  UserInterface& ui, const Draw& draw) {
     const auto p = static_cast<std::size_t>(population_size);
     Agents agents(p, shape.weights());
     for (std::size_t a = 0; a < p; ++a) seed_agent(agents, a, draw);
-    const double opening_price = std::accumulate(agents.price.begin(), agents.price.end(), 0.0) / static_cast<double>(p);
+    const double opening_price =
+        std::accumulate(agents.price.begin(), agents.price.end(), 0.0) / static_cast<double>(p);
     const std::int16_t supply = int16_mul(50, population_size);
     double rate = 0.05;
     const Pump pump = [&ui] { ui.yield(); };
@@ -183,8 +187,8 @@ bool train_agoric(const NetShape& shape, std::int16_t nexem, std::span<const dou
     progress_hide(ui, pmeter);
 
     std::vector<double> errors(p);
-    for_each_index_parallel(p, [&](std::size_t a) { errors[a] = fitness(agents.weights[a], exemplar, shape, nexem); },
-                            pump);
+    for_each_index_parallel(
+        p, [&](std::size_t a) { errors[a] = fitness(agents.weights[a], exemplar, shape, nexem); }, pump);
     const auto best = static_cast<std::size_t>(std::min_element(errors.begin(), errors.end()) - errors.begin());
     result = agents.weights[best];
     return true;

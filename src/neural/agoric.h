@@ -57,8 +57,8 @@ Clearing clear_market(const Agents& agents, std::span<const std::int16_t> rankin
 // both cores (`pump` called meanwhile); the draws are taken first, in rank
 // order, on this thread.
 void run_trials(Agents& agents, std::span<const double> exemplar, const NetShape& shape, std::int16_t nexem,
-                std::span<const std::int16_t> allocation, std::span<const std::int16_t> ranking,
-                const Draw& draw, const Pump& pump = {});
+                std::span<const std::int16_t> allocation, std::span<const std::int16_t> ranking, const Draw& draw,
+                const Pump& pump = {});
 
 // principal * rate * (1+rate)^n / ((1+rate)^n - 1).
 double annuity_payment(double principal, double rate, int n);
@@ -81,7 +81,7 @@ void reseed_bankrupt(Agents& agents, const Draw& draw);
 // false when cancelled. A population above 655 exceeds the 16-bit supply
 // and is a run-time error.
 bool train_agoric(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
-                  std::vector<double>& result, std::int16_t iterations, std::int16_t population_size,
-                  Pmeter& pmeter, UserInterface& ui, const Draw& draw);
+                  std::vector<double>& result, std::int16_t iterations, std::int16_t population_size, Pmeter& pmeter,
+                  UserInterface& ui, const Draw& draw);
 
 }  // namespace tvx

@@ -50,15 +50,17 @@ void crossover(const WeightSet& population, WeightSet& children, const Draw& dra
     }
 }
 
-std::vector<double> select_survivors(WeightSet& population, const WeightSet& children,
-                                     std::span<const double> exemplar, const NetShape& shape,
-                                     std::int16_t nexem, const Pump& pump) {
+std::vector<double> select_survivors(WeightSet& population, const WeightSet& children, std::span<const double> exemplar,
+                                     const NetShape& shape, std::int16_t nexem, const Pump& pump) {
     const std::size_t p = population.size();
     std::vector<double> errors(2 * p);
-    for_each_index_parallel(2 * p, [&](std::size_t k) {
-        const std::vector<double>& w = k < p ? population[k] : children[k - p];
-        errors[k] = fitness(w, exemplar, shape, nexem);
-    }, pump);
+    for_each_index_parallel(
+        2 * p,
+        [&](std::size_t k) {
+            const std::vector<double>& w = k < p ? population[k] : children[k - p];
+            errors[k] = fitness(w, exemplar, shape, nexem);
+        },
+        pump);
     const std::vector<std::int16_t> order = rank_ascending(errors);
     const WeightSet parents = population;
     for (std::size_t t = 0; t < p; ++t) {
@@ -103,8 +105,8 @@ bool training_progress_step(Pmeter& pmeter, UserInterface& ui, int done, int tot
 }
 
 bool train_genetic(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
-                   std::vector<double>& result, std::int16_t generations, std::int16_t population_size,
-                   Pmeter& pmeter, UserInterface& ui, const Draw& draw) {
+                   std::vector<double>& result, std::int16_t generations, std::int16_t population_size, Pmeter& pmeter,
+                   UserInterface& ui, const Draw& draw) {
     // The error list holds 2P entries, a 16-bit count.
     int16_mul(2, population_size);
     const std::size_t w = shape.weights();
@@ -126,7 +128,8 @@ bool train_genetic(const NetShape& shape, std::int16_t nexem, std::span<const do
     progress_hide(ui, pmeter);
 
     std::vector<double> errors(p);
-    for_each_index_parallel(p, [&](std::size_t k) { errors[k] = fitness(population[k], exemplar, shape, nexem); }, pump);
+    for_each_index_parallel(
+        p, [&](std::size_t k) { errors[k] = fitness(population[k], exemplar, shape, nexem); }, pump);
     double bound = 10000.0;
     std::size_t choice = 0;
     for (std::size_t k = 0; k < p; ++k) {

@@ -31,9 +31,8 @@ void crossover(const WeightSet& population, WeightSet& children, const Draw& dra
 // Evaluates parents and children (both cores, `pump` called meanwhile) and
 // keeps the P lowest errors, copied from the sets as they stood. Returns
 // the 2P errors.
-std::vector<double> select_survivors(WeightSet& population, const WeightSet& children,
-                                     std::span<const double> exemplar, const NetShape& shape,
-                                     std::int16_t nexem, const Pump& pump = {});
+std::vector<double> select_survivors(WeightSet& population, const WeightSet& children, std::span<const double> exemplar,
+                                     const NetShape& shape, std::int16_t nexem, const Pump& pump = {});
 
 // Each individual: with u <= 0.08, one weight (at nearest(u' * (W-1))) gets
 // a fresh draw.
@@ -46,8 +45,8 @@ void mutate(WeightSet& population, const Draw& draw);
 // without touching `result`. Returns false when cancelled. A population
 // above 16383 has more than 32767 parents and children: an overflow.
 bool train_genetic(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
-                   std::vector<double>& result, std::int16_t generations, std::int16_t population_size,
-                   Pmeter& pmeter, UserInterface& ui, const Draw& draw);
+                   std::vector<double>& result, std::int16_t generations, std::int16_t population_size, Pmeter& pmeter,
+                   UserInterface& ui, const Draw& draw);
 
 // The progress message after `done` of `total` steps.
 std::string training_progress_text(int done, int total);

@@ -24,15 +24,11 @@ struct NetShape {
     std::int16_t nout = 0;
 
     // Length of the weight vector: (nin + nout) * nhidden.
-    std::size_t weights() const {
-        return static_cast<std::size_t>(nin + nout) * static_cast<std::size_t>(nhidden);
-    }
+    std::size_t weights() const { return static_cast<std::size_t>(nin + nout) * static_cast<std::size_t>(nhidden); }
     // Values per training example: nin inputs, then nout targets.
     std::size_t example_width() const { return static_cast<std::size_t>(nin + nout); }
     // Where the hidden-to-output block starts.
-    std::size_t output_block() const {
-        return static_cast<std::size_t>(nin) * static_cast<std::size_t>(nhidden);
-    }
+    std::size_t output_block() const { return static_cast<std::size_t>(nin) * static_cast<std::size_t>(nhidden); }
 };
 
 // The activation function, from one exponential: e = exp(x),

@@ -43,8 +43,7 @@ void for_each_index_parallel(std::size_t n, const F& work, const Pump& pump = {}
     });
     try {
         using namespace std::chrono_literals;
-        while (first.wait_for(100ms) != std::future_status::ready ||
-               second.wait_for(0ms) != std::future_status::ready)
+        while (first.wait_for(100ms) != std::future_status::ready || second.wait_for(0ms) != std::future_status::ready)
             pump();
     } catch (...) {
         first.wait();

@@ -23,8 +23,7 @@ void unload(PredictWindow& w, UserInterface& ui) {
 }  // namespace
 
 void Command1_Click(PredictWindow& w, UserInterface& ui) {
-    const std::optional<std::string> answer =
-        ui.input_box(kAppTitle, neural3_text::prompt, neural3_text::default_file);
+    const std::optional<std::string> answer = ui.input_box(kAppTitle, neural3_text::prompt, neural3_text::default_file);
     if (!answer) return;  // the user cancelled the question: nothing to report
     ui.set_pointer(Pointer::Busy);
     try {
@@ -51,8 +50,7 @@ void Command1_Click(PredictWindow& w, UserInterface& ui) {
         }
 
         NodeTable nodes(shape);
-        feed_forward(net.weights, std::span<const double>(x).first(static_cast<std::size_t>(shape.nin)), nodes,
-                     shape);
+        feed_forward(net.weights, std::span<const double>(x).first(static_cast<std::size_t>(shape.nin)), nodes, shape);
 
         std::string text;
         for (std::size_t j = 0; j < static_cast<std::size_t>(shape.nout); ++j) {

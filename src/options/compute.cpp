@@ -34,11 +34,8 @@ void report_search(RouteContext& cx, const SearchResult& result, const std::stri
             cx.ui.message_box(success_title, Icon::None, text, Buttons::Ok);
             break;
         }
-        case SearchOutcome::Failure:
-            cx.ui.message_box(kAppTitle, Icon::Critical, kSearchFailure, Buttons::Ok);
-            break;
-        case SearchOutcome::Cancelled:
-            break;
+        case SearchOutcome::Failure: cx.ui.message_box(kAppTitle, Icon::Critical, kSearchFailure, Buttons::Ok); break;
+        case SearchOutcome::Cancelled: break;
     }
 }
 
@@ -69,8 +66,7 @@ SearchVariant search_variant(Valuation routine, SlopeGuard slope_guard, std::str
 
 double simulate_mcarlo(const OptionTerms& o, std::int16_t itype, double rho, std::int16_t vtype,
                        const BatchYield& yield, BatchCount batches, StepCount steps) {
-    return mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield, batches,
-                  steps);
+    return mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield, batches, steps);
 }
 
 void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,

@@ -19,9 +19,8 @@ namespace tvx {
 // correlation; `yield` runs after every batch of paths, `batches` is 0
 // (stop by the standard error) or the exact number of batches to run, and
 // `steps` the number of time steps of every path.
-using Simulation =
-    std::function<double(const OptionTerms& terms, std::int16_t itype, double rho, std::int16_t vtype,
-                         const BatchYield& yield, BatchCount batches, StepCount steps)>;
+using Simulation = std::function<double(const OptionTerms& terms, std::int16_t itype, double rho, std::int16_t vtype,
+                                        const BatchYield& yield, BatchCount batches, StepCount steps)>;
 
 // The simulation the program uses: mcarlo.
 double simulate_mcarlo(const OptionTerms& terms, std::int16_t itype, double rho, std::int16_t vtype,
@@ -43,9 +42,9 @@ inline constexpr const char* implied_volatility = "The implied volatility is ";
 // What the progress window says on the simulation route.
 inline constexpr const char* initializing = "Initializing...";
 inline constexpr std::array<const char*, 6> after_valuation = {
-    "One of six calculations performed...",  "Two of six calculations performed...",
+    "One of six calculations performed...",   "Two of six calculations performed...",
     "Three of six calculations performed...", "Four of six calculations performed...",
-    "Five of six calculations performed...", "Done...",
+    "Five of six calculations performed...",  "Done...",
 };
 inline constexpr const char* initializing_search = "Initializing volatility calculator...";
 // Followed by the iteration number, " is " and the change of the estimate.

@@ -35,7 +35,7 @@ enum class SearchOutcome { Success, Failure, Cancelled };
 
 struct SearchResult {
     SearchOutcome outcome = SearchOutcome::Failure;
-    double sigma = 0;           // the implied volatility on success
+    double sigma = 0;  // the implied volatility on success
     std::int16_t iterations = 0;
 };
 

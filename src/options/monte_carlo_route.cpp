@@ -64,8 +64,8 @@ void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& si
     const Valuation routine = [&](const OptionTerms& o) {
         const bool reference = valuations++ % group == 0;
         batches_run = 0;
-        const double v = simulate(o, itype, rho, vtype, yield, reference ? BatchCount{0} : reference_batches,
-                                  mc_steps(terms.t));
+        const double v =
+            simulate(o, itype, rho, vtype, yield, reference ? BatchCount{0} : reference_batches, mc_steps(terms.t));
         if (reference) reference_batches = batches_run;
         return v;
     };

@@ -8,12 +8,12 @@
 namespace tvx {
 
 struct OptionTerms {
-    double t = 0;       // time to expiry, years
-    double sigma = 0;   // volatility
-    double r = 0;       // risk-free rate
+    double t = 0;      // time to expiry, years
+    double sigma = 0;  // volatility
+    double r = 0;      // risk-free rate
     double strike = 0;
     double spot = 0;
-    double yield = 0;   // continuous dividend yield
+    double yield = 0;         // continuous dividend yield
     std::int16_t optype = 0;  // 0 call, other put
 };
 

@@ -152,8 +152,8 @@ HWY_INLINE VF ExpNear(DF d, VF x) {
     const VF k = hn::Sub(kd, shift);
     VF r = hn::NegMulAdd(k, hn::Set(d, 0x1.62e42fee00000p-1), x);
     r = hn::NegMulAdd(k, hn::Set(d, 0x1.a39ef35793c76p-33), r);
-    const auto scale = hn::BitCast(
-        d, hn::Add(hn::ShiftLeft<52>(hn::BitCast(du, kd)), hn::Set(du, std::uint64_t{1023} << 52)));
+    const auto scale =
+        hn::BitCast(d, hn::Add(hn::ShiftLeft<52>(hn::BitCast(du, kd)), hn::Set(du, std::uint64_t{1023} << 52)));
     // 1 + r + r^2 (1/2! + r/3! + ... + r^11/13!), the bracket by Estrin's scheme.
     const VF r2 = hn::Mul(r, r);
     const VF r4 = hn::Mul(r2, r2);
@@ -195,10 +195,9 @@ HWY_INLINE VF LogNormal(DF d, VF x) {
     const VF even = hn::MulAdd(hn::MulAdd(hn::MulAdd(c(1.479819860511658591e-01), z4, c(1.818357216161805012e-01)), z4,
                                           c(2.857142874366239149e-01)),
                                z4, c(6.666666666666735130e-01));
-    const VF odd = hn::Mul(
-        hn::MulAdd(hn::MulAdd(c(1.531383769920937332e-01), z4, c(2.222219843214978396e-01)), z4,
-                   c(3.999999999940941908e-01)),
-        z4);
+    const VF odd = hn::Mul(hn::MulAdd(hn::MulAdd(c(1.531383769920937332e-01), z4, c(2.222219843214978396e-01)), z4,
+                                      c(3.999999999940941908e-01)),
+                           z4);
     const VF poly = hn::MulAdd(even, z2, odd);
     return hn::MulSub(k, c(0.693147180369123816490),
                       hn::Sub(hn::MulSub(z, hn::Sub(ym1, poly), hn::Mul(k, c(1.90821492927058770002e-10))), ym1));
@@ -424,8 +423,8 @@ struct Volatility {
         const VF z2 = hn::LoadU(d, z + width);
         hn::StoreU(Exp<kCareful>(d, hn::Mul(hn::Mul(hn::Set(d, 0.2), z2), hn::Set(d, k.sdt)), in_range), d, pre);
     }
-    HWY_INLINE static void step(DF d, const Constants& k, const double* z, std::size_t, const double* pre,
-                                State& s, MF& in_range) {
+    HWY_INLINE static void step(DF d, const Constants& k, const double* z, std::size_t, const double* pre, State& s,
+                                MF& in_range) {
         const VF sdt = hn::Set(d, k.sdt), dt = hn::Set(d, k.dt), G = hn::Set(d, k.carry);
         const VF z1 = hn::LoadU(d, z);
         const VF v = hn::Mul(s.V, hn::LoadU(d, pre));
@@ -444,8 +443,8 @@ struct Volatility {
 template <bool kCareful>
 struct Rate {
     static constexpr bool kPrepares = false;
-    HWY_INLINE static void step(DF d, const Constants& k, const double* z, std::size_t width, const double*,
-                                State& s, MF& in_range) {
+    HWY_INLINE static void step(DF d, const Constants& k, const double* z, std::size_t width, const double*, State& s,
+                                MF& in_range) {
         const VF dt = hn::Set(d, k.dt), H = hn::Set(d, k.carry), r = hn::Set(d, k.r);
         const VF z1 = hn::LoadU(d, z);
         const VF z2 = hn::LoadU(d, z + width);
@@ -469,8 +468,8 @@ struct Rate {
 template <bool kCareful>
 struct VolatilityRate {
     static constexpr bool kPrepares = false;
-    HWY_INLINE static void step(DF d, const Constants& k, const double* z, std::size_t width, const double*,
-                                State& s, MF& in_range) {
+    HWY_INLINE static void step(DF d, const Constants& k, const double* z, std::size_t width, const double*, State& s,
+                                MF& in_range) {
         const VF sdt = hn::Set(d, k.sdt), dt = hn::Set(d, k.dt), E = hn::Set(d, k.carry), r = hn::Set(d, k.r);
         const VF z1 = hn::LoadU(d, z);
         const VF z2 = hn::LoadU(d, z + width);
@@ -532,12 +531,9 @@ HWY_INLINE void Advance(const Constants& k, const Group& g) {
 // g.width is a multiple of GroupWidth(); g.pre holds Lanes() doubles a step.
 void AdvanceGroup(const Constants& k, const Group& g) {
     switch (k.model) {
-        case Model::Volatility:
-            return Advance<Volatility>(k, g);
-        case Model::Rate:
-            return Advance<Rate>(k, g);
-        case Model::VolatilityRate:
-            return Advance<VolatilityRate>(k, g);
+        case Model::Volatility: return Advance<Volatility>(k, g);
+        case Model::Rate: return Advance<Rate>(k, g);
+        case Model::VolatilityRate: return Advance<VolatilityRate>(k, g);
     }
 }
 
@@ -697,9 +693,12 @@ class BatchGroups {
 public:
     static constexpr std::size_t ring = 4;
 
-    BatchGroups(const mc::Constants& k, std::size_t steps, std::size_t draws, std::size_t width, double S,
-                double Sigma, double r)
-        : k_(k), per_pair_(steps * draws), width_(width), groups_((pairs_per_batch + width - 1) / width),
+    BatchGroups(const mc::Constants& k, std::size_t steps, std::size_t draws, std::size_t width, double S, double Sigma,
+                double r)
+        : k_(k),
+          per_pair_(steps * draws),
+          width_(width),
+          groups_((pairs_per_batch + width - 1) / width),
           ends_(groups_ * 5 * width) {
         g_.steps = steps;
         g_.draws = draws;
@@ -764,8 +763,8 @@ private:
 // A model with a constant rate leaves its samples undiscounted, and the frame
 // scales the estimate by e^(-r t) and the variance by e^(-2 r t); a model
 // with a stochastic rate discounts each sample along its own rate path.
-double simulate(const mc::Constants& k, std::int16_t n, double K, double S, double Sigma, double r,
-                std::int16_t i, double t, const BatchYield& yield, BatchCount batches) {
+double simulate(const mc::Constants& k, std::int16_t n, double K, double S, double Sigma, double r, std::int16_t i,
+                double t, const BatchYield& yield, BatchCount batches) {
     const bool constant_rate = k.model == mc::Model::Volatility;
     const double scale = constant_rate ? fexp(chk(-r * t)) : 1.0;
     const double scale_sq = constant_rate ? fexp(chk(-2.0 * r * t)) : 1.0;
@@ -818,14 +817,14 @@ double mcarlo_cv(double K, double S, double r, double delta, double t, double Si
     return simulate(volatility_model(h, r, delta), h.n, K, S, Sigma, r, i, t, yield, batches);
 }
 
-double mcarlo_vc(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 double rho, const BatchYield& yield, BatchCount batches, StepCount steps) {
+double mcarlo_vc(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i, double rho,
+                 const BatchYield& yield, BatchCount batches, StepCount steps) {
     const Horizon h = horizon(t, steps);
     return simulate(rate_model(h, r, delta, Sigma, rho), h.n, K, S, Sigma, r, i, t, yield, batches);
 }
 
-double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 double rho, const BatchYield& yield, BatchCount batches, StepCount steps) {
+double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i, double rho,
+                 const BatchYield& yield, BatchCount batches, StepCount steps) {
     const Horizon h = horizon(t, steps);
     return simulate(volatility_rate_model(h, r, delta, rho), h.n, K, S, Sigma, r, i, t, yield, batches);
 }

@@ -46,21 +46,18 @@ double mc_step_length(double t, std::int16_t n);
 // Resets the generator, then values with mcarlo_cv when itype is not 1,
 // with mcarlo_vv when itype and vtype are 1, and with mcarlo_vc otherwise.
 double mcarlo(double t, double Sigma, double r, double K, double S, double delta, std::int16_t optype,
-              std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield = {},
-              BatchCount batches = 0, StepCount steps = kStepsOfTime);
+              std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield = {}, BatchCount batches = 0,
+              StepCount steps = kStepsOfTime);
 
 // Stochastic volatility, constant rate; discounted by e^(-r t).
 double mcarlo_cv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 const BatchYield& yield = {}, BatchCount batches = 0,
-                 StepCount steps = kStepsOfTime);
+                 const BatchYield& yield = {}, BatchCount batches = 0, StepCount steps = kStepsOfTime);
 // Stochastic rate correlated with the asset by rho, constant volatility.
-double mcarlo_vc(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 double rho, const BatchYield& yield = {}, BatchCount batches = 0,
-                 StepCount steps = kStepsOfTime);
+double mcarlo_vc(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i, double rho,
+                 const BatchYield& yield = {}, BatchCount batches = 0, StepCount steps = kStepsOfTime);
 // Stochastic volatility and a stochastic rate correlated with the asset.
-double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 double rho, const BatchYield& yield = {}, BatchCount batches = 0,
-                 StepCount steps = kStepsOfTime);
+double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i, double rho,
+                 const BatchYield& yield = {}, BatchCount batches = 0, StepCount steps = kStepsOfTime);
 
 // The simulation runs on SIMD vectors, with kernels built for several
 // instruction sets; the fastest this processor runs is used. For tests: the

@@ -105,8 +105,7 @@ public:
 
     void seed(std::uint32_t s) {
         state_[0] = s;
-        for (std::uint32_t i = 1; i < mt::n; ++i)
-            state_[i] = 1812433253u * (state_[i - 1] ^ (state_[i - 1] >> 30)) + i;
+        for (std::uint32_t i = 1; i < mt::n; ++i) state_[i] = 1812433253u * (state_[i - 1] ^ (state_[i - 1] >> 30)) + i;
         next_ = mt::n;
     }
 

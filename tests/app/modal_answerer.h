@@ -23,8 +23,8 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box || !box->isVisible()) return;
-            seen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                         box->textInteractionFlags()});
+            seen.append(
+                {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), box->textInteractionFlags()});
             QAbstractButton* button = box->button(answer);
             if (!button) button = box->buttons().value(0);
             button->click();

@@ -181,8 +181,8 @@ private slots:
             {"frmBonds", "Command2", "Cancel"},
         };
         for (const auto& r : rows)
-            QTest::addRow("%s %s", r[0], r[1]) << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1])
-                                               << QString::fromLatin1(r[2]);
+            QTest::addRow("%s %s", r[0], r[1])
+                << QString::fromLatin1(r[0]) << QString::fromLatin1(r[1]) << QString::fromLatin1(r[2]);
     }
     void defaults_and_captions_are_on_screen() {
         QFETCH(QString, window);
@@ -218,15 +218,13 @@ private slots:
         QTest::addColumn<QStringList>("order");
         QTest::newRow("warrants") << "frmWarrants"
                                   << QStringList{"share", "exercise", "warrant", "time", "Command1", "Command2"};
-        QTest::newRow("futures") << "frmFutures"
-                                 << QStringList{"ir", "time", "spot", "delivery", "yield", "pvalue", "Command1",
-                                                "Command2"};
-        QTest::newRow("straight") << "frmBonds2"
-                                  << QStringList{"pvalue", "coup", "payment", "Option2", "ttm", "ir", "Command1",
-                                                 "Command2"};
+        QTest::newRow("futures") << "frmFutures" << QStringList{"ir",    "time",   "spot",     "delivery",
+                                                                "yield", "pvalue", "Command1", "Command2"};
+        QTest::newRow("straight") << "frmBonds2" << QStringList{"pvalue", "coup", "payment",  "Option2",
+                                                                "ttm",    "ir",   "Command1", "Command2"};
         QTest::newRow("convertible") << "frmBonds"
-                                     << QStringList{"pvalue", "coup", "payment", "Option2", "conr", "ttm", "sprice",
-                                                    "ir", "vol", "del", "Command1", "Command2"};
+                                     << QStringList{"pvalue", "coup", "payment", "Option2", "conr",     "ttm",
+                                                    "sprice", "ir",   "vol",     "del",     "Command1", "Command2"};
     }
     void tab_order_follows_the_reading_order() {
         QFETCH(QString, window);
@@ -287,14 +285,20 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("result");
-        QTest::newRow("warrants") << "frmWarrants" << "time"
+        QTest::newRow("warrants") << "frmWarrants"
+                                  << "time"
                                   << "The intrinsic value is 0\nThe time value is 2\nThe premium is "
                                      "0.416666666666667\nThe leverage is 6";
-        QTest::newRow("futures") << "frmFutures" << "yield"
+        QTest::newRow("futures") << "frmFutures"
+                                 << "yield"
                                  << "The value of the forward contract is -1.4408 dollars\nThe forward price is "
                                     "268.5264 dollars";
-        QTest::newRow("straight") << "frmBonds2" << "pvalue" << "The fair value for this bond is 114.3501%";
-        QTest::newRow("convertible") << "frmBonds" << "del" << "The fair value for this convertible bond is 134.9954%";
+        QTest::newRow("straight") << "frmBonds2"
+                                  << "pvalue"
+                                  << "The fair value for this bond is 114.3501%";
+        QTest::newRow("convertible") << "frmBonds"
+                                     << "del"
+                                     << "The fair value for this convertible bond is 134.9954%";
     }
     void return_in_a_field_runs_the_window_command() {
         QFETCH(QString, window);

@@ -32,7 +32,8 @@ void walk(const QList<QAction*>& actions, int level, QList<Row>& rows, QStringLi
     for (QAction* a : actions) {
         if (a->isSeparator()) faults << QStringLiteral("separator at level %1").arg(level);
         if (!a->isEnabled() || !a->isVisible()) faults << a->text() + QStringLiteral(" disabled or hidden");
-        if (a->isCheckable() || !a->shortcut().isEmpty()) faults << a->text() + QStringLiteral(" has a check or shortcut");
+        if (a->isCheckable() || !a->shortcut().isEmpty())
+            faults << a->text() + QStringLiteral(" has a check or shortcut");
         if (QMenu* m = a->menu()) {
             rows.append({level, m->objectName(), a->text(), true});
             walk(m->actions(), level + 1, rows, faults);
@@ -44,8 +45,9 @@ void walk(const QList<QAction*>& actions, int level, QList<Row>& rows, QStringLi
 
 // How QCOMPARE prints a row that differs.
 [[maybe_unused]] char* toString(const Row& r) {
-    return QTest::toString(QStringLiteral("%1 %2 \"%3\"%4").arg(r.level).arg(r.name, r.caption,
-                                                                          r.submenu ? QStringLiteral(" >") : QString()));
+    return QTest::toString(QStringLiteral("%1 %2 \"%3\"%4")
+                               .arg(r.level)
+                               .arg(r.name, r.caption, r.submenu ? QStringLiteral(" >") : QString()));
 }
 
 }  // namespace
@@ -154,8 +156,9 @@ private slots:
         item("mnuHelpFutures")->trigger();
         QWidget* help = help_window();
         auto* list = help->findChild<QListWidget*>(QStringLiteral("lstTopics"));
-        const QStringList titles{"Equity Options",    "Futures",           "Warrants",        "Straight Bonds",
-                                 "Convertible Bonds", "Neural Net Creation", "Neural Net Usage"};
+        const QStringList titles{"Equity Options",  "Futures",           "Warrants",
+                                 "Straight Bonds",  "Convertible Bonds", "Neural Net Creation",
+                                 "Neural Net Usage"};
         for (int i = 0; i < list->count(); ++i) QCOMPARE(list->item(i)->text(), titles[i]);
 
         list->setCurrentRow(2);

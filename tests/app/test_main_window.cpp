@@ -125,7 +125,8 @@ private slots:
         QCOMPARE(scale->text(), QStringLiteral("-1                      0                     1"));
         QCOMPARE(scale->text().size(), 47);
         const QFontMetrics pitch(scale->font());  // every character of the scale as wide as the others
-        for (QChar c : {QChar('-'), QChar('1'), QChar('0')}) QCOMPARE(pitch.horizontalAdvance(c), pitch.horizontalAdvance(' '));
+        for (QChar c : {QChar('-'), QChar('1'), QChar('0')})
+            QCOMPARE(pitch.horizontalAdvance(c), pitch.horizontalAdvance(' '));
         QCOMPARE(slider->orientation(), Qt::Horizontal);
         QCOMPARE(slider->minimum(), 0);
         QCOMPARE(slider->maximum(), 200);
@@ -217,7 +218,8 @@ private slots:
         QCOMPARE(out->windowTitle(), QStringLiteral("Computation Output"));
         QCOMPARE(output_line(1), QStringLiteral("The option value is 2.0694 dollars"));
         const char* prefixes[] = {"Delta is ", "Gamma is ", "Theta is ", "Vega is ", "Rho is "};
-        for (int n = 2; n <= 6; ++n) QVERIFY2(output_line(n).startsWith(QLatin1String(prefixes[n - 2])), qPrintable(output_line(n)));
+        for (int n = 2; n <= 6; ++n)
+            QVERIFY2(output_line(n).startsWith(QLatin1String(prefixes[n - 2])), qPrintable(output_line(n)));
         QVERIFY(!QApplication::overrideCursor());
 
         QTest::mouseClick(child<QRadioButton>("optPut"), Qt::LeftButton);

@@ -120,7 +120,8 @@ private slots:
         QCOMPARE(child<QPushButton>(predict, "Command1")->text(), QStringLiteral("Predict"));
 
         // Tab order of the creation window.
-        const char* order[] = {"inputbox", "outputbox", "hidden", "gen", "ifile1", "examples", "ofile1", "pop", "Option1"};
+        const char* order[] = {"inputbox", "outputbox", "hidden", "gen",    "ifile1",
+                               "examples", "ofile1",    "pop",    "Option1"};
         for (std::size_t k = 1; k < std::size(order); ++k)
             QCOMPARE(next_tab_stop(child<QWidget>(create, order[k - 1])), child<QWidget>(create, order[k]));
         // The columns: gen under hidden on the left, pop under ofile1 on the right.
@@ -244,7 +245,8 @@ private slots:
     }
 
     void each_window_is_at_least_as_large_as_its_contents() {
-        for (auto [menu, name] : {std::pair{"mnuNeuralCreate", "frmNeural1"}, std::pair{"mnuNeuralPredict", "frmNeural3"}}) {
+        for (auto [menu, name] :
+             {std::pair{"mnuNeuralCreate", "frmNeural1"}, std::pair{"mnuNeuralPredict", "frmNeural3"}}) {
             QWidget* w = open(menu, name);
             w->resize(10, 10);
             QVERIFY(w->width() >= w->minimumSizeHint().width());

@@ -96,7 +96,8 @@ private slots:
         auto* bar = child<QProgressBar>(Window::Pmeter, "pbar");
         QCOMPARE(bar->maximum(), 40);
         QCOMPARE(bar->value(), 10);
-        QCOMPARE(child<QLabel>(Window::Pmeter, "message")->text(), QStringLiteral("25% of neural net training complete"));
+        QCOMPARE(child<QLabel>(Window::Pmeter, "message")->text(),
+                 QStringLiteral("25% of neural net training complete"));
 
         QTest::mouseClick(child<QPushButton>(Window::Pmeter, "Command1"), Qt::LeftButton);
         QCOMPARE(pm.kill, 1);

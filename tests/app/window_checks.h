@@ -25,8 +25,8 @@ inline QStringList clipped_controls(QWidget* window) {
     QStringList clipped;
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!w->isVisibleTo(window) || w->objectName().startsWith(QLatin1String("qt_"))) continue;
-        const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
-                                                        : w->objectName();
+        const QString name =
+            w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
         QSize need = w->minimumSizeHint();
         const bool text = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
                           qobject_cast<QGroupBox*>(w) || qobject_cast<QMenuBar*>(w);

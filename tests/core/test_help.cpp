@@ -150,8 +150,7 @@ TEST_F(HelpRequest, AMissingFileIsToldWithEveryPlaceLookedAt) {
     const UiEvent box = ui.boxes()[0];
     EXPECT_EQ(box.title, "Tarvenix");
     EXPECT_EQ(box.icon, Icon::Exclamation);
-    EXPECT_EQ(box.text, std::string(help_text::file_missing) + "\r" + places[0].string() + "\r" +
-                            places[1].string());
+    EXPECT_EQ(box.text, std::string(help_text::file_missing) + "\r" + places[0].string() + "\r" + places[1].string());
     EXPECT_FALSE(ui.shown(Window::Help));
     EXPECT_EQ(viewer.current(), nullptr);
 }
@@ -243,12 +242,18 @@ TEST(ShippedHelp, LinksLeadToTopicsOfTheFile) {
 // Every message the main window can show, from the program's own texts.
 TEST(ShippedHelp, EquityOptionsQuotesEveryMessageOfTheMainWindow) {
     std::vector<std::string> messages{
-        compute_text::rate_not_positive,  compute_text::strike_not_positive,
-        compute_text::spot_not_positive,  compute_text::time_not_positive,
-        compute_text::implied_volatility, kSearchFailure,
-        kGenericError,                    main_caption::exit_question,
-        compute_text::initializing,       compute_text::initializing_search,
-        compute_text::search_iteration,   OutputWindow::caption,
+        compute_text::rate_not_positive,
+        compute_text::strike_not_positive,
+        compute_text::spot_not_positive,
+        compute_text::time_not_positive,
+        compute_text::implied_volatility,
+        kSearchFailure,
+        kGenericError,
+        main_caption::exit_question,
+        compute_text::initializing,
+        compute_text::initializing_search,
+        compute_text::search_iteration,
+        OutputWindow::caption,
         Pacifier::caption,
     };
     for (const char* m : compute_text::after_valuation) messages.emplace_back(m);
@@ -283,10 +288,14 @@ TEST(ShippedHelp, EachCalculatorsTopicQuotesItsMessagesAndFields) {
         {help_topic::straight_bonds,
          {b::par, b::coupon, b::time, b::rate, kGenericError, b::straight_result, bc::frmBonds2, bc::pvalue, bc::coup,
           bc::Frame1, bc::payment, bc::Option2, bc::ttm, bc::ir, bc::Command1, bc::Command2}},
-        {help_topic::convertible_bonds,
-         {b::par, b::coupon, b::ratio, b::time, b::share, b::rate, b::volatility, kGenericError,
-          b::convertible_result, bc::frmBonds, bc::pvalue, bc::coup, bc::Frame1, bc::payment, bc::Option2, bc::conr,
-          bc::ttm, bc::sprice, bc::ir, bc::vol, bc::del, bc::Command1, bc::Command2}},
+        {help_topic::convertible_bonds, {b::par,        b::coupon,     b::ratio,
+                                         b::time,       b::share,      b::rate,
+                                         b::volatility, kGenericError, b::convertible_result,
+                                         bc::frmBonds,  bc::pvalue,    bc::coup,
+                                         bc::Frame1,    bc::payment,   bc::Option2,
+                                         bc::conr,      bc::ttm,       bc::sprice,
+                                         bc::ir,        bc::vol,       bc::del,
+                                         bc::Command1,  bc::Command2}},
     };
     const HelpFile file = shipped();
     for (const auto& [context, quoted] : texts) {
@@ -308,10 +317,11 @@ TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessagesAndFields) {
     const std::string later_output = "The result for output node ";
     const std::map<int, std::vector<std::string>> texts{
         {help_topic::neural_creation,
-         {c::population, c::generations, c::hidden, c::outputs, c::inputs, c::examples, kFileNotFound, kRangeOrder,
-          kExamplesOutOfRange, c::generic_error, c::complete, progress, "0" + progress, Pmeter::caption,
-          cc::frmNeural1, cc::inputbox, cc::outputbox, cc::hidden, cc::ifile1, cc::examples, cc::ofile1, cc::gen,
-          cc::pop, cc::Frame1, cc::Option1, cc::Option2, cc::Command1, cc::Command2}},
+         {c::population,  c::generations,  c::hidden,           c::outputs,       c::inputs,     c::examples,
+          kFileNotFound,  kRangeOrder,     kExamplesOutOfRange, c::generic_error, c::complete,   progress,
+          "0" + progress, Pmeter::caption, cc::frmNeural1,      cc::inputbox,     cc::outputbox, cc::hidden,
+          cc::ifile1,     cc::examples,    cc::ofile1,          cc::gen,          cc::pop,       cc::Frame1,
+          cc::Option1,    cc::Option2,     cc::Command1,        cc::Command2}},
         {help_topic::neural_usage,
          {p::prompt, p::default_file, kFileNotFound, p::out_of_range, kGenericError, first_output, later_output,
           pc::frmNeural3, pc::Command1, pc::Command2}},

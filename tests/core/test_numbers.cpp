@@ -13,20 +13,22 @@ namespace tvx {
 namespace {
 
 TEST(ParseNumber, AcceptsDecimalNotationWithBlanksSignAndExponent) {
-    struct Case { const char* text; double expected; };
+    struct Case {
+        const char* text;
+        double expected;
+    };
     const Case cases[] = {
-        {"60.0", 60.0}, {"  2.1\t", 2.1}, {"-1", -1.0}, {"+0.5", 0.5}, {".5", 0.5}, {"5.", 5.0},
-        {"1e3", 1000.0}, {"2.5E-2", 0.025}, {"1E+2", 100.0}, {"0", 0.0}, {"-0.0123", -0.0123},
-        {"1e-400", 0.0},  // below the smallest double: underflows to zero
+        {"60.0", 60.0},       {"  2.1\t", 2.1}, {"-1", -1.0},      {"+0.5", 0.5},   {".5", 0.5},
+        {"5.", 5.0},          {"1e3", 1000.0},  {"2.5E-2", 0.025}, {"1E+2", 100.0}, {"0", 0.0},
+        {"-0.0123", -0.0123}, {"1e-400", 0.0},  // below the smallest double: underflows to zero
     };
     for (const auto& c : cases) EXPECT_EQ(parse_number(c.text), c.expected) << "text \"" << c.text << '"';
 }
 
 TEST(ParseNumber, RejectsEverythingElse) {
-    const char* bad[] = {"", "   ", "abc", "1,5", "1 000", "0x10", "inf", "-inf", "nan", "NaN",
-                         "12abc", "1e", "1e+", "+", "-", ".", "..5", "1.2.3", "e5", "--1", "1-", "$5"};
-    for (const char* text : bad)
-        EXPECT_THROW(parse_number(text), NumberTextError) << "text \"" << text << '"';
+    const char* bad[] = {"",   "   ", "abc", "1,5", "1 000", "0x10", "inf",   "-inf", "nan", "NaN", "12abc",
+                         "1e", "1e+", "+",   "-",   ".",     "..5",  "1.2.3", "e5",   "--1", "1-",  "$5"};
+    for (const char* text : bad) EXPECT_THROW(parse_number(text), NumberTextError) << "text \"" << text << '"';
 }
 
 TEST(ParseNumber, TooLargeIsAnOverflowNotInfinity) {
@@ -91,8 +93,8 @@ TEST(GeneralText, RefusesNonFiniteValues) {
 
 TEST(Round4, TiesGoToTheEvenNeighbour) {
     // 1/32 and 3/32 are exact in binary, so x * 10,000 is an exact tie.
-    EXPECT_EQ(round4(0.03125), 0.0312);   // 312.5 -> 312
-    EXPECT_EQ(round4(0.09375), 0.0938);   // 937.5 -> 938
+    EXPECT_EQ(round4(0.03125), 0.0312);  // 312.5 -> 312
+    EXPECT_EQ(round4(0.09375), 0.0938);  // 937.5 -> 938
     EXPECT_EQ(round4(-0.03125), -0.0312);
     EXPECT_EQ(round4(2.0694449), 2.0694);
     EXPECT_EQ(round4(0.28461584), 0.2846);
@@ -113,7 +115,7 @@ TEST(RoundInt16, NearestWithTiesToEvenWithinRange) {
     EXPECT_EQ(round_int16(-2.5), -2);
     EXPECT_EQ(round_int16(1700.17), 1700);
     EXPECT_EQ(round_int16(32767.4), 32767);
-    EXPECT_EQ(round_int16(-32768.5), -32768);  // tie to the even -32768
+    EXPECT_EQ(round_int16(-32768.5), -32768);             // tie to the even -32768
     EXPECT_THROW(round_int16(32767.5), ArithmeticError);  // tie to 32768
     EXPECT_THROW(round_int16(-32769.0), ArithmeticError);
 }

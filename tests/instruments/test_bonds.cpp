@@ -21,8 +21,11 @@ TEST(BondValue, MatchesTheClosedFormAnnuity) {
     const struct {
         double P, c, y;
         int n;
-    } cases[] = {{1000, 0.085, 0.045, 4}, {1000, 0.0425, 0.0225, 7}, {1, 0.2, 0.01, 1},
-                 {100, 0.03, 0.07, 360}, {1000, 0.05, 0.0001, 32766}};
+    } cases[] = {{1000, 0.085, 0.045, 4},
+                 {1000, 0.0425, 0.0225, 7},
+                 {1, 0.2, 0.01, 1},
+                 {100, 0.03, 0.07, 360},
+                 {1000, 0.05, 0.0001, 32766}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.n);
         const double expected = closed_form_bond(c.P, c.c, c.y, c.n);
@@ -131,11 +134,11 @@ TEST_F(StraightBonds, BadTextAndSixteenBitLimitsGiveTheGenericError) {
         std::string StraightBondsWindow::*field;
         const char* text;
     } cases[] = {
-        {&StraightBondsWindow::ir, ""},          // empty, converted before the checks
-        {&StraightBondsWindow::coup, "8.5%"},    // not a number
-        {&StraightBondsWindow::ttm, "32767"},    // n = 32,767: the counter overflows
-        {&StraightBondsWindow::ttm, "40000"},    // n beyond 16 bits
-        {&StraightBondsWindow::ir, "1e306"},     // (1 + y)^n overflows
+        {&StraightBondsWindow::ir, ""},        // empty, converted before the checks
+        {&StraightBondsWindow::coup, "8.5%"},  // not a number
+        {&StraightBondsWindow::ttm, "32767"},  // n = 32,767: the counter overflows
+        {&StraightBondsWindow::ttm, "40000"},  // n beyond 16 bits
+        {&StraightBondsWindow::ir, "1e306"},   // (1 + y)^n overflows
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

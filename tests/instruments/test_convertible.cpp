@@ -110,8 +110,7 @@ TEST_F(Convertible, VolatilityIsAFractionNotAPercentage) {
     const std::string text = result();
     const std::string prefix = "The fair value for this convertible bond is ";
     ASSERT_EQ(text.rfind(prefix, 0), 0u) << text;
-    EXPECT_NEAR(std::stod(text.substr(prefix.size())), kBondPercent + 100 * 9.5 * std::exp(-0.021 * 3.5) / 10,
-                1.5e-4);
+    EXPECT_NEAR(std::stod(text.substr(prefix.size())), kBondPercent + 100 * 9.5 * std::exp(-0.021 * 3.5) / 10, 1.5e-4);
 }
 
 TEST_F(Convertible, DividendYieldIsNotChecked) {

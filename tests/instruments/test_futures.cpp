@@ -89,8 +89,7 @@ TEST_F(Futures, PresentValueOfIncomeEntersNoResult) {
     w.pvalue = "1000";
     Command1_Click(w, other);
     EXPECT_EQ(ui.box_texts(), other.box_texts());
-    expect_result(other,
-                  "The value of the forward contract is -1.4408 dollars\rThe forward price is 268.5264 dollars");
+    expect_result(other, "The value of the forward contract is -1.4408 dollars\rThe forward price is 268.5264 dollars");
 }
 
 TEST_F(Futures, BadTextBeatsEveryCheck) {

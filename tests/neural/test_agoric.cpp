@@ -210,7 +210,9 @@ TEST(TrainAgoric, CancelStopsBeforeTheMarketOfThatIteration) {
     std::vector<double> result(s.weights(), 0.0);
     Pmeter pm;
     RecordingUi ui;
-    ui.on_yield = [&](int) { if (pm.pbar_value == 1) Command1_Click(pm); };  // during iteration 1
+    ui.on_yield = [&](int) {
+        if (pm.pbar_value == 1) Command1_Click(pm);
+    };  // during iteration 1
     EXPECT_FALSE(train_agoric(s, 4, exemplar, result, 10, 4, pm, ui, test::repeatable(2)));
     EXPECT_EQ(pm.pbar_value, 2);
     EXPECT_EQ(result, std::vector<double>(s.weights(), 0.0));

@@ -61,7 +61,7 @@ TEST(Train, DefaultsWriteTheTwentyThreeLineNetworkAndReportItsError) {
     EXPECT_EQ(t.ui.count(UiEvent::Kind::Hide, Window::Neural1), 1);
     EXPECT_EQ(t.ui.pointer, Pointer::Normal);
     EXPECT_TRUE(t.w.Command1_enabled);
-    EXPECT_EQ(t.w.pop, "8");  // hidden, not unloaded: the texts stay
+    EXPECT_EQ(t.w.pop, "8");            // hidden, not unloaded: the texts stay
     EXPECT_EQ(dir.names().size(), 2u);  // no temporary file left
 }
 
@@ -187,7 +187,11 @@ TEST(Train, FaultsGiveTheWindowsGenericMessageAndKeepItOpen) {
         {"16-bit size", [](CreateWindow& w) { w.examples = "8192"; }},  // 4 * 8192 = 32768
         {"too few example lines", [](CreateWindow& w) { w.ifile1 = "short.dat"; }},
         {"range line without a comma", [](CreateWindow& w) { w.ifile1 = "comma.dat"; }},
-        {"agoric supply", [](CreateWindow& w) { w.Option1 = false; w.pop = "656"; }},
+        {"agoric supply",
+         [](CreateWindow& w) {
+             w.Option1 = false;
+             w.pop = "656";
+         }},
         {"genetic error list", [](CreateWindow& w) { w.pop = "16384"; }},  // 2P = 32768
         {"network file cannot be made", [](CreateWindow& w) { w.ofile1 = "absent/neural.net"; }},
     };
@@ -209,7 +213,9 @@ TEST(Train, CancelLeavesAnExistingNetworkFileUntouched) {
     write_train(dir);
     dir.write_raw("neural.net", "an earlier network\r\n");
     Train t;
-    t.ui.on_yield = [&](int) { if (t.pm.pbar_value == 2) Command1_Click(static_cast<ProgressWindow&>(t.pm)); };
+    t.ui.on_yield = [&](int) {
+        if (t.pm.pbar_value == 2) Command1_Click(static_cast<ProgressWindow&>(t.pm));
+    };
     t.run();
     EXPECT_TRUE(t.ui.boxes().empty());
     EXPECT_EQ(dir.read("neural.net"), "an earlier network\r\n");
@@ -224,7 +230,9 @@ TEST(Train, ACancelInTheLastWaitStillCounts) {
     write_train(dir);
     Train t;
     t.w.gen = "4";
-    t.ui.on_yield = [&](int) { if (t.pm.pbar_value == 4) Command1_Click(static_cast<ProgressWindow&>(t.pm)); };
+    t.ui.on_yield = [&](int) {
+        if (t.pm.pbar_value == 4) Command1_Click(static_cast<ProgressWindow&>(t.pm));
+    };
     t.run();
     EXPECT_TRUE(t.ui.boxes().empty());
     EXPECT_EQ(dir.names().size(), 1u);
@@ -255,7 +263,9 @@ TEST(Train, ClosingTheWindowDuringARunCancelsItAndWritesNothing) {
     write_train(dir);
     Train t;
     t.w.inputbox = "3.0";
-    t.ui.on_yield = [&](int) { if (t.pm.pbar_value == 1) Command2_Click(t.w, t.pm, t.ui); };
+    t.ui.on_yield = [&](int) {
+        if (t.pm.pbar_value == 1) Command2_Click(t.w, t.pm, t.ui);
+    };
     t.run();
     EXPECT_TRUE(t.ui.boxes().empty());
     EXPECT_EQ(dir.names().size(), 1u);
@@ -279,7 +289,7 @@ TEST(Train, CountsRoundToTheNearestWithTiesToEven) {
     ScratchDir dir;
     write_train(dir);
     Train t;
-    t.w.inputbox = "2.5";  // 2: reads the first two ranges as inputs
+    t.w.inputbox = "2.5";   // 2: reads the first two ranges as inputs
     t.w.outputbox = "1.5";  // 2
     t.w.pop = "4.5";        // 4: accepted
     t.run();

@@ -170,7 +170,9 @@ TEST(TrainGenetic, CancelEndsTheRunWithoutAResult) {
     Pmeter pm;
     pm.kill = 1;  // an earlier run's Cancel does not stop this one
     RecordingUi ui;
-    ui.on_yield = [&](int) { if (pm.pbar_value == 1) Command1_Click(pm); };
+    ui.on_yield = [&](int) {
+        if (pm.pbar_value == 1) Command1_Click(pm);
+    };
     EXPECT_FALSE(train_genetic(s, 4, exemplar, result, 50, 4, pm, ui, test::repeatable(3)));
     EXPECT_EQ(result, std::vector<double>(s.weights(), 0.0));
     EXPECT_EQ(pm.pbar_value, 2);  // seen at the check of the second generation

@@ -18,7 +18,8 @@ TEST(ParallelEvaluation, EveryIndexOnceWithOrWithoutAPump) {
             std::vector<int> hits(n, 0);
             int pumps = 0;
             const Pump pump = [&] { ++pumps; };
-            for_each_index_parallel(n, [&](std::size_t i) { ++hits[i]; }, pumped ? pump : Pump{});
+            for_each_index_parallel(
+                n, [&](std::size_t i) { ++hits[i]; }, pumped ? pump : Pump{});
             EXPECT_EQ(hits, std::vector<int>(n, 1)) << n;
         }
     }

@@ -165,16 +165,16 @@ TEST(Predict, CancellingTheQuestionEndsQuietly) {
 TEST(Predict, EveryBadNetworkFileGivesTheGenericMessageTwiceAlike) {
     ScratchDir dir;
     const std::vector<std::vector<std::string>> bad{
-        {"1", "1", "1", "10", "0", "100", "0", "2"},                         // one weight short
-        {"1", "1", "1", "10", "zero", "100", "0", "2", "3"},                 // not a number
-        {"40000", "1", "1", "10", "0", "100", "0", "2", "3"},                // not a 16-bit count
-        {"11", "1", "1"},                                                    // too many inputs
-        {"1", "1", "5"},                                                     // too many outputs
-        {"1", "0", "1", "10", "0", "100", "0"},                              // no hidden node
-        {"0", "1", "1", "100", "0", "1", "1"},                               // no input node
-        {"1", "1", "1", "10", "10", "100", "0", "2", "3"},                   // equal bounds
-        {"1", "1", "1", "10", "0", "100", "0", "1e308", "1e308"},            // tanh overflows
-        {"1", "1", "1", "10", "0", "1e300", "0", "2", "3"},                  // beyond four-decimal rounding
+        {"1", "1", "1", "10", "0", "100", "0", "2"},               // one weight short
+        {"1", "1", "1", "10", "zero", "100", "0", "2", "3"},       // not a number
+        {"40000", "1", "1", "10", "0", "100", "0", "2", "3"},      // not a 16-bit count
+        {"11", "1", "1"},                                          // too many inputs
+        {"1", "1", "5"},                                           // too many outputs
+        {"1", "0", "1", "10", "0", "100", "0"},                    // no hidden node
+        {"0", "1", "1", "100", "0", "1", "1"},                     // no input node
+        {"1", "1", "1", "10", "10", "100", "0", "2", "3"},         // equal bounds
+        {"1", "1", "1", "10", "0", "100", "0", "1e308", "1e308"},  // tanh overflows
+        {"1", "1", "1", "10", "0", "1e300", "0", "2", "3"},        // beyond four-decimal rounding
     };
     for (std::size_t k = 0; k < bad.size(); ++k) {
         std::string text;

@@ -72,8 +72,8 @@ TEST(TrainingFile, LinesAfterTheExamplesAreNeverRead) {
 TEST(TrainingFile, MalformedFilesAreRunTimeErrors) {
     ScratchDir dir;
     const std::vector<std::vector<std::string>> bad{
-        {"10,0", "10,0", "10,0", "1,0", "2,4,6,0.5"},           // one example line short (nexem 2)
-        {"10,0", "10 0", "10,0", "1,0", "2,4,6,0.5", "2,4,6,0.5"},  // range line without a comma
+        {"10,0", "10,0", "10,0", "1,0", "2,4,6,0.5"},                 // one example line short (nexem 2)
+        {"10,0", "10 0", "10,0", "1,0", "2,4,6,0.5", "2,4,6,0.5"},    // range line without a comma
         {"10,0", "10,0,1", "10,0", "1,0", "2,4,6,0.5", "2,4,6,0.5"},  // a second comma in the minimum
         {"10,0", "10,0", "10,0", "1,0", "2,4,6", "2,4,6,0.5"},        // too few commas
         {"10,0", "10,0", "10,0", "1,0", "2,4,6,0.5,7", "2,4,6,0.5"},  // last part holds two numbers

@@ -16,9 +16,9 @@ class Compute : public ComputeFixture {};
 
 TEST_F(Compute, DefaultsShowSixLinesInTheOutputWindow) {
     compute();
-    EXPECT_EQ(lines(), (std::vector<std::string>{
-                           "The option value is 2.0694 dollars", "Delta is 0.3775", "Gamma is 0.0446",
-                           "Theta is 3.6512", "Vega is 15.9996", "Rho is 10.289"}));
+    EXPECT_EQ(lines(),
+              (std::vector<std::string>{"The option value is 2.0694 dollars", "Delta is 0.3775", "Gamma is 0.0446",
+                                        "Theta is 3.6512", "Vega is 15.9996", "Rho is 10.289"}));
     EXPECT_TRUE(ui.boxes().empty());
     EXPECT_EQ(ui.count(Kind::Show, Window::Output), 1);
     // Busy after validation, normal again before the window is shown.
@@ -40,9 +40,9 @@ TEST_F(Compute, PutRefreshesTheSameOutputWindow) {
     main.optCall = false;
     compute();
     // Put: negative Delta and Rho, the same Gamma and Vega as the call.
-    EXPECT_EQ(lines(), (std::vector<std::string>{
-                           "The option value is 5.2722 dollars", "Delta is -0.6121", "Gamma is 0.0446",
-                           "Theta is 2.0821", "Vega is 15.9996", "Rho is -20.9994"}));
+    EXPECT_EQ(lines(),
+              (std::vector<std::string>{"The option value is 5.2722 dollars", "Delta is -0.6121", "Gamma is 0.0446",
+                                        "Theta is 2.0821", "Vega is 15.9996", "Rho is -20.9994"}));
     EXPECT_EQ(ui.count(Kind::Show, Window::Output), 2);
 }
 
@@ -52,10 +52,9 @@ TEST_F(Compute, EveryFailingTestShowsItsOwnBoxInOrder) {
     main.current = "-5";
     main.time = "0";
     compute();
-    EXPECT_EQ(ui.box_texts(), (std::vector<std::string>{"Interest Rates must be positive",
-                                                        "Strike Price must be positive",
-                                                        "Spot Price must be positive",
-                                                        "Time to Maturity must be positive"}));
+    EXPECT_EQ(ui.box_texts(),
+              (std::vector<std::string>{"Interest Rates must be positive", "Strike Price must be positive",
+                                        "Spot Price must be positive", "Time to Maturity must be positive"}));
     for (const auto& box : ui.boxes()) {
         EXPECT_EQ(box.title, "Tarvenix");
         EXPECT_EQ(box.icon, Icon::Exclamation);
@@ -78,9 +77,10 @@ TEST_F(Compute, ValidationTestsAreIndependent) {
 
 TEST_F(Compute, FocusGoesToTheFirstFailedField) {
     // Each field alone, and the later fields of the order behind an earlier one.
-    const std::vector<std::pair<std::string MainWindow::*, std::string>> fields = {
-        {&MainWindow::irate, "irate"}, {&MainWindow::strike, "strike"},
-        {&MainWindow::current, "current"}, {&MainWindow::time, "time"}};
+    const std::vector<std::pair<std::string MainWindow::*, std::string>> fields = {{&MainWindow::irate, "irate"},
+                                                                                   {&MainWindow::strike, "strike"},
+                                                                                   {&MainWindow::current, "current"},
+                                                                                   {&MainWindow::time, "time"}};
     for (std::size_t first = 0; first < fields.size(); ++first) {
         for (std::size_t last = first; last < fields.size(); ++last) {
             MainWindow w;
@@ -125,7 +125,9 @@ TEST_F(Compute, BadTextEndsInTheGenericError) {
 }
 
 TEST_F(Compute, BadCorrelationStopsEveryRoute) {
-    struct Route { bool euro, price, svol; };
+    struct Route {
+        bool euro, price, svol;
+    };
     for (const Route r : {Route{true, true, false}, Route{true, false, false}, Route{false, true, false},
                           Route{false, false, false}, Route{true, true, true}}) {
         main = MainWindow{};
@@ -201,8 +203,9 @@ TEST_F(Compute, ImpliedVolatilityBelowTheLowerBoundFails) {
     const UiEvent box = only_box();
     EXPECT_EQ(box.title, "Tarvenix");
     EXPECT_EQ(box.icon, Icon::Critical);
-    EXPECT_EQ(box.text, "There was an error in this computation. Please check your\r"
-                        "input values and try again.");
+    EXPECT_EQ(box.text,
+              "There was an error in this computation. Please check your\r"
+              "input values and try again.");
 }
 
 TEST_F(Compute, ImpliedVolatilityHeadingToZeroFailsInsteadOfReportingZero) {
@@ -223,8 +226,9 @@ TEST_F(Compute, ImpliedVolatilityHeadingToZeroFailsInsteadOfReportingZero) {
         compute();
         const UiEvent box = only_box();
         EXPECT_EQ(box.icon, Icon::Critical) << "European " << european << ": " << box.text;
-        EXPECT_EQ(box.text, "There was an error in this computation. Please check your\r"
-                            "input values and try again.");
+        EXPECT_EQ(box.text,
+                  "There was an error in this computation. Please check your\r"
+                  "input values and try again.");
     }
 }
 

@@ -69,7 +69,10 @@ const std::vector<std::string> kSixMessages = {
 };
 
 TEST_F(MonteCarloRoute, CheckBoxesChooseTheModelFlags) {
-    struct Case { bool svol, srate; std::int16_t itype, vtype; };
+    struct Case {
+        bool svol, srate;
+        std::int16_t itype, vtype;
+    };
     for (const Case c : {Case{false, true, 1, 0}, Case{true, false, 0, 1}, Case{true, true, 1, 1}}) {
         calls.clear();
         main.svol = c.svol;
@@ -329,9 +332,8 @@ TEST_F(MonteCarloTheta, MatchesTheClosedFormOnAndOffTheStepGrid) {
         const int batches = ui.yields / 6;  // all six valuations run the value's batches
         const double se = pathwise_theta_sd(t, 0.2, 0.045, 64.0, 60.0, 0.021) / std::sqrt(100.0 * batches);
         const double theta = number_after(out.Label4, "Theta is ");
-        EXPECT_NEAR(theta, bs.theta, 4.0 * se)
-            << "time " << time << ": closed-form Theta " << bs.theta << ", standard error " << se << " ("
-            << batches << " batches)";
+        EXPECT_NEAR(theta, bs.theta, 4.0 * se) << "time " << time << ": closed-form Theta " << bs.theta
+                                               << ", standard error " << se << " (" << batches << " batches)";
         // The value itself stays within its own stopping rule (se < 0.05).
         EXPECT_NEAR(number_after(out.Label1, "The option value is "), bs.value, 0.15) << "time " << time;
     }

@@ -51,11 +51,11 @@ TEST(ImpliedVol, FirstCandidateWithinToleranceEndsAfterOneIteration) {
 }
 
 TEST(ImpliedVol, SlopeOfExactlyAThousandthPassesAtLeastAndFailsAbove) {
-    const SearchResult mc = implied_vol(variant_of(slope_of_exactly_a_thousandth, SlopeGuard::AtLeast), 2.5e-7,
-                                        defaults());
+    const SearchResult mc =
+        implied_vol(variant_of(slope_of_exactly_a_thousandth, SlopeGuard::AtLeast), 2.5e-7, defaults());
     EXPECT_EQ(mc.outcome, SearchOutcome::Success);  // c = sigma exactly: converged
-    const SearchResult us = implied_vol(variant_of(slope_of_exactly_a_thousandth, SlopeGuard::Above), 2.5e-7,
-                                        defaults());
+    const SearchResult us =
+        implied_vol(variant_of(slope_of_exactly_a_thousandth, SlopeGuard::Above), 2.5e-7, defaults());
     EXPECT_EQ(us.outcome, SearchOutcome::Failure);
     EXPECT_EQ(us.iterations, 1);
 }

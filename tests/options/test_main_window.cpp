@@ -39,8 +39,8 @@ TEST(MainWindowModel, FormLoadBindsTheHelpFile) {
 
 TEST(Slider, WritesTheCorrelationInGeneralText) {
     MainWindow w;
-    const std::pair<int, const char*> cases[] = {{0, "-1"}, {100, "0"}, {150, "0.5"}, {200, "1"}, {133, "0.33"},
-                                                 {1, "-0.99"}, {57, "-0.43"}};
+    const std::pair<int, const char*> cases[] = {{0, "-1"},     {100, "0"},   {150, "0.5"}, {200, "1"},
+                                                 {133, "0.33"}, {1, "-0.99"}, {57, "-0.43"}};
     for (const auto& [position, text] : cases) {
         w.Slider1 = position;
         Slider1_Change(w);

@@ -53,8 +53,8 @@ TEST(Menus, TreeInDisplayOrderWithCaptionsAndAccessKeys) {
 
 TEST(Menus, WindowItemsShowTheirWindow) {
     const std::vector<std::pair<MenuHandler, Window>> items{
-        {mnuWarrants_Click, Window::Warrants},   {mnuAdvancedFutures_Click, Window::Futures},
-        {mnucbonds_Click, Window::Bonds},        {mnusbonds_Click, Window::Bonds2},
+        {mnuWarrants_Click, Window::Warrants},    {mnuAdvancedFutures_Click, Window::Futures},
+        {mnucbonds_Click, Window::Bonds},         {mnusbonds_Click, Window::Bonds2},
         {mnuNeuralCreate_Click, Window::Neural1}, {mnuNeuralPredict_Click, Window::Neural3},
     };
     for (const auto& [click, window] : items) {

@@ -24,19 +24,22 @@ namespace {
 
 using test::exact_bs;
 
-struct Case { double t, sigma, r, K, S, q; bool call; };
+struct Case {
+    double t, sigma, r, K, S, q;
+    bool call;
+};
 
 void expect_close(const char* what, const Case& c, double computed, double expected, double tol) {
     EXPECT_NEAR(computed, expected, tol) << what << " for t=" << c.t << " sigma=" << c.sigma << " r=" << c.r
-                                         << " K=" << c.K << " S=" << c.S << " q=" << c.q
-                                         << (c.call ? " call" : " put") << ": expected " << expected
-                                         << ", computed " << computed << ", tolerance " << tol;
+                                         << " K=" << c.K << " S=" << c.S << " q=" << c.q << (c.call ? " call" : " put")
+                                         << ": expected " << expected << ", computed " << computed << ", tolerance "
+                                         << tol;
 }
 
 TEST(Sensitivities, ClosedFormMatchesTheAnalyticSensitivities) {
     const std::vector<Case> cases = {
-        {0.5, 0.2, 0.045, 64, 60, 0.021, true}, {0.5, 0.2, 0.045, 64, 60, 0.021, false},
-        {1.0, 0.2, 0.05, 100, 100, 0.0, true},  {1.0, 0.2, 0.05, 100, 100, 0.0, false},
+        {0.5, 0.2, 0.045, 64, 60, 0.021, true},  {0.5, 0.2, 0.045, 64, 60, 0.021, false},
+        {1.0, 0.2, 0.05, 100, 100, 0.0, true},   {1.0, 0.2, 0.05, 100, 100, 0.0, false},
         {2.0, 0.35, 0.03, 80, 100, 0.01, false}, {0.1, 0.5, 0.08, 50, 45, 0.0, true},
     };
     for (const Case& c : cases) {

@@ -171,8 +171,11 @@ TEST(AmericanSolver, AgreesBitForBitWithThePlainScheme) {
 TEST(AmericanSolver, PutsWithTheStrikeInsideTheGridKeepTheirEarlierValues) {
     // Such a put is in the money at the lowest node and out of it at the
     // highest, so its edges already had the slopes -1 and 0.
-    const Terms cases[] = {atm_year, window_defaults, {0.25, 0.4, 0.1, 50.0, 50.0, 0.0},
-                           {3.0, 0.6, 0.01, 80.0, 120.0, 0.08}, {0.05, 0.15, 0.2, 100.0, 95.0, 0.0}};
+    const Terms cases[] = {atm_year,
+                           window_defaults,
+                           {0.25, 0.4, 0.1, 50.0, 50.0, 0.0},
+                           {3.0, 0.6, 0.01, 80.0, 120.0, 0.08},
+                           {0.05, 0.15, 0.2, 100.0, 95.0, 0.0}};
     on_every_path([&] {
         for (const Terms& a : cases) {
             const PlainScheme before = plain_scheme(a, put, Edges::PutShaped);
@@ -190,12 +193,11 @@ TEST(AmericanSolver, CallsWithADividendAgainstAnAccurateReference) {
     // The grid's own error (dx about 0.01 to 0.05) stays within a few
     // thousandths; edges that pump value into the grid, as the put-shaped
     // edges did for calls, add about one hundredth on such calls.
-    const Terms cases[] = {{0.25, 0.15, 0.05, 90, 100, 0.02},  {0.5, 0.2, 0.045, 64, 60, 0.021},
-                           {1, 0.3, 0.03, 110, 100, 0.04},     {2, 0.25, 0.06, 100, 100, 0.08},
-                           {0.75, 0.4, 0.02, 45, 50, 0.05},    {1.5, 0.5, 0.04, 115, 100, 0.03},
-                           {0.25, 0.35, 0.08, 105, 100, 0.06}, {1, 0.15, 0.01, 95, 100, 0.07},
-                           {2, 0.2, 0.05, 120, 100, 0},        {0.5, 0.45, 0.06, 82, 80, 0.01},
-                           {1.25, 0.18, 0.035, 30, 33, 0.045}, {0.4, 0.28, 0.07, 200, 210, 0.08}};
+    const Terms cases[] = {
+        {0.25, 0.15, 0.05, 90, 100, 0.02},  {0.5, 0.2, 0.045, 64, 60, 0.021},   {1, 0.3, 0.03, 110, 100, 0.04},
+        {2, 0.25, 0.06, 100, 100, 0.08},    {0.75, 0.4, 0.02, 45, 50, 0.05},    {1.5, 0.5, 0.04, 115, 100, 0.03},
+        {0.25, 0.35, 0.08, 105, 100, 0.06}, {1, 0.15, 0.01, 95, 100, 0.07},     {2, 0.2, 0.05, 120, 100, 0},
+        {0.5, 0.45, 0.06, 82, 80, 0.01},    {1.25, 0.18, 0.035, 30, 33, 0.045}, {0.4, 0.28, 0.07, 200, 210, 0.08}};
     double sum = 0, largest = 0;
     for (const Terms& a : cases) {
         const double reference = test::american_reference(a.t, a.Sigma, a.r, a.x, a.S, a.delta, true);

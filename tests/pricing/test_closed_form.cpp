@@ -47,11 +47,13 @@ TEST(SolverEuro, PlainBlackScholesWithoutDividends) {
 TEST(SolverEuro, PutCallParity) {
     // C - P = S e^(-delta t) - x e^(-r t); with N(-d) = 1 - N(d) built in the
     // approximation cancels up to rounding.
-    struct Case { double t, sigma, r, x, S, delta; };
+    struct Case {
+        double t, sigma, r, x, S, delta;
+    };
     for (const Case c : {Case{0.5, 0.2, 0.045, 64, 60, 0.021}, Case{2, 0.6, 0.01, 50, 120, 0.05},
                          Case{0.05, 0.1, 0.2, 100, 90, -0.01}}) {
-        const double lhs = solver_euro(c.t, c.sigma, c.r, c.x, c.S, c.delta, 0) -
-                           solver_euro(c.t, c.sigma, c.r, c.x, c.S, c.delta, 1);
+        const double lhs =
+            solver_euro(c.t, c.sigma, c.r, c.x, c.S, c.delta, 0) - solver_euro(c.t, c.sigma, c.r, c.x, c.S, c.delta, 1);
         const double rhs = c.S * std::exp(-c.delta * c.t) - c.x * std::exp(-c.r * c.t);
         EXPECT_NEAR(lhs, rhs, 1e-10) << "S=" << c.S << " x=" << c.x;
     }

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <numbers>
 #include <random>
@@ -59,8 +59,8 @@ struct Outcome {
 
 Outcome run(const Engine& e, const Terms& o) {
     int batches = 0;
-    const double v = mcarlo(o.t, o.Sigma, o.r, o.K, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype,
-                            [&batches] { ++batches; });
+    const double v =
+        mcarlo(o.t, o.Sigma, o.r, o.K, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype, [&batches] { ++batches; });
     return {v, batches};
 }
 
@@ -337,9 +337,9 @@ TEST(MonteCarlo, TheBatchCountOverflowsAfterThe328thBatch) {
     o.K = 1e6;
     for (const Engine& e : engines) {
         int batches = 0;
-        EXPECT_THROW(mcarlo(o.t, o.Sigma, o.r, o.K, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype,
-                            [&batches] { ++batches; }),
-                     ArithmeticError)
+        EXPECT_THROW(
+            mcarlo(o.t, o.Sigma, o.r, o.K, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype, [&batches] { ++batches; }),
+            ArithmeticError)
             << e.name;
         EXPECT_EQ(batches, 328) << e.name;
     }
@@ -380,10 +380,9 @@ TEST(MonteCarlo, AValuationStartedInsideTheYieldIsSelfContained) {
     outer.K = 60.0;
     double nested = -1.0;
     int batches = 0;
-    const double v = mcarlo(outer.t, outer.Sigma, outer.r, outer.K, outer.S, outer.delta, outer.optype, 1, 0.0,
-                            0, [&] {
-                                if (++batches == 1) nested = run(vc, inner).value;
-                            });
+    const double v = mcarlo(outer.t, outer.Sigma, outer.r, outer.K, outer.S, outer.delta, outer.optype, 1, 0.0, 0, [&] {
+        if (++batches == 1) nested = run(vc, inner).value;
+    });
     EXPECT_EQ(nested, alone);
     EXPECT_GT(v, 0.0);
 }
@@ -474,9 +473,8 @@ TEST(MonteCarloStatistics, CallMinusPutMatchesParity) {
     for (const Engine& e : engines) {
         const Outcome c = run(e, call);
         const Outcome p = run(e, put);
-        EXPECT_NEAR(c.value - p.value, parity, 0.2)
-            << e.name << ": call " << c.value << " (" << c.batches << " batches), put " << p.value << " ("
-            << p.batches << " batches)";
+        EXPECT_NEAR(c.value - p.value, parity, 0.2) << e.name << ": call " << c.value << " (" << c.batches
+                                                    << " batches), put " << p.value << " (" << p.batches << " batches)";
     }
 }
 
@@ -702,8 +700,8 @@ TEST(MonteCarloSimd, EveryBuildMatchesTheScalarTranscriptionOnTheSameDraws) {
             const int n = c.steps == kStepsOfTime ? mc_steps(o.t) : c.steps;
             for (const Engine& e : engines) {
                 constexpr int batches = 2;
-                const double got = mcarlo(o.t, o.Sigma, o.r, o.K, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype,
-                                          {}, batches, c.steps);
+                const double got = mcarlo(o.t, o.Sigma, o.r, o.K, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype, {},
+                                          batches, c.steps);
                 const double next = uniform();
                 const Transcribed want = transcribe(e, o, batches, n, c.dt);
                 EXPECT_NEAR(got, want.value, tolerance(o, n, want.value)) << name << ", " << e.name << ", " << c.what;
@@ -725,7 +723,8 @@ TEST(MonteCarloSimd, TheNumberOfThreadsChangesNoBit) {
             std::vector<double> values, next;
             for (const unsigned n : {0u, 1u, 3u}) {
                 set_pipeline_helpers(n);
-                values.push_back(mcarlo(o.t, o.Sigma, o.r, o.K, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype, {}, 3));
+                values.push_back(
+                    mcarlo(o.t, o.Sigma, o.r, o.K, o.S, o.delta, o.optype, e.itype, o.rho, e.vtype, {}, 3));
                 next.push_back(uniform());
             }
             for (std::size_t k = 1; k < values.size(); ++k) {
@@ -774,7 +773,8 @@ TEST(MonteCarloSimd, EveryBuildStillFaultsWhereTheCheckedModelDoes) {
         wild_rate_engine.Sigma = 5e4;
         Terms negative_rate;  // sqrt(R dt) of a negative rate
         negative_rate.r = -0.5;
-        for (const Engine& e : engines) EXPECT_THROW(run_with(e, huge_price), ArithmeticError) << name << ", " << e.name;
+        for (const Engine& e : engines)
+            EXPECT_THROW(run_with(e, huge_price), ArithmeticError) << name << ", " << e.name;
         EXPECT_THROW(run_with(cv, huge_vol), ArithmeticError) << name;
         EXPECT_THROW(run_with(vv, huge_vol), ArithmeticError) << name;
         EXPECT_THROW(run_with(vc, wild_rate_engine), ArithmeticError) << name;

@@ -17,8 +17,7 @@ namespace {
 // Keeps a stage busy long enough for the threads to overlap.
 void busy(std::chrono::microseconds d) {
     const auto until = std::chrono::steady_clock::now() + d;
-    while (std::chrono::steady_clock::now() < until) {
-    }
+    while (std::chrono::steady_clock::now() < until) {}
 }
 
 // Sets a helper count for one test and puts the old one back.
@@ -97,7 +96,8 @@ TEST(Pipeline, AFailingStageStopsTheRunAndIsRethrown) {
 
             // The pipeline still works.
             std::atomic<std::size_t> done{0};
-            run_pipeline(count, 2, [](std::size_t) {}, [&](std::size_t) { ++done; });
+            run_pipeline(
+                count, 2, [](std::size_t) {}, [&](std::size_t) { ++done; });
             EXPECT_EQ(done.load(), count) << helpers << " helpers";
         }
     }
@@ -105,7 +105,8 @@ TEST(Pipeline, AFailingStageStopsTheRunAndIsRethrown) {
 
 TEST(Pipeline, NothingToDoCallsNothing) {
     int calls = 0;
-    run_pipeline(0, 4, [&](std::size_t) { ++calls; }, [&](std::size_t) { ++calls; });
+    run_pipeline(
+        0, 4, [&](std::size_t) { ++calls; }, [&](std::size_t) { ++calls; });
     EXPECT_EQ(calls, 0);
 }
 

@@ -15,8 +15,7 @@
 
 namespace tvx::test {
 
-inline double binomial_black_scholes(double t, double sigma, double r, double K, double S, double q, bool call,
-                                     int N) {
+inline double binomial_black_scholes(double t, double sigma, double r, double K, double S, double q, bool call, int N) {
     const double dt = t / N;
     const double u = std::exp(sigma * std::sqrt(dt));
     const double u2 = u * u;
@@ -26,12 +25,10 @@ inline double binomial_black_scholes(double t, double sigma, double r, double K,
     // Step N - 1: node j at S u^(2j - (N - 1)), valued one step before expiry.
     std::vector<double> v(static_cast<std::size_t>(N));
     double s = S * std::pow(u, -(N - 1));
-    for (int j = 0; j < N; ++j, s *= u2)
-        v[j] = std::max(exercise(s), exact_bs(dt, sigma, r, K, s, q, call).value);
+    for (int j = 0; j < N; ++j, s *= u2) v[j] = std::max(exercise(s), exact_bs(dt, sigma, r, K, s, q, call).value);
     for (int step = N - 2; step >= 0; --step) {
         s = S * std::pow(u, -step);
-        for (int j = 0; j <= step; ++j, s *= u2)
-            v[j] = std::max(exercise(s), disc * (p * v[j + 1] + (1.0 - p) * v[j]));
+        for (int j = 0; j <= step; ++j, s *= u2) v[j] = std::max(exercise(s), disc * (p * v[j + 1] + (1.0 - p) * v[j]));
     }
     return v[0];
 }

@@ -41,7 +41,8 @@ public:
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
     // Writes `lines`, each ended by `eol`.
-    void write(const std::string& name, std::initializer_list<std::string> lines, const std::string& eol = "\r\n") const {
+    void write(const std::string& name, std::initializer_list<std::string> lines,
+               const std::string& eol = "\r\n") const {
         std::ofstream out(path_ / name, std::ios::binary);
         for (const auto& l : lines) out << l << eol;
     }

@@ -18,7 +18,7 @@ struct UiEvent {
     Kind kind;
     std::string title = {};  // message and input boxes
     Icon icon = Icon::None;
-    std::string text = {};   // box text; for a pacifier refresh, its message
+    std::string text = {};  // box text; for a pacifier refresh, its message
     Buttons buttons = Buttons::Ok;
     Window window = Window::Main;
     Pointer pointer = Pointer::Normal;
@@ -27,12 +27,12 @@ struct UiEvent {
 class RecordingUi final : public UserInterface {
 public:
     std::vector<UiEvent> events;
-    std::deque<Answer> answers;                 // scripted answers to message boxes
+    std::deque<Answer> answers;  // scripted answers to message boxes
     // Scripted answers to input boxes (no value: the user cancelled); the
     // default answer when none is left.
     std::deque<std::optional<std::string>> input_answers;
     std::function<void(int yield_count)> on_yield;  // runs inside the n-th yield (1-based)
-    const Pacifier* pacifier = nullptr;          // its message is recorded on each refresh
+    const Pacifier* pacifier = nullptr;             // its message is recorded on each refresh
     Pointer pointer = Pointer::Normal;
     int yields = 0;
 
