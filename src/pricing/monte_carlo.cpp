@@ -764,7 +764,7 @@ private:
 // scales the estimate by e^(-r t) and the variance by e^(-2 r t); a model
 // with a stochastic rate discounts each sample along its own rate path.
 double simulate(const mc::Constants& k, std::int16_t n, double K, double S, double Sigma, double r, std::int16_t i,
-                double t, const BatchYield& yield, BatchCount batches) {
+                double t, const BatchYield& yield, BatchCount batches, McStats* stats) {
     const bool constant_rate = k.model == mc::Model::Volatility;
     const double scale = constant_rate ? fexp(chk(-r * t)) : 1.0;
     const double scale_sq = constant_rate ? fexp(chk(-2.0 * r * t)) : 1.0;
@@ -805,6 +805,7 @@ double simulate(const mc::Constants& k, std::int16_t n, double K, double S, doub
         if (spread < 0.0) spread = 0.0;
         const double se = fdiv(fsqrt(fdiv(chk(spread * scale_sq), M - 1)), fsqrt(M));
         done = batches > 0 ? b >= batches : se < se_target;
+        if (stats) *stats = McStats{se, M, b};
     }
     return est;
 }
@@ -812,30 +813,30 @@ double simulate(const mc::Constants& k, std::int16_t n, double K, double S, doub
 }  // namespace
 
 double mcarlo_cv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 const BatchYield& yield, BatchCount batches, StepCount steps) {
+                 const BatchYield& yield, BatchCount batches, StepCount steps, McStats* stats) {
     const Horizon h = horizon(t, steps);
-    return simulate(volatility_model(h, r, delta), h.n, K, S, Sigma, r, i, t, yield, batches);
+    return simulate(volatility_model(h, r, delta), h.n, K, S, Sigma, r, i, t, yield, batches, stats);
 }
 
 double mcarlo_vc(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i, double rho,
-                 const BatchYield& yield, BatchCount batches, StepCount steps) {
+                 const BatchYield& yield, BatchCount batches, StepCount steps, McStats* stats) {
     const Horizon h = horizon(t, steps);
-    return simulate(rate_model(h, r, delta, Sigma, rho), h.n, K, S, Sigma, r, i, t, yield, batches);
+    return simulate(rate_model(h, r, delta, Sigma, rho), h.n, K, S, Sigma, r, i, t, yield, batches, stats);
 }
 
 double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i, double rho,
-                 const BatchYield& yield, BatchCount batches, StepCount steps) {
+                 const BatchYield& yield, BatchCount batches, StepCount steps, McStats* stats) {
     const Horizon h = horizon(t, steps);
-    return simulate(volatility_rate_model(h, r, delta, rho), h.n, K, S, Sigma, r, i, t, yield, batches);
+    return simulate(volatility_rate_model(h, r, delta, rho), h.n, K, S, Sigma, r, i, t, yield, batches, stats);
 }
 
 double mcarlo(double t, double Sigma, double r, double K, double S, double delta, std::int16_t optype,
               std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield, BatchCount batches,
-              StepCount steps) {
+              StepCount steps, McStats* stats) {
     reset_uniform();
-    if (itype != 1) return mcarlo_cv(K, S, r, delta, t, Sigma, optype, yield, batches, steps);
-    if (vtype == 1) return mcarlo_vv(K, S, r, delta, t, Sigma, optype, rho, yield, batches, steps);
-    return mcarlo_vc(K, S, r, delta, t, Sigma, optype, rho, yield, batches, steps);
+    if (itype != 1) return mcarlo_cv(K, S, r, delta, t, Sigma, optype, yield, batches, steps, stats);
+    if (vtype == 1) return mcarlo_vv(K, S, r, delta, t, Sigma, optype, rho, yield, batches, steps, stats);
+    return mcarlo_vc(K, S, r, delta, t, Sigma, optype, rho, yield, batches, steps, stats);
 }
 
 }  // namespace tvx

@@ -26,6 +26,14 @@ using BatchCount = std::int16_t;
 using StepCount = std::int16_t;
 inline constexpr StepCount kStepsOfTime = -1;
 
+// What a valuation's last batch left: the standard error of the estimate
+// (discounted like it), the number of antithetic pairs and of batches.
+struct McStats {
+    double standard_error = 0;
+    std::int16_t pairs = 0;
+    std::int16_t batches = 0;
+};
+
 // One standard normal draw by the polar method; the second variate of the
 // accepted pair is discarded.
 double snorm();
@@ -47,17 +55,20 @@ double mc_step_length(double t, std::int16_t n);
 // with mcarlo_vv when itype and vtype are 1, and with mcarlo_vc otherwise.
 double mcarlo(double t, double Sigma, double r, double K, double S, double delta, std::int16_t optype,
               std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield = {}, BatchCount batches = 0,
-              StepCount steps = kStepsOfTime);
+              StepCount steps = kStepsOfTime, McStats* stats = nullptr);
 
 // Stochastic volatility, constant rate; discounted by e^(-r t).
 double mcarlo_cv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i,
-                 const BatchYield& yield = {}, BatchCount batches = 0, StepCount steps = kStepsOfTime);
+                 const BatchYield& yield = {}, BatchCount batches = 0, StepCount steps = kStepsOfTime,
+                 McStats* stats = nullptr);
 // Stochastic rate correlated with the asset by rho, constant volatility.
 double mcarlo_vc(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i, double rho,
-                 const BatchYield& yield = {}, BatchCount batches = 0, StepCount steps = kStepsOfTime);
+                 const BatchYield& yield = {}, BatchCount batches = 0, StepCount steps = kStepsOfTime,
+                 McStats* stats = nullptr);
 // Stochastic volatility and a stochastic rate correlated with the asset.
 double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i, double rho,
-                 const BatchYield& yield = {}, BatchCount batches = 0, StepCount steps = kStepsOfTime);
+                 const BatchYield& yield = {}, BatchCount batches = 0, StepCount steps = kStepsOfTime,
+                 McStats* stats = nullptr);
 
 // The simulation runs on SIMD vectors, with kernels built for several
 // instruction sets; the fastest this processor runs is used. For tests: the
