@@ -156,6 +156,9 @@ int run_cli(int argc, const char* const* argv) {
     batch_app->add_option("--jobs", batch.jobs, "Threads (default: all processors)")->check(CLI::PositiveNumber);
 
     try {
+        // CLI11 would take an unknown command for a stray argument.
+        if (argc > 1 && argv[1][0] != '-' && !find_command(argv[1]) && std::string(argv[1]) != "batch")
+            throw CLI::ExtrasError("unknown command '" + std::string(argv[1]) + "'", CLI::ExitCodes::ExtrasError);
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {
         return app.exit(e);

@@ -29,9 +29,35 @@ struct Field {
 
 struct Request;
 
-// A result at full precision, named as its batch column.
+// The results a command can have, in the order of their batch columns.
+enum class Result {
+    Value,
+    Delta,
+    Gamma,
+    Theta,
+    Vega,
+    Rho,
+    ImpliedVolatility,
+    IntrinsicValue,
+    TimeValue,
+    Premium,
+    Leverage,
+    ForwardValue,
+    ForwardPrice,
+    FairValue,
+    AverageError,
+    Output1,
+    Output2,
+    Output3,
+    Output4,
+};
+inline constexpr std::size_t kResultCount = static_cast<std::size_t>(Result::Output4) + 1;
+// The result's batch column and JSON name.
+const char* result_name(Result result);
+
+// A result at full precision.
 struct Figure {
-    const char* name;
+    Result result;
     double value;
 };
 

@@ -27,8 +27,10 @@ Outcome run_warrant(const Request& r) {
     Outcome o = run_window(w);
     if (o.status != kExitOk) return o;
     const WarrantFigures f = warrant_values(number(r, 0), number(r, 1), number(r, 2));
-    o.figures = {
-        {"intrinsic_value", f.intrinsic}, {"time_value", f.time}, {"premium", f.premium}, {"leverage", f.leverage}};
+    o.figures = {{Result::IntrinsicValue, f.intrinsic},
+                 {Result::TimeValue, f.time},
+                 {Result::Premium, f.premium},
+                 {Result::Leverage, f.leverage}};
     return o;
 }
 
@@ -38,7 +40,7 @@ Outcome run_forward(const Request& r) {
     Outcome o = run_window(w);
     if (o.status != kExitOk) return o;
     const ForwardFigures f = forward_values(number(r, 0), number(r, 1), number(r, 2), number(r, 3), number(r, 4));
-    o.figures = {{"forward_value", f.value}, {"forward_price", f.price}};
+    o.figures = {{Result::ForwardValue, f.value}, {Result::ForwardPrice, f.price}};
     return o;
 }
 
@@ -56,7 +58,7 @@ Outcome run_bond(const Request& r) {
     const double P = number(r, 0);
     const BondPeriods p = bond_periods(number(r, 3) / 100.0, number(r, 2), w.payment);
     const double percent = chk(fdiv(bond_value(P, coupon_per_period(r, 1, w.payment), p.y, p.n), P) * 100.0);
-    o.figures = {{"fair_value", percent}};
+    o.figures = {{Result::FairValue, percent}};
     return o;
 }
 
@@ -71,7 +73,7 @@ Outcome run_convertible(const Request& r) {
     const double percent =
         convertible_value(number(r, 0), coupon_per_period(r, 1, w.payment), p.y, p.n, round_int16(number(r, 2)), T,
                           number(r, 4), number(r, 6), rate, number(r, 7) / 100.0);
-    o.figures = {{"fair_value", percent}};
+    o.figures = {{Result::FairValue, percent}};
     return o;
 }
 

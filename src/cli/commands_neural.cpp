@@ -36,11 +36,11 @@ Outcome run_train(const Request& r) {
     if (r.interactive && isatty(STDERR_FILENO)) ui.pmeter = &pmeter;
     Command1_Click(w, pmeter, ui);
     Outcome o = outcome_of(ui);
-    if (o.status == kExitOk && !o.lines.empty()) o.figures = {{"average_error", trailing_number(o.lines.back())}};
+    if (o.status == kExitOk && !o.lines.empty()) o.figures = {{Result::AverageError, trailing_number(o.lines.back())}};
     return o;
 }
 
-constexpr const char* kOutputNames[] = {"output1", "output2", "output3", "output4"};
+constexpr Result kOutputResults[] = {Result::Output1, Result::Output2, Result::Output3, Result::Output4};
 
 Outcome run_predict(const Request& r) {
     PredictWindow w;
@@ -51,7 +51,7 @@ Outcome run_predict(const Request& r) {
     Outcome o = outcome_of(ui);
     if (o.status != kExitOk) return o;
     for (std::size_t j = 0; j < o.lines.size() && j < 4; ++j)
-        o.figures.push_back({kOutputNames[j], trailing_number(o.lines[j])});
+        o.figures.push_back({kOutputResults[j], trailing_number(o.lines[j])});
     return o;
 }
 

@@ -84,10 +84,10 @@ Outcome run_main_window(const Request& r, bool implied) {
         out.lines = {output.Label1, output.Label2, output.Label3, output.Label4, output.Label5, output.Label6};
     if (results.value) {
         const Sensitivities& s = *results.value;
-        out.figures = {{"value", s.value}, {"delta", s.delta}, {"gamma", s.gamma},
-                       {"theta", s.theta}, {"vega", s.vega},   {"rho", s.rho}};
+        out.figures = {{Result::Value, s.value}, {Result::Delta, s.delta}, {Result::Gamma, s.gamma},
+                       {Result::Theta, s.theta}, {Result::Vega, s.vega},   {Result::Rho, s.rho}};
     }
-    if (results.implied_volatility) out.figures = {{"implied_volatility", *results.implied_volatility}};
+    if (results.implied_volatility) out.figures = {{Result::ImpliedVolatility, *results.implied_volatility}};
     if (simulates(r)) out.simulation = stats;
     return out;
 }

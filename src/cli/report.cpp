@@ -1,7 +1,5 @@
 #include "cli/report.h"
 
-#include <cstring>
-
 #include "cli/cli_ui.h"
 #include "cli/csv.h"
 #include "core/numbers.h"
@@ -10,13 +8,12 @@ namespace tvx::cli {
 
 namespace {
 
-// The figures' columns; the last four are the simulation's and the row's.
 const char* const kFigureColumns[] = {
     "value",           "delta",      "gamma",   "theta",    "vega",          "rho",           "implied_volatility",
     "intrinsic_value", "time_value", "premium", "leverage", "forward_value", "forward_price", "fair_value",
     "average_error",   "output1",    "output2", "output3",  "output4",
 };
-constexpr std::size_t kFigureCount = sizeof kFigureColumns / sizeof kFigureColumns[0];
+static_assert(sizeof kFigureColumns / sizeof kFigureColumns[0] == kResultCount);
 
 nlohmann::ordered_json input_value(const Field& field, const std::string& text) {
     switch (field.kind) {
@@ -33,6 +30,8 @@ nlohmann::ordered_json input_value(const Field& field, const std::string& text) 
 
 }  // namespace
 
+const char* result_name(Result result) { return kFigureColumns[static_cast<std::size_t>(result)]; }
+
 nlohmann::ordered_json json_of(const Request& request, const Outcome& outcome) {
     nlohmann::ordered_json j;
     j["command"] = request.command->name;
@@ -41,7 +40,7 @@ nlohmann::ordered_json json_of(const Request& request, const Outcome& outcome) {
     for (std::size_t i = 0; i < fields.size(); ++i) inputs[fields[i].name] = input_value(fields[i], request[i]);
     j["inputs"] = std::move(inputs);
     nlohmann::ordered_json results = nlohmann::ordered_json::object();
-    for (const Figure& f : outcome.figures) results[f.name] = f.value;
+    for (const Figure& f : outcome.figures) results[result_name(f.result)] = f.value;
     j["results"] = std::move(results);
     if (outcome.simulation) {
         j["simulation"] = {{"standard_error", outcome.simulation->standard_error},
@@ -78,11 +77,9 @@ std::string message_text(const Outcome& outcome) {
 }
 
 void append_result_cells(std::string& out, const Outcome& outcome) {
-    const Figure* by_column[kFigureCount] = {};
-    for (const Figure& f : outcome.figures)
-        for (std::size_t k = 0; k < kFigureCount; ++k)
-            if (std::strcmp(f.name, kFigureColumns[k]) == 0) by_column[k] = &f;
-    for (std::size_t k = 0; k < kFigureCount; ++k) {
+    const Figure* by_column[kResultCount] = {};
+    for (const Figure& f : outcome.figures) by_column[static_cast<std::size_t>(f.result)] = &f;
+    for (std::size_t k = 0; k < kResultCount; ++k) {
         out += ',';
         if (by_column[k]) append_number(out, by_column[k]->value);
     }
@@ -91,7 +88,7 @@ void append_result_cells(std::string& out, const Outcome& outcome) {
         append_number(out, outcome.simulation->standard_error);
         out += ',' + std::to_string(outcome.simulation->pairs) + ',' + std::to_string(outcome.simulation->batches);
     } else {
-        out += ",";
+        out += ",,";  // no pairs, no batches
     }
     out += ',';
     append_csv_field(out, message_text(outcome));

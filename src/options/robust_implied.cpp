@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include <optional>
 #include <utility>
 
 #include "core/fault.h"
@@ -183,6 +184,51 @@ SearchResult brent(const std::function<double(double)>& f, double a, double fa, 
 
 }  // namespace
 
+namespace {
+
+constexpr int kScan = 48;  // points of the scan over the range, even in log(sigma)
+
+double scan_point(int i) {
+    return i == kScan ? kRobustMaxVol : kRobustMinVol * std::pow(kRobustMaxVol / kRobustMinVol, double(i) / kScan);
+}
+
+// The routine's value less the price where the routine values at all: a
+// solver may refuse part of the range (the American scheme is unstable at
+// the smallest volatilities).
+using Partial = std::function<std::optional<double>(double)>;
+
+// Moves the end `edge` (scan point `from`, stepping by `step`) to the
+// first scan point where the routine values, then halves the gap to the
+// last refused one: the stretch the routine covers, nearly whole.
+bool reach_valued_end(const Partial& f, int from, int step, double& edge, double& f_edge, int& n) {
+    int i = from;
+    std::optional<double> v = f(edge);
+    ++n;
+    double refused = edge;
+    while (!v) {
+        refused = edge;
+        i += step;
+        if (i < 0 || i > kScan) return false;
+        edge = scan_point(i);
+        v = f(edge);
+        ++n;
+    }
+    if (refused != edge) {
+        for (int k = 0; k < 40 && std::fabs(edge - refused) > 1e-12 * edge; ++k, ++n) {
+            const double mid = std::sqrt(edge * refused);
+            if (const auto m = f(mid)) {
+                edge = mid, v = m;
+            } else {
+                refused = mid;
+            }
+        }
+    }
+    f_edge = *v;
+    return true;
+}
+
+}  // namespace
+
 SearchResult robust_implied(const Valuation& routine, double price, const OptionTerms& o) {
     chk(price);
     const double tol = robust_tolerance(price);
@@ -191,33 +237,39 @@ SearchResult robust_implied(const Valuation& routine, double price, const Option
         at.sigma = sigma;
         return chk(routine(at)) - price;
     };
-    double a = kRobustMinVol, fa = f(a);
-    if (std::fabs(fa) <= tol) return found(a, 1);
-    double b = kRobustMaxVol, fb = f(b);
-    if (std::fabs(fb) <= tol) return found(b, 2);
-    int n = 2;
+    const Partial partial = [&](double sigma) -> std::optional<double> {
+        try {
+            return f(sigma);
+        } catch (const RuntimeError&) {
+            return std::nullopt;
+        }
+    };
+    int n = 0;
+    double a = kRobustMinVol, fa = 0, b = kRobustMaxVol, fb = 0;
+    if (!reach_valued_end(partial, 0, 1, a, fa, n)) return declined(n);
+    if (std::fabs(fa) <= tol) return found(a, n);
+    if (!reach_valued_end(partial, kScan, -1, b, fb, n) || !(b > a)) return declined(n);
+    if (std::fabs(fb) <= tol) return found(b, n);
     if (!(fa < 0.0 && fb > 0.0)) {
         // A routine that is not monotone may still reach the price inside
-        // the range: look for a stretch where it crosses, on a scale even
-        // in the logarithm of the volatility.
-        constexpr int kScan = 48;
-        const double ratio = std::pow(kRobustMaxVol / kRobustMinVol, 1.0 / kScan);
+        // the range: look for a stretch where it crosses.
         double x = a, fx = fa;
         bool straddled = false;
         for (int i = 1; i <= kScan && !straddled; ++i) {
-            const double y = i == kScan ? kRobustMaxVol : x * ratio;
-            const double fy = i == kScan ? fb : f(y);
+            const double y = scan_point(i);
+            if (!(y > a)) continue;
+            const std::optional<double> fy = y < b ? partial(y) : std::optional<double>(fb);
             ++n;
-            if (std::fabs(fy) <= tol) return found(y, n);
-            if ((fx < 0.0) != (fy < 0.0)) {
+            if (!fy) continue;
+            if (std::fabs(*fy) <= tol) return found(y, n);
+            if ((fx < 0.0) != (*fy < 0.0)) {
                 straddled = true;
-                a = x, fa = fx, b = y, fb = fy;
+                a = x, fa = fx, b = y, fb = *fy;
             }
-            x = y, fx = fy;
+            x = y, fx = *fy;
+            if (!(y < b)) break;
         }
         if (!straddled) return declined(n);
-        // Brent wants the rising side on the right.
-        if (fa > 0.0) std::swap(a, b), std::swap(fa, fb);
     }
     return brent(f, a, fa, b, fb, tol, n);
 }
