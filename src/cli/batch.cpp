@@ -76,16 +76,16 @@ struct Row {
 // The request of a row, or the outcome that refuses it.
 void prepare(const Plan& plan, Row& row) {
     const CsvRecord& rec = row.record;
-    const std::string where = " (line " + std::to_string(rec.line) + ")";
-    if (!rec.error.empty()) return void(row.outcome = usage_outcome(rec.error + where));
+    const auto where = [&rec] { return " (line " + std::to_string(rec.line) + ")"; };
+    if (!rec.error.empty()) return void(row.outcome = usage_outcome(rec.error + where()));
     if (rec.cells.size() > plan.header.size()) {
         return void(row.outcome =
                         usage_outcome("malformed CSV: " + std::to_string(rec.cells.size()) +
-                                      " cells where the header has " + std::to_string(plan.header.size()) + where));
+                                      " cells where the header has " + std::to_string(plan.header.size()) + where()));
     }
     const std::string name = plan.command_column < rec.cells.size() ? rec.cells[plan.command_column] : "";
     const CommandSpec* spec = find_command(name);
-    if (!spec) return void(row.outcome = usage_outcome("unknown command '" + name + "'" + where));
+    if (!spec) return void(row.outcome = usage_outcome("unknown command '" + name + "'" + where()));
     Request rq = default_request(*spec);
     const std::vector<int>& cols = plan.columns[static_cast<std::size_t>(spec - commands().data())];
     for (std::size_t i = 0; i < cols.size(); ++i) {
@@ -93,7 +93,8 @@ void prepare(const Plan& plan, Row& row) {
         const std::string& cell = rec.cells[static_cast<std::size_t>(cols[i])];
         if (cell.empty()) continue;
         if (spec->fields[i].kind == FieldKind::Flag && cell != "1" && cell != "0")
-            return void(row.outcome = usage_outcome("the column '" + spec->fields[i].name + "' takes 1 or 0" + where));
+            return void(row.outcome =
+                            usage_outcome("the column '" + spec->fields[i].name + "' takes 1 or 0" + where()));
         rq.values[i] = cell;
     }
     row.deferred = spec->shares_generator(rq);
@@ -103,6 +104,7 @@ void prepare(const Plan& plan, Row& row) {
 void format(const Plan& plan, Row& row) {
     std::string& out = row.text;
     out.clear();
+    out.reserve(320);
     if (plan.json) {
         nlohmann::ordered_json j;
         if (row.request) {
@@ -123,24 +125,24 @@ void format(const Plan& plan, Row& row) {
     out += '\n';
 }
 
-void work(const Plan& plan, Row& row, bool main_thread) {
-    if (!row.request) return format(plan, row);
-    if (row.deferred && !main_thread) return;
-    row.outcome = run_request(*row.request);
+// Prepares the row and runs it, unless it must wait for the main thread.
+void work(const Plan& plan, Row& row) {
+    prepare(plan, row);
+    if (row.deferred) return;
+    if (row.request) row.outcome = run_request(*row.request);
     format(plan, row);
 }
 
 // Runs the rows that may run anywhere on all the threads, then the others
 // in order on this one.
 void run_chunk(const Plan& plan, std::vector<Row>& rows, std::size_t count, unsigned jobs) {
-    for (std::size_t i = 0; i < count; ++i) prepare(plan, rows[i]);
     std::atomic<std::size_t> next{0};
     constexpr std::size_t kGrain = 32;
     const auto worker = [&] {
         for (;;) {
             const std::size_t from = next.fetch_add(kGrain);
             if (from >= count) return;
-            for (std::size_t i = from; i < std::min(count, from + kGrain); ++i) work(plan, rows[i], false);
+            for (std::size_t i = from; i < std::min(count, from + kGrain); ++i) work(plan, rows[i]);
         }
     };
     std::vector<std::thread> helpers;
@@ -148,8 +150,11 @@ void run_chunk(const Plan& plan, std::vector<Row>& rows, std::size_t count, unsi
     for (std::size_t k = 1; k < wanted; ++k) helpers.emplace_back(worker);
     worker();
     for (auto& h : helpers) h.join();
-    for (std::size_t i = 0; i < count; ++i)
-        if (rows[i].request && rows[i].deferred) work(plan, rows[i], true);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!rows[i].deferred) continue;
+        rows[i].outcome = run_request(*rows[i].request);
+        format(plan, rows[i]);
+    }
 }
 
 }  // namespace
