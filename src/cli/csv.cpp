@@ -58,25 +58,41 @@ void CsvReader::read_quoted(std::string& cell, CsvRecord& record) {
     }
 }
 
+// The record's next cell, emptied; cells keep their storage from one
+// record to the next, so a long file reads without allocating.
+namespace {
+
+std::string& next_cell(CsvRecord& record, std::size_t& count) {
+    if (count == record.cells.size()) record.cells.emplace_back();
+    std::string& cell = record.cells[count++];
+    cell.clear();
+    return cell;
+}
+
+}  // namespace
+
 bool CsvReader::next(CsvRecord& record) {
     for (;;) {
-        record.cells.clear();
         record.error.clear();
-        if (peek() == kEnd) return false;
+        if (peek() == kEnd) {
+            record.cells.clear();
+            return false;
+        }
         record.line = line_;
-        std::string cell;
+        std::size_t count = 0;
+        std::string* cell = &next_cell(record, count);
         bool quoted = false;  // the record has a quoted field: not an empty line
         bool at_start = true;
         for (;;) {
             int c = get();
             if (c == '"' && at_start) {
                 quoted = true;
-                read_quoted(cell, record);
+                read_quoted(*cell, record);
                 if (!record.error.empty()) break;
                 c = peek();
                 if (c != ',' && c != '\r' && c != '\n' && c != kEnd) {
                     record.error = kTextAfterQuote;
-                    record.cells.push_back(std::move(cell));
+                    record.cells.resize(count);
                     skip_line();
                     return true;
                 }
@@ -84,8 +100,7 @@ bool CsvReader::next(CsvRecord& record) {
             }
             at_start = false;
             if (c == ',') {
-                record.cells.push_back(std::move(cell));
-                cell.clear();
+                cell = &next_cell(record, count);
                 at_start = true;
                 continue;
             }
@@ -94,10 +109,15 @@ bool CsvReader::next(CsvRecord& record) {
                 if (c != kEnd) ++line_;
                 break;
             }
-            cell += static_cast<char>(c);
+            *cell += static_cast<char>(c);
+            // The rest of a plain field in the buffer at once.
+            std::size_t run = at_;
+            while (run < end_ && buffer_[run] != ',' && buffer_[run] != '\r' && buffer_[run] != '\n') ++run;
+            cell->append(buffer_.data() + at_, run - at_);
+            at_ = run;
         }
-        record.cells.push_back(std::move(cell));
-        const bool blank = record.cells.size() == 1 && record.cells[0].empty() && !quoted && record.error.empty();
+        record.cells.resize(count);
+        const bool blank = count == 1 && record.cells[0].empty() && !quoted && record.error.empty();
         if (!blank) return true;
     }
 }
