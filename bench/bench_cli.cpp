@@ -101,12 +101,12 @@ void run_batch_bench(benchmark::State& state, bool implied) {
 }
 
 void BM_batch_option_rows(benchmark::State& state) { run_batch_bench(state, false); }
-BENCHMARK(BM_batch_option_rows)->Args({100000, 1})->Args({100000, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_batch_option_rows)->Args({50000, 1})->Args({50000, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_batch_robust_implied_rows(benchmark::State& state) { run_batch_bench(state, true); }
 BENCHMARK(BM_batch_robust_implied_rows)
-    ->Args({100000, 1})
-    ->Args({100000, 2})
+    ->Args({50000, 1})
+    ->Args({50000, 2})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
