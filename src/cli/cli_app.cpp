@@ -59,7 +59,7 @@ void bind(Single& s) {
     }
     if (field_index(*s.spec, "input1") >= 0)
         s.app->add_option("values", s.inputs, "Input values, node 1 first (at most 10; missing ones are 0.0)")
-            ->expected(0, 10)
+            ->expected(1, 10)
             ->type_name("NUMBER");
     s.app->add_flag("--json", s.json, "Print one JSON object: the inputs, every result at full precision, messages");
 }
