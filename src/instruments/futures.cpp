@@ -44,8 +44,8 @@ void Command1_Click(FuturesWindow& w, UserInterface& ui) {
         }
 
         const ForwardFigures f = forward_values(r, T, S, K, q);
-        const std::string text = futures_text::value + result_text(f.value) + " dollars\r" + futures_text::price +
-                                 result_text(f.price) + " dollars";
+        const std::string text = futures_text::value + four_decimal_text(f.value) + " dollars\r" + futures_text::price +
+                                 four_decimal_text(f.price) + " dollars";
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
         report_error(ui);

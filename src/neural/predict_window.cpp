@@ -58,7 +58,7 @@ void Command1_Click(PredictWindow& w, UserInterface& ui) {
             const double out = chk(chk(net.ranges.out_max[j] - low) * nodes.output[j] + low);
             text += j == 0 ? std::string("The output for node 1 is ")
                            : "The result for output node " + std::to_string(j + 1) + " is ";
-            text += result_text(out);
+            text += four_decimal_text(out);
             text += '\r';
         }
         ui.set_pointer(Pointer::Normal);

@@ -65,6 +65,24 @@ TEST(Train, DefaultsWriteTheTwentyThreeLineNetworkAndReportItsError) {
     EXPECT_EQ(dir.names().size(), 2u);  // no temporary file left
 }
 
+TEST(Train, AUsersFileNamedAfterTheNetworkFileSurvivesSuccessAndFailure) {
+    ScratchDir dir;
+    write_train(dir);
+    dir.write_raw("neural.net.tmp", "mine\r\n");
+    dir.write_raw("outdir.tmp", "mine too\r\n");
+    std::filesystem::create_directory(dir.path() / "outdir");
+    Train ok;
+    ok.run();
+    EXPECT_EQ(ok.ui.box_texts()[0].rfind(kDone, 0), 0u);
+    Train failed;
+    failed.w.ofile1 = "outdir";
+    failed.run();
+    EXPECT_EQ(failed.ui.box_texts(), (std::vector<std::string>{kGeneric}));
+    EXPECT_EQ(dir.read("neural.net.tmp"), "mine\r\n");
+    EXPECT_EQ(dir.read("outdir.tmp"), "mine too\r\n");
+    EXPECT_EQ(dir.names().size(), 5u);  // train.dat, neural.net, outdir and the two
+}
+
 TEST(Train, AgoricWritesTheNetworkToo) {
     ScratchDir dir;
     write_train(dir);
