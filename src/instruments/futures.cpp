@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/fault.h"
+#include "core/field_focus.h"
 #include "core/numbers.h"
 
 namespace tvx {
@@ -49,6 +50,13 @@ void Command1_Click(FuturesWindow& w, UserInterface& ui) {
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
         report_error(ui);
+        focus_unreadable(ui, Window::Futures,
+                         {{"ir", w.ir},
+                          {"time", w.time},
+                          {"spot", w.spot},
+                          {"delivery", w.delivery},
+                          {"yield", w.yield},
+                          {"pvalue", w.pvalue}});
     }
 }
 

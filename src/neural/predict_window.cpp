@@ -3,6 +3,7 @@
 #include <exception>
 #include <vector>
 
+#include "core/field_focus.h"
 #include "core/numbers.h"
 #include "neural/files.h"
 #include "neural/network.h"
@@ -68,6 +69,14 @@ void Command1_Click(PredictWindow& w, UserInterface& ui) {
         // A file that cannot be read or is malformed, a field that is not a
         // number, equal bounds, an arithmetic fault or a rounding overflow.
         report_error(ui);
+        // An empty field counts as 0; only one with other text can be at fault.
+        for (std::size_t i = 0; i < w.Text.size(); ++i) {
+            const std::string name = input_name(i);
+            if (!w.Text[i].empty() && first_unreadable({{name.c_str(), w.Text[i]}})) {
+                ui.focus_field(Window::Neural3, name);
+                break;
+            }
+        }
     }
 }
 

@@ -222,6 +222,12 @@ TEST(Train, FaultsGiveTheWindowsGenericMessageAndKeepItOpen) {
         EXPECT_EQ(t.ui.count(UiEvent::Kind::Hide, Window::Neural1), 0) << c.what;
         EXPECT_EQ(t.ui.pointer, Pointer::Normal) << c.what;
         EXPECT_TRUE(t.w.Command1_enabled) << c.what;
+        // Only a count that is no number has a field to point at.
+        const bool text = t.w.examples.empty() || t.w.hidden == "three";
+        EXPECT_EQ(t.ui.events.back().kind == UiEvent::Kind::Focus, text) << c.what;
+        if (text) {
+            EXPECT_EQ(t.ui.events.back().text, t.w.examples.empty() ? "examples" : "hidden");
+        }
     }
     EXPECT_EQ(dir.names().size(), 3u);
 }

@@ -148,6 +148,16 @@ TEST(Predict, UnusedFieldsMustStillBeNumbersOrEmpty) {
     EXPECT_EQ(bad.ui.box_texts(), (std::vector<std::string>{kGeneric}));
     EXPECT_EQ(bad.ui.boxes()[0].icon, Icon::Critical);
     EXPECT_EQ(bad.ui.count(UiEvent::Kind::Unload, Window::Neural3), 0);
+    // The field at fault takes the focus: the first with text that is no
+    // number, empty fields passed over.
+    EXPECT_EQ(bad.ui.events.back().kind, UiEvent::Kind::Focus);
+    EXPECT_EQ(bad.ui.events.back().text, "Text4");
+    Predict later;
+    later.w.Text[0] = "";
+    later.w.Text[6] = "x";
+    later.w.Text[9] = "y";
+    later.run();
+    EXPECT_EQ(later.ui.events.back().text, "Text7");
 }
 
 TEST(Predict, AMissingFileGivesOnlyItsOwnMessage) {
