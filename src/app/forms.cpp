@@ -26,16 +26,16 @@ std::span<const FormEntry> form_registry() {
         {Window::Main, make_main, Placement::None},
         // The output window leaves the focus in the main window, so that a
         // field can be changed and Return pressed again at once.
-        {Window::Output, make_bound<OutputForm, &Models::output>, Placement::Beside, false},
-        {Window::Pacifier, make_bound<PacifierForm, &Models::pacifier>, Placement::Over, true, true},
-        {Window::Pmeter, make_bound<PmeterForm, &Models::pmeter>, Placement::Over, true, true},
-        {Window::Warrants, make_warrants_form, Placement::Cascade},
-        {Window::Futures, make_futures_form, Placement::Cascade},
-        {Window::Bonds, make_convertible_bonds_form, Placement::Cascade},
-        {Window::Bonds2, make_straight_bonds_form, Placement::Cascade},
-        {Window::Neural1, make_neural_create_form, Placement::Cascade},
-        {Window::Neural3, make_neural_predict_form, Placement::Cascade},
-        {Window::Help, make_bound<HelpForm, &Models::help>, Placement::Cascade},
+        {Window::Output, make_bound<OutputForm, &Models::output>, Placement::FreeSpot, false},
+        {Window::Pacifier, make_bound<PacifierForm, &Models::pacifier>, Placement::FreeSpot, true, true},
+        {Window::Pmeter, make_bound<PmeterForm, &Models::pmeter>, Placement::FreeSpot, true, true},
+        {Window::Warrants, make_warrants_form, Placement::FreeSpot},
+        {Window::Futures, make_futures_form, Placement::FreeSpot},
+        {Window::Bonds, make_convertible_bonds_form, Placement::FreeSpot},
+        {Window::Bonds2, make_straight_bonds_form, Placement::FreeSpot},
+        {Window::Neural1, make_neural_create_form, Placement::FreeSpot},
+        {Window::Neural3, make_neural_predict_form, Placement::FreeSpot},
+        {Window::Help, make_bound<HelpForm, &Models::help>, Placement::FreeSpot},
     };
     return entries;
 }
