@@ -155,6 +155,8 @@ private slots:
         QImage bars[2];
         int slot = 0;
         BoxAnswerer answers([&bars, &slot](QDialog* box) {
+            // Framed by the window manager, then drawn.
+            QTRY_VERIFY_WITH_TIMEOUT(box->frameGeometry().top() < box->geometry().top(), 5000);
             QTest::qWait(400);
             bars[slot++] = title_bar(box);
         });
