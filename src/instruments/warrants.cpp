@@ -5,7 +5,6 @@
 #include "core/fault.h"
 #include "core/field_focus.h"
 #include "core/numbers.h"
-#include "pricing/closed_form.h"
 
 namespace tvx {
 

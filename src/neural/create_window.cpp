@@ -4,11 +4,11 @@
 
 #include "core/field_focus.h"
 #include "core/numbers.h"
+#include "core/random.h"
 #include "neural/agoric.h"
 #include "neural/files.h"
 #include "neural/genetic.h"
 #include "neural/network_file.h"
-#include "pricing/random.h"
 
 namespace tvx {
 
