@@ -23,12 +23,17 @@ int title_bar_width(const QString& title) {
 
 int run_box(QDialog& box, QWidget* owner) {
     QPointer<QWidget> window = owner;
-    QPointer<QWidget> focus = owner ? owner->focusWidget() : nullptr;
     const int result = box.exec();
+    // The window keeps its focus control while it is inactive: activating
+    // it puts the focus back there.
     if (window && window->isVisible()) {
         window->raise();
-        window->activateWindow();
-        if (focus && focus->window() == window) focus->setFocus(Qt::OtherFocusReason);
+        if (QApplication::activeWindow() != window) {
+            window->activateWindow();
+            // The activation settles before the command goes on, so that a
+            // field it then selects keeps its selection.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
     }
     return result;
 }

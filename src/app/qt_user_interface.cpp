@@ -46,7 +46,8 @@ public:
     void unload(Window window) override { ui_.unload(window); }
     void focus_field(Window window, const std::string& control) override { ui_.focus_field(window, control); }
     void yield() override { ui_.yield(); }
-    void show_help(const std::string& help_file, int topic) override { ui_.show_help(help_file, topic); }
+    // A message about the help file is this window's too.
+    void show_help(const std::string& help_file, int topic) override { ui_.show_help_for(*this, help_file, topic); }
 
 private:
     QtUserInterface& ui_;
@@ -230,9 +231,11 @@ void QtUserInterface::focus_field(Window window, const std::string& control) {
 
 void QtUserInterface::yield() { QCoreApplication::processEvents(); }
 
-void QtUserInterface::show_help(const std::string& help_file, int topic) {
+void QtUserInterface::show_help(const std::string& help_file, int topic) { show_help_for(*this, help_file, topic); }
+
+void QtUserInterface::show_help_for(UserInterface& asker, const std::string& help_file, int topic) {
     const std::filesystem::path exe_dir = QCoreApplication::applicationDirPath().toStdString();
-    open_help(models_.help, help_places(exe_dir, help_file), topic, *this);
+    open_help(models_.help, help_places(exe_dir, help_file), topic, asker);
 }
 
 }  // namespace tvx

@@ -43,6 +43,8 @@ public:
     UserInterface& for_window(Window window);
     Answer message_box_from(Window asker, const std::string& title, Icon icon, const std::string& text,
                             Buttons buttons);
+    // Opens the help with `asker` telling the user of a missing file.
+    void show_help_for(UserInterface& asker, const std::string& help_file, int topic);
     std::optional<std::string> input_box_from(Window asker, const std::string& title, const std::string& prompt,
                                               const std::string& default_text);
 
