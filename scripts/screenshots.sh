@@ -136,7 +136,8 @@ sleep 1
 shoot "$main" "$out/menu-help.png"
 xdotool key --clearmodifiers o
 help=$(xdotool search --sync --onlyvisible --name ' - Tarvenix Help$' | head -n 1)
-xdotool windowmove --sync "$help" 24 40
+# Its own size: it took a smaller one to fit beside the calculators above.
+xdotool windowmove --sync "$help" 24 40 windowsize --sync "$help" 860 640
 sleep 1
 shoot "$help" "$out/help-viewer.png"
 ls -l "$out"/menu-advanced.png "$out"/menu-help.png "$out"/help-viewer.png

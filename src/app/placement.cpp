@@ -59,7 +59,7 @@ std::optional<ScreenRect> free_spot(const ScreenRect& screen, const ScreenRect& 
             const ScreenRect r{x, y, w, h};
             if (!screen.contains(r) || r.overlaps(main)) continue;
             if (std::any_of(open.begin(), open.end(), [&r](const ScreenRect& o) { return r.overlaps(o); })) continue;
-            const std::tuple<int, int, int> rank{zone(main, r), y, x};
+            const std::tuple<int, int, int> rank{zone(main, r), std::abs(y - main.y), x};
             if (!best || rank < best_rank) best = r, best_rank = rank;
         }
     }

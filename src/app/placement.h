@@ -31,7 +31,8 @@ inline constexpr int kCascadeStep = 32;
 // The frame rectangle (width w, height h) for a new window on `screen`
 // (its available area). The first spot that lies wholly on the screen and
 // overlaps neither `main` nor any of `open`, trying right of the main
-// window first (rows from the top, each from the left), then below it,
+// window first (rows from the main window's top edge outwards, each from
+// the left), then below it,
 // then left of it, then anywhere; without one, the first step of a cascade
 // from the main window's corner that no open window already starts at.
 // Always wholly on the screen when it fits there, else at its top left.

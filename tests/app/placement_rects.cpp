@@ -57,6 +57,9 @@ TEST(Placement, BelowOrLeftWhenTheRightIsFull) {
     const ScreenRect panel_screen{0, 40, 1600, 960};
     const ScreenRect low_main{0, 40, 600, 450};
     expect_at(place_window(panel_screen, low_main, {}, 400, 300), 612, 40);
+    // Rows start at the main window's top edge, not the screen's.
+    const ScreenRect lower_main{24, 200, 600, 450};
+    expect_at(place_window(kScreen, lower_main, {}, 400, 300), 636, 200);
 }
 
 TEST(Placement, WithoutRoomWindowsCascadeAndStayOnTheScreen) {
