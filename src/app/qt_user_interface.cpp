@@ -12,6 +12,7 @@
 #include "app/main_form.h"
 #include "app/placement.h"
 #include "app/window_keys.h"
+#include "app/windows.h"
 #include "core/help.h"
 
 namespace tvx {
@@ -97,7 +98,7 @@ void QtUserInterface::place_first(QWidget* w) const {
 
 QWidget* QtUserInterface::widget(Window window) {
     if (QWidget* w = existing(window)) return w;
-    const FormEntry* entry = form_entry(window);
+    const WindowRow* entry = window_row(window);
     if (!entry) return nullptr;
     UserInterface& view = for_window(window);
     std::unique_ptr<QWidget> made = entry->make(models_, view);
@@ -119,7 +120,7 @@ void QtUserInterface::show(Window window) {
     QWidget* w = widget(window);
     if (!w) return;
     refresh(window);
-    const FormEntry* entry = form_entry(window);
+    const WindowRow* entry = window_row(window);
     const bool takes_focus = entry == nullptr || entry->takes_focus;
     if (entry != nullptr && entry->above_main) keep_above_main(w);
     QWidget* const active = QApplication::activeWindow();

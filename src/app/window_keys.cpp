@@ -5,30 +5,12 @@
 #include <QWidget>
 #include <functional>
 
-#include "options/menus.h"
+#include "app/windows.h"
+#include "options/menu_commands.h"
 
 namespace tvx {
 
 namespace {
-
-// The help item whose topic belongs to the window: the main window's for
-// itself and its output window.
-MenuHandler help_item(Window id) {
-    switch (id) {
-        case Window::Main:
-        case Window::Output: return mnuHelpOptions_Click;
-        case Window::Futures: return mnuHelpFutures_Click;
-        case Window::Warrants: return mnuHelpWarrants_Click;
-        case Window::Bonds2: return mnuHelpSbonds_Click;
-        case Window::Bonds: return mnuHelpCbonds_Click;
-        case Window::Neural1: return mnuHelpNets1_Click;
-        case Window::Neural3: return mnuHelpNets2_Click;
-        case Window::Pacifier:
-        case Window::Pmeter:
-        case Window::Help: return nullptr;
-    }
-    return nullptr;
-}
 
 // Windows that Esc closes: through their close box, which runs Cancel in
 // the calculators and the neural-net windows and hides the output window
@@ -44,8 +26,10 @@ void bind(QWidget* window, const QKeySequence& keys, std::function<void()> run) 
 }  // namespace
 
 void install_window_keys(QWidget* window, Window id, MainWindow& main, UserInterface& view, UserInterface& main_view) {
-    if (const MenuHandler help = help_item(id)) {
-        bind(window, QKeySequence(Qt::Key_F1), [help, &main, &view] { help(main, view); });
+    // The window's own help topic, from the window table (the main
+    // window's for the output window).
+    if (const int topic = help_topic(id); topic != 0) {
+        bind(window, QKeySequence(Qt::Key_F1), [topic, &main, &view] { mnuHelp_Click(main, view, topic); });
     }
     if (esc_closes(id)) bind(window, QKeySequence(Qt::Key_Escape), [window] { window->close(); });
     bind(window, QKeySequence(Qt::CTRL | Qt::Key_Q), [&main, &main_view] { mnuFileExit_Click(main, main_view); });
