@@ -31,6 +31,8 @@ tvx_configure() {
 
 # ccache is optional: the builds use it when it is there.
 TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libhwy-dev libqt6svg6 libcli11-dev nlohmann-json3-dev ccache)
-TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 clang-format)
+# Xvfb, openbox and xprop (x11-utils) run the tests of what only a window
+# manager shows; without them those tests are skipped.
+TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 clang-format xvfb openbox x11-utils)
 # A virtual X server and a keyboard driver for running the program unseen.
 TVX_HEADLESS_PACKAGES=(xvfb xdotool)

@@ -51,8 +51,8 @@ shoot "$output" "$out/output-window.png"
 
 ls -l "$out"/main-window.png "$out"/output-window.png
 
-# The four calculators, each opened from the Advanced menu and shown beside
-# the main window, then closed with its Cancel button. The output window is
+# The four calculators, each opened from the Advanced menu where the program
+# puts it (beside the main window), then closed with its Cancel button. The output window is
 # closed first (its OK button has the focus), so it hides nothing.
 output_ok=$(xdotool search --onlyvisible --name '^Computation Output$' | head -n 1 || true)
 if [ -n "$output_ok" ]; then
@@ -82,13 +82,11 @@ shoot_beside_main() {
 
 # Arguments: the menu's access keys, the window's title, the picture's name.
 calculator_shot() {
-    local keys=$1 title=$2 file=$3 id main_right
+    local keys=$1 title=$2 file=$3 id
     xdotool windowactivate --sync "$main"
     # shellcheck disable=SC2086
     xdotool key --clearmodifiers $keys
     id=$(xdotool search --sync --onlyvisible --name "^${title}\$" | head -n 1)
-    main_right=$(xwininfo -id "$main" | awk '/Absolute upper-left X/ {x=$4} /Width:/ {w=$2} END {print x + w}')
-    xdotool windowmove --sync "$id" "$((main_right + 14))" 40
     sleep 1
     shoot_beside_main "$id" "$out/$file"
     # The focus starts in the first field; one step back from it is Cancel.
@@ -101,6 +99,26 @@ calculator_shot "alt+a w" "Warrants" warrants-window.png
 calculator_shot "alt+a f" "Futures Calculator" futures-window.png
 calculator_shot "alt+a b s" "Straight Bonds" straight-bonds-window.png
 calculator_shot "alt+a b o" "Convertible Bonds" convertible-bonds-window.png
+
+# Three calculators and the help viewer (F1 in the last one), each where it
+# first opens: beside the main window, none covering it or another. Then
+# Esc closes each of them.
+for keys in "alt+a w" "alt+a f" "alt+a b s"; do
+    xdotool windowactivate --sync "$main"
+    # shellcheck disable=SC2086
+    xdotool key --clearmodifiers $keys
+    sleep 1
+done
+xdotool key --clearmodifiers F1
+xdotool search --sync --onlyvisible --name ' - Tarvenix Help$' >/dev/null
+sleep 1
+import -window root "$out/windows-beside-main.png"
+ls -l "$out/windows-beside-main.png"
+for title in ' - Tarvenix Help$' '^Straight Bonds$' '^Futures Calculator$' '^Warrants$'; do
+    id=$(xdotool search --onlyvisible --name "$title" | head -n 1)
+    xdotool windowactivate --sync "$id" key --clearmodifiers Escape
+    sleep 0.5
+done
 
 # --- Menus and help -------------------------------------------------------
 # The Advanced menu with its Bonds submenu open, the Help menu open, and the
@@ -118,7 +136,8 @@ sleep 1
 shoot "$main" "$out/menu-help.png"
 xdotool key --clearmodifiers o
 help=$(xdotool search --sync --onlyvisible --name ' - Tarvenix Help$' | head -n 1)
-xdotool windowmove --sync "$help" 24 40
+# Its own size: it took a smaller one to fit beside the calculators above.
+xdotool windowmove --sync "$help" 24 40 windowsize --sync "$help" 860 640
 sleep 1
 shoot "$help" "$out/help-viewer.png"
 ls -l "$out"/menu-advanced.png "$out"/menu-help.png "$out"/help-viewer.png
@@ -149,12 +168,10 @@ sleep 1
 
 # Opens a neural-net window from Advanced > Neural Nets beside the main window.
 open_neural() {
-    local key=$1 title=$2 id main_right
+    local key=$1 title=$2 id
     xdotool windowactivate --sync "$main"
     xdotool key --clearmodifiers alt+a n "$key"
     id=$(xdotool search --sync --onlyvisible --name "^${title}\$" | head -n 1)
-    main_right=$(xwininfo -id "$main" | awk '/Absolute upper-left X/ {x=$4} /Width:/ {w=$2} END {print x + w}')
-    xdotool windowmove --sync "$id" "$((main_right + 14))" 40
     sleep 1
     echo "$id"
 }

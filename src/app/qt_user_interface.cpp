@@ -1,16 +1,17 @@
 #include "app/qt_user_interface.h"
 
 #include <QApplication>
-#include <QInputDialog>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QScreen>
 #include <QWindow>
-#include <algorithm>
 #include <filesystem>
+#include <vector>
 
+#include "app/boxes.h"
 #include "app/forms.h"
 #include "app/main_form.h"
+#include "app/placement.h"
+#include "app/window_keys.h"
 #include "app/windows.h"
 #include "core/help.h"
 
@@ -27,43 +28,87 @@ QWidget* QtUserInterface::existing(Window window) const {
 
 namespace {
 
-// Where a window first appears: the output window to the right of the main
-// window, so that both stay readable; a progress window over its middle; a
-// calculator a little below and right of its top left corner.
-void place_first(QWidget* w, const QWidget* main, Placement placement) {
-    if (placement == Placement::None || !main || !main->isVisible()) return;
-    const QRect frame = main->frameGeometry();
-    w->adjustSize();
-    QPoint at;
-    switch (placement) {
-        case Placement::Beside: at = QPoint(frame.right() + 12, frame.top()); break;
-        case Placement::Over: at = frame.center() - QPoint(w->width() / 2, w->height() / 2); break;
-        case Placement::Cascade: at = frame.topLeft() + QPoint(48, 64); break;
-        case Placement::None: return;
+// One window's view of the interface: its boxes are that window's.
+class WindowView final : public UserInterface {
+public:
+    WindowView(QtUserInterface& ui, Window window) : ui_(ui), window_(window) {}
+
+    Answer message_box(const std::string& title, Icon icon, const std::string& text, Buttons buttons) override {
+        return ui_.message_box_from(window_, title, icon, text, buttons);
     }
-    // Wholly on the screen, its frame (as wide as the main window's) included.
-    if (const QScreen* screen = main->screen()) {
-        const QRect room = screen->availableGeometry();
-        const QSize outer = w->size() + (frame.size() - main->size());
-        at.setX(std::max(room.left(), std::min(at.x(), room.right() + 1 - outer.width())));
-        at.setY(std::max(room.top(), std::min(at.y(), room.bottom() + 1 - outer.height())));
+    std::optional<std::string> input_box(const std::string& title, const std::string& prompt,
+                                         const std::string& default_text) override {
+        return ui_.input_box_from(window_, title, prompt, default_text);
     }
-    w->move(at);
-}
+    void set_pointer(Pointer pointer) override { ui_.set_pointer(pointer); }
+    void show(Window window) override { ui_.show(window); }
+    void hide(Window window) override { ui_.hide(window); }
+    void refresh(Window window) override { ui_.refresh(window); }
+    void unload(Window window) override { ui_.unload(window); }
+    void focus_field(Window window, const std::string& control) override { ui_.focus_field(window, control); }
+    void yield() override { ui_.yield(); }
+    // A message about the help file is this window's too.
+    void show_help(const std::string& help_file, int topic) override { ui_.show_help_for(*this, help_file, topic); }
+
+private:
+    QtUserInterface& ui_;
+    Window window_;
+};
+
+ScreenRect rect_of(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
 
 }  // namespace
+
+UserInterface& QtUserInterface::for_window(Window window) {
+    std::unique_ptr<UserInterface>& view = views_[window];
+    if (!view) view = std::make_unique<WindowView>(*this, window);
+    return *view;
+}
+
+void QtUserInterface::place_first(QWidget* w) const {
+    const QWidget* main = existing(Window::Main);
+    if (!main || main == w || !main->isVisible()) return;
+    const QScreen* screen = main->screen();
+    if (!screen) return;
+    // The new window's frame is taken to be as thick as the main window's.
+    w->adjustSize();
+    const QSize frame = main->frameGeometry().size() - main->size();
+    const QSize outer = w->size() + frame;
+    std::vector<ScreenRect> open;
+    for (const auto& [id, other] : forms_) {
+        if (other.get() != w && other.get() != main && other->isVisible())
+            open.push_back(rect_of(other->frameGeometry()));
+    }
+    const ScreenRect room = rect_of(screen->availableGeometry());
+    const ScreenRect beside = rect_of(main->frameGeometry());
+    // A window that can be smaller than it would like (the help viewer)
+    // takes the largest size, down to its least, that finds a free spot.
+    const QSize least = w->minimumSizeHint().expandedTo(w->minimumSize()).boundedTo(w->size()) + frame;
+    for (int step = 0; step <= 8 && least != outer; ++step) {
+        const QSize size = outer - (outer - least) * step / 8;
+        if (const auto spot = free_spot(room, beside, open, size.width(), size.height())) {
+            w->resize(size - frame);
+            w->move(spot->x, spot->y);
+            return;
+        }
+    }
+    const ScreenRect r = place_window(room, beside, open, outer.width(), outer.height());
+    w->move(r.x, r.y);  // a top-level widget's position is that of its frame
+}
 
 QWidget* QtUserInterface::widget(Window window) {
     if (QWidget* w = existing(window)) return w;
     const WindowRow* entry = window_row(window);
     if (!entry) return nullptr;
-    std::unique_ptr<QWidget> made = entry->make(models_, *this);
+    UserInterface& view = for_window(window);
+    std::unique_ptr<QWidget> made = entry->make(models_, view);
     QWidget* w = made.get();
     forms_[window] = std::move(made);
+    placed_.erase(window);
     if (auto* main = qobject_cast<MainForm*>(w)) {
         QObject::connect(main, &MainForm::unloaded, main, [this] { quit(); });
     }
-    place_first(w, existing(Window::Main), entry->placement);
+    install_window_keys(w, window, models_.main, view, for_window(Window::Main));
     return w;
 }
 
@@ -79,6 +124,7 @@ void QtUserInterface::show(Window window) {
     const bool takes_focus = entry == nullptr || entry->takes_focus;
     if (entry != nullptr && entry->above_main) keep_above_main(w);
     QWidget* const active = QApplication::activeWindow();
+    if (entry != nullptr && entry->placement == Placement::FreeSpot && placed_.insert(window).second) place_first(w);
     w->setAttribute(Qt::WA_ShowWithoutActivating, !takes_focus);
     w->show();
     w->raise();
@@ -132,38 +178,33 @@ void QtUserInterface::quit() {
     QCoreApplication::exit(0);
 }
 
-QWidget* QtUserInterface::box_parent() const {
+QWidget* QtUserInterface::box_parent(std::optional<Window> asker) const {
+    if (asker) {
+        QWidget* w = existing(*asker);
+        if (w && w->isVisible()) return w;
+    }
     if (QWidget* active = QApplication::activeWindow()) return active;
     QWidget* main = existing(Window::Main);
     return main && main->isVisible() ? main : nullptr;
 }
 
 Answer QtUserInterface::message_box(const std::string& title, Icon icon, const std::string& text, Buttons buttons) {
-    QString lines = QString::fromStdString(text);
-    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return show_message_box(box_parent(std::nullopt), title, icon, text, buttons);
+}
 
-    QMessageBox::Icon kind = QMessageBox::NoIcon;
-    if (icon == Icon::Exclamation) kind = QMessageBox::Warning;
-    if (icon == Icon::Critical) kind = QMessageBox::Critical;
-    const QMessageBox::StandardButtons choice =
-        buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
-
-    QMessageBox box(kind, QString::fromStdString(title), lines, choice, box_parent());
-    box.setTextFormat(Qt::PlainText);
-    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    const int answer = box.exec();
-    if (buttons == Buttons::Ok) return Answer::Ok;
-    return answer == QMessageBox::Yes ? Answer::Yes : Answer::No;
+Answer QtUserInterface::message_box_from(Window asker, const std::string& title, Icon icon, const std::string& text,
+                                         Buttons buttons) {
+    return show_message_box(box_parent(asker), title, icon, text, buttons);
 }
 
 std::optional<std::string> QtUserInterface::input_box(const std::string& title, const std::string& prompt,
                                                       const std::string& default_text) {
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(box_parent(), QString::fromStdString(title), QString::fromStdString(prompt),
-                              QLineEdit::Normal, QString::fromStdString(default_text), &ok);
-    if (!ok) return std::nullopt;
-    return text.toStdString();
+    return show_input_box(box_parent(std::nullopt), title, prompt, default_text);
+}
+
+std::optional<std::string> QtUserInterface::input_box_from(Window asker, const std::string& title,
+                                                           const std::string& prompt, const std::string& default_text) {
+    return show_input_box(box_parent(asker), title, prompt, default_text);
 }
 
 void QtUserInterface::set_pointer(Pointer pointer) {
@@ -191,9 +232,11 @@ void QtUserInterface::focus_field(Window window, const std::string& control) {
 
 void QtUserInterface::yield() { QCoreApplication::processEvents(); }
 
-void QtUserInterface::show_help(const std::string& help_file, int topic) {
+void QtUserInterface::show_help(const std::string& help_file, int topic) { show_help_for(*this, help_file, topic); }
+
+void QtUserInterface::show_help_for(UserInterface& asker, const std::string& help_file, int topic) {
     const std::filesystem::path exe_dir = QCoreApplication::applicationDirPath().toStdString();
-    open_help(models_.help, help_places(exe_dir, help_file), topic, *this);
+    open_help(models_.help, help_places(exe_dir, help_file), topic, asker);
 }
 
 }  // namespace tvx

@@ -16,12 +16,10 @@
 
 namespace tvx {
 
-// Where a window first appears relative to the main window.
+// Where a window first appears.
 enum class Placement {
-    None,     // wherever the window system puts it
-    Beside,   // to the right of the main window, top edges aligned
-    Over,     // centred over the main window
-    Cascade,  // a little below and right of the main window's top left
+    None,      // wherever the window system puts it (the main window)
+    FreeSpot,  // beside the main window and the open windows (placement.h)
 };
 
 // A menu of the menu bar, or a submenu: its object name and its caption

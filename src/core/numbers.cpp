@@ -135,13 +135,43 @@ std::string general_text(double x) {
     return out;
 }
 
-double round4(double x) {
+std::int64_t round4_fixed(double x) {
     chk(x);
-    constexpr double limit = 922337203685477.5807;
-    if (std::fabs(x) > limit) raise_overflow("four-decimal rounding overflow");
-    // The default rounding mode rounds to nearest with ties to even.
-    const double r = std::nearbyint(x * 10000.0) / 10000.0;
-    return r == 0.0 ? 0.0 : r;
+    // x = m * 2^e with 0.5 <= |m| < 1. From 2^50 (about 1.1e15) up the
+    // result is certainly beyond the range; below 2^-60 it is 0.
+    int e = 0;
+    const double m = std::frexp(std::fabs(x), &e);
+    if (e > 50) raise_overflow("four-decimal rounding overflow");
+    if (x == 0.0 || e < -60) return 0;
+    // x * 10,000 = M * 10,000 / 2^shift with the 53-bit integer M, exactly.
+    __extension__ using u128 = unsigned __int128;
+    const u128 product = static_cast<u128>(static_cast<std::uint64_t>(std::ldexp(m, 53))) * 10000u;
+    const int shift = 53 - e;  // 3 .. 113
+    u128 q = product >> shift;
+    const u128 rest = product - (q << shift);
+    const u128 half = static_cast<u128>(1) << (shift - 1);
+    if (rest > half || (rest == half && (q & 1u) != 0)) ++q;
+    if (q > static_cast<u128>(std::numeric_limits<std::int64_t>::max()))
+        raise_overflow("four-decimal rounding overflow");
+    const auto n = static_cast<std::int64_t>(q);
+    return x < 0.0 ? -n : n;
+}
+
+double round4(double x) {
+    const std::int64_t n = round4_fixed(x);
+    return n == 0 ? 0.0 : static_cast<double>(n) / 10000.0;
+}
+
+std::string four_decimal_text(double x) {
+    const std::int64_t n = round4_fixed(x);
+    // |n| <= 2^63 - 1, so its magnitude fits.
+    const std::uint64_t magnitude = n < 0 ? static_cast<std::uint64_t>(-n) : static_cast<std::uint64_t>(n);
+    std::string out = n < 0 ? "-" : "";
+    out += std::to_string(magnitude / 10000);
+    std::string decimals = std::to_string(magnitude % 10000 + 10000).substr(1);
+    while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
+    if (!decimals.empty()) out += "." + decimals;
+    return out;
 }
 
 std::int16_t round_int16(double x) {

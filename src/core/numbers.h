@@ -32,10 +32,19 @@ double parse_number(std::string_view text);
 // Negative zero is written "0".
 std::string general_text(double x);
 
-// Four-decimal rounding: x times 10,000 rounded to the nearest integer, ties
-// to even, divided by 10,000. Magnitudes beyond 922,337,203,685,477.5807
-// are an overflow.
+// Four-decimal fixed point: x times 10,000 rounded to the nearest integer,
+// ties to even, computed exactly from the double's binary value. A result
+// beyond the 64-bit range (magnitudes above 922,337,203,685,477.5807) is
+// an overflow.
+std::int64_t round4_fixed(double x);
+
+// Four-decimal rounding: the fixed-point value divided by 10,000.
 double round4(double x);
+
+// Four-decimal text: the fixed-point value written exactly, with at most
+// four decimals, trailing zeros and a bare point dropped, "0" before the
+// point and "-" for negatives (123456789012.34559 -> "123456789012.3456").
+std::string four_decimal_text(double x);
 
 // Rounding to a 16-bit integer: nearest, ties to even; outside
 // -32768..32767 is an overflow.

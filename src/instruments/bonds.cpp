@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "core/fault.h"
+#include "core/field_focus.h"
 #include "core/numbers.h"
 
 namespace tvx {
@@ -48,6 +49,7 @@ void Command1_Click(StraightBondsWindow& w, UserInterface& ui) {
         ui.message_box(kAppTitle, Icon::None, bonds_text::straight_result + general_text(percent) + "%", Buttons::Ok);
     } catch (const std::exception&) {
         report_error(ui);
+        focus_unreadable(ui, Window::Bonds2, {{"pvalue", w.pvalue}, {"coup", w.coup}, {"ttm", w.ttm}, {"ir", w.ir}});
     }
 }
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/fault.h"
+#include "core/field_focus.h"
 #include "core/numbers.h"
 #include "instruments/bonds.h"
 #include "pricing/closed_form.h"
@@ -51,6 +52,16 @@ void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui) {
                        Buttons::Ok);
     } catch (const std::exception&) {
         report_error(ui);
+        // The bond's column, then the share's.
+        focus_unreadable(ui, Window::Bonds,
+                         {{"pvalue", w.pvalue},
+                          {"coup", w.coup},
+                          {"conr", w.conr},
+                          {"ttm", w.ttm},
+                          {"sprice", w.sprice},
+                          {"ir", w.ir},
+                          {"vol", w.vol},
+                          {"del", w.del}});
     }
 }
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/fault.h"
+#include "core/field_focus.h"
 #include "core/numbers.h"
 
 namespace tvx {
@@ -44,11 +45,18 @@ void Command1_Click(FuturesWindow& w, UserInterface& ui) {
         }
 
         const ForwardFigures f = forward_values(r, T, S, K, q);
-        const std::string text = futures_text::value + result_text(f.value) + " dollars\r" + futures_text::price +
-                                 result_text(f.price) + " dollars";
+        const std::string text = futures_text::value + four_decimal_text(f.value) + " dollars\r" + futures_text::price +
+                                 four_decimal_text(f.price) + " dollars";
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
         report_error(ui);
+        focus_unreadable(ui, Window::Futures,
+                         {{"ir", w.ir},
+                          {"time", w.time},
+                          {"spot", w.spot},
+                          {"delivery", w.delivery},
+                          {"yield", w.yield},
+                          {"pvalue", w.pvalue}});
     }
 }
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/fault.h"
+#include "core/field_focus.h"
 #include "core/numbers.h"
 
 namespace tvx {
@@ -42,6 +43,8 @@ void Command1_Click(WarrantsWindow& w, UserInterface& ui) {
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
         report_error(ui);
+        focus_unreadable(ui, Window::Warrants,
+                         {{"share", w.share}, {"exercise", w.exercise}, {"warrant", w.warrant}, {"time", w.time}});
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/field_focus.h"
 #include "core/numbers.h"
 #include "core/random.h"
 #include "neural/agoric.h"
@@ -119,6 +120,14 @@ void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Dr
             return;
         }
         ui.message_box(kAppTitle, Icon::Critical, neural1_text::generic_error, Buttons::Ok);
+        // The counts, left column first (the file names are not numbers).
+        focus_unreadable(ui, Window::Neural1,
+                         {{"inputbox", w.inputbox},
+                          {"outputbox", w.outputbox},
+                          {"hidden", w.hidden},
+                          {"gen", w.gen},
+                          {"examples", w.examples},
+                          {"pop", w.pop}});
     }
 }
 

@@ -3,6 +3,7 @@
 #include <exception>
 #include <vector>
 
+#include "core/field_focus.h"
 #include "core/numbers.h"
 #include "neural/files.h"
 #include "neural/network.h"
@@ -58,7 +59,7 @@ void Command1_Click(PredictWindow& w, UserInterface& ui) {
             const double out = chk(chk(net.ranges.out_max[j] - low) * nodes.output[j] + low);
             text += j == 0 ? std::string("The output for node 1 is ")
                            : "The result for output node " + std::to_string(j + 1) + " is ";
-            text += result_text(out);
+            text += four_decimal_text(out);
             text += '\r';
         }
         ui.set_pointer(Pointer::Normal);
@@ -68,6 +69,14 @@ void Command1_Click(PredictWindow& w, UserInterface& ui) {
         // A file that cannot be read or is malformed, a field that is not a
         // number, equal bounds, an arithmetic fault or a rounding overflow.
         report_error(ui);
+        // An empty field counts as 0; only one with other text can be at fault.
+        for (std::size_t i = 0; i < w.Text.size(); ++i) {
+            const std::string name = input_name(i);
+            if (!w.Text[i].empty() && first_unreadable({{name.c_str(), w.Text[i]}})) {
+                ui.focus_field(Window::Neural3, name);
+                break;
+            }
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/fault.h"
+#include "core/field_focus.h"
 #include "core/numbers.h"
 #include "options/robust_implied.h"
 #include "options/routes.h"
@@ -135,6 +136,16 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
         progress_hide(ui, pacifier);
         ui.message_box(kAppTitle, Icon::Critical, kGenericError, Buttons::Ok);
         ui.set_pointer(Pointer::Normal);
+        // The volatility or the option price, whichever the command read.
+        const FieldText chosen = main.optPrice ? FieldText{"qqq", main.qqq} : FieldText{"qqq2", main.qqq2};
+        focus_unreadable(ui, Window::Main,
+                         {{"current", main.current},
+                          {"strike", main.strike},
+                          {"dividend", main.dividend},
+                          {"time", main.time},
+                          {"irate", main.irate},
+                          chosen,
+                          {"cor", main.cor}});
     }
 }
 

@@ -109,6 +109,39 @@ TEST(Round4, OverflowBeyondTheFixedPointRange) {
     EXPECT_THROW(round4(std::numeric_limits<double>::quiet_NaN()), ArithmeticError);
 }
 
+TEST(FourDecimalText, ExactFromTheBinaryValueUpToTheRoundingLimit) {
+    // At 1e11 a double still holds four decimals: 123456789012.3456 is
+    // stored as 123456789012.34559631..., which rounds back to ...3456.
+    EXPECT_EQ(four_decimal_text(123456789012.3456), "123456789012.3456");
+    // At 1e14 the spacing of doubles is 1/64: 123456789012345.6789 is
+    // stored as 123456789012345.671875, whose fourth decimal is a 5 before
+    // 7 and rounds up.
+    EXPECT_EQ(four_decimal_text(123456789012345.6789), "123456789012345.6719");
+    EXPECT_EQ(four_decimal_text(1e14), "100000000000000");
+    // Just below the limit the spacing is 1/8: .5 is exact, .625 lies past
+    // 922,337,203,685,477.5807.
+    EXPECT_EQ(four_decimal_text(922337203685477.5), "922337203685477.5");
+    EXPECT_EQ(four_decimal_text(-922337203685477.5), "-922337203685477.5");
+    EXPECT_THROW(four_decimal_text(922337203685477.625), ArithmeticError);
+    EXPECT_THROW(four_decimal_text(-1e300), ArithmeticError);
+    EXPECT_EQ(round4(922337203685477.5), 922337203685477.5);
+    EXPECT_THROW(round4(922337203685477.625), ArithmeticError);
+}
+
+TEST(FourDecimalText, SmallValuesTiesAndSigns) {
+    EXPECT_EQ(four_decimal_text(0.03125), "0.0312");  // exact tie, to even
+    EXPECT_EQ(four_decimal_text(0.09375), "0.0938");
+    EXPECT_EQ(four_decimal_text(-0.03125), "-0.0312");
+    EXPECT_EQ(four_decimal_text(268.52644), "268.5264");
+    EXPECT_EQ(four_decimal_text(-1.44085), "-1.4408");  // 1.44085 is stored a little below
+    EXPECT_EQ(four_decimal_text(2.5), "2.5");
+    EXPECT_EQ(four_decimal_text(1.99999), "2");
+    EXPECT_EQ(four_decimal_text(0.00004), "0");
+    EXPECT_EQ(four_decimal_text(-0.00004), "0");  // no "-0"
+    EXPECT_EQ(four_decimal_text(1e-300), "0");
+    EXPECT_EQ(four_decimal_text(0.5e-4 * 3), "0.0002");
+}
+
 TEST(RoundInt16, NearestWithTiesToEvenWithinRange) {
     EXPECT_EQ(round_int16(2.5), 2);
     EXPECT_EQ(round_int16(3.5), 4);

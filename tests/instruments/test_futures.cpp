@@ -113,6 +113,18 @@ TEST_F(Futures, ResultsBeyondTheRoundingLimitOrExponentOverflow) {
     expect_generic_error(r);
 }
 
+TEST_F(Futures, LargeFiguresKeepTheirFourDecimals) {
+    // Delivery 1 and a 4.5 % yield against the 4.5 % rate: F = S exactly
+    // in the exponent, e^0 = 1, and f = S e^(-0.0225) - e^(-0.0225).
+    w.spot = "123456789012.3456";
+    w.delivery = "1";
+    w.yield = "4.5";
+    calculate();
+    expect_result(ui,
+                  "The value of the forward contract is 120710028195.7598 dollars\r"
+                  "The forward price is 123456789012.3456 dollars");
+}
+
 TEST_F(Futures, CancelRestoresDefaultsAndUnloads) {
     w.ir = "7";
     w.yield = "0";

@@ -65,6 +65,24 @@ TEST(Train, DefaultsWriteTheTwentyThreeLineNetworkAndReportItsError) {
     EXPECT_EQ(dir.names().size(), 2u);  // no temporary file left
 }
 
+TEST(Train, AUsersFileNamedAfterTheNetworkFileSurvivesSuccessAndFailure) {
+    ScratchDir dir;
+    write_train(dir);
+    dir.write_raw("neural.net.tmp", "mine\r\n");
+    dir.write_raw("outdir.tmp", "mine too\r\n");
+    std::filesystem::create_directory(dir.path() / "outdir");
+    Train ok;
+    ok.run();
+    EXPECT_EQ(ok.ui.box_texts()[0].rfind(kDone, 0), 0u);
+    Train failed;
+    failed.w.ofile1 = "outdir";
+    failed.run();
+    EXPECT_EQ(failed.ui.box_texts(), (std::vector<std::string>{kGeneric}));
+    EXPECT_EQ(dir.read("neural.net.tmp"), "mine\r\n");
+    EXPECT_EQ(dir.read("outdir.tmp"), "mine too\r\n");
+    EXPECT_EQ(dir.names().size(), 5u);  // train.dat, neural.net, outdir and the two
+}
+
 TEST(Train, AgoricWritesTheNetworkToo) {
     ScratchDir dir;
     write_train(dir);
@@ -204,6 +222,12 @@ TEST(Train, FaultsGiveTheWindowsGenericMessageAndKeepItOpen) {
         EXPECT_EQ(t.ui.count(UiEvent::Kind::Hide, Window::Neural1), 0) << c.what;
         EXPECT_EQ(t.ui.pointer, Pointer::Normal) << c.what;
         EXPECT_TRUE(t.w.Command1_enabled) << c.what;
+        // Only a count that is no number has a field to point at.
+        const bool text = t.w.examples.empty() || t.w.hidden == "three";
+        EXPECT_EQ(t.ui.events.back().kind == UiEvent::Kind::Focus, text) << c.what;
+        if (text) {
+            EXPECT_EQ(t.ui.events.back().text, t.w.examples.empty() ? "examples" : "hidden");
+        }
     }
     EXPECT_EQ(dir.names().size(), 3u);
 }

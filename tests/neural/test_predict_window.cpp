@@ -1,6 +1,8 @@
 // The prediction window's Predict and Cancel commands, headless.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/fault.h"
 #include "neural/network_file.h"
 #include "neural/predict_window.h"
@@ -43,6 +45,17 @@ TEST(Predict, OneNodePerLayer) {
     EXPECT_EQ(p.ui.count(UiEvent::Kind::Unload, Window::Neural3), 1);  // closes after the result
     EXPECT_EQ(p.w.Text[0], "0.0");
     EXPECT_EQ(p.ui.pointer, Pointer::Normal);
+}
+
+TEST(Predict, LargeOutputRangesKeepTheirFourDecimals) {
+    // The one-node example with the output range 0 .. 1e12:
+    // 1e12 * 0.60001827509... = 600018275098.1285...
+    ScratchDir dir;
+    dir.write("neural.net", {"1", "1", "1", "10", "0", "1e12", "0", "2", "3"});
+    Predict p;
+    p.w.Text[0] = "5";
+    p.run();
+    EXPECT_EQ(p.ui.box_texts(), (std::vector<std::string>{"The output for node 1 is 600018275098.1285\r"}));
 }
 
 TEST(Predict, LfOnlyNetworkFilesAndBlanksAroundNumbersReadTheSame) {
@@ -135,6 +148,16 @@ TEST(Predict, UnusedFieldsMustStillBeNumbersOrEmpty) {
     EXPECT_EQ(bad.ui.box_texts(), (std::vector<std::string>{kGeneric}));
     EXPECT_EQ(bad.ui.boxes()[0].icon, Icon::Critical);
     EXPECT_EQ(bad.ui.count(UiEvent::Kind::Unload, Window::Neural3), 0);
+    // The field at fault takes the focus: the first with text that is no
+    // number, empty fields passed over.
+    EXPECT_EQ(bad.ui.events.back().kind, UiEvent::Kind::Focus);
+    EXPECT_EQ(bad.ui.events.back().text, "Text4");
+    Predict later;
+    later.w.Text[0] = "";
+    later.w.Text[6] = "x";
+    later.w.Text[9] = "y";
+    later.run();
+    EXPECT_EQ(later.ui.events.back().text, "Text7");
 }
 
 TEST(Predict, AMissingFileGivesOnlyItsOwnMessage) {
@@ -240,6 +263,24 @@ TEST(NetworkFile, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
     EXPECT_THROW(write_network_file("absent/n.net", NetShape{1, 1, 1}, r, {0.5, 0.5}), RuntimeError);
     EXPECT_THROW(write_network_file("", NetShape{1, 1, 1}, r, {0.5, 0.5}), RuntimeError);
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"n.net"}));
+}
+
+TEST(NetworkFile, FilesOfTheUserBesideTheTargetAreNeverTouched) {
+    // Files of the user's own under the name a temporary file once had,
+    // beside a target that is written and beside one that cannot be.
+    ScratchDir dir;
+    dir.write_raw("n.net.tmp", "the user's own\r\n");
+    dir.write_raw("outdir.tmp", "also the user's\r\n");
+    std::filesystem::create_directory(dir.path() / "outdir");
+    Ranges r{{1}, {0}, {1}, {0}};
+    write_network_file("n.net", NetShape{1, 1, 1}, r, {0.5, 0.5});
+    EXPECT_THROW(write_network_file("outdir", NetShape{1, 1, 1}, r, {0.5, 0.5}), RuntimeError);
+    EXPECT_EQ(dir.read("n.net.tmp"), "the user's own\r\n");
+    EXPECT_EQ(dir.read("outdir.tmp"), "also the user's\r\n");
+    EXPECT_EQ(load_net("n.net").weights, (std::vector<double>{0.5, 0.5}));
+    std::vector<std::string> names = dir.names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"n.net", "n.net.tmp", "outdir", "outdir.tmp"}));
 }
 
 }  // namespace

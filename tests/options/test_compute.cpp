@@ -98,9 +98,29 @@ TEST_F(Compute, FocusGoesToTheFirstFailedField) {
 TEST_F(Compute, ValidInputLeavesTheFocusAlone) {
     compute();
     EXPECT_EQ(ui.count(Kind::Focus, Window::Main), 0);
-    main.qqq = "";  // the generic error is no validation failure
+    main.qqq = "1e200";  // the variance overflows: no field to point at
     compute();
+    ASSERT_EQ(ui.box_texts().size(), 1u);
     EXPECT_EQ(ui.count(Kind::Focus, Window::Main), 0);
+}
+
+TEST_F(Compute, AfterTheGenericBoxTheFirstFieldThatIsNoNumberTakesTheFocus) {
+    const auto focus_after = [this](void (*set)(MainWindow&)) {
+        MainWindow w;
+        set(w);
+        RecordingUi r;
+        cmdCompute_Click(w, out, pac, r);
+        EXPECT_EQ(r.box_texts(), std::vector<std::string>{kGenericError});
+        return r.events.back().kind == Kind::Focus && r.events.back().window == Window::Main ? r.events.back().text
+                                                                                             : std::string("-");
+    };
+    EXPECT_EQ(focus_after([](MainWindow& w) { w.strike = "abc"; }), "strike");
+    // In reading order, whichever the command converted first.
+    EXPECT_EQ(focus_after([](MainWindow& w) { w.cor = "x", w.qqq = ""; }), "qqq");
+    EXPECT_EQ(focus_after([](MainWindow& w) { w.irate = "1,5", w.current = "1e999"; }), "current");
+    EXPECT_EQ(focus_after([](MainWindow& w) { w.cor = "0..5"; }), "cor");
+    // The option price counts only when the implied volatility is asked for.
+    EXPECT_EQ(focus_after([](MainWindow& w) { w.optPrice = false, w.qqq = "abc", w.qqq2 = "?"; }), "qqq2");
 }
 
 TEST_F(Compute, NegativeDividendIsAccepted) {

@@ -1,0 +1,80 @@
+#include "app/boxes.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSpacerItem>
+
+namespace tvx {
+
+int title_bar_width(const QString& title) {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() * 1.25);
+    const QFontMetrics metrics(font);
+    // Icon, minimise, maximise and close, each about two lines high, with
+    // the frame's padding.
+    return metrics.horizontalAdvance(title) + 9 * metrics.height() + 24;
+}
+
+int run_box(QDialog& box, QWidget* owner) {
+    QPointer<QWidget> window = owner;
+    const int result = box.exec();
+    // The window keeps its focus control while it is inactive: activating
+    // it puts the focus back there.
+    if (window && window->isVisible()) {
+        window->raise();
+        if (QApplication::activeWindow() != window) {
+            window->activateWindow();
+            // The activation settles before the command goes on, so that a
+            // field it then selects keeps its selection.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+    }
+    return result;
+}
+
+Answer show_message_box(QWidget* owner, const std::string& title, Icon icon, const std::string& text, Buttons buttons) {
+    QString lines = QString::fromStdString(text);
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+
+    QMessageBox::Icon kind = QMessageBox::NoIcon;
+    if (icon == Icon::Exclamation) kind = QMessageBox::Warning;
+    if (icon == Icon::Critical) kind = QMessageBox::Critical;
+    const QMessageBox::StandardButtons choice =
+        buttons == Buttons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
+
+    const QString caption = QString::fromStdString(title);
+    QMessageBox box(kind, caption, lines, choice, owner);
+    box.setTextFormat(Qt::PlainText);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // A message box sizes itself by its text alone: a row as wide as the
+    // title needs keeps a short text from clipping a long title.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int margins = grid->contentsMargins().left() + grid->contentsMargins().right();
+        grid->addItem(new QSpacerItem(title_bar_width(caption) - margins, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    const int answer = run_box(box, owner);
+    if (buttons == Buttons::Ok) return Answer::Ok;
+    return answer == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+std::optional<std::string> show_input_box(QWidget* owner, const std::string& title, const std::string& prompt,
+                                          const std::string& default_text) {
+    QInputDialog box(owner);
+    const QString caption = QString::fromStdString(title);
+    box.setWindowTitle(caption);
+    box.setLabelText(QString::fromStdString(prompt));
+    box.setTextEchoMode(QLineEdit::Normal);
+    box.setTextValue(QString::fromStdString(default_text));
+    box.setMinimumWidth(title_bar_width(caption));
+    if (run_box(box, owner) != QDialog::Accepted) return std::nullopt;
+    return box.textValue().toStdString();
+}
+
+}  // namespace tvx

@@ -1,0 +1,32 @@
+// The program's modal boxes: a message box or an input box that belongs to
+// the window whose command asked, stands above it, is wide enough for its
+// title, and gives that window back the front and its focus afterwards.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/user_interface.h"
+
+class QDialog;
+class QString;
+class QWidget;
+
+namespace tvx {
+
+// The width a box needs for its title in the window system's title bar:
+// the title in a bold face somewhat larger than the program's, plus room
+// for an icon and three or four buttons beside it.
+int title_bar_width(const QString& title);
+
+// Shows the box modally over `owner` (null: no owner) and returns its
+// result. Afterwards the owner, still on screen, is the active window
+// again, with the focus on the control that had it.
+int run_box(QDialog& box, QWidget* owner);
+
+Answer show_message_box(QWidget* owner, const std::string& title, Icon icon, const std::string& text, Buttons buttons);
+
+std::optional<std::string> show_input_box(QWidget* owner, const std::string& title, const std::string& prompt,
+                                          const std::string& default_text);
+
+}  // namespace tvx

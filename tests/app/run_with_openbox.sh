@@ -1,0 +1,38 @@
+#!/bin/sh
+# Runs a test program on a virtual X server of its own with the openbox
+# window manager, for what only a window manager shows (stacking, title
+# bars). Exits 77, which the test suite counts as skipped, when Xvfb or
+# openbox is not installed.
+if ! command -v Xvfb >/dev/null 2>&1 || ! command -v openbox >/dev/null 2>&1; then
+    echo "Xvfb or openbox is not installed: skipped"
+    exit 77
+fi
+work=$(mktemp -d)
+xvfb=""
+wm=""
+cleanup() {
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 5 -screen 0 1600x1000x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
+
+# The installed configuration, not one a user of this machine may have made.
+config=/etc/xdg/openbox/rc.xml
+if [ -f "$config" ]; then openbox --config-file "$config" 2>/dev/null & else openbox 2>/dev/null & fi
+wm=$!
+# Ready once it names itself on the root window.
+for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+    sleep 0.1
+done
+sleep 0.3
+
+QT_QPA_PLATFORM=xcb "$@"

@@ -1,0 +1,175 @@
+// What only a window manager shows, on X with openbox (run by
+// run_with_openbox.sh): the window whose command showed a box is in front
+// of the main window again afterwards, and a box's title bar shows the
+// whole title however short the box's text.
+#include <QAction>
+#include <QImage>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest>
+#include <memory>
+
+#include "app/box_answerer.h"
+#include "app/qt_user_interface.h"
+
+using namespace tvx;
+
+namespace {
+
+// Client windows from bottom to top, as the window manager stacks them.
+QList<WId> stacking() {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    xprop.waitForFinished(5000);
+    const QString out = QString::fromLatin1(xprop.readAllStandardOutput());
+    QList<WId> ids;
+    for (const QString& part : out.section(QLatin1Char('#'), 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        ids << part.trimmed().toULongLong(nullptr, 16);
+    return ids;
+}
+
+bool above(const QWidget* upper, const QWidget* lower) {
+    const QList<WId> order = stacking();
+    const qsizetype u = order.indexOf(upper->winId()), l = order.indexOf(lower->winId());
+    return u >= 0 && l >= 0 && u > l;
+}
+
+// The title bar of a top-level window as drawn on the screen.
+QImage title_bar(QWidget* w) {
+    const QRect frame = w->frameGeometry();
+    const int height = w->geometry().top() - frame.top();
+    return w->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), height).toImage();
+}
+
+bool same_column(const QImage& a, int xa, const QImage& b, int xb) {
+    for (int y = 0; y < a.height(); ++y)
+        if (a.pixel(xa, y) != b.pixel(xb, y)) return false;
+    return true;
+}
+
+bool differs(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) > 60;
+}
+
+// Width of the drawn title text in two bars of the same title: the parts
+// at the ends that both bars share (frame, icon, buttons) are set aside,
+// then the text is what stands out from the background between them.
+std::pair<int, int> title_text_widths(const QImage& wide, const QImage& box) {
+    int left = 0;
+    while (left < box.width() && same_column(wide, left, box, left)) ++left;
+    int right = 0;
+    while (right < box.width() - left && same_column(wide, wide.width() - 1 - right, box, box.width() - 1 - right))
+        ++right;
+    const auto span = [&wide, left](const QImage& bar, int from, int to) {
+        int first = -1, last = -1;
+        for (int x = from; x < to; ++x) {
+            for (int y = 0; y < bar.height(); ++y) {
+                // The wide bar's first free column is pure background.
+                if (differs(bar.pixel(x, y), wide.pixel(left, y))) {
+                    if (first < 0) first = x;
+                    last = x;
+                    break;
+                }
+            }
+        }
+        return first < 0 ? 0 : last - first + 1;
+    };
+    return {span(wide, left, wide.width() - right), span(box, left, box.width() - right)};
+}
+
+}  // namespace
+
+class WindowManagerTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Models> models;
+    std::unique_ptr<QtUserInterface> ui;
+    QWidget* main = nullptr;
+
+    QWidget* open(const char* menu, Window id) {
+        main->findChild<QAction*>(QString::fromLatin1(menu))->trigger();
+        QWidget* w = ui->existing(id);
+        if (w && !QTest::qWaitForWindowActive(w)) qWarning("%s did not become active", menu);
+        QTest::qWait(300);
+        return w;
+    }
+
+private slots:
+    void init() {
+        models = std::make_unique<Models>();
+        ui = std::make_unique<QtUserInterface>(*models);
+        Form_Load(models->main);
+        ui->show(Window::Main);
+        main = ui->widget(Window::Main);
+        QVERIFY(QTest::qWaitForWindowActive(main));
+    }
+    void cleanup() {
+        ui.reset();
+        models.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QTest::qWait(200);
+    }
+
+    void after_its_boxes_the_prediction_window_is_in_front() {
+        QWidget* predict = open("mnuNeuralPredict", Window::Neural3);
+        QVERIFY(predict);
+        QLineEdit* field = predict->findChild<QLineEdit*>(QStringLiteral("Text2"));
+        field->setFocus(Qt::MouseFocusReason);
+        bool box_above = true;
+        BoxAnswerer answers([&box_above, predict](QDialog* box) {
+            QTest::qWait(300);
+            box_above = box_above && above(box, predict);
+            if (auto* input = qobject_cast<QInputDialog*>(box)) input->setTextValue(QStringLiteral("absent.net"));
+        });
+        predict->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        QCOMPARE(answers.seen.size(), 2);  // the file name, "Error: File not found"
+        QTest::qWait(500);
+        QVERIFY(box_above);
+        QVERIFY(above(predict, main));
+        QCOMPARE(QApplication::activeWindow(), predict);
+        QCOMPARE(QApplication::focusWidget(), field);
+    }
+
+    void between_its_validation_boxes_the_creation_window_stays_in_front() {
+        QWidget* create = open("mnuNeuralCreate", Window::Neural1);
+        QVERIFY(create);
+        models->neural1.pop = "2";
+        models->neural1.gen = "2";
+        int in_front = 0;
+        BoxAnswerer answers([&in_front, create, this](QDialog* box) {
+            QTest::qWait(300);
+            in_front += above(box, create) && above(create, main);
+        });
+        create->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+        // Population, generations, then perhaps the missing training file.
+        QVERIFY(answers.seen.size() >= 2);
+        QCOMPARE(in_front, answers.seen.size());
+    }
+
+    void a_box_is_as_wide_as_its_title_needs() {
+        // The title of the American implied volatility, over a short text;
+        // the same title over a long text shows it whole.
+        const std::string title = "Computation Output";
+        QImage bars[2];
+        int slot = 0;
+        BoxAnswerer answers([&bars, &slot](QDialog* box) {
+            // Framed by the window manager, then drawn.
+            QTRY_VERIFY_WITH_TIMEOUT(box->frameGeometry().top() < box->geometry().top(), 5000);
+            QTest::qWait(400);
+            bars[slot++] = title_bar(box);
+        });
+        ui->message_box_from(Window::Main, title, Icon::None, std::string(180, 'x'), Buttons::Ok);
+        ui->message_box_from(Window::Main, title, Icon::None, "The implied volatility is 0.2846", Buttons::Ok);
+        QCOMPARE(slot, 2);
+        QVERIFY(bars[0].height() > 8 && bars[0].height() == bars[1].height());
+        const auto [whole, shown] = title_text_widths(bars[0], bars[1]);
+        qInfo("title text: %d px in the wide box, %d px in the box", whole, shown);
+        QVERIFY2(whole > 40, "no title text found in the wide box's title bar");
+        QVERIFY2(shown >= whole - 1, qPrintable(QStringLiteral("title drawn %1 px wide of %2").arg(shown).arg(whole)));
+    }
+};
+
+QTEST_MAIN(WindowManagerTest)
+#include "window_manager_tests.moc"
