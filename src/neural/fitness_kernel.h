@@ -5,10 +5,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "neural/network.h"
 
 namespace tvx::neural {
+
+// The largest network the kernel takes: the creation window's limits.
+inline constexpr std::int16_t max_inputs = 10, max_hidden = 15, max_outputs = 4;
 
 // The sum of the errors of the first `count` examples of `exemplar`, added
 // in example order, into *sum: each example's forward pass and error by the
@@ -18,7 +22,8 @@ namespace tvx::neural {
 // *sum unset) when an activation's argument in some example lies beyond
 // the vector exponential's range (|x| <= 706) or is not a number, the only
 // way an evaluation can fault before its sum: the caller then runs the
-// scalar form, which raises the fault where it occurs.
+// scalar form, which raises the fault where it occurs. False as well for a
+// shape beyond the creation window's limits (1-10, 1-15, 1-4 nodes).
 bool vector_error_sum(const double* weights, const double* exemplar, const NetShape& shape, std::size_t count,
                       double* sum);
 

@@ -38,7 +38,7 @@ constexpr std::size_t kMaxLanes = hn::MaxLanes(DF());
 constexpr std::size_t kG = kMaxLanes >= 16 ? 1 : 16 / kMaxLanes;
 // Activations taken side by side (kG divides by it).
 constexpr std::size_t kT = kG >= 2 ? 2 : 1;
-constexpr std::size_t kMaxIn = 10, kMaxHidden = 15, kMaxOut = 4;
+constexpr std::size_t kMaxIn = max_inputs, kMaxHidden = max_hidden, kMaxOut = max_outputs;
 
 // tanh as the scalar form computes it, e = exp(x), (e - 1/e) / (e + 1/e),
 // for K vectors at once (in place), noting in `in_range` the lanes whose
@@ -151,6 +151,9 @@ HWY_EXPORT(ErrorSum);
 
 bool vector_error_sum(const double* weights, const double* exemplar, const NetShape& shape, std::size_t count,
                       double* sum) {
+    if (shape.nin < 1 || shape.nin > max_inputs || shape.nhidden < 1 || shape.nhidden > max_hidden || shape.nout < 1 ||
+        shape.nout > max_outputs)
+        return false;
     return HWY_DYNAMIC_DISPATCH(ErrorSum)(weights, exemplar, shape, count, sum);
 }
 

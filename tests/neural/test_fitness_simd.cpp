@@ -103,6 +103,11 @@ TEST(FitnessSimd, EveryBuildGivesTheScalarResultBitForBitOnEveryShape) {
                               scalar_fitness(net.weights, net.exemplar, net.shape, n))
                         << name << ", " << nin << "-" << nh << "-" << nout << ", " << n << " examples";
                 }
+        // Larger than the window makes: the scalar form, the same result.
+        const Net big = random_net(gen, 12, 17, 5, 9);
+        EXPECT_EQ(fitness(big.weights, big.exemplar, big.shape, 9),
+                  scalar_fitness(big.weights, big.exemplar, big.shape, 9))
+            << name;
     });
 }
 
