@@ -1,14 +1,17 @@
 #include "neural/network.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "core/fault.h"
 #include "core/numbers.h"
+#include "neural/fitness_kernel.h"
+#include "pricing/exponential.h"
 
 namespace tvx {
 
 double tanh(double x) {
-    const double e = fexp(x);
+    const double e = chk(exp_plain(x));
     const double inv = fdiv(1.0, e);
     return fdiv(e - inv, chk(e + inv));
 }
@@ -52,17 +55,36 @@ double example_error(const NodeTable& nodes, std::span<const double> targets, co
     return fsqrt(sum);
 }
 
-double fitness(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
-               std::int16_t nexem) {
+namespace {
+
+// The scalar form: one example after another, every fault where it occurs.
+double error_sum(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
+                 std::size_t count) {
     NodeTable nodes(shape);
     const std::size_t width = shape.example_width();
     const std::size_t nin = static_cast<std::size_t>(shape.nin);
     double sum = 0.0;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(nexem); ++k) {
+    for (std::size_t k = 0; k < count; ++k) {
         const std::span<const double> example = exemplar.subspan(k * width, width);
         feed_forward(weights, example.first(nin), nodes, shape);
         sum += example_error(nodes, example.subspan(nin), shape);
     }
+    return sum;
+}
+
+}  // namespace
+
+double fitness(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
+               std::int16_t nexem) {
+    const std::size_t count = nexem > 0 ? static_cast<std::size_t>(nexem) : 0;
+    if (weights.size() < shape.weights() || exemplar.size() < count * shape.example_width())
+        throw std::invalid_argument("fitness: fewer weights or example values than the shape needs");
+    // The examples side by side on SIMD vectors, with the same result; the
+    // scalar form when some activation's argument is beyond the vector
+    // exponential's range, where it may fault.
+    double sum = 0.0;
+    if (!neural::vector_error_sum(weights.data(), exemplar.data(), shape, count, &sum))
+        sum = error_sum(weights, exemplar, shape, count);
     return fdiv(sum, nexem);
 }
 

@@ -32,8 +32,9 @@ struct NetShape {
 };
 
 // The activation function, from one exponential: e = exp(x),
-// (e - 1/e) / (e + 1/e). An argument whose exponential overflows or
-// vanishes is an arithmetic error.
+// (e - 1/e) / (e + 1/e), with the program's own exponential (exp_plain,
+// pricing/exponential.h), which the SIMD evaluation of fitness shares. An
+// argument whose exponential overflows or vanishes is an arithmetic error.
 double tanh(double x);
 
 // The values of every node. Only the first size(L) entries of layer L mean
@@ -55,7 +56,11 @@ void feed_forward(std::span<const double> weights, std::span<const double> input
 double example_error(const NodeTable& nodes, std::span<const double> targets, const NetShape& shape);
 
 // The mean example_error over the nexem examples of `exemplar` (each one
-// nin inputs followed by nout targets).
+// nin inputs followed by nout targets), the errors added in example order:
+// computed on SIMD vectors, several examples side by side, to the same bits
+// as the loop of feed_forward and example_error. Throws
+// std::invalid_argument when the spans are shorter than the shape and
+// nexem need.
 double fitness(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
                std::int16_t nexem);
 

@@ -33,6 +33,10 @@ void mc_force_simd_target(std::int64_t target);
 // length).
 void mc_vector_exp(std::span<const double> x, std::span<double> y);
 
+// The same exponential in its plain form (pricing/exponential.h), on the
+// build in use, for |x[k]| <= 706.
+void plain_vector_exp(std::span<const double> x, std::span<double> y);
+
 // The solver's step loop is built for more than one instruction set, all
 // giving the same bits; the fastest one the processor runs is used. Tests
 // pin each in turn.

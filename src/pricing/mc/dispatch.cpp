@@ -27,19 +27,25 @@ std::size_t GroupWidth() { return hn::Lanes(DF()); }
 
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
 
-void VectorExp(const double* x, double* y, std::size_t count) {
+// The kernels' exponential over an array: the simulation's (kFused) or
+// the plain one.
+template <bool kFused>
+void ExpOver(const double* x, double* y, std::size_t count) {
     const DF d;
     const std::size_t L = hn::Lanes(d);
     std::size_t k = 0;
-    for (; k + L <= count; k += L) hn::StoreU(ExpNear(d, hn::LoadU(d, x + k)), d, y + k);
+    for (; k + L <= count; k += L) hn::StoreU(ExpSeries<kFused>(d, hn::LoadU(d, x + k)), d, y + k);
     if (k < count) {
         HWY_ALIGN double in[hn::MaxLanes(DF())] = {};
         HWY_ALIGN double out[hn::MaxLanes(DF())];
         std::copy(x + k, x + count, in);
-        hn::Store(ExpNear(d, hn::Load(d, in)), d, out);
+        hn::Store(ExpSeries<kFused>(d, hn::Load(d, in)), d, out);
         std::copy(out, out + (count - k), y + k);
     }
 }
+
+void VectorExp(const double* x, double* y, std::size_t count) { ExpOver<true>(x, y, count); }
+void PlainVectorExp(const double* x, double* y, std::size_t count) { ExpOver<false>(x, y, count); }
 
 }  // namespace tvx::mc::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
@@ -55,6 +61,7 @@ HWY_EXPORT(AcceptPairs);
 HWY_EXPORT(TransformPairs);
 HWY_EXPORT(AdvanceGroup);
 HWY_EXPORT(VectorExp);
+HWY_EXPORT(PlainVectorExp);
 
 std::size_t group_width() { return HWY_DYNAMIC_DISPATCH(GroupWidth)(); }
 const char* target_name() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
@@ -81,6 +88,10 @@ void mc_force_simd_target(std::int64_t target) { hwy::SetSupportedTargetsForTest
 
 void mc_vector_exp(std::span<const double> x, std::span<double> y) {
     mc::vector_exp(x.data(), y.data(), std::min(x.size(), y.size()));
+}
+
+void plain_vector_exp(std::span<const double> x, std::span<double> y) {
+    HWY_DYNAMIC_DISPATCH(mc::PlainVectorExp)(x.data(), y.data(), std::min(x.size(), y.size()));
 }
 
 }  // namespace tvx

@@ -1,0 +1,145 @@
+// The fitness evaluation on SIMD vectors against the scalar rendering of
+// the network (feed_forward and example_error, one example after another),
+// on every instruction set built that this processor runs, each forced in
+// turn: the same bits for every shape the creation window allows, the same
+// faults where the scalar form faults.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/fault.h"
+#include "neural/network.h"
+#include "pricing/exponential.h"
+#include "pricing/testing.h"
+
+namespace tvx {
+namespace {
+
+// The mean error as 4.2 describes it, example by example.
+double scalar_fitness(const std::vector<double>& w, const std::vector<double>& exemplar, const NetShape& s,
+                      std::int16_t n) {
+    NodeTable nodes(s);
+    const std::size_t width = s.example_width(), nin = static_cast<std::size_t>(s.nin);
+    double sum = 0.0;
+    for (std::int16_t k = 0; k < n; ++k) {
+        const std::span<const double> example(exemplar.data() + k * width, width);
+        feed_forward(w, example.first(nin), nodes, s);
+        sum += example_error(nodes, example.subspan(nin), s);
+    }
+    return fdiv(sum, n);
+}
+
+template <class Check>
+void on_every_simd_build(Check check) {
+    for (const std::int64_t build : mc_simd_targets()) {
+        mc_force_simd_target(build);
+        check(std::string(mc_simd_target()));
+    }
+    mc_force_simd_target(0);
+}
+
+// The plain exponential on every build against its scalar form, bit for
+// bit, and against the 64-bit-mantissa exponential of long double. Its
+// error budget is the simulation's (1.5 ulp, with room) plus the rounding
+// of the products the fused form keeps exact: each enters the result
+// scaled by r^2 or less (|r| <= 0.35), or, in the reduced argument, at
+// 2^-53 of k ln 2's small second part, far below an ulp.
+TEST(PlainExponential, EveryBuildMatchesTheScalarFormAndStaysWithinAnUlp) {
+    std::vector<double> x = {0.0, -0.0, 1e-300, 1e-17, 706.0, -706.0, 1.0, -1.0, 0.5 * std::log(2.0)};
+    std::mt19937_64 gen(5);
+    std::uniform_real_distribution<double> wide(-706.0, 706.0), unit(-4.0, 4.0);
+    for (int k = 0; k < 20000; ++k) x.push_back(wide(gen)), x.push_back(unit(gen));
+    on_every_simd_build([&](const std::string& name) {
+        std::vector<double> y(x.size());
+        plain_vector_exp(x, y);
+        for (std::size_t k = 0; k < x.size(); ++k) {
+            ASSERT_EQ(y[k], exp_plain(x[k])) << name << ": e^" << x[k];
+            const long double exact = std::exp(static_cast<long double>(x[k]));
+            const double nearest = static_cast<double>(exact);
+            const double ulp = std::nextafter(nearest, std::numeric_limits<double>::infinity()) - nearest;
+            ASSERT_LE(static_cast<double>(std::fabs(static_cast<long double>(y[k]) - exact) / ulp), 1.5)
+                << name << ": e^" << x[k];
+        }
+    });
+    // Beyond the vector range, the C library's.
+    EXPECT_EQ(exp_plain(708.0), std::exp(708.0));
+    EXPECT_EQ(exp_plain(-720.0), std::exp(-720.0));
+    EXPECT_TRUE(std::isnan(exp_plain(std::numeric_limits<double>::quiet_NaN())));
+}
+
+struct Net {
+    NetShape shape;
+    std::vector<double> weights, exemplar;
+};
+
+Net random_net(std::mt19937_64& gen, std::int16_t nin, std::int16_t nhidden, std::int16_t nout, std::int16_t n) {
+    std::uniform_real_distribution<double> weight(-3.0, 3.0), value(0.0, 1.0);
+    Net net{{nin, nhidden, nout}, {}, {}};
+    net.weights.resize(net.shape.weights());
+    for (double& w : net.weights) w = weight(gen);
+    net.exemplar.resize(net.shape.example_width() * static_cast<std::size_t>(n));
+    for (double& v : net.exemplar) v = value(gen);
+    return net;
+}
+
+TEST(FitnessSimd, EveryBuildGivesTheScalarResultBitForBitOnEveryShape) {
+    // Counts that leave a partial group at every lane width (and one of a
+    // single example).
+    const std::int16_t counts[] = {1, 3, 5, 7, 9, 13, 37, 2001};
+    on_every_simd_build([&](const std::string& name) {
+        std::mt19937_64 gen(17);
+        int c = 0;
+        for (std::int16_t nin = 1; nin <= 10; ++nin)
+            for (std::int16_t nh = 1; nh <= 15; ++nh)
+                for (std::int16_t nout = 1; nout <= 4; ++nout) {
+                    const std::int16_t n = counts[c++ % 8];
+                    const Net net = random_net(gen, nin, nh, nout, n);
+                    ASSERT_EQ(fitness(net.weights, net.exemplar, net.shape, n),
+                              scalar_fitness(net.weights, net.exemplar, net.shape, n))
+                        << name << ", " << nin << "-" << nh << "-" << nout << ", " << n << " examples";
+                }
+        // Larger than the window makes: the scalar form, the same result.
+        const Net big = random_net(gen, 12, 17, 5, 9);
+        EXPECT_EQ(fitness(big.weights, big.exemplar, big.shape, 9),
+                  scalar_fitness(big.weights, big.exemplar, big.shape, 9))
+            << name;
+    });
+}
+
+// A network whose activation in one example is beyond the vector
+// exponential's range: where the scalar form has a result, the same
+// result; where it faults (an exponential that overflows, one that
+// vanishes, an invalid operation), the same fault, on every build.
+TEST(FitnessSimd, BeyondTheVectorRangeEveryBuildGivesTheScalarResultOrItsFault) {
+    const NetShape s{1, 1, 1};
+    const auto with_input = [](double x) {
+        std::vector<double> exemplar;
+        for (int k = 0; k < 7; ++k) exemplar.push_back(0.1 * k), exemplar.push_back(0.5);
+        exemplar[2 * 5] = x;  // the sixth example's input
+        return exemplar;
+    };
+    on_every_simd_build([&](const std::string& name) {
+        // 0.5 * 2 * 707.5 = 707.5: beyond 706, yet e^x is finite.
+        const std::vector<double> w{2.0, 1.0};
+        for (const double x : {707.5, -707.5}) {
+            const std::vector<double> e = with_input(x);
+            EXPECT_EQ(fitness(w, e, s, 7), scalar_fitness(w, e, s, 7)) << name << ", input " << x;
+        }
+        EXPECT_THROW(fitness(w, with_input(712.0), s, 7), ArithmeticError) << name;   // e^x overflows
+        EXPECT_THROW(fitness(w, with_input(-750.0), s, 7), ArithmeticError) << name;  // e^x is 0: 1/e
+        EXPECT_THROW(fitness(w, with_input(std::numeric_limits<double>::quiet_NaN()), s, 7), ArithmeticError) << name;
+        // A target so large that its square overflows, in the last example.
+        std::vector<double> far = with_input(0.5);
+        far.back() = 1e200;
+        EXPECT_THROW(fitness(w, far, s, 7), ArithmeticError) << name;
+        EXPECT_THROW(fitness(w, far, s, 0), ArithmeticError) << name;  // no examples: 0 / 0
+    });
+}
+
+}  // namespace
+}  // namespace tvx
