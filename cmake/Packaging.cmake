@@ -4,8 +4,9 @@
 #
 # The version is the project's (the top-level project() call); everything
 # here takes it from there. The command-line program joins the package
-# through its own install rule and the one line that gives it its manual
-# page below.
+# through its own install rule; its manual page and its line in the
+# metadata follow when its target exists, so this file must be included
+# after the programs are defined.
 
 set(TVX_RELEASE_DATE "2026-12-07")
 set(TVX_RELEASE_DATE_RFC2822 "Mon, 07 Dec 2026 00:00:00 +0000")
@@ -32,6 +33,9 @@ function(tvx_man_page name section)
 endfunction()
 
 tvx_man_page(tarvenix 1)
+if(TARGET tarvenix-cli)
+  tvx_man_page(tarvenix-cli 1)
+endif()
 
 # The AppStream metadata: the programs it names, then the file itself.
 set(TVX_METAINFO_ID "org.tarvenix.tarvenix")
