@@ -131,7 +131,9 @@ if(cli)
     endif()
   endforeach()
   run("${root}/usr/bin/tarvenix-cli" --help)
-  string(REGEX MATCH "SUBCOMMANDS:.*" commands_part "${out}")
+  # The command lines follow "Subcommands:" (capitals in some versions of
+  # CLI11), indented, up to the first line that is not.
+  string(REGEX MATCH "[Ss][Uu][Bb][Cc][Oo][Mm][Mm][Aa][Nn][Dd][Ss]:\n(  [^\n]*\n)+" commands_part "${out}")
   string(REGEX MATCHALL "\n  [a-z]+" commands "${commands_part}")
   if(NOT commands)
     message(FATAL_ERROR "no commands found in tarvenix-cli --help:\n${out}")
