@@ -1,6 +1,7 @@
 #include "options/american_bounds.h"
 
 #include "core/fault.h"
+#include "core/numbers.h"
 #include "pricing/closed_form.h"
 
 namespace tvx {
