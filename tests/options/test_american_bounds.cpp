@@ -11,6 +11,7 @@
 #include "options/american_bounds.h"
 #include "options/routes.h"
 #include "pricing/american.h"
+#include "pricing/testing.h"
 #include "support/compute_fixture.h"
 
 namespace tvx::test {
