@@ -135,7 +135,9 @@ TEST(AmericanBoundsCheck, EachBoundWithItsAllowance) {
     const OptionTerms put{1, 0.2, 0.05, 100, 80, 0, 1};
     const double allowance = american_allowance(put);
     EXPECT_GT(allowance, 0.0);
-    EXPECT_LT(allowance, 0.1);  // well below the grid's half-cent-per-dollar scale
+    // A few cents here (0.002 sigma sqrt(t) max(S, K) is 0.04): small enough
+    // that a value a dime off is refused.
+    EXPECT_LT(allowance, 0.1);
     EXPECT_EQ(checked_american_value(20.0, put), 20.0);
     EXPECT_NO_THROW(checked_american_value(20.0 - 0.5 * allowance, put));
     EXPECT_THROW(checked_american_value(20.0 - 2 * allowance, put), RuntimeError);
