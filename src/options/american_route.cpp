@@ -5,6 +5,7 @@
 // is used.
 #include "core/numbers.h"
 #include "options/american_bounds.h"
+#include "options/robust_implied.h"
 #include "options/routes.h"
 #include "pricing/american.h"
 #include "pricing/closed_form.h"
@@ -44,6 +45,10 @@ void american_route(RouteContext& cx, OptionTerms terms) {
     const Valuation checked_solver = [](const OptionTerms& o) {
         return checked_american_value(solver_usa(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype), o);
     };
+    if (cx.options.robust_search) {
+        report_search(cx, robust_implied(checked_solver, price, terms), kAmericanSuccessTitle);
+        return;
+    }
     const SearchVariant variant = american_search(checked_solver);
     report_search(cx, implied_vol(variant, price, terms), variant.success_title);
 }
