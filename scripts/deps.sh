@@ -36,6 +36,6 @@ TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libhwy-dev libq
 TVX_PACKAGE_PACKAGES=(dpkg-dev fakeroot)
 # The package test also checks the package (lintian) and its AppStream
 # metadata (appstreamcli).
-TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 "${TVX_PACKAGE_PACKAGES[@]}" lintian appstream)
+TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 clang-format "${TVX_PACKAGE_PACKAGES[@]}" lintian appstream)
 # A virtual X server and a keyboard driver for running the program unseen.
 TVX_HEADLESS_PACKAGES=(xvfb xdotool)
