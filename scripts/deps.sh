@@ -30,9 +30,13 @@ tvx_configure() {
 }
 
 # ccache is optional: the builds use it when it is there.
-TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libhwy-dev libqt6svg6 libcli11-dev nlohmann-json3-dev ccache)
-# Xvfb, openbox and xprop (x11-utils) run the tests of what only a window
-# manager shows; without them those tests are skipped.
-TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 clang-format xvfb openbox x11-utils)
+# pandoc turns the manual pages' Markdown into roff.
+TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libhwy-dev libqt6svg6 libcli11-dev nlohmann-json3-dev ccache pandoc)
+# Making the Debian package: dpkg-shlibdeps computes its dependencies.
+TVX_PACKAGE_PACKAGES=(dpkg-dev fakeroot)
+# The package test also checks the package (lintian) and its AppStream
+# metadata (appstreamcli). Xvfb, openbox and xprop (x11-utils) run the tests
+# of what only a window manager shows; without them those tests are skipped.
+TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 clang-format "${TVX_PACKAGE_PACKAGES[@]}" lintian appstream xvfb openbox x11-utils)
 # A virtual X server and a keyboard driver for running the program unseen.
 TVX_HEADLESS_PACKAGES=(xvfb xdotool)

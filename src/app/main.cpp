@@ -1,9 +1,16 @@
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 
 #include "app/app_icon.h"
 #include "app/qt_user_interface.h"
 
 int main(int argc, char* argv[]) {
+    // The version, without a window (and without a display).
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("tarvenix %s\n", TVX_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(tvx::kAppTitle));
     // The desktop entry's name: the task bar matches windows to it.

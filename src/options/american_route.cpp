@@ -1,7 +1,10 @@
 // American style: the finite-difference solver for the value, its
 // sensitivities and the implied volatility; calls without a dividend yield
-// are worth their European value and take the closed form.
+// are worth their European value and take the closed form. Every value of
+// the solver is checked against the bounds of an American option before it
+// is used.
 #include "core/numbers.h"
+#include "options/american_bounds.h"
 #include "options/robust_implied.h"
 #include "options/routes.h"
 #include "pricing/american.h"
@@ -27,6 +30,7 @@ void american_route(RouteContext& cx, OptionTerms terms) {
         bool first = true;
         const Valuation routine = [&](const OptionTerms& o) {
             const AmericanCentre c = solver_usa_centre(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
+            checked_american_value(c.value, o);
             if (first) centre = c, first = false;
             return c.value;
         };
@@ -38,11 +42,14 @@ void american_route(RouteContext& cx, OptionTerms terms) {
     }
     // The search always uses the solver, for dividend-free calls too.
     const double price = parse_number(cx.main.qqq2);
+    const Valuation checked_solver = [](const OptionTerms& o) {
+        return checked_american_value(solver_usa(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype), o);
+    };
     if (cx.options.robust_search) {
-        report_search(cx, robust_implied(valuation_of(solver_usa), price, terms), kAmericanSuccessTitle);
+        report_search(cx, robust_implied(checked_solver, price, terms), kAmericanSuccessTitle);
         return;
     }
-    const SearchVariant variant = american_search(valuation_of(solver_usa));
+    const SearchVariant variant = american_search(checked_solver);
     report_search(cx, implied_vol(variant, price, terms), variant.success_title);
 }
 
