@@ -3,13 +3,13 @@
 #include <exception>
 
 #include "core/numbers.h"
+#include "core/random.h"
 #include "neural/agoric.h"
 #include "neural/files.h"
 #include "neural/fit_report.h"
 #include "neural/genetic.h"
 #include "neural/gradient.h"
 #include "neural/network_file.h"
-#include "pricing/random.h"
 
 namespace tvx {
 
