@@ -51,7 +51,7 @@ TEST(ErrorGradient, MatchesCentralDifferencesOnSeveralShapes) {
         std::vector<double> w = uniform_values(s.weights(), -2.0, 2.0, draw);
         std::vector<double> g(s.weights());
         const Errors e = error_gradient(w, exemplar, s, nexem, g);
-        EXPECT_EQ(e.fitness, fitness(w, exemplar, s, nexem));
+        EXPECT_DOUBLE_EQ(e.fitness, fitness(w, exemplar, s, nexem));
         EXPECT_NEAR(e.squared, mean_squared(w, exemplar, s, nexem), 1e-15);
         const double h = 1e-5;
         double largest = 0.0;
@@ -146,7 +146,7 @@ TEST(TrainGradient, DrivesTheProgressFiguresOncePerIteration) {
     }
     EXPECT_EQ(seen.back().remaining, 0.0);
     // The last figure is the error of the network handed back.
-    EXPECT_EQ(pm.curve.back().best, fitness(result, exemplar, s, 9));
+    EXPECT_DOUBLE_EQ(pm.curve.back().best, fitness(result, exemplar, s, 9));
     EXPECT_EQ(ui.count(UiEvent::Kind::Show, Window::Pmeter), 1);
     EXPECT_EQ(ui.count(UiEvent::Kind::Hide, Window::Pmeter), 1);
 }
