@@ -40,7 +40,13 @@ void ErrorCurve::paintEvent(QPaintEvent*) {
     const double high = std::log10(top);
     const double low = std::log10(std::max(bottom, kFloor));
     const double span = high - low > 1e-9 ? high - low : 1.0;
-    const QRectF plot = frame.adjusted(4, fontMetrics().height() + 2, -4, -fontMetrics().height() - 2);
+    // The highest and lowest errors label the left edge, as on an axis; the
+    // curve runs to their right, from the top one down to the bottom one.
+    const QString high_text = QString::fromStdString(general_text(top, 4));
+    const QString low_text = QString::fromStdString(general_text(bottom, 4));
+    const int margin = std::max(fontMetrics().horizontalAdvance(high_text), fontMetrics().horizontalAdvance(low_text));
+    const double half_line = fontMetrics().height() / 2.0;
+    const QRectF plot = frame.adjusted(margin + 12, half_line + 2, -6, -half_line - 2);
     const double steps = model_.pbar_max - model_.pbar_min;
     auto at = [&](const Pmeter::Point& c) {
         const double x = plot.left() + plot.width() * (c.step - model_.pbar_min) / steps;
@@ -58,9 +64,9 @@ void ErrorCurve::paintEvent(QPaintEvent*) {
     p.setPen(QPen(palette().highlight().color(), 1.6));
     p.drawPath(path);
     p.setPen(palette().text().color());
-    const QRectF labels = frame.adjusted(5, 1, -5, -1);
-    p.drawText(labels, Qt::AlignLeft | Qt::AlignTop, QString::fromStdString(general_text(top, 4)));
-    p.drawText(labels, Qt::AlignLeft | Qt::AlignBottom, QString::fromStdString(general_text(bottom, 4)));
+    const QRectF labels(frame.left() + 5, plot.top() - half_line, margin, plot.height() + 2 * half_line);
+    p.drawText(labels, Qt::AlignRight | Qt::AlignTop, high_text);
+    if (high - low > 1e-9) p.drawText(labels, Qt::AlignRight | Qt::AlignBottom, low_text);
 }
 
 }  // namespace tvx
