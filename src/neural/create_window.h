@@ -26,7 +26,7 @@ struct CreateWindow {
     // After a completed training, one line per output node: its root mean
     // square and largest error over the examples, in the training file's
     // units. Emptied when a Train starts.
-    std::string details;
+    std::string details = {};
 
     // While a training runs: Train is disabled, and closing the window
     // cancels the run and closes it once the run has returned.
