@@ -30,9 +30,9 @@ tvx_configure() {
 }
 
 # ccache is optional: the builds use it when it is there.
-TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libhwy-dev libqt6svg6 ccache)
+TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libhwy-dev libqt6svg6 libcli11-dev nlohmann-json3-dev ccache)
 # python3-numpy and python3-sklearn: the comparison of the neural-net trainings
 # (bench/nn_compare.py).
-TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3-numpy python3-sklearn)
+TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 python3-numpy python3-sklearn)
 # A virtual X server and a keyboard driver for running the program unseen.
 TVX_HEADLESS_PACKAGES=(xvfb xdotool)
