@@ -38,5 +38,8 @@ TVX_PACKAGE_PACKAGES=(dpkg-dev fakeroot)
 # metadata (appstreamcli). Xvfb, openbox and xprop (x11-utils) run the tests
 # of what only a window manager shows; without them those tests are skipped.
 TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 clang-format "${TVX_PACKAGE_PACKAGES[@]}" lintian appstream xvfb openbox x11-utils)
+# Only for the studies in bench/ (the neural-net trainings' comparison,
+# bench/nn_compare.py); no test needs them.
+TVX_STUDY_PACKAGES=(python3-numpy python3-sklearn)
 # A virtual X server and a keyboard driver for running the program unseen.
 TVX_HEADLESS_PACKAGES=(xvfb xdotool)

@@ -188,18 +188,23 @@ create=$(open_neural c "Neural Net - Create")
 shoot_beside_main "$create" "$out/neural-create-window.png"
 ls -l "$out/neural-create-window.png"
 
-# Train with the defaults: writes neural.net for the prediction below.
+# Train with the defaults: writes neural.net for the prediction below. While
+# the completion box is up, the creation window shows the errors per output.
 xdotool windowactivate --sync "$create" key --clearmodifiers Return
 sleep 3
+xdotool windowraise "$create"
+sleep 1
+shoot_beside_main "$create" "$out/neural-create-trained.png"
+ls -l "$out/neural-create-trained.png"
 dismiss_box
 
-# A long training (population 600, 30000 generations) for the progress
+# A long training (population 600, 3000 generations) for the progress
 # window; its Cancel button ends it without writing a file. Tab order:
 # inputbox, outputbox, hidden, gen, ifile1, examples, ofile1, pop.
 create=$(open_neural c "Neural Net - Create")
 xdotool windowactivate --sync "$create"
 xdotool key --clearmodifiers Tab Tab Tab ctrl+a
-xdotool type "30000"
+xdotool type "3000"
 xdotool key --clearmodifiers Tab Tab Tab Tab ctrl+a
 xdotool type "600"
 xdotool key --clearmodifiers Return

@@ -45,24 +45,42 @@ QLineEdit* CalculatorForm::add_field(const char* name, const char* label, std::s
 
 void CalculatorForm::add_choice(const char* frame_name, const char* frame_caption, OptionButton first,
                                 OptionButton second, bool& first_selected, int column) {
+    add_options(frame_name, frame_caption, {first, second}, {&first_selected, nullptr}, column);
+}
+
+void CalculatorForm::add_choice(const char* frame_name, const char* frame_caption, OptionButton first,
+                                OptionButton second, OptionButton third, bool& first_selected, bool& third_selected,
+                                int column) {
+    add_options(frame_name, frame_caption, {first, second, third}, {&first_selected, nullptr, &third_selected}, column);
+}
+
+void CalculatorForm::add_options(const char* frame_name, const char* frame_caption, std::vector<OptionButton> options,
+                                 std::vector<bool*> flags, int column) {
     auto* frame = new QGroupBox(QString::fromUtf8(frame_caption), this);
     frame->setObjectName(QString::fromLatin1(frame_name));
-    auto* a = new QRadioButton(QString::fromUtf8(first.caption), frame);
-    a->setObjectName(QString::fromLatin1(first.name));
-    auto* b = new QRadioButton(QString::fromUtf8(second.caption), frame);
-    b->setObjectName(QString::fromLatin1(second.name));
     auto* row = new QHBoxLayout(frame);
-    row->addWidget(a);
-    row->addWidget(b);
+    Choice choice{{}, flags};
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        auto* b = new QRadioButton(QString::fromUtf8(options[i].caption), frame);
+        b->setObjectName(QString::fromLatin1(options[i].name));
+        row->addWidget(b);
+        if (bool* bound = flags[i]) connect(b, &QRadioButton::toggled, this, [bound](bool on) { *bound = on; });
+        choice.buttons.push_back(b);
+        tab_chain_.push_back(b);
+    }
     row->addStretch(1);
-
-    bool* bound = &first_selected;
-    connect(a, &QRadioButton::toggled, this, [bound](bool on) { *bound = on; });
-
-    choices_.push_back({a, b, bound});
+    choices_.push_back(std::move(choice));
     items_.push_back({column, nullptr, frame});
-    tab_chain_.push_back(a);
-    tab_chain_.push_back(b);
+}
+
+QLabel* CalculatorForm::add_note(const char* name, const std::string& text) {
+    auto* label = new QLabel(this);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    notes_.push_back({label, &text});
+    items_.push_back({kBelowColumns, nullptr, label});
+    return label;
 }
 
 QPushButton* CalculatorForm::add_command(const char* name, const char* caption, std::function<void()> click,
@@ -145,7 +163,19 @@ void CalculatorForm::draw() {
         const QString text = QString::fromStdString(*f.text);
         if (f.edit->text() != text) f.edit->setText(text);
     }
-    for (const Choice& c : choices_) (*c.first_selected ? c.first : c.second)->setChecked(true);
+    for (const Choice& c : choices_) {
+        QRadioButton* selected = nullptr;
+        for (std::size_t i = 0; i < c.buttons.size() && !selected; ++i)
+            if (c.flags[i] && *c.flags[i]) selected = c.buttons[i];
+        for (std::size_t i = 0; i < c.buttons.size() && !selected; ++i)
+            if (!c.flags[i]) selected = c.buttons[i];
+        if (selected && !selected->isChecked()) selected->setChecked(true);
+    }
+    for (const Note& n : notes_) {
+        const QString text = QString::fromStdString(*n.text);
+        if (n.label->text() != text) n.label->setText(text);
+        n.label->setVisible(!text.isEmpty());
+    }
 }
 
 void CalculatorForm::keyPressEvent(QKeyEvent* event) {

@@ -23,8 +23,8 @@
 //   choice added with kBelowColumns spans the full width under the columns.
 // - A field is a QLineEdit whose object name is the field's name; typing
 //   writes the model's string, draw() writes the model back to the screen.
-//   A choice is a group box with two option buttons; the bool is true while
-//   the first one is selected.
+//   A choice is a group box with two (or three) option buttons; the bool is
+//   true while the first one is selected.
 // - Return in any field or option button runs the Default command (Return
 //   on a focused button runs that button). The window's close box runs the
 //   Cancel command, exactly as its button does.
@@ -44,6 +44,7 @@
 #include "app/forms.h"
 
 class QGridLayout;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -79,6 +80,15 @@ public:
     // A framed pair of option buttons bound to `first_selected`.
     void add_choice(const char* frame_name, const char* frame_caption, OptionButton first, OptionButton second,
                     bool& first_selected, int column = 0);
+    // A framed row of three option buttons: the first is selected while
+    // `first_selected` is true, else the third while `third_selected` is,
+    // else the second.
+    void add_choice(const char* frame_name, const char* frame_caption, OptionButton first, OptionButton second,
+                    OptionButton third, bool& first_selected, bool& third_selected, int column = 0);
+
+    // A line of text under the columns, drawn from `text` and hidden while it
+    // is empty; it wraps rather than widening the window much.
+    QLabel* add_note(const char* name, const std::string& text);
 
     // A command button, in the button row at the bottom right, in the order
     // added.
@@ -101,11 +111,18 @@ private:
         QLineEdit* edit;
         std::string* text;
     };
+    // Each button with a flag is selected while its flag is set (the first
+    // such); when none is set, the button without one.
     struct Choice {
-        QRadioButton* first;
-        QRadioButton* second;
-        bool* first_selected;
+        std::vector<QRadioButton*> buttons;
+        std::vector<bool*> flags;
     };
+    struct Note {
+        QLabel* label;
+        const std::string* text;
+    };
+    void add_options(const char* frame_name, const char* frame_caption, std::vector<OptionButton> options,
+                     std::vector<bool*> flags, int column);
     // One cell of the layout, in tab order.
     struct Item {
         int column;
@@ -115,6 +132,7 @@ private:
 
     std::vector<Field> fields_;
     std::vector<Choice> choices_;
+    std::vector<Note> notes_;
     std::vector<Item> items_;
     std::vector<QWidget*> tab_chain_;
     std::vector<QPushButton*> commands_;

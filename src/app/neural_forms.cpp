@@ -26,8 +26,10 @@ public:
         add_field("examples", cap::examples, model.examples, 1);
         add_field("ofile1", cap::ofile1, model.ofile1, 1);
         add_field("pop", cap::pop, model.pop, 1);
-        add_choice("Frame1", cap::Frame1, {"Option1", cap::Option1}, {"Option2", cap::Option2}, model.Option1,
-                   kBelowColumns);
+        add_choice("Frame1", cap::Frame1, {"Option1", cap::Option1}, {"Option2", cap::Option2},
+                   {"Option3", cap::Option3}, model.Option1, model.Option3, kBelowColumns);
+        // The last completed training's errors per output, in the file's units.
+        add_note("details", model.details);
         train_ = add_command(
             "Command1", cap::Command1, [&model, &pmeter, &ui] { Command1_Click(model, pmeter, ui); },
             CommandRole::Default);

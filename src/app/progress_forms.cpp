@@ -6,6 +6,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/error_curve.h"
+#include "neural/training_progress.h"
+
 namespace tvx {
 
 namespace {
@@ -63,8 +66,19 @@ PmeterForm::PmeterForm(Pmeter& model) : model_(model) {
     pbar_ = new QProgressBar;
     pbar_->setObjectName(QStringLiteral("pbar"));
     message_ = message_label("message");
+    curve_ = new ErrorCurve(model);
+    best_ = new QLabel;
+    best_->setObjectName(QStringLiteral("best"));
+    times_ = new QLabel;
+    times_->setObjectName(QStringLiteral("times"));
+    auto* figures = new QHBoxLayout;
+    figures->addWidget(best_);
+    figures->addStretch(1);
+    figures->addWidget(times_);
     column->insertWidget(0, pbar_);
     column->insertWidget(1, message_);
+    column->insertWidget(2, curve_);
+    column->insertLayout(3, figures);
     draw();
 }
 
@@ -72,6 +86,9 @@ void PmeterForm::draw() {
     pbar_->setRange(model_.pbar_min, model_.pbar_max);
     pbar_->setValue(model_.pbar_value);
     message_->setText(QString::fromStdString(model_.message));
+    best_->setText(QString::fromStdString(best_error_text(model_)));
+    times_->setText(QString::fromStdString(training_time_text(model_)));
+    curve_->update();  // painted when the event loop next runs
 }
 
 }  // namespace tvx

@@ -1,5 +1,7 @@
 // The two progress windows, `pacifier` and `pmeter`: a message, Cancel,
-// and for `pmeter` a bar. Cancel only raises the model's flag.
+// and for `pmeter` a bar, with a training's lowest error so far, its curve
+// and the time taken and left beside them. Cancel only raises the model's
+// flag.
 #pragma once
 
 #include <QWidget>
@@ -35,6 +37,9 @@ private:
     Pmeter& model_;
     QProgressBar* pbar_ = nullptr;
     QLabel* message_ = nullptr;
+    QLabel* best_ = nullptr;
+    QLabel* times_ = nullptr;
+    QWidget* curve_ = nullptr;
 };
 
 }  // namespace tvx

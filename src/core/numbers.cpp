@@ -1,5 +1,6 @@
 #include "core/numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -123,11 +124,12 @@ double parse_number(std::string_view text) {
     return negative ? -value : value;
 }
 
-std::string general_text(double x) {
+std::string general_text(double x, int digits) {
     chk(x);
     if (x == 0.0) return "0";
     std::array<char, 64> buf{};
-    const auto [ptr, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::general, 15);
+    const auto [ptr, ec] =
+        std::to_chars(buf.data(), buf.data() + buf.size(), x, std::chars_format::general, std::clamp(digits, 1, 15));
     std::string out(buf.data(), ec == std::errc() ? ptr : buf.data());
     // Exponent form: upper-case "E" as a calculator user reads it.
     for (char& c : out)

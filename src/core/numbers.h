@@ -30,7 +30,10 @@ double parse_number(std::string_view text);
 // "-" for negatives (3.45 -> "3.45", 2 -> "2", -0.0123 -> "-0.0123"). Very
 // small or very large magnitudes take the exponent form ("1.7E-05").
 // Negative zero is written "0".
-std::string general_text(double x);
+//
+// With `digits` below 15 the same text holds at most that many significant
+// digits, rounded to nearest (a figure shown while a training runs).
+std::string general_text(double x, int digits = 15);
 
 // Four-decimal fixed point: x times 10,000 rounded to the nearest integer,
 // ties to even, computed exactly from the double's binary value. A result

@@ -3,8 +3,10 @@
 // flag at its own check points, hide at the end however it ends.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/user_interface.h"
 
@@ -30,6 +32,19 @@ struct Pmeter : ProgressWindow {
     int pbar_max = 100;
     int pbar_value = 0;
     std::string message;
+
+    // Beside the bar and the message, for a training: the best error found
+    // so far after each finished step (a step with no error known yet adds
+    // no point), the time since the start and the estimate of the time
+    // left (negative until a step has finished).
+    struct Point {
+        int step;
+        double best;
+    };
+    std::vector<Point> curve;
+    std::chrono::steady_clock::time_point started{};
+    double elapsed = 0.0;     // seconds
+    double remaining = -1.0;  // seconds
 };
 
 inline constexpr const char* kCancelCaption = "Cancel";

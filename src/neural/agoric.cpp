@@ -80,9 +80,9 @@ struct Trial {
 
 }  // namespace
 
-void run_trials(Agents& agents, std::span<const double> exemplar, const NetShape& shape, std::int16_t nexem,
-                std::span<const std::int16_t> allocation, std::span<const std::int16_t> ranking, const Draw& draw,
-                const Pump& pump) {
+std::optional<double> run_trials(Agents& agents, std::span<const double> exemplar, const NetShape& shape,
+                                 std::int16_t nexem, std::span<const std::int16_t> allocation,
+                                 std::span<const std::int16_t> ranking, const Draw& draw, const Pump& pump) {
     const std::size_t w = shape.weights();
     // The serviced positions and their trials, drawn in rank order.
     std::vector<std::vector<Trial>> trials;
@@ -98,6 +98,7 @@ void run_trials(Agents& agents, std::span<const double> exemplar, const NetShape
     }
     // Each agent's trials touch only its own weights and wealth.
     std::vector<double> gain(trials.size(), 0.0);
+    std::vector<double> after(trials.size(), 10000.0);  // above every error: not serviced
     for_each_index_parallel(
         trials.size(),
         [&](std::size_t k) {
@@ -117,6 +118,7 @@ void run_trials(Agents& agents, std::span<const double> exemplar, const NetShape
                     working[t.position] = kept;
                 }
             }
+            after[k] = best;
             if (best != e0) {
                 gain[k] = 100.0 * (e0 - best);
                 own = working;
@@ -127,6 +129,9 @@ void run_trials(Agents& agents, std::span<const double> exemplar, const NetShape
         const auto a = static_cast<std::size_t>(ranking[k]);
         agents.wealth[a] = chk(agents.wealth[a] + gain[k]);
     }
+    const auto lowest = std::min_element(after.begin(), after.end());
+    if (lowest == after.end() || *lowest >= 10000.0) return std::nullopt;
+    return *lowest;
 }
 
 double annuity_payment(double principal, double rate, int n) {
@@ -172,13 +177,16 @@ bool train_agoric(const NetShape& shape, std::int16_t nexem, std::span<const dou
     const Pump pump = [&ui] { ui.yield(); };
 
     training_progress_start(pmeter, ui, iterations);
+    std::optional<double> lowest;  // the lowest error found so far, for the progress window
     for (int v = 1; v <= iterations; ++v) {
         collect_repayments(agents);
         adjust_prices(agents, draw);
         const std::vector<std::int16_t> ranking = rank_descending(agents.price);
-        if (training_progress_step(pmeter, ui, v, iterations)) return false;
+        if (training_progress_step(pmeter, ui, v, iterations, lowest)) return false;
         const Clearing market = clear_market(agents, ranking, supply);
-        run_trials(agents, exemplar, shape, nexem, market.allocation, ranking, draw, pump);
+        const std::optional<double> found =
+            run_trials(agents, exemplar, shape, nexem, market.allocation, ranking, draw, pump);
+        if (found && (!lowest || *found < *lowest)) lowest = found;
         rate = next_interest_rate(rate, fdiv(market.revenue, opening_price));
         grant_loans(agents, rate, iterations - v, draw);
         reseed_bankrupt(agents, draw);

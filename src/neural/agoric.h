@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -55,10 +56,11 @@ Clearing clear_market(const Agents& agents, std::span<const std::int16_t> rankin
 // unit (stopping at the first position with no units). An improvement is
 // kept by the agent and paid 100 times the error it removed. Agents run on
 // both cores (`pump` called meanwhile); the draws are taken first, in rank
-// order, on this thread.
-void run_trials(Agents& agents, std::span<const double> exemplar, const NetShape& shape, std::int16_t nexem,
-                std::span<const std::int16_t> allocation, std::span<const std::int16_t> ranking, const Draw& draw,
-                const Pump& pump = {});
+// order, on this thread. Returns the lowest error among the serviced
+// agents after their trials (none when no agent was serviced).
+std::optional<double> run_trials(Agents& agents, std::span<const double> exemplar, const NetShape& shape,
+                                 std::int16_t nexem, std::span<const std::int16_t> allocation,
+                                 std::span<const std::int16_t> ranking, const Draw& draw, const Pump& pump = {});
 
 // principal * rate * (1+rate)^n / ((1+rate)^n - 1).
 double annuity_payment(double principal, double rate, int n);

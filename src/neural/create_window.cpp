@@ -7,7 +7,9 @@
 #include "core/random.h"
 #include "neural/agoric.h"
 #include "neural/files.h"
+#include "neural/fit_report.h"
 #include "neural/genetic.h"
+#include "neural/gradient.h"
 #include "neural/network_file.h"
 
 namespace tvx {
@@ -43,6 +45,7 @@ void unload(CreateWindow& w, UserInterface& ui) {
 
 void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Draw& draw) {
     if (w.running) return;  // a run waiting in the event loop owns the command
+    w.details.clear();
     try {
         const std::int16_t nin = count(w.inputbox);
         const std::int16_t nout = count(w.outputbox);
@@ -91,8 +94,8 @@ void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Dr
         bool completed = false;
         {
             RunLock lock(w, ui);
-            completed = w.Option1 ? train_genetic(shape, nexem, set.exemplar, result, g, p, pmeter, ui, draw)
-                                  : train_agoric(shape, nexem, set.exemplar, result, g, p, pmeter, ui, draw);
+            const auto train = w.Option1 ? train_genetic : (w.Option3 ? train_gradient : train_agoric);
+            completed = train(shape, nexem, set.exemplar, result, g, p, pmeter, ui, draw);
         }
 
         // A cancelled run writes nothing: a network file already there is
@@ -100,6 +103,8 @@ void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Dr
         if (completed && !cancel_requested(pmeter)) {
             write_network_file(ofile, shape, set.ranges, result);
             const double remaining = fitness(result, set.exemplar, shape, nexem);
+            w.details = output_errors_text(output_errors(result, set, shape, nexem));
+            ui.refresh(Window::Neural1);
             ui.set_pointer(Pointer::Normal);
             ui.message_box(kAppTitle, Icon::None, neural1_text::complete + general_text(remaining), Buttons::Ok);
         }

@@ -20,7 +20,13 @@ struct CreateWindow {
     std::string ofile1 = "neural.net";
     std::string gen = "100";  // generations or iterations
     std::string pop = "50";   // population size
-    bool Option1 = true;      // Genetic; otherwise Option2, Agoric
+    bool Option1 = true;      // Genetic; otherwise Option3, Gradient, or else Option2, Agoric
+    bool Option3 = false;     // Gradient (when Option1 is not selected)
+
+    // After a completed training, one line per output node: its root mean
+    // square and largest error over the examples, in the training file's
+    // units. Emptied when a Train starts.
+    std::string details = {};
 
     // While a training runs: Train is disabled, and closing the window
     // cancels the run and closes it once the run has returned.
@@ -42,6 +48,7 @@ inline constexpr const char* pop = "Population size";
 inline constexpr const char* Frame1 = "Learning Algorithm";
 inline constexpr const char* Option1 = "Genetic";
 inline constexpr const char* Option2 = "Agoric";
+inline constexpr const char* Option3 = "Gradient";
 inline constexpr const char* Command1 = "Train";
 inline constexpr const char* Command2 = "Cancel";
 }  // namespace neural1_caption

@@ -80,30 +80,6 @@ void mutate(WeightSet& population, const Draw& draw) {
     }
 }
 
-std::string training_progress_text(int done, int total) {
-    return general_text(done * 100.0 / total) + "% of neural net training complete";
-}
-
-void training_progress_start(Pmeter& pmeter, UserInterface& ui, int total) {
-    pmeter.pbar_min = 0;
-    pmeter.pbar_max = total;
-    pmeter.pbar_value = 0;
-    pmeter.message = training_progress_text(0, total);
-    progress_show(ui, pmeter);
-}
-
-bool training_progress_step(Pmeter& pmeter, UserInterface& ui, int done, int total) {
-    pmeter.pbar_value = done;
-    pmeter.message = training_progress_text(done, total);
-    ui.refresh(Window::Pmeter);
-    if (cancel_requested(pmeter)) {
-        progress_hide(ui, pmeter);
-        return true;
-    }
-    ui.yield();
-    return false;
-}
-
 bool train_genetic(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
                    std::vector<double>& result, std::int16_t generations, std::int16_t population_size, Pmeter& pmeter,
                    UserInterface& ui, const Draw& draw) {
@@ -119,11 +95,13 @@ bool train_genetic(const NetShape& shape, std::int16_t nexem, std::span<const do
 
     const Pump pump = [&ui] { ui.yield(); };
     training_progress_start(pmeter, ui, generations);
+    double best = 10000.0;  // above every error: the lowest so far, for the progress window
     for (int g = 1; g <= generations; ++g) {
         crossover(population, children, draw);
-        select_survivors(population, children, exemplar, shape, nexem, pump);
+        const std::vector<double> errors = select_survivors(population, children, exemplar, shape, nexem, pump);
+        best = std::min(best, *std::min_element(errors.begin(), errors.end()));
         mutate(population, draw);
-        if (training_progress_step(pmeter, ui, g, generations)) return false;
+        if (training_progress_step(pmeter, ui, g, generations, best)) return false;
     }
     progress_hide(ui, pmeter);
 

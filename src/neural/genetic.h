@@ -9,6 +9,7 @@
 #include "core/progress.h"
 #include "neural/network.h"
 #include "neural/parallel.h"
+#include "neural/training_progress.h"
 
 namespace tvx {
 
@@ -47,14 +48,5 @@ void mutate(WeightSet& population, const Draw& draw);
 bool train_genetic(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
                    std::vector<double>& result, std::int16_t generations, std::int16_t population_size, Pmeter& pmeter,
                    UserInterface& ui, const Draw& draw);
-
-// The progress message after `done` of `total` steps.
-std::string training_progress_text(int done, int total);
-
-// Prepares and shows the progress window for `total` steps.
-void training_progress_start(Pmeter& pmeter, UserInterface& ui, int total);
-// Shows `done` steps finished; true when the user has cancelled, in which
-// case the window is hidden.
-bool training_progress_step(Pmeter& pmeter, UserInterface& ui, int done, int total);
 
 }  // namespace tvx

@@ -177,6 +177,52 @@ private slots:
         QVERIFY(!create->isVisible());
     }
 
+    void gradient_is_the_third_choice_and_the_errors_per_output_follow_the_box() {
+        write_file(QStringLiteral("train.dat"), kTrain);
+        QWidget* create = open("mnuNeuralCreate", "frmNeural1");
+        auto* gradient = child<QRadioButton>(create, "Option3");
+        QCOMPARE(gradient->text(), QStringLiteral("Gradient"));
+        QVERIFY(!gradient->isChecked());
+        auto* details = child<QLabel>(create, "details");
+        QVERIFY(!details->isVisible());  // nothing trained yet
+
+        gradient->click();
+        QVERIFY(models->neural1.Option3);
+        QVERIFY(!models->neural1.Option1);
+        child<QRadioButton>(create, "Option2")->click();  // Agoric clears it again
+        QVERIFY(!models->neural1.Option3);
+        QVERIFY(!models->neural1.Option1);
+        gradient->click();
+        child<QLineEdit>(create, "gen")->setText(QStringLiteral("50"));
+        Q_EMIT child<QLineEdit>(create, "gen")->textEdited(QStringLiteral("50"));
+
+        // While the completion box is up, the window shows the errors per
+        // output beside it.
+        QString shown;
+        QStringList boxes;
+        QTimer answerer;
+        answerer.setInterval(5);
+        connect(&answerer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            boxes.append(box->text());
+            if (details->isVisible()) shown = details->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        answerer.start();
+        child<QPushButton>(create, "Command1")->click();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].startsWith(QStringLiteral("Evolution complete, average error remaining is ")));
+        QVERIFY(!boxes[0].contains(QStringLiteral("Output node")));
+        QVERIFY(shown.startsWith(QStringLiteral("Output node 1: root mean square error ")));
+        QCOMPARE(shown, QString::fromStdString(models->neural1.details));
+
+        // Reopened, the window still selects Gradient and shows the figures.
+        QWidget* again = open("mnuNeuralCreate", "frmNeural1");
+        QVERIFY(child<QRadioButton>(again, "Option3")->isChecked());
+        QVERIFY(child<QLabel>(again, "details")->isVisible());
+    }
+
     void predict_asks_for_the_file_and_shows_the_outputs() {
         write_file(QStringLiteral("neural.net"), kNet);
         QWidget* predict = open("mnuNeuralPredict", "frmNeural3");

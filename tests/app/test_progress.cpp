@@ -3,6 +3,8 @@
 #include <QPushButton>
 #include <QWindow>
 #include <QtTest>
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 #include "app/modal_answerer.h"
@@ -102,6 +104,58 @@ private slots:
         QTest::mouseClick(child<QPushButton>(Window::Pmeter, "Command1"), Qt::LeftButton);
         QCOMPARE(pm.kill, 1);
         QCOMPARE(models->pacifier.kill, 0);
+    }
+
+    void pmeter_draws_the_lowest_error_its_curve_and_the_times() {
+        Pmeter& pm = models->pmeter;
+        pm.pbar_min = 0;
+        pm.pbar_max = 40;
+        pm.pbar_value = 3;
+        pm.message = "7.5% of neural net training complete";
+        pm.curve = {{1, 0.5}, {2, 0.2}, {3, 0.0123456789}};
+        pm.elapsed = 6;
+        pm.remaining = 74;
+        progress_show(*ui, pm);
+        QWidget* w = top_level(QStringLiteral("pmeter"));
+        QCOMPARE(child<QLabel>(Window::Pmeter, "best")->text(),
+                 QStringLiteral("Lowest average error so far: 0.0123457"));
+        QCOMPARE(child<QLabel>(Window::Pmeter, "times")->text(), QStringLiteral("Elapsed 0:06, about 1:14 left"));
+        QCOMPARE(child<QLabel>(Window::Pmeter, "message")->text(),
+                 QStringLiteral("7.5% of neural net training complete"));
+
+        // The curve is painted in the highlight colour, falling from the top
+        // left: its first point at the top, its last at the bottom.
+        auto* curve = child<QWidget>(Window::Pmeter, "curve");
+        QVERIFY(curve->isVisible());
+        QVERIFY(curve->width() >= 200 && curve->height() >= 60);
+        auto painted_rows = [&] {
+            const QImage image = curve->grab().toImage();
+            const QColor line = curve->palette().highlight().color();
+            int top = image.height(), bottom = -1;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    if (std::abs(c.red() - line.red()) + std::abs(c.green() - line.green()) +
+                            std::abs(c.blue() - line.blue()) <
+                        40) {
+                        top = std::min(top, y);
+                        bottom = std::max(bottom, y);
+                    }
+                }
+            return std::pair{top, bottom};
+        };
+        const auto [top, bottom] = painted_rows();
+        QVERIFY(bottom > top + curve->height() / 2);
+
+        // A run starting afresh clears them.
+        pm.curve.clear();
+        pm.elapsed = 0;
+        pm.remaining = -1;
+        ui->refresh(Window::Pmeter);
+        QCOMPARE(child<QLabel>(Window::Pmeter, "best")->text(), QString());
+        QCOMPARE(child<QLabel>(Window::Pmeter, "times")->text(), QStringLiteral("Elapsed 0:00"));
+        QCOMPARE(painted_rows().second, -1);
+        QVERIFY(w->isVisible());
     }
 
     void busy_pointer_never_stacks_or_underflows() {
