@@ -157,8 +157,17 @@ private slots:
         BoxAnswerer answers([&bars, &slot](QDialog* box) {
             // Framed by the window manager, then drawn.
             QTRY_VERIFY_WITH_TIMEOUT(box->frameGeometry().top() < box->geometry().top(), 5000);
-            QTest::qWait(400);
-            bars[slot++] = title_bar(box);
+            // Active, and drawn: on a busy machine the window manager may
+            // take a while to paint the bar in its active colours.
+            QTRY_VERIFY_WITH_TIMEOUT(QApplication::activeWindow() == box, 5000);
+            QImage bar = title_bar(box);
+            for (int tries = 0; tries < 25; ++tries) {
+                QTest::qWait(200);
+                const QImage again = title_bar(box);
+                if (again == bar) break;
+                bar = again;
+            }
+            bars[slot++] = bar;
         });
         ui->message_box_from(Window::Main, title, Icon::None, std::string(180, 'x'), Buttons::Ok);
         ui->message_box_from(Window::Main, title, Icon::None, "The implied volatility is 0.2846", Buttons::Ok);

@@ -15,6 +15,7 @@
 #include "core/fault.h"
 #include "core/numbers.h"
 #include "pricing/american.h"
+#include "pricing/american_terms.h"
 #include "pricing/closed_form.h"
 #include "pricing/testing.h"
 #include "support/american_reference.h"
@@ -22,45 +23,7 @@
 namespace tvx {
 namespace {
 
-constexpr std::int16_t call = 0;
-constexpr std::int16_t put = 1;
-
-struct Terms {
-    double t, Sigma, r, x, S, delta;
-};
-
-std::ostream& operator<<(std::ostream& os, const Terms& a) {
-    return os << "t=" << a.t << " Sigma=" << a.Sigma << " r=" << a.r << " x=" << a.x << " S=" << a.S
-              << " delta=" << a.delta;
-}
-
-double usa(const Terms& a, std::int16_t type) { return solver_usa(a.t, a.Sigma, a.r, a.x, a.S, a.delta, type); }
-
-AmericanCentre centre(const Terms& a, std::int16_t type) {
-    return solver_usa_centre(a.t, a.Sigma, a.r, a.x, a.S, a.delta, type);
-}
-
-double cdf(double z) { return 0.5 * std::erfc(-z / std::numbers::sqrt2); }
-double pdf(double z) { return std::exp(-0.5 * z * z) / std::sqrt(2.0 * std::numbers::pi); }
-double d1_of(const Terms& a) {
-    return (std::log(a.S / a.x) + (a.r - a.delta + 0.5 * a.Sigma * a.Sigma) * a.t) / (a.Sigma * std::sqrt(a.t));
-}
-
-double european(const Terms& a, std::int16_t type) {
-    const double d1 = d1_of(a);
-    const double d2 = d1 - a.Sigma * std::sqrt(a.t);
-    const double carry = a.S * std::exp(-a.delta * a.t);
-    const double pv_strike = a.x * std::exp(-a.r * a.t);
-    return type == call ? carry * cdf(d1) - pv_strike * cdf(d2) : pv_strike * cdf(-d2) - carry * cdf(-d1);
-}
-
-// The same for calls and puts.
-double european_gamma(const Terms& a) {
-    return std::exp(-a.delta * a.t) * pdf(d1_of(a)) / (a.S * a.Sigma * std::sqrt(a.t));
-}
-
-const Terms atm_year{1.0, 0.2, 0.05, 100.0, 100.0, 0.0};
-const Terms window_defaults{0.5, 0.2, 0.045, 64.0, 60.0, 0.021};
+using namespace american_test;
 
 // How the two edge nodes continue the continuation values.
 enum class Edges {
@@ -357,62 +320,6 @@ TEST(AmericanSolver, AnOverflowInTheLastStepsIsCaughtToo) {
         EXPECT_THROW(usa(late, put), ArithmeticError) << late;
         EXPECT_EQ(usa(finite, put), plain_scheme(finite, put).centre.value) << finite;
     });
-}
-
-TEST(AmericanGridGamma, MatchesTheClosedFormWhereEarlyExerciseIsUnlikely) {
-    // Where exercise before expiry is practically never optimal the American
-    // value is the European one, so their Gammas agree up to the grid's
-    // discretisation error (dx of about 0.012 here; 2% allowed).
-    const Terms cases[] = {
-        {1.0, 0.2, 0.05, 100.0, 100.0, 0.001},  // call, tiny dividend yield
-        {0.5, 0.25, 0.04, 100.0, 95.0, 0.002},  // call, tiny yield, out of the money
-    };
-    for (const Terms& a : cases) {
-        const double expected = european_gamma(a);
-        EXPECT_NEAR(grid_gamma(centre(a, call), a.S), expected, 0.02 * expected) << a << " call";
-    }
-    // Short-dated, out-of-the-money put: little time value to lose by waiting.
-    const Terms p{0.1, 0.3, 0.03, 90.0, 100.0, 0.0};
-    const double expected = european_gamma(p);
-    EXPECT_NEAR(grid_gamma(centre(p, put), p.S), expected, 0.02 * expected) << p << " put";
-}
-
-TEST(AmericanGridGamma, MainWindowDefaults) {
-    // European Gamma 0.04447 for both types (d1 = -0.3008, worked by hand);
-    // the window's closed-form route shows 0.0446 because its cumulative
-    // normal is an approximation. The put's early-exercise region
-    // is close below S and sharpens the curvature to about 0.049; the call,
-    // far from exercise, stays near the European value at about 0.045.
-    const Terms& a = window_defaults;
-    EXPECT_NEAR(european_gamma(a), 0.04447, 0.00001) << a;
-    const double put_gamma = grid_gamma(centre(a, put), a.S);
-    EXPECT_NEAR(put_gamma, 0.049, 0.001) << a << " put";
-    EXPECT_GT(put_gamma, european_gamma(a)) << a << " put";
-    EXPECT_NEAR(grid_gamma(centre(a, call), a.S), 0.045, 0.001) << a << " call";
-}
-
-TEST(AmericanGridGamma, NeverNegative) {
-    // Option values are convex in S, calls with a dividend yield and puts alike.
-    for (double S : {30.0, 45.0, 55.0, 60.0, 64.0, 70.0, 90.0, 130.0}) {
-        const Terms a{0.5, 0.2, 0.045, 64.0, S, 0.021};
-        EXPECT_GE(grid_gamma(centre(a, call), S), 0.0) << a << " call";
-        EXPECT_GE(grid_gamma(centre(a, put), S), 0.0) << a << " put";
-    }
-}
-
-TEST(AmericanGridGamma, BumpingSpotCannotSeeTheCurvature) {
-    // The grid is laid out around S, so moving S moves every node with it:
-    // between the points where a node crosses the strike or the exercise
-    // boundary, the computed value is linear in S. A second difference in S
-    // with dS = S / 1000 therefore reads close to zero instead of the Gamma.
-    const Terms a = window_defaults;
-    const double dS = a.S * 0.001;
-    Terms down = a, up = a;
-    down.S = a.S - dS;
-    up.S = dS + a.S;
-    const double bumped = (usa(up, call) - 2.0 * usa(a, call) + usa(down, call)) / (dS * dS);
-    const double from_grid = grid_gamma(centre(a, call), a.S);
-    EXPECT_LT(std::fabs(bumped), 0.1 * from_grid) << a << " bumped " << bumped << " grid " << from_grid;
 }
 
 }  // namespace
