@@ -31,6 +31,10 @@ double parse_number(std::string_view text);
 // Negative zero is written "0".
 std::string general_text(double x);
 
+// A whole count with a comma between groups of three digits: 4800 ->
+// "4,800", -12345 -> "-12,345".
+std::string grouped_count_text(long long n);
+
 // Four-decimal rounding: x times 10,000 rounded to the nearest integer, ties
 // to even, divided by 10,000. Magnitudes beyond 922,337,203,685,477.5807
 // are an overflow.
