@@ -41,8 +41,12 @@ public:
     Valuation routine() {
         return [this](const OptionTerms& o) { return (*this)(o); };
     }
-    // Starts a new group with the next valuation.
-    void restart() { valuations_ = 0; }
+    // Starts a new group with the next valuation, its paths taking `steps`
+    // steps.
+    void restart(StepCount steps) {
+        valuations_ = 0;
+        steps_ = steps;
+    }
 
     // What the last reference valuation reported.
     const McStats& reference_stats() const { return stats_; }
