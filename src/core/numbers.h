@@ -1,5 +1,6 @@
 // The shared number rules of every window: reading a typed number, writing a
-// number for the user, four-decimal rounding and 16-bit integers.
+// number for the user, four-decimal rounding, 16-bit integers and the
+// larger of two numbers.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +48,14 @@ std::int16_t round_int16(double x);
 // Checked 16-bit arithmetic for counters and counts.
 std::int16_t int16_add(std::int16_t a, std::int16_t b);
 std::int16_t int16_mul(std::int16_t a, std::int16_t b);
+
+// The larger of two numbers: x if x - y >= 0, else y; on a tie the first.
+// For finite arguments (the only kind the program lets through) the rounded
+// difference has the sign of the exact one and is zero only when x equals
+// y, so comparing x and y directly picks the same operand, signed zeros
+// included, and compiles to a single max instruction in the American
+// solver's loop.
+inline double maximum(double x, double y) { return y > x ? y : x; }
 
 // The value shown for a result: rounded to four decimals, in general text.
 inline std::string result_text(double x) { return general_text(round4(x)); }

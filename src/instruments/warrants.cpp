@@ -4,7 +4,6 @@
 
 #include "core/fault.h"
 #include "core/numbers.h"
-#include "pricing/closed_form.h"
 
 namespace tvx {
 

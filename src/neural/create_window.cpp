@@ -3,11 +3,11 @@
 #include <exception>
 
 #include "core/numbers.h"
+#include "core/random.h"
 #include "neural/agoric.h"
 #include "neural/files.h"
 #include "neural/genetic.h"
 #include "neural/network_file.h"
-#include "pricing/random.h"
 
 namespace tvx {
 

@@ -1,5 +1,5 @@
-// The closed-form European value, the cumulative normal and the two small
-// helpers shared by every pricing path.
+// The closed-form European value, the cumulative normal and the payoff
+// shared by every pricing path.
 //
 // Every valuation routine of the main window takes its arguments in the same
 // order: time to expiry t (years), volatility Sigma, rate r, strike x, asset
@@ -22,12 +22,5 @@ double N(double x);
 
 // Exercise value of a call or put at asset price S, never negative.
 double payoff(double S, double K, std::int16_t op_type);
-
-// The larger of two numbers: x if x - y >= 0, else y; on a tie the first.
-// For finite arguments (the only kind the program lets through) the rounded
-// difference has the sign of the exact one and is zero only when x equals
-// y, so comparing x and y directly picks the same operand, signed zeros
-// included, and compiles to a single max instruction in the solver's loop.
-inline double maximum(double x, double y) { return y > x ? y : x; }
 
 }  // namespace tvx

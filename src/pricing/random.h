@@ -1,11 +1,14 @@
-// The application's uniform draws. The Monte Carlo routine resets its
+// The simulations' uniform draws. The Monte Carlo routine resets its
 // generator at every call so that a valuation replays the same draws; the
-// neural-net trainings draw from a state of their own, never reset.
+// neural-net trainings draw from the application's state (core/random.h),
+// never reset.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
+
+#include "core/random.h"
 
 namespace tvx {
 
@@ -23,14 +26,5 @@ void reset_uniform();
 // as k calls of uniform() would.
 std::span<const std::uint32_t> uniform_words();
 void uniform_skip(std::size_t k);
-
-// The draw that one 32-bit output stands for: its top 24 bits times 2^-24.
-inline double uniform_of(std::uint32_t word) { return static_cast<double>(word >> 8) * 0x1p-24; }
-
-// The neural-net trainings' draws, from a generator state of their own:
-// seeded once when the program starts and never reset. A training waiting
-// in the event loop and a simulation started meanwhile (or the reverse)
-// never take draws from each other's stream.
-double application_uniform();
 
 }  // namespace tvx

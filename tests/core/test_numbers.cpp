@@ -140,5 +140,11 @@ TEST(CheckedArithmetic, FaultsWhereTheyHappen) {
     EXPECT_EQ(fexp(-1000.0), 0.0);  // underflow is not a fault
 }
 
+TEST(Maximum, TieReturnsTheFirstArgument) {
+    EXPECT_EQ(maximum(-1, 0), 0.0);
+    EXPECT_EQ(maximum(3, 2), 3.0);
+    EXPECT_TRUE(std::signbit(maximum(-0.0, 0.0)));  // a tie: the first, -0
+}
+
 }  // namespace
 }  // namespace tvx

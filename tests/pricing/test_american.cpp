@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/fault.h"
+#include "core/numbers.h"
 #include "pricing/american.h"
 #include "pricing/closed_form.h"
 #include "support/american_reference.h"

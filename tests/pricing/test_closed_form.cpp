@@ -77,11 +77,5 @@ TEST(Payoff, CallAndPutExerciseValues) {
     EXPECT_EQ(payoff(90, 100, -3), 10.0);  // any non-zero flag is a put
 }
 
-TEST(Maximum, TieReturnsTheFirstArgument) {
-    EXPECT_EQ(maximum(-1, 0), 0.0);
-    EXPECT_EQ(maximum(3, 2), 3.0);
-    EXPECT_TRUE(std::signbit(maximum(-0.0, 0.0)));  // a tie: the first, -0
-}
-
 }  // namespace
 }  // namespace tvx
