@@ -86,6 +86,7 @@ struct ChartWindow {
 
     Plot plot;
     ScenarioGrid grid;
+    int version = 0;  // counts every new plot or grid, so a form redraws the chart only then
     // The status line: a range that makes no sense, points left out, a
     // cancelled computation.
     std::string note;

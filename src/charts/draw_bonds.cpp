@@ -19,6 +19,7 @@ std::optional<Range> typed_or_default(ChartContext& cx, std::string& from, std::
     if (!r) {
         c.plot = Plot{};
         c.grid = ScenarioGrid{};
+        ++c.version;
         c.note = problem.message;
         cx.ui.refresh(Window::Chart);
         cx.ui.focus_field(Window::Chart, problem.field);
@@ -51,6 +52,7 @@ bool draw_bond(ChartContext& cx, UserInterface& ui) {
     const std::optional<Range> r = chart_range(cx, term_name(c.bond_x), default_range(c.bond_x, bond_x(*b, c.bond_x)));
     if (!r) return true;
     c.plot = bond_plot(*b, c.bond_x, *r);
+    ++c.version;
     c.note = plot_note(c.plot);
     return true;
 }
@@ -62,6 +64,7 @@ bool draw_convertible(ChartContext& cx, UserInterface& ui) {
     const std::optional<Range> r = chart_range(cx, kSharePrice, default_share_range(t->S));
     if (!r) return true;
     c.plot = convertible_plot(*t, *r);
+    ++c.version;
     c.note = plot_note(c.plot);
     return true;
 }

@@ -91,6 +91,7 @@ void draw_with(ChartContext& cx, const OptionTerms& terms, OptionStyle style, co
             return;
         }
         c.grid = std::move(*grid);
+        ++c.version;
         c.note = left_out_note(c.grid.left_out, "cell");
         return;
     }
@@ -102,6 +103,7 @@ void draw_with(ChartContext& cx, const OptionTerms& terms, OptionStyle style, co
         return;
     }
     c.plot = std::move(*plot);
+    ++c.version;
     c.note = chart_plot_note(c.plot);
 }
 
