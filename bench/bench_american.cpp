@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "pricing/american.h"
+#include "pricing/testing.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "pricing/monte_carlo.h"
 #include "pricing/pipeline.h"
 #include "pricing/random.h"
+#include "pricing/testing.h"
 
 namespace {
 

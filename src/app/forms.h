@@ -1,15 +1,7 @@
-// The registry of the program's windows. Each window is a widget bound to
-// its model; one entry here says how to make it and where it first appears.
-// The menus and the user-interface interface both go through it, so adding
-// a window is: its model and commands, its form, and one entry.
+// What every form of the program is: a widget bound to its model, which
+// redraws its controls from the model on request. The window table
+// (app/windows.h) says how each one is made.
 #pragma once
-
-#include <QWidget>
-#include <memory>
-#include <span>
-
-#include "app/models.h"
-#include "core/user_interface.h"
 
 namespace tvx {
 
@@ -24,30 +16,5 @@ protected:
     FormView(const FormView&) = default;
     FormView& operator=(const FormView&) = default;
 };
-
-// Where a window first appears relative to the main window.
-enum class Placement {
-    None,     // wherever the window system puts it
-    Beside,   // to the right of the main window, top edges aligned
-    Over,     // centred over the main window
-    Cascade,  // a little below and right of the main window's top left
-};
-
-struct FormEntry {
-    Window id;
-    // Makes the window's widget; it must also be a FormView.
-    std::unique_ptr<QWidget> (*make)(Models& models, UserInterface& ui);
-    Placement placement;
-    // Showing the window makes it the active one, with the keyboard focus;
-    // otherwise it comes to the front and the focus stays where it was.
-    bool takes_focus = true;
-    // Kept above the main window by the window system (a progress window).
-    bool above_main = false;
-};
-
-std::span<const FormEntry> form_registry();
-
-// The registry's entry for a window, or null when it has none.
-const FormEntry* form_entry(Window id);
 
 }  // namespace tvx

@@ -16,8 +16,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "app/menu_tree.h"
 #include "options/compute.h"
-#include "options/menus.h"
 
 namespace tvx {
 
@@ -87,7 +87,7 @@ void MainForm::build_menus() {
     for (const MenuItem& item : menu_tree()) {
         const QString caption = QString::fromUtf8(item.caption);
         open_menus.resize(static_cast<std::size_t>(item.level - 1));
-        if (item.click == nullptr) {
+        if (!item.click) {
             QMenu* menu = open_menus.empty() ? menuBar()->addMenu(caption) : open_menus.back()->addMenu(caption);
             menu->setObjectName(QString::fromLatin1(item.name));
             menu->menuAction()->setObjectName(QString::fromLatin1(item.name) + QStringLiteral("Action"));
@@ -96,8 +96,8 @@ void MainForm::build_menus() {
         }
         QAction* action = open_menus.back()->addAction(caption);
         action->setObjectName(QString::fromLatin1(item.name));
-        const MenuHandler click = item.click;
-        connect(action, &QAction::triggered, this, [this, click] { click(model_, ui_); });
+        const auto& click = item.click;
+        connect(action, &QAction::triggered, this, [this, &click] { click(models_, ui_); });
     }
 }
 

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/forms.h"
+#include "app/models.h"
+#include "core/user_interface.h"
 
 class QCheckBox;
 class QLabel;

@@ -11,6 +11,7 @@
 
 #include "app/forms.h"
 #include "app/main_form.h"
+#include "app/windows.h"
 #include "core/help.h"
 
 namespace tvx {
@@ -54,7 +55,7 @@ void place_first(QWidget* w, const QWidget* main, Placement placement) {
 
 QWidget* QtUserInterface::widget(Window window) {
     if (QWidget* w = existing(window)) return w;
-    const FormEntry* entry = form_entry(window);
+    const WindowRow* entry = window_row(window);
     if (!entry) return nullptr;
     std::unique_ptr<QWidget> made = entry->make(models_, *this);
     QWidget* w = made.get();
@@ -74,7 +75,7 @@ void QtUserInterface::show(Window window) {
     QWidget* w = widget(window);
     if (!w) return;
     refresh(window);
-    const FormEntry* entry = form_entry(window);
+    const WindowRow* entry = window_row(window);
     const bool takes_focus = entry == nullptr || entry->takes_focus;
     if (entry != nullptr && entry->above_main) keep_above_main(w);
     QWidget* const active = QApplication::activeWindow();

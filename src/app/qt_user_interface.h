@@ -1,6 +1,6 @@
 // The Qt side of the user-interface interface: real message boxes, the
 // wait cursor, and the single instance of every window, each created on
-// first use from the form registry and drawn from its model.
+// first use from the window table and drawn from its model.
 #pragma once
 
 #include <map>

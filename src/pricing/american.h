@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 namespace tvx {
 
@@ -35,22 +34,5 @@ std::int16_t solver_usa_steps(double t, double Sigma);
 // Gamma read off the value grid: the second derivative in S on the
 // log-price grid, ((V(+1) - 2 V(0) + V(-1)) / dx^2 - (V(+1) - V(-1)) / (2 dx)) / S^2.
 double grid_gamma(const AmericanCentre& c, double S);
-
-// The solver's step loop is built for more than one instruction set, all
-// giving the same bits; the fastest one the processor runs is used. Tests
-// pin each in turn.
-enum class SolverPath {
-    Portable,  // any x86-64 processor (or any other)
-    Avx2,      // x86-64 with AVX2
-};
-
-// The paths this processor can run, the portable one first.
-std::vector<SolverPath> solver_usa_paths();
-SolverPath solver_usa_path();
-// Throws std::invalid_argument for a path the processor cannot run.
-void pin_solver_usa_path(SolverPath path);
-// Back to the fastest path.
-void unpin_solver_usa_path();
-const char* solver_path_name(SolverPath path);
 
 }  // namespace tvx

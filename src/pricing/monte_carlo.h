@@ -1,13 +1,11 @@
-// European options by simulation: standard normal draws, the entry point
-// mcarlo and its three path engines (stochastic volatility, stochastic rate,
-// both), in batches of 100 antithetic pairs until the standard error of the
-// estimate falls below 0.05.
+// European options by simulation: the entry point mcarlo and its three path
+// engines (stochastic volatility, stochastic rate, both), in batches of 100
+// antithetic pairs until the standard error of the estimate falls below
+// 0.05.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <span>
-#include <vector>
 
 namespace tvx {
 
@@ -33,15 +31,6 @@ struct McStats {
     std::int16_t pairs = 0;
     std::int16_t batches = 0;
 };
-
-// One standard normal draw by the polar method; the second variate of the
-// accepted pair is discarded.
-double snorm();
-
-// The next z.size() draws of snorm, drawn many at a time, in the same
-// order and leaving the generator where as many calls of snorm would. The
-// logarithm is a vector one and may differ from snorm's in the last bit.
-void snorm_fill(std::span<double> z);
 
 // The number of 0.005-year steps for a life of t years (halves to even).
 std::int16_t mc_steps(double t);
@@ -69,19 +58,5 @@ double mcarlo_vc(double K, double S, double r, double delta, double t, double Si
 double mcarlo_vv(double K, double S, double r, double delta, double t, double Sigma, std::int16_t i, double rho,
                  const BatchYield& yield = {}, BatchCount batches = 0, StepCount steps = kStepsOfTime,
                  McStats* stats = nullptr);
-
-// The simulation runs on SIMD vectors, with kernels built for several
-// instruction sets; the fastest this processor runs is used. For tests: the
-// instruction sets built that this processor runs (as the SIMD library's
-// target bits), the name of the one in use, and a way to force one (0
-// returns to the fastest).
-std::vector<std::int64_t> mc_simd_targets();
-const char* mc_simd_target();
-void mc_force_simd_target(std::int64_t target);
-
-// The simulation's own exponential on the build in use, for tests:
-// y[k] = e^(x[k]) for |x[k]| <= 706, within about 1 ulp (x and y of equal
-// length).
-void mc_vector_exp(std::span<const double> x, std::span<double> y);
 
 }  // namespace tvx

@@ -14,6 +14,7 @@
 #include "app/app_icon.h"
 #include "app/modal_answerer.h"
 #include "app/qt_user_interface.h"
+#include "support/window_table.h"
 
 using namespace tvx;
 
@@ -87,27 +88,9 @@ private slots:
         QList<Row> rows;
         QStringList faults;
         walk(main->menuBar()->actions(), 1, rows, faults);
-        const QList<Row> expected{
-            {1, "mnuFile", "&File", true},
-            {2, "mnuFileExit", "&Exit", false},
-            {1, "mnuAdvanced", "&Advanced", true},
-            {2, "mnuWarrants", "&Warrants", false},
-            {2, "mnuAdvancedFutures", "&Futures", false},
-            {2, "mnuBonds", "&Bonds", true},
-            {3, "mnuCbonds", "C&onvertible", false},
-            {3, "mnusbonds", "&Straight", false},
-            {2, "mnuNeural", "&Neural Nets", true},
-            {3, "mnuNeuralCreate", "&Create", false},
-            {3, "mnuNeuralPredict", "&Predict", false},
-            {1, "mnuHelp", "&Help", true},
-            {2, "mnuHelpOptions", "&Options", false},
-            {2, "mnuHelpFutures", "&Futures", false},
-            {2, "mnuHelpWarrants", "&Warrants", false},
-            {2, "mnuHelpSbonds", "&Straight Bonds", false},
-            {2, "mnuHelpCbonds", "&Convertible Bonds", false},
-            {2, "mnuHelpNets1", "&Neural Net Creation", false},
-            {2, "mnuHelpNets2", "Neual Net &Usage", false},
-        };
+        QList<Row> expected;
+        for (const golden::MenuRow& g : golden::menu_bar)
+            expected.append({g.level, QString::fromLatin1(g.name), QString::fromUtf8(g.caption), g.submenu});
         QCOMPARE(rows, expected);
         QCOMPARE(faults, QStringList{});
     }

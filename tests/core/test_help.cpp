@@ -19,8 +19,8 @@
 #include "options/compute.h"
 #include "options/implied_vol.h"
 #include "options/main_window.h"
-#include "options/menus.h"
 #include "support/recording_ui.h"
+#include "support/window_table.h"
 
 namespace tvx {
 namespace {
@@ -202,13 +202,13 @@ TEST(ShippedHelp, HasTheSevenTopicsOfTheMenuWithTitlesAndRealBodies) {
     const HelpFile f = shipped();
     EXPECT_TRUE(f.problems.empty()) << testing::PrintToString(f.problems);
     const std::map<int, std::string> titles{
-        {help_topic::options, "Equity Options"},
-        {help_topic::futures, "Futures"},
-        {help_topic::warrants, "Warrants"},
-        {help_topic::straight_bonds, "Straight Bonds"},
-        {help_topic::convertible_bonds, "Convertible Bonds"},
-        {help_topic::neural_creation, "Neural Net Creation"},
-        {help_topic::neural_usage, "Neural Net Usage"},
+        {golden::topic::options, "Equity Options"},
+        {golden::topic::futures, "Futures"},
+        {golden::topic::warrants, "Warrants"},
+        {golden::topic::straight_bonds, "Straight Bonds"},
+        {golden::topic::convertible_bonds, "Convertible Bonds"},
+        {golden::topic::neural_creation, "Neural Net Creation"},
+        {golden::topic::neural_usage, "Neural Net Usage"},
     };
     EXPECT_EQ(f.topics.size(), titles.size());
     for (const auto& [context, title] : titles) {
@@ -258,7 +258,7 @@ TEST(ShippedHelp, EquityOptionsQuotesEveryMessageOfTheMainWindow) {
     };
     for (const char* m : compute_text::after_valuation) messages.emplace_back(m);
 
-    const std::string body = flattened(shipped().find(help_topic::options)->body);
+    const std::string body = flattened(shipped().find(golden::topic::options)->body);
     for (const std::string& m : messages)
         for (const std::string& line : lines_of(m)) EXPECT_NE(body.find(line), std::string::npos) << line;
 
@@ -279,23 +279,23 @@ TEST(ShippedHelp, EachCalculatorsTopicQuotesItsMessagesAndFields) {
     namespace b = bonds_text;
     namespace bc = bonds_caption;
     const std::map<int, std::vector<std::string>> texts{
-        {help_topic::warrants,
+        {golden::topic::warrants,
          {w::share, w::exercise, w::warrant, w::time, kGenericError, w::intrinsic, w::time_value, w::premium,
           w::leverage, wc::frmWarrants, wc::share, wc::exercise, wc::warrant, wc::time, wc::Command1, wc::Command2}},
-        {help_topic::futures,
+        {golden::topic::futures,
          {f::rate, f::delivery, f::spot, f::time, f::income, kGenericError, f::value, f::price, fc::frmFutures, fc::ir,
           fc::time, fc::spot, fc::delivery, fc::yield, fc::pvalue, fc::Command1, fc::Command2}},
-        {help_topic::straight_bonds,
+        {golden::topic::straight_bonds,
          {b::par, b::coupon, b::time, b::rate, kGenericError, b::straight_result, bc::frmBonds2, bc::pvalue, bc::coup,
           bc::Frame1, bc::payment, bc::Option2, bc::ttm, bc::ir, bc::Command1, bc::Command2}},
-        {help_topic::convertible_bonds, {b::par,        b::coupon,     b::ratio,
-                                         b::time,       b::share,      b::rate,
-                                         b::volatility, kGenericError, b::convertible_result,
-                                         bc::frmBonds,  bc::pvalue,    bc::coup,
-                                         bc::Frame1,    bc::payment,   bc::Option2,
-                                         bc::conr,      bc::ttm,       bc::sprice,
-                                         bc::ir,        bc::vol,       bc::del,
-                                         bc::Command1,  bc::Command2}},
+        {golden::topic::convertible_bonds, {b::par,        b::coupon,     b::ratio,
+                                            b::time,       b::share,      b::rate,
+                                            b::volatility, kGenericError, b::convertible_result,
+                                            bc::frmBonds,  bc::pvalue,    bc::coup,
+                                            bc::Frame1,    bc::payment,   bc::Option2,
+                                            bc::conr,      bc::ttm,       bc::sprice,
+                                            bc::ir,        bc::vol,       bc::del,
+                                            bc::Command1,  bc::Command2}},
     };
     const HelpFile file = shipped();
     for (const auto& [context, quoted] : texts) {
@@ -316,13 +316,13 @@ TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessagesAndFields) {
     const std::string first_output = "The output for node 1 is ";
     const std::string later_output = "The result for output node ";
     const std::map<int, std::vector<std::string>> texts{
-        {help_topic::neural_creation,
+        {golden::topic::neural_creation,
          {c::population,  c::generations,  c::hidden,           c::outputs,       c::inputs,     c::examples,
           kFileNotFound,  kRangeOrder,     kExamplesOutOfRange, c::generic_error, c::complete,   progress,
           "0" + progress, Pmeter::caption, cc::frmNeural1,      cc::inputbox,     cc::outputbox, cc::hidden,
           cc::ifile1,     cc::examples,    cc::ofile1,          cc::gen,          cc::pop,       cc::Frame1,
           cc::Option1,    cc::Option2,     cc::Command1,        cc::Command2}},
-        {help_topic::neural_usage,
+        {golden::topic::neural_usage,
          {p::prompt, p::default_file, kFileNotFound, p::out_of_range, kGenericError, first_output, later_output,
           pc::frmNeural3, pc::Command1, pc::Command2}},
     };

@@ -1,0 +1,90 @@
+#include "app/windows.h"
+
+#include "app/help_form.h"
+#include "app/instrument_forms.h"
+#include "app/main_form.h"
+#include "app/neural_forms.h"
+#include "app/output_form.h"
+#include "app/progress_forms.h"
+#include "options/menu_commands.h"
+
+namespace tvx {
+
+namespace {
+
+template <class Form, auto member>
+std::unique_ptr<QWidget> make_bound(Models& models, UserInterface&) {
+    return std::make_unique<Form>(models.*member);
+}
+
+std::unique_ptr<QWidget> make_main(Models& models, UserInterface& ui) { return std::make_unique<MainForm>(models, ui); }
+
+// A menu command of the main window.
+template <void (*command)(MainWindow&, UserInterface&)>
+void on_main(Models& models, UserInterface& ui) {
+    command(models.main, ui);
+}
+
+}  // namespace
+
+std::span<const WindowRow> window_rows() {
+    using enum Placement;
+    static const std::vector<WindowRow> rows{
+        // The main window's item closes it (after its exit question).
+        {Window::Main,
+         make_main,
+         None,
+         {{{menu::file}, "mnuFileExit", "&Exit", on_main<mnuFileExit_Click>}},
+         {100, "mnuHelpOptions", "&Options"}},
+        // The output window leaves the focus in the main window, so that a
+        // field can be changed and Return pressed again at once.
+        {Window::Output, make_bound<OutputForm, &Models::output>, Beside, {}, {100}, false},
+        {Window::Pacifier, make_bound<PacifierForm, &Models::pacifier>, Over, {}, {}, true, true},
+        {Window::Pmeter, make_bound<PmeterForm, &Models::pmeter>, Over, {}, {}, true, true},
+        {Window::Warrants,
+         make_warrants_form,
+         Cascade,
+         {{{menu::advanced}, "mnuWarrants", "&Warrants", on_main<mnuWarrants_Click>}},
+         {300, "mnuHelpWarrants", "&Warrants"}},
+        {Window::Futures,
+         make_futures_form,
+         Cascade,
+         {{{menu::advanced}, "mnuAdvancedFutures", "&Futures", on_main<mnuAdvancedFutures_Click>}},
+         {200, "mnuHelpFutures", "&Futures"}},
+        {Window::Bonds,
+         make_convertible_bonds_form,
+         Cascade,
+         {{{menu::advanced, menu::bonds}, "mnuCbonds", "C&onvertible", on_main<mnucbonds_Click>}},
+         {500, "mnuHelpCbonds", "&Convertible Bonds"}},
+        {Window::Bonds2,
+         make_straight_bonds_form,
+         Cascade,
+         {{{menu::advanced, menu::bonds}, "mnusbonds", "&Straight", on_main<mnusbonds_Click>}},
+         {400, "mnuHelpSbonds", "&Straight Bonds"}},
+        {Window::Neural1,
+         make_neural_create_form,
+         Cascade,
+         {{{menu::advanced, menu::neural}, "mnuNeuralCreate", "&Create", on_main<mnuNeuralCreate_Click>}},
+         {600, "mnuHelpNets1", "&Neural Net Creation"}},
+        {Window::Neural3,
+         make_neural_predict_form,
+         Cascade,
+         {{{menu::advanced, menu::neural}, "mnuNeuralPredict", "&Predict", on_main<mnuNeuralPredict_Click>}},
+         {700, "mnuHelpNets2", "Neual Net &Usage"}},
+        {Window::Help, make_bound<HelpForm, &Models::help>, Cascade, {}, {}},
+    };
+    return rows;
+}
+
+const WindowRow* window_row(Window id) {
+    for (const WindowRow& row : window_rows())
+        if (row.id == id) return &row;
+    return nullptr;
+}
+
+int help_topic(Window id) {
+    const WindowRow* row = window_row(id);
+    return row == nullptr ? 0 : row->help.topic;
+}
+
+}  // namespace tvx

@@ -1,0 +1,84 @@
+// The program's windows, one row each: the window, how its form is made
+// from its model, where it first appears, its menu items and its help
+// topic. The form registry, the menu bar (app/menu_tree.h) and the help
+// topic of a window all come from this one table, so a new window is its
+// model and commands, its form, and a row here (and its topic in the help
+// file).
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "app/models.h"
+#include "core/user_interface.h"
+
+namespace tvx {
+
+// Where a window first appears relative to the main window.
+enum class Placement {
+    None,     // wherever the window system puts it
+    Beside,   // to the right of the main window, top edges aligned
+    Over,     // centred over the main window
+    Cascade,  // a little below and right of the main window's top left
+};
+
+// A menu of the menu bar, or a submenu: its object name and its caption
+// ("&" marks the access key of the following letter).
+struct Menu {
+    const char* name;
+    const char* caption;
+};
+
+namespace menu {
+inline constexpr Menu file{"mnuFile", "&File"};
+inline constexpr Menu advanced{"mnuAdvanced", "&Advanced"};
+inline constexpr Menu bonds{"mnuBonds", "&Bonds"};
+inline constexpr Menu neural{"mnuNeural", "&Neural Nets"};
+inline constexpr Menu help{"mnuHelp", "&Help"};
+}  // namespace menu
+
+using MenuHandler = void (*)(Models& models, UserInterface& ui);
+
+// A menu item of a window: the menus it sits in (the menu bar's, then
+// submenus), its object name, its caption and its command.
+struct MenuEntry {
+    std::vector<Menu> path;
+    const char* name;
+    const char* caption;
+    MenuHandler click;
+};
+
+// A window's help: the topic (a context number in the help file, 0 for
+// none), and the Help menu's item that opens it, if there is one.
+struct HelpEntry {
+    int topic = 0;
+    const char* name = nullptr;
+    const char* caption = nullptr;
+};
+
+struct WindowRow {
+    Window id;
+    // Makes the window's widget; it must also be a FormView.
+    std::unique_ptr<QWidget> (*make)(Models& models, UserInterface& ui);
+    Placement placement;
+    std::vector<MenuEntry> menu;
+    HelpEntry help;
+    // Showing the window makes it the active one, with the keyboard focus;
+    // otherwise it comes to the front and the focus stays where it was.
+    bool takes_focus = true;
+    // Kept above the main window by the window system (a progress window).
+    bool above_main = false;
+};
+
+// Every window, in the order of its menu items within their menus.
+std::span<const WindowRow> window_rows();
+
+// The window's row, or null when it has none.
+const WindowRow* window_row(Window id);
+
+// The help topic of a window (0 when it has none).
+int help_topic(Window id);
+
+}  // namespace tvx
