@@ -57,8 +57,7 @@ void set_text_if_differs(QLineEdit* edit, const std::string& text) {
 
 }  // namespace
 
-ChartForm::ChartForm(Models& models, UserInterface& ui)
-    : cx_{models.chart, {models.main, models.bonds2, models.bonds}, ui} {
+ChartForm::ChartForm(Models& models, UserInterface& ui) : cx_(chart_context(models, ui)) {
     setObjectName(QStringLiteral("frmChart"));
     setWindowTitle(QString::fromUtf8(ChartWindow::caption));
 
@@ -229,7 +228,7 @@ void ChartForm::draw() {
     if (m.version != drawn_version_) {
         drawn_version_ = m.version;
         hover_->setText(QStringLiteral(" "));
-        draw_plot(view_->chart(), m.plot, [this](const QString& text) { hover_->setText(text); });
+        tvx::draw_plot(view_->chart(), m.plot, [this](const QString& text) { hover_->setText(text); });
         draw_table();
     }
     title_->setText(QString::fromStdString(
@@ -261,10 +260,10 @@ QWidget* ChartForm::picture() const {
 }
 
 void ChartForm::copy() {
-    auto* data = new QMimeData;
-    data->setText(QString::fromStdString(chart_copy_text(cx_.chart)));
-    if (cx_.chart.source != ChartSource::Scenario) data->setImageData(view_->grab().toImage());
-    QGuiApplication::clipboard()->setMimeData(data);
+    auto* mime = new QMimeData;
+    mime->setText(QString::fromStdString(chart_copy_text(cx_.chart)));
+    if (cx_.chart.source != ChartSource::Scenario) mime->setImageData(view_->grab().toImage());
+    QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 bool ChartForm::save_to(const QString& path) {

@@ -7,6 +7,8 @@
 #include <QWidget>
 
 #include "app/forms.h"
+#include "app/models.h"
+#include "app/windows.h"
 #include "charts/chart_commands.h"
 
 class QChart;
@@ -42,7 +44,6 @@ private:
     QWidget* build_choices();
     QWidget* build_commands();
     void choose(const std::function<void()>& change);
-    void draw_plot();
     void draw_table();
     void save();
     QWidget* picture() const;
@@ -75,5 +76,16 @@ private:
 };
 
 std::unique_ptr<QWidget> make_chart_form(Models& models, UserInterface& ui);
+
+// The chart window's model with its sources, for its commands.
+inline ChartContext chart_context(Models& models, UserInterface& ui) {
+    return ChartContext{models.chart, {models.main, models.bonds2, models.bonds}, ui};
+}
+
+// The source window's Compute has run: an open chart of it draws again.
+inline void follow_compute(Models& models, UserInterface& ui, ChartSource source) {
+    ChartContext cx = chart_context(models, ui);
+    chart_follow(cx, source);
+}
 
 }  // namespace tvx

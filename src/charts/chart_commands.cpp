@@ -120,15 +120,4 @@ bool chart_save_csv(ChartWindow& chart, const std::filesystem::path& path, UserI
     return saved;
 }
 
-std::span<const ChartMenuItem> chart_menu() {
-    static constexpr std::array<ChartMenuItem, 5> items{{
-        {1, "mnuCharts", "&Charts", ChartSource::Option},
-        {2, "mnuChartsOption", "&Option", ChartSource::Option},
-        {2, "mnuChartsScenario", "&Scenario Table", ChartSource::Scenario},
-        {2, "mnuChartsBond", "S&traight Bond", ChartSource::Bond},
-        {2, "mnuChartsConvertible", "&Convertible Bond", ChartSource::Convertible},
-    }};
-    return items;
-}
-
 }  // namespace tvx

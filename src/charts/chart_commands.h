@@ -5,7 +5,6 @@
 #pragma once
 
 #include <filesystem>
-#include <span>
 #include <string>
 
 #include "charts/chart_window.h"
@@ -69,15 +68,5 @@ std::string chart_csv_text(const ChartWindow& chart);
 // Saves the points as CSV; a file that cannot be written is told in the
 // note.
 bool chart_save_csv(ChartWindow& chart, const std::filesystem::path& path, UserInterface& ui);
-
-// The Charts menu: "&Charts" and its entries, each opening the window on
-// one source.
-struct ChartMenuItem {
-    int level;
-    const char* name;
-    const char* caption;
-    ChartSource source;  // for level 2
-};
-std::span<const ChartMenuItem> chart_menu();
 
 }  // namespace tvx
