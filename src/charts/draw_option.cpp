@@ -75,7 +75,7 @@ struct Valuers {
 };
 
 void draw_with(ChartContext& cx, const OptionTerms& terms, OptionStyle style, const std::string& sim_note,
-               const Valuers& v, const AfterPoint& after) {
+               const Valuers& v, const AfterPoint& after, int counterpart_every = 1) {
     ChartWindow& c = cx.chart;
     const bool scenario = c.source == ChartSource::Scenario;
     const double current = scenario ? terms.spot : option_x(terms, c.x);
@@ -95,7 +95,7 @@ void draw_with(ChartContext& cx, const OptionTerms& terms, OptionStyle style, co
         c.note = left_out_note(c.grid.left_out, "cell");
         return;
     }
-    OptionChartSpec spec{terms, style, sim_note, c.y, c.x, *r, kCurvePoints};
+    OptionChartSpec spec{terms, style, sim_note, c.y, c.x, *r, kCurvePoints, counterpart_every};
     if (style == OptionStyle::Simulated) spec.points = kSimulatedPoints;
     std::optional<Plot> plot = option_plot(spec, v.main, v.counterpart, after);
     if (!plot) {
@@ -117,9 +117,19 @@ bool draw_option(ChartContext& cx, UserInterface& ui) {
     const OptionStyle style = option_style(main);
     if (style != OptionStyle::Simulated) {
         ui.set_pointer(Pointer::Busy);
-        const Valuers v = style == OptionStyle::American ? Valuers{american_point, closed_form_point, american_value}
-                                                         : Valuers{closed_form_point, american_point, european_value};
-        draw_with(cx, *terms, style, {}, v, {});
+        // Beside a closed-form chart, the American value (its premium is
+        // what the counterpart shows) on every fifth point: six solver runs
+        // a point for every sensitivity would take the American chart's time.
+        const PointValuer american_value_only = [](const OptionTerms& o) {
+            PointValue p;
+            p.s.value = american_value(o);
+            return p;
+        };
+        const bool american = style == OptionStyle::American;
+        Valuers v = american ? Valuers{american_point, closed_form_point, american_value}
+                             : Valuers{closed_form_point, american_value_only, european_value};
+        if (!american && cx.chart.y != OptionY::Value) v.counterpart = nullptr;
+        draw_with(cx, *terms, style, {}, v, {}, american ? 1 : 5);
         ui.set_pointer(Pointer::Normal);
         return true;
     }

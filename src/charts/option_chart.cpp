@@ -148,11 +148,16 @@ std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& 
             chosen.y.emplace_back(), low.y.emplace_back(), high.y.emplace_back();
             faulted = true;
         }
-        try {
-            other.y.push_back(finite(pick(counterpart(o).s, spec.y)));
-        } catch (const RuntimeError&) {
-            other.y.emplace_back();
-            faulted = true;
+        const std::size_t i = other.y.size();
+        if (!counterpart || (i % spec.counterpart_every != 0 && i + 1 != plot.x.size())) {
+            other.y.emplace_back();  // not computed here: not a point left out
+        } else {
+            try {
+                other.y.push_back(finite(pick(counterpart(o).s, spec.y)));
+            } catch (const RuntimeError&) {
+                other.y.emplace_back();
+                faulted = true;
+            }
         }
         if (value) payoff_line.y.push_back(finite(payoff(o.spot, o.strike, o.optype)));
         plot.left_out += faulted ? 1 : 0;
@@ -167,7 +172,7 @@ std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& 
     }
 
     plot.series.push_back(std::move(chosen));
-    plot.series.push_back(std::move(other));
+    if (counterpart) plot.series.push_back(std::move(other));
     if (value) plot.series.push_back(std::move(payoff_line));
     if (simulated && value) {
         plot.series.push_back(std::move(low));

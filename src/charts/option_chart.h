@@ -45,10 +45,13 @@ struct OptionChartSpec {
     OptionX x = OptionX::Spot;
     Range range;
     int points = kCurvePoints;
+    // The counterpart is valued at every n-th point (and the last) only;
+    // between them its curve has no points, none of them left out.
+    int counterpart_every = 1;
 };
 
 // The curves, or no value when `after_point` cancelled. `main` values the
-// chosen style, `counterpart` the other one.
+// chosen style, `counterpart` the other one (none: no counterpart curve).
 std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& main, const PointValuer& counterpart,
                                 const AfterPoint& after_point = {});
 
