@@ -67,12 +67,15 @@ void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const Q
     x_axis->setRange(plot.x.front(), plot.x.back());
     x_axis->setLabelFormat(QStringLiteral("%.4g"));
     x_axis->setTickCount(7);
+    x_axis->setMinorTickCount(1);
+    x_axis->applyNiceNumbers();
     auto* y_axis = new QValueAxis;
     y_axis->setTitleText(QString::fromStdString(plot.y_label));
     const auto [low, high] = y_range(plot);
     y_axis->setRange(low, high);
-    y_axis->setLabelFormat(QStringLiteral("%.4g"));
     y_axis->setTickCount(7);
+    y_axis->applyNiceNumbers();  // ticks on round numbers
+    y_axis->setLabelFormat(QStringLiteral("%.4g"));
     chart->addAxis(x_axis, Qt::AlignBottom);
     chart->addAxis(y_axis, Qt::AlignLeft);
 

@@ -91,11 +91,11 @@ ChartForm::ChartForm(Models& models, UserInterface& ui) : cx_(chart_context(mode
 
     hover_ = named(new QLabel(QStringLiteral(" ")), "lblHover");
     note_ = named(new QLabel, "lblNote");
-    note_->setWordWrap(true);
     note_->setStyleSheet(QStringLiteral("color: #a02020;"));
     column->addWidget(hover_);
     column->addWidget(note_);
     column->addWidget(build_commands());
+    resize(sizeHint());
     draw();
 }
 
@@ -104,7 +104,7 @@ QWidget* ChartForm::build_choices() {
     y_ = combo("cboY", {"Value", "Delta", "Gamma", "Theta", "Vega", "Rho"});
     x_ = combo("cboX", {"Spot", "Strike", "Volatility", "Time to expiry", "Rate"});
     bond_x_ = combo("cboBondX", {"Rate (price-yield)", "Time to maturity"});
-    shown_ = combo("cboShown", {"Value", "P&L against the current value"});
+    shown_ = combo("cboShown", {"Value", "P&L"});
     from_ = range_field("txtFrom");
     to_ = range_field("txtTo");
     vol_from_ = range_field("txtVolFrom");
@@ -146,25 +146,33 @@ QWidget* ChartForm::build_choices() {
     };
     option_choices_ = row({new QLabel(QStringLiteral("Plot")), y_, new QLabel(QStringLiteral("against")), x_});
     bond_choices_ = row({new QLabel(QStringLiteral("Against")), bond_x_});
-    scenario_choices_ = row({new QLabel(QStringLiteral("Show")), shown_, new QLabel(QStringLiteral("Volatility from")),
-                             vol_from_, new QLabel(QStringLiteral("to")), vol_to_});
+    scenario_choices_ = row({new QLabel(QStringLiteral("Show")), shown_});
+    scenario_range_ =
+        row({new QLabel(QStringLiteral("Volatility from")), vol_from_, new QLabel(QStringLiteral("to")), vol_to_});
     range_label_ = new QLabel(QStringLiteral("From"));
 
+    // What is charted on the first line, its range on the second.
     auto* box = new QWidget;
-    auto* line = new QHBoxLayout(box);
-    line->setContentsMargins(0, 0, 0, 0);
-    line->addWidget(new QLabel(QStringLiteral("Chart")));
-    line->addWidget(source_);
-    line->addSpacing(10);
-    line->addWidget(option_choices_);
-    line->addWidget(bond_choices_);
-    line->addWidget(scenario_choices_);
-    line->addSpacing(10);
-    line->addWidget(range_label_);
-    line->addWidget(from_);
-    line->addWidget(new QLabel(QStringLiteral("to")));
-    line->addWidget(to_);
-    line->addStretch(1);
+    auto* lines = new QVBoxLayout(box);
+    lines->setContentsMargins(0, 0, 0, 0);
+    auto* first = new QHBoxLayout;
+    first->addWidget(new QLabel(QStringLiteral("Chart")));
+    first->addWidget(source_);
+    first->addSpacing(10);
+    first->addWidget(option_choices_);
+    first->addWidget(bond_choices_);
+    first->addWidget(scenario_choices_);
+    first->addStretch(1);
+    auto* second = new QHBoxLayout;
+    second->addWidget(range_label_);
+    second->addWidget(from_);
+    second->addWidget(new QLabel(QStringLiteral("to")));
+    second->addWidget(to_);
+    second->addSpacing(10);
+    second->addWidget(scenario_range_);
+    second->addStretch(1);
+    lines->addLayout(first);
+    lines->addLayout(second);
     return box;
 }
 
@@ -213,6 +221,7 @@ void ChartForm::draw() {
     option_choices_->setVisible(option);
     bond_choices_->setVisible(m.source == ChartSource::Bond);
     scenario_choices_->setVisible(scenario);
+    scenario_range_->setVisible(scenario);
     range_label_->setText(scenario ? QStringLiteral("Spot from") : QStringLiteral("From"));
     set_text_if_differs(from_, m.from);
     set_text_if_differs(to_, m.to);

@@ -30,6 +30,8 @@ public:
     ChartForm(Models& models, UserInterface& ui);
 
     void draw() override;
+    // Room for a chart that reads well; the window can be made smaller.
+    QSize sizeHint() const override { return {960, 720}; }
 
     // Saves by the file's suffix: .png, .svg or .csv. False (and a note)
     // when it could not be written.
@@ -62,6 +64,7 @@ private:
     QWidget* option_choices_ = nullptr;
     QWidget* bond_choices_ = nullptr;
     QWidget* scenario_choices_ = nullptr;
+    QWidget* scenario_range_ = nullptr;
     QLabel* range_label_ = nullptr;
     QPushButton* draw_button_ = nullptr;
     QPushButton* cancel_ = nullptr;
