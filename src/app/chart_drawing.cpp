@@ -54,6 +54,15 @@ std::pair<double, double> y_range(const Plot& plot) {
     return {low - margin, high + margin};
 }
 
+// A round step near `rough`: 1, 2, 2.5 or 5 times a power of ten.
+double nice_step(double rough) {
+    if (!(rough > 0.0) || !std::isfinite(rough)) return 1.0;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (const double m : {1.0, 2.0, 2.5, 5.0})
+        if (m * power >= rough) return m * power;
+    return 10.0 * power;
+}
+
 }  // namespace
 
 void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const QString&)>& hover) {
@@ -68,7 +77,11 @@ void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const Q
     x_axis->setLabelFormat(QStringLiteral("%.4g"));
     x_axis->setTickCount(7);
     x_axis->setMinorTickCount(1);
-    x_axis->applyNiceNumbers();
+    // The range exactly as charted, its ticks on round numbers inside it.
+    const double step = nice_step((plot.x.back() - plot.x.front()) / 6.0);
+    x_axis->setTickType(QValueAxis::TicksDynamic);
+    x_axis->setTickInterval(step);
+    x_axis->setTickAnchor(std::ceil(plot.x.front() / step) * step);
     auto* y_axis = new QValueAxis;
     y_axis->setTitleText(QString::fromStdString(plot.y_label));
     const auto [low, high] = y_range(plot);
