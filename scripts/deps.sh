@@ -30,7 +30,7 @@ tvx_configure() {
 }
 
 # ccache is optional: the builds use it when it is there.
-TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libhwy-dev libqt6svg6 ccache)
-TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils)
+TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libhwy-dev libqt6svg6 libcli11-dev nlohmann-json3-dev ccache)
+TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 clang-format)
 # A virtual X server and a keyboard driver for running the program unseen.
 TVX_HEADLESS_PACKAGES=(xvfb xdotool)

@@ -1,5 +1,5 @@
 # Installs the build tree BUILD into the scratch prefix PREFIX and checks the
-# installation: the executable, the help file in the data folder, the desktop
+# installation: the executables (the command line runs), the help file in the data folder, the desktop
 # entry (valid by desktop-file-validate) and the icon, and that a program
 # installed there finds its help (PROBE, run for PREFIX/bin).
 cmake_minimum_required(VERSION 3.25)
@@ -10,7 +10,7 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cmake --install failed (${rc}):\n${out}${err}")
 endif()
 
-foreach(f bin/tarvenix share/tarvenix/brant.hlp share/applications/tarvenix.desktop
+foreach(f bin/tarvenix bin/tarvenix-cli share/tarvenix/brant.hlp share/applications/tarvenix.desktop
           share/icons/hicolor/scalable/apps/tarvenix.svg)
   if(NOT EXISTS "${PREFIX}/${f}")
     message(FATAL_ERROR "not installed: ${f}")
@@ -19,6 +19,10 @@ endforeach()
 execute_process(COMMAND test -x "${PREFIX}/bin/tarvenix" RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "bin/tarvenix is not executable")
+endif()
+execute_process(COMMAND "${PREFIX}/bin/tarvenix-cli" --version RESULT_VARIABLE rc OUTPUT_VARIABLE version)
+if(NOT rc EQUAL 0 OR NOT version MATCHES "^tarvenix-cli [0-9]+\\.[0-9]+\\.[0-9]+")
+  message(FATAL_ERROR "the installed bin/tarvenix-cli does not run (${rc}): ${version}")
 endif()
 file(READ "${PREFIX}/share/icons/hicolor/scalable/apps/tarvenix.svg" svg)
 if(NOT svg MATCHES "<svg")

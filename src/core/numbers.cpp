@@ -62,6 +62,17 @@ double parse_number(std::string_view text) {
     }
     if (i != s.size()) not_a_number();
 
+    // A short text converts as it stands: the grammar checked above is one
+    // the conversion reads alike, and it rounds the same decimal value to
+    // the same double. Overflow and underflow take the long way below.
+    if (s.size() <= 40) {
+        const std::size_t from = mantissa > 0 ? 1 : 0;  // past the sign
+        double direct = 0.0;
+        const auto [end, error] =
+            std::from_chars(s.data() + from, s.data() + s.size(), direct, std::chars_format::general);
+        if (error == std::errc() && end == s.data() + s.size()) return negative ? -direct : direct;
+    }
+
     // The significant digits and the true power of ten of the first of them,
     // whatever the lengths of the mantissa and the exponent: the value is
     // 0.d1d2d3... times 10^(lead + 1).

@@ -2,6 +2,7 @@
 // sensitivities and the implied volatility; calls without a dividend yield
 // are worth their European value and take the closed form.
 #include "core/numbers.h"
+#include "options/robust_implied.h"
 #include "options/routes.h"
 #include "options/style_values.h"
 #include "pricing/american.h"
@@ -55,6 +56,10 @@ void american_route(RouteContext& cx, OptionTerms terms) {
     }
     // The search always uses the solver, for dividend-free calls too.
     const double price = parse_number(cx.main.qqq2);
+    if (cx.options.robust_search) {
+        report_search(cx, robust_implied(valuation_of(solver_usa), price, terms), kAmericanSuccessTitle);
+        return;
+    }
     const SearchVariant variant = american_search(valuation_of(solver_usa));
     report_search(cx, implied_vol(variant, price, terms), variant.success_title);
 }

@@ -4,6 +4,7 @@
 
 #include "core/fault.h"
 #include "core/numbers.h"
+#include "options/robust_implied.h"
 #include "options/routes.h"
 #include "options/style_values.h"
 #include "pricing/closed_form.h"
@@ -24,6 +25,7 @@ void report_value(RouteContext& cx, const Sensitivities& s, std::string std_erro
     cx.output.Label5 = std::move(line5);
     cx.output.Label6 = std::move(line6);
     cx.output.StdError = std::move(std_error);
+    if (cx.options.results) cx.options.results->value = s;
     cx.ui.set_pointer(Pointer::Normal);
     cx.ui.show(Window::Output);
 }
@@ -33,6 +35,7 @@ void report_search(RouteContext& cx, const SearchResult& result, const std::stri
     switch (result.outcome) {
         case SearchOutcome::Success: {
             const std::string text = compute_text::implied_volatility + result_text(result.sigma);
+            if (cx.options.results) cx.options.results->implied_volatility = result.sigma;
             cx.ui.message_box(success_title, Icon::None, text, Buttons::Ok);
             break;
         }
@@ -54,6 +57,10 @@ void closed_form_route(RouteContext& cx, OptionTerms terms) {
         return;
     }
     const double price = parse_number(cx.main.qqq2);
+    if (cx.options.robust_search) {
+        report_search(cx, robust_implied_euro(price, terms), kAppTitle);
+        return;
+    }
     const SearchVariant variant = search_variant(valuation_of(solver_euro), SlopeGuard::None, kAppTitle);
     report_search(cx, implied_vol(variant, price, terms), variant.success_title);
 }
@@ -102,9 +109,16 @@ std::optional<OptionTerms> read_option_terms(const MainWindow& main, UserInterfa
 
 void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,
                       const Simulation& simulate) {
+    ComputeOptions options;
+    options.simulate = simulate;
+    cmdCompute_Click(main, output, pacifier, ui, options);
+}
+
+void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,
+                      const ComputeOptions& options) {
     // A run already in progress (waiting in the event loop) owns the command.
     if (!main.cmdCompute_enabled) return;
-    RouteContext cx{main, output, pacifier, ui};
+    RouteContext cx{main, output, pacifier, ui, options};
     try {
         const std::optional<OptionTerms> terms = read_option_terms(main, ui);
         if (!terms) return;
@@ -113,7 +127,7 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
         if (!main.optEuro) {
             american_route(cx, *terms);
         } else if (main.svol || main.srate) {
-            monte_carlo_route(cx, *terms, simulate);
+            monte_carlo_route(cx, *terms, options.simulate);
         } else {
             closed_form_route(cx, *terms);
         }

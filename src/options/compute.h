@@ -11,6 +11,7 @@
 #include "core/user_interface.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
+#include "options/sensitivities.h"
 #include "options/valuation.h"
 #include "pricing/monte_carlo.h"
 
@@ -35,8 +36,25 @@ double simulate_mcarlo(const OptionTerms& terms, std::int16_t itype, double rho,
 // volatility is left to the caller (see read_volatility in routes.h).
 std::optional<OptionTerms> read_option_terms(const MainWindow& main, UserInterface& ui);
 
-// `simulate` is the Monte Carlo valuation of the simulation route; tests
-// replace it to watch what the route asks for.
+// The results of one Compute before they are rounded for the screen.
+struct ComputeResults {
+    std::optional<Sensitivities> value;        // a valuation reported in the output window
+    std::optional<double> implied_volatility;  // a search reported in its box
+};
+
+// How a Compute runs. The window uses the defaults; other front ends may
+// choose the safeguarded search (closed form and American) and read the
+// results at full precision.
+struct ComputeOptions {
+    // The Monte Carlo valuation of the simulation route; tests replace it
+    // to watch what the route asks for.
+    Simulation simulate = simulate_mcarlo;
+    bool robust_search = false;  // see options/robust_implied.h
+    ComputeResults* results = nullptr;
+};
+
+void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,
+                      const ComputeOptions& options);
 void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,
                       const Simulation& simulate = simulate_mcarlo);
 

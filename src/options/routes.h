@@ -23,6 +23,7 @@ struct RouteContext {
     OutputWindow& output;
     Pacifier& pacifier;
     UserInterface& ui;
+    const ComputeOptions& options;
 };
 
 // Rounds the six results, writes the six lines and shows the output window.

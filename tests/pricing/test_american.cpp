@@ -15,8 +15,8 @@
 #include "core/fault.h"
 #include "core/numbers.h"
 #include "pricing/american.h"
-#include "pricing/testing.h"
 #include "pricing/closed_form.h"
+#include "pricing/testing.h"
 #include "support/american_reference.h"
 
 namespace tvx {

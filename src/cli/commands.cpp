@@ -1,0 +1,73 @@
+#include "cli/commands.h"
+
+#include <exception>
+
+#include "cli/cli_ui.h"
+#include "core/numbers.h"
+#include "core/user_interface.h"
+
+namespace tvx::cli {
+
+const std::vector<CommandSpec>& commands() {
+    static const std::vector<CommandSpec> all = {option_command(),  implied_command(), warrant_command(),
+                                                 forward_command(), bond_command(),    convertible_command(),
+                                                 train_command(),   predict_command()};
+    return all;
+}
+
+const CommandSpec* find_command(std::string_view name) {
+    for (const auto& c : commands())
+        if (c.name == name) return &c;
+    return nullptr;
+}
+
+int field_index(const CommandSpec& command, std::string_view name) {
+    for (std::size_t i = 0; i < command.fields.size(); ++i)
+        if (command.fields[i].name == name) return static_cast<int>(i);
+    return -1;
+}
+
+Request default_request(const CommandSpec& command) {
+    Request r;
+    r.command = &command;
+    r.values.reserve(command.fields.size());
+    for (const auto& f : command.fields) r.values.push_back(f.default_text);
+    return r;
+}
+
+Outcome usage_outcome(std::string message) {
+    Outcome o;
+    o.status = kExitUsage;
+    o.messages.push_back(std::move(message));
+    return o;
+}
+
+Outcome outcome_of(CliUi& ui) {
+    Outcome o;
+    o.status = ui.status;
+    o.lines = std::move(ui.results);
+    o.messages = std::move(ui.messages);
+    return o;
+}
+
+double number(const Request& request, std::size_t field) { return parse_number(request[field]); }
+
+Outcome run_request(const Request& request) {
+    try {
+        return request.command->run(request);
+    } catch (const std::exception&) {
+        Outcome o;
+        o.status = kExitError;
+        o.messages.emplace_back(kGenericError);
+        return o;
+    }
+}
+
+std::vector<std::string> message_lines(const Outcome& outcome) {
+    std::vector<std::string> lines;
+    for (const auto& m : outcome.messages)
+        for (auto& line : box_lines(m)) lines.push_back(std::move(line));
+    return lines;
+}
+
+}  // namespace tvx::cli

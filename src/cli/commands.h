@@ -1,0 +1,126 @@
+// The commands of the command line, each a window's command driven through
+// the command-line interface: the fields a command reads (named as its
+// options and batch columns, with the window's default texts), and what a
+// run of it gives back.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pricing/monte_carlo.h"
+
+namespace tvx::cli {
+
+enum class FieldKind {
+    Number,      // number text, read by the window's own rule
+    Text,        // a file name
+    Flag,        // "1" or "0"
+    Positional,  // number text given as a bare argument (the prediction's inputs)
+};
+
+struct Field {
+    std::string name;  // the batch column; the option is "--" and the name with "-" for "_"
+    std::string help;
+    FieldKind kind = FieldKind::Number;
+    std::string default_text;  // a flag's is "0"
+};
+
+struct Request;
+
+// The results a command can have, in the order of their batch columns.
+enum class Result {
+    Value,
+    Delta,
+    Gamma,
+    Theta,
+    Vega,
+    Rho,
+    ImpliedVolatility,
+    IntrinsicValue,
+    TimeValue,
+    Premium,
+    Leverage,
+    ForwardValue,
+    ForwardPrice,
+    FairValue,
+    AverageError,
+    Output1,
+    Output2,
+    Output3,
+    Output4,
+};
+inline constexpr std::size_t kResultCount = static_cast<std::size_t>(Result::Output4) + 1;
+// The result's batch column and JSON name.
+const char* result_name(Result result);
+
+// A result at full precision.
+struct Figure {
+    Result result;
+    double value;
+};
+
+struct Outcome {
+    int status = 0;
+    std::vector<std::string> lines;     // what the command shows on success, one line each
+    std::vector<std::string> messages;  // the message boxes' texts, in order (lines split at "\r")
+    std::vector<Figure> figures;
+    std::optional<McStats> simulation;  // the value's (or the last search step's) simulation
+};
+
+struct CommandSpec {
+    std::string name;
+    std::string summary;
+    std::vector<Field> fields;
+    Outcome (*run)(const Request&);
+    // Rows that draw from the application's shared generators (a
+    // simulation, a training) must run one at a time.
+    bool (*shares_generator)(const Request&);
+};
+
+struct Request {
+    const CommandSpec* command = nullptr;
+    std::vector<std::string> values;  // one per field, defaults filled in
+    bool interactive = false;         // a single command from a terminal: progress may be drawn
+
+    const std::string& operator[](std::size_t field) const { return values[field]; }
+    bool flag(std::size_t field) const { return values[field] == "1"; }
+};
+
+// Every command but batch, in the order of the help.
+const std::vector<CommandSpec>& commands();
+const CommandSpec* find_command(std::string_view name);
+// The field's index in the command, or -1.
+int field_index(const CommandSpec& command, std::string_view name);
+Request default_request(const CommandSpec& command);
+
+// Runs the request; a failure outside the window's command (memory
+// running out) ends as the generic error.
+Outcome run_request(const Request& request);
+
+// The output lines of an outcome's messages.
+std::vector<std::string> message_lines(const Outcome& outcome);
+
+// The command specs of each group of windows (commands_*.cpp).
+CommandSpec option_command();
+CommandSpec implied_command();
+CommandSpec warrant_command();
+CommandSpec forward_command();
+CommandSpec bond_command();
+CommandSpec convertible_command();
+CommandSpec train_command();
+CommandSpec predict_command();
+
+// Outcome of a request refused before its command runs.
+Outcome usage_outcome(std::string message);
+
+class CliUi;
+// What the command showed through the interface: its status, result lines
+// and messages.
+Outcome outcome_of(CliUi& ui);
+
+// Shorthand for the runners: a number field read by the window's rule.
+double number(const Request& request, std::size_t field);
+
+}  // namespace tvx::cli

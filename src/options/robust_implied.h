@@ -1,0 +1,66 @@
+// The safeguarded implied-volatility search: a bracket that always holds
+// the answer, and Newton or rational steps kept inside it. Unlike the
+// window's search (Newton from 0.25, ten iterations), it finds the
+// volatility for every price the valuation routine reaches between
+// kRobustMinVol and kRobustMaxVol, or says that there is none.
+#pragma once
+
+#include <cstdint>
+
+#include "options/implied_vol.h"
+#include "options/valuation.h"
+
+namespace tvx {
+
+inline constexpr double kRobustMinVol = 1e-6;
+inline constexpr double kRobustMaxVol = 10.0;
+// The routine must reproduce the price within the larger of these.
+inline constexpr double kRobustRelTolerance = 1e-10;
+inline constexpr double kRobustAbsTolerance = 1e-12;
+
+inline double robust_tolerance(double price) {
+    const double rel = kRobustRelTolerance * (price < 0 ? -price : price);
+    return rel > kRobustAbsTolerance ? rel : kRobustAbsTolerance;
+}
+
+// The closed form (solver_euro) as a function of the volatility alone, with
+// everything that does not depend on it worked out once. value() gives the
+// very bits solver_euro gives; with it comes the exact derivative of that
+// routine in the volatility (its vega, through the derivative of the
+// routine's own approximation of N).
+class EuroCurve {
+public:
+    explicit EuroCurve(const OptionTerms& terms);
+
+    struct Point {
+        double value;  // solver_euro at this volatility, for the terms' type
+        double otm;    // the value of the out-of-the-money type (equal to value when it is that type)
+        double vega;   // d value / d volatility
+    };
+    Point at(double sigma) const;
+
+    // e^(-q t) S - e^(-r t) K: the call's value less the put's.
+    double forward_intrinsic() const { return spot_carry_ - strike_discount_; }
+    bool call() const { return call_; }
+    // The volatility at which the value's curvature changes sign:
+    // sqrt(2 |ln(F / K)| / t), where vega is largest.
+    double inflection() const;
+
+private:
+    OptionTerms terms_;
+    bool call_;
+    double sqrt_t_, log_moneyness_, drift_, spot_carry_, strike_discount_;
+};
+
+// The closed form's search: Newton on the value (above the inflection) or
+// on the logarithm of the out-of-the-money value (below it), with bisection
+// whenever a step would leave the bracket.
+SearchResult robust_implied_euro(double price, const OptionTerms& terms);
+
+// Any routine whose value rises with the volatility: the bracket's ends
+// valued first, then inverse quadratic or secant steps inside it (Brent).
+// When the ends do not straddle the price, a scan of the range looks for a
+// stretch that does before the search declines.
+SearchResult robust_implied(const Valuation& routine, double price, const OptionTerms& terms);
+
+}  // namespace tvx

@@ -1,0 +1,132 @@
+// The batch runner and the full-precision results: order on several
+// threads, chunks, simulated rows that replay the window's draws, and the
+// JSON figures.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/batch.h"
+#include "cli/commands.h"
+#include "cli/csv.h"
+#include "cli/report.h"
+#include "pricing/closed_form.h"
+
+namespace tvx::cli {
+namespace {
+
+struct BatchRun {
+    int status;
+    std::vector<std::string> lines;
+    std::string err;
+};
+
+BatchRun batch(const std::string& input, BatchSettings settings = {}) {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    const int status = run_batch(in, out, err, settings);
+    BatchRun r{status, {}, err.str()};
+    std::istringstream lines(out.str());
+    for (std::string line; std::getline(lines, line);) r.lines.push_back(line);
+    return r;
+}
+
+std::vector<std::string> cells(const std::string& line) {
+    std::vector<std::string> c;
+    std::istringstream in(line);
+    for (std::string cell; std::getline(in, cell, ',');) c.push_back(cell);
+    if (!line.empty() && line.back() == ',') c.emplace_back();
+    return c;
+}
+
+TEST(Batch, RowsComeOutInInputOrderOnEveryThreadAndChunkSize) {
+    // Each row's value is the closed form at its own spot: a row written
+    // out of order would carry another row's spot.
+    std::string input = "command,spot\n";
+    for (int i = 1; i <= 3000; ++i) input += "option," + std::to_string(40 + i * 0.01) + "\n";
+    for (const unsigned jobs : {1u, 2u, 5u}) {
+        BatchSettings s;
+        s.jobs = jobs;
+        s.chunk = jobs == 5 ? 7 : 4096;
+        const BatchRun r = batch(input, s);
+        ASSERT_EQ(r.status, 0);
+        ASSERT_EQ(r.lines.size(), 3001u);
+        for (int i = 1; i <= 3000; i += 97) {
+            const auto c = cells(r.lines[static_cast<std::size_t>(i)]);
+            const double spot = std::stod(c[1]);
+            EXPECT_DOUBLE_EQ(spot, 40 + i * 0.01);
+            EXPECT_EQ(std::stod(c[2]), solver_euro(0.5, 0.2, 0.045, 64.0, spot, 0.021, 0)) << "jobs " << jobs;
+        }
+    }
+}
+
+TEST(Batch, SimulatedRowsReplayTheSingleCommandsDraws) {
+    // Simulations between closed-form rows, on two threads: each gives the
+    // single command's value to the bit (the generator is reset for each).
+    Request single = default_request(*find_command("option"));
+    single.values[static_cast<std::size_t>(field_index(*single.command, "svol"))] = "1";
+    single.values[static_cast<std::size_t>(field_index(*single.command, "spot"))] = "61";
+    const Outcome alone = run_request(single);
+    ASSERT_EQ(alone.status, 0);
+    BatchSettings s;
+    s.jobs = 2;
+    const BatchRun r = batch("command,spot,svol\noption,60,\noption,61,1\noption,62,\noption,61,1\n", s);
+    ASSERT_EQ(r.lines.size(), 5u);
+    for (const std::size_t row : {2u, 4u}) {
+        const auto c = cells(r.lines[row]);
+        std::string v;
+        append_number(v, alone.figures.at(0).value);
+        EXPECT_EQ(c.at(3), v);
+        EXPECT_EQ(std::stoi(c.at(c.size() - 3)), alone.simulation->batches);  // batches
+    }
+}
+
+TEST(Batch, AFailingRowDoesNotStopTheBatchButSetsItsStatus) {
+    const BatchRun r = batch("command,spot,time\noption,,\noption,,-1\nbond,,\nnosuch,,\n");
+    EXPECT_EQ(r.status, 1);
+    ASSERT_EQ(r.lines.size(), 5u);
+    EXPECT_EQ(cells(r.lines[1]).back(), "0");
+    EXPECT_NE(r.lines[2].find("Time to Maturity must be positive,1"), std::string::npos);
+    EXPECT_EQ(cells(r.lines[3]).back(), "0");
+    EXPECT_NE(r.lines[4].find("unknown command 'nosuch' (line 5),64"), std::string::npos);
+}
+
+TEST(Batch, AnUnusableHeaderRunsNoRow) {
+    for (const char* input : {"", "spot\noption\n", "command,command\n", "command,\"spot\n", "command,colour\n"}) {
+        const BatchRun r = batch(input);
+        EXPECT_EQ(r.status, 64) << input;
+        EXPECT_TRUE(r.lines.empty()) << input;
+        EXPECT_EQ(r.err.rfind("tarvenix-cli: batch: ", 0), 0u) << input;
+    }
+    const BatchRun flags = batch("command,put\noption,yes\n");
+    EXPECT_NE(flags.lines.at(1).find("the column 'put' takes 1 or 0"), std::string::npos);
+}
+
+TEST(Json, ResultsAtFullPrecisionAndTheSimulationsStatistics) {
+    Request implied = default_request(*find_command("implied"));
+    implied.values[static_cast<std::size_t>(field_index(*implied.command, "robust"))] = "1";
+    const auto j = json_of(implied, run_request(implied));
+    EXPECT_EQ(j["inputs"]["spot"], 60.0);
+    EXPECT_EQ(j["inputs"]["robust"], true);
+    // The full-precision volatility gives back the price 3.45 to 1e-10.
+    const double sigma = j["results"]["implied_volatility"];
+    EXPECT_NEAR(solver_euro(0.5, sigma, 0.045, 64.0, 60.0, 0.021, 0), 3.45, 3.45e-10);
+    EXPECT_EQ(j["lines"][0], "The implied volatility is 0.2846");
+    EXPECT_FALSE(j.contains("simulation"));
+
+    Request sim = default_request(*find_command("option"));
+    sim.values[static_cast<std::size_t>(field_index(*sim.command, "srate"))] = "1";
+    const auto s = json_of(sim, run_request(sim));
+    // Batches of 100 pairs, stopped once the standard error is below 0.05.
+    EXPECT_EQ(s["simulation"]["pairs"].get<int>(), 100 * s["simulation"]["batches"].get<int>());
+    EXPECT_LT(s["simulation"]["standard_error"].get<double>(), 0.05);
+    EXPECT_EQ(s["status"], 0);
+
+    Request bad = default_request(*find_command("warrant"));
+    bad.values[0] = "12,5";
+    const auto b = json_of(bad, run_request(bad));
+    EXPECT_EQ(b["inputs"]["share"], "12,5");  // not a number: kept as typed
+    EXPECT_EQ(b["status"], 2);
+}
+
+}  // namespace
+}  // namespace tvx::cli

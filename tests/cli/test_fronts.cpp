@@ -1,0 +1,233 @@
+// The two fronts on every golden case: each case's arguments are put into
+// the window's own model by hand, the window's command runs through the
+// recording interface, and its lines must be the lines the golden file
+// expects of the command line (usage errors and batches have no window).
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "instruments/bonds.h"
+#include "instruments/convertible.h"
+#include "instruments/futures.h"
+#include "instruments/warrants.h"
+#include "neural/create_window.h"
+#include "neural/predict_window.h"
+#include "options/compute.h"
+#include "support/recording_ui.h"
+
+namespace tvx {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct GoldenCase {
+    std::string file;
+    int line = 0;
+    std::vector<std::string> words;
+    std::vector<std::string> out, err;
+    int status = 0;
+};
+
+// Words split at blanks; "" is an empty word.
+std::vector<std::string> split_words(const std::string& text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string w; in >> w;) words.push_back(w == "\"\"" ? std::string() : w);
+    return words;
+}
+
+std::vector<GoldenCase> golden_cases() {
+    std::vector<GoldenCase> cases;
+    for (const auto& entry : fs::directory_iterator(TVX_CLI_GOLDEN_DIR)) {
+        std::ifstream in(entry.path());
+        GoldenCase c;
+        int number = 0;
+        for (std::string line; std::getline(in, line);) {
+            ++number;
+            if (line.rfind("$", 0) == 0) {
+                c = GoldenCase{entry.path().filename().string(), number, split_words(line.substr(1)), {}, {}, 0};
+            } else if (line.rfind("> ", 0) == 0) {
+                c.out.push_back(line.substr(2));
+            } else if (line.rfind("! ", 0) == 0) {
+                c.err.push_back(line.substr(2));
+            } else if (line.rfind("= ", 0) == 0) {
+                c.status = std::stoi(line.substr(2));
+                cases.push_back(c);
+            }
+        }
+    }
+    return cases;
+}
+
+// Options and their values; the bare arguments in order.
+struct Args {
+    std::map<std::string, std::string> options;
+    std::vector<std::string> bare;
+    bool has(const std::string& name) const { return options.count(name) > 0; }
+};
+
+const std::vector<std::string> kFlags = {"put", "american", "svol", "srate", "robust", "semi-annual", "agoric"};
+
+Args parse_args(const std::vector<std::string>& words) {
+    Args a;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        if (words[i].rfind("--", 0) != 0) {
+            a.bare.push_back(words[i]);
+            continue;
+        }
+        const std::string name = words[i].substr(2);
+        const bool flag = std::find(kFlags.begin(), kFlags.end(), name) != kFlags.end();
+        a.options[name] = flag ? "1" : words.at(++i);
+    }
+    return a;
+}
+
+void set(const Args& a, const char* name, std::string& field) {
+    if (a.has(name)) field = a.options.at(name);
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (const char ch : text) {
+        if (ch == '\r') {
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line += ch;
+        }
+    }
+    if (!line.empty() || lines.empty()) lines.push_back(line);
+    return lines;
+}
+
+struct WindowLines {
+    std::vector<std::string> out, err;
+};
+
+WindowLines lines_of(const test::RecordingUi& ui) {
+    WindowLines w;
+    for (const auto& box : ui.boxes())
+        for (const auto& line : lines_of(box.text)) (box.icon == Icon::None ? w.out : w.err).push_back(line);
+    return w;
+}
+
+WindowLines run_main_window(const Args& a, bool implied) {
+    MainWindow m;
+    Form_Load(m);
+    set(a, "spot", m.current), set(a, "strike", m.strike), set(a, "dividend", m.dividend);
+    set(a, "time", m.time), set(a, "rate", m.irate), set(a, "volatility", m.qqq), set(a, "price", m.qqq2);
+    set(a, "correlation", m.cor);
+    m.optCall = !a.has("put"), m.optEuro = !a.has("american"), m.optPrice = !implied;
+    m.svol = a.has("svol"), m.srate = a.has("srate");
+    OutputWindow out;
+    Pacifier pac;
+    test::RecordingUi ui;
+    ComputeOptions options;
+    options.robust_search = a.has("robust");
+    cmdCompute_Click(m, out, pac, ui, options);
+    WindowLines w = lines_of(ui);
+    if (ui.shown(Window::Output)) w.out = {out.Label1, out.Label2, out.Label3, out.Label4, out.Label5, out.Label6};
+    return w;
+}
+
+template <class W>
+WindowLines run_calculator(W& w) {
+    test::RecordingUi ui;
+    Command1_Click(w, ui);
+    return lines_of(ui);
+}
+
+WindowLines run_window(const std::string& command, const Args& a) {
+    if (command == "option" || command == "implied") return run_main_window(a, command == "implied");
+    if (command == "warrant") {
+        WarrantsWindow w;
+        set(a, "share", w.share), set(a, "exercise", w.exercise), set(a, "warrant", w.warrant), set(a, "time", w.time);
+        return run_calculator(w);
+    }
+    if (command == "forward") {
+        FuturesWindow w;
+        set(a, "rate", w.ir), set(a, "time", w.time), set(a, "spot", w.spot), set(a, "delivery", w.delivery);
+        set(a, "yield", w.yield), set(a, "income", w.pvalue);
+        return run_calculator(w);
+    }
+    if (command == "bond") {
+        StraightBondsWindow w;
+        set(a, "par", w.pvalue), set(a, "coupon", w.coup), set(a, "time", w.ttm), set(a, "rate", w.ir);
+        w.payment = !a.has("semi-annual");
+        return run_calculator(w);
+    }
+    if (command == "convertible") {
+        ConvertibleBondsWindow w;
+        set(a, "par", w.pvalue), set(a, "coupon", w.coup), set(a, "ratio", w.conr), set(a, "time", w.ttm);
+        set(a, "share", w.sprice), set(a, "rate", w.ir), set(a, "volatility", w.vol), set(a, "dividend", w.del);
+        w.payment = !a.has("semi-annual");
+        return run_calculator(w);
+    }
+    if (command == "predict") {
+        PredictWindow w;
+        for (std::size_t i = 0; i < a.bare.size(); ++i) w.Text[i] = a.bare[i];
+        test::RecordingUi ui;
+        ui.input_answers.push_back(a.options.at("net"));
+        Command1_Click(w, ui);
+        return lines_of(ui);
+    }
+    CreateWindow w;  // train
+    set(a, "inputs", w.inputbox), set(a, "outputs", w.outputbox), set(a, "hidden", w.hidden);
+    set(a, "examples", w.examples), set(a, "file", w.ifile1), set(a, "net", w.ofile1);
+    set(a, "iterations", w.gen), set(a, "population", w.pop);
+    w.Option1 = !a.has("agoric");
+    Pmeter pmeter;
+    test::RecordingUi ui;
+    Command1_Click(w, pmeter, ui);
+    return lines_of(ui);
+}
+
+bool matches(const std::vector<std::string>& expected, const std::vector<std::string>& actual) {
+    if (expected.size() != actual.size()) return false;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const std::string& e = expected[i];
+        if (e.rfind("~", 0) == 0 ? !std::regex_match(actual[i], std::regex(e.substr(1))) : e != actual[i]) return false;
+    }
+    return true;
+}
+
+TEST(Fronts, EveryGoldenCaseGivesTheWindowsTexts) {
+    const fs::path scratch = fs::temp_directory_path() / ("tvx-fronts-" + std::to_string(::getpid()));
+    fs::create_directories(scratch);
+    fs::copy(TVX_CLI_DATA_DIR, scratch, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    const fs::path before = fs::current_path();
+    fs::current_path(scratch);
+    auto cases = golden_cases();
+    // The files' own order matters within a file (a training writes the
+    // net a later case reads).
+    std::stable_sort(cases.begin(), cases.end(), [](const auto& x, const auto& y) { return x.file < y.file; });
+    int compared = 0;
+    for (const GoldenCase& c : cases) {
+        if (c.status == 64 || c.words.empty() || c.words[0] == "batch") continue;
+        const WindowLines w = run_window(c.words[0], parse_args(c.words));
+        const auto joined = [](const std::vector<std::string>& v) {
+            std::string s;
+            for (const auto& l : v) s += "\n  " + l;
+            return s;
+        };
+        EXPECT_TRUE(matches(c.out, w.out)) << c.file << ":" << c.line << joined(w.out);
+        EXPECT_TRUE(matches(c.err, w.err)) << c.file << ":" << c.line << joined(w.err);
+        ++compared;
+    }
+    fs::current_path(before);
+    fs::remove_all(scratch);
+    EXPECT_GE(compared, 40);
+}
+
+}  // namespace
+}  // namespace tvx
