@@ -31,7 +31,7 @@ tvx_configure() {
 
 # ccache is optional: the builds use it when it is there.
 # pandoc turns the manual pages' Markdown into roff.
-TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev libhwy-dev libqt6svg6 libcli11-dev nlohmann-json3-dev ccache pandoc)
+TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libhwy-dev libqt6svg6 libcli11-dev nlohmann-json3-dev ccache pandoc)
 # Making the Debian package: dpkg-shlibdeps computes its dependencies.
 TVX_PACKAGE_PACKAGES=(dpkg-dev fakeroot)
 # The package test also checks the package (lintian) and its AppStream

@@ -1,6 +1,7 @@
 #include "app/instrument_forms.h"
 
 #include "app/calculator_form.h"
+#include "app/chart_form.h"
 #include "instruments/bonds.h"
 #include "instruments/convertible.h"
 #include "instruments/futures.h"
@@ -11,10 +12,17 @@ namespace tvx {
 namespace {
 
 // Compute (or Calculate) and Cancel, the two commands of every calculator.
+// After a bond window's Compute, an open chart of that bond draws again.
 template <class Model>
-void add_commands(CalculatorForm& form, Model& model, UserInterface& ui, const char* compute_caption) {
+void add_commands(CalculatorForm& form, Model& model, UserInterface& ui, const char* compute_caption,
+                  std::function<void()> after_compute = {}) {
     form.add_command(
-        "Command1", compute_caption, [&model, &ui] { Command1_Click(model, ui); }, CommandRole::Default);
+        "Command1", compute_caption,
+        [&model, &ui, after_compute] {
+            Command1_Click(model, ui);
+            if (after_compute) after_compute();
+        },
+        CommandRole::Default);
     form.add_command(
         "Command2", "Cancel", [&model, &ui] { Command2_Click(model, ui); }, CommandRole::Cancel);
 }
@@ -58,7 +66,7 @@ std::unique_ptr<QWidget> make_straight_bonds_form(Models& models, UserInterface&
     form->add_choice("Frame1", cap::Frame1, {"payment", cap::payment}, {"Option2", cap::Option2}, m.payment);
     form->add_field("ttm", cap::ttm, m.ttm);
     form->add_field("ir", cap::ir, m.ir);
-    add_commands(*form, m, ui, cap::Command1);
+    add_commands(*form, m, ui, cap::Command1, [&models, &ui] { follow_compute(models, ui, ChartSource::Bond); });
     form->finish();
     return form;
 }
@@ -77,7 +85,7 @@ std::unique_ptr<QWidget> make_convertible_bonds_form(Models& models, UserInterfa
     form->add_field("ir", cap::ir, m.ir, 1);
     form->add_field("vol", cap::vol, m.vol, 1);
     form->add_field("del", cap::del, m.del, 1);
-    add_commands(*form, m, ui, cap::Command1);
+    add_commands(*form, m, ui, cap::Command1, [&models, &ui] { follow_compute(models, ui, ChartSource::Convertible); });
     form->finish();
     return form;
 }

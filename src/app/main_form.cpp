@@ -16,6 +16,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "app/chart_form.h"
 #include "app/menu_tree.h"
 #include "options/compute.h"
 
@@ -61,8 +62,11 @@ MainForm::MainForm(Models& models, UserInterface& ui) : models_(models), model_(
     compute_ = new QPushButton(QString::fromUtf8(cap::cmdCompute));
     compute_->setObjectName(QStringLiteral("cmdCompute"));
     compute_->setMinimumWidth(110);
-    connect(compute_, &QPushButton::clicked, this,
-            [this] { cmdCompute_Click(model_, models_.output, models_.pacifier, ui_); });
+    connect(compute_, &QPushButton::clicked, this, [this] {
+        cmdCompute_Click(model_, models_.output, models_.pacifier, ui_);
+        // An open chart of the option draws the terms just computed.
+        if (!model_.unloaded) follow_compute(models_, ui_, ChartSource::Option);
+    });
     auto* commands = new QHBoxLayout;
     commands->addStretch(1);
     commands->addWidget(compute_);

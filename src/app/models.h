@@ -3,6 +3,7 @@
 // destroyed and made afresh at the next show.
 #pragma once
 
+#include "charts/chart_window.h"
 #include "core/help.h"
 #include "core/progress.h"
 #include "instruments/bonds.h"
@@ -28,6 +29,7 @@ struct Models {
     CreateWindow neural1;
     PredictWindow neural3;
     HelpViewer help;
+    ChartWindow chart;
 };
 
 }  // namespace tvx

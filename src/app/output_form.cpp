@@ -38,6 +38,13 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     }
     // The value line leads; the sensitivities follow it.
     column->insertSpacing(1, 6);
+    std_error_ = new QLabel;
+    std_error_->setObjectName(QStringLiteral("lblStdError"));
+    std_error_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    std_error_->installEventFilter(this);
+    std_error_->setStyleSheet(QStringLiteral("color: #505050;"));
+    column->addSpacing(4);
+    column->addWidget(std_error_);
 
     auto* ok = new QPushButton(QString::fromUtf8(kOkCaption));
     ok->setObjectName(QStringLiteral("Command1"));
@@ -76,6 +83,7 @@ bool OutputForm::eventFilter(QObject* watched, QEvent* event) {
 QString OutputForm::text() const {
     QStringList all;
     for (const QLabel* line : lines_) all << line->text();
+    if (!std_error_->isHidden()) all << std_error_->text();
     return all.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
@@ -83,6 +91,8 @@ void OutputForm::draw() {
     const std::array<const std::string*, 6> texts = {&model_.Label1, &model_.Label2, &model_.Label3,
                                                      &model_.Label4, &model_.Label5, &model_.Label6};
     for (std::size_t i = 0; i < lines_.size(); ++i) lines_[i]->setText(QString::fromStdString(*texts[i]));
+    std_error_->setText(QString::fromStdString(model_.StdError));
+    std_error_->setHidden(model_.StdError.empty());
 }
 
 }  // namespace tvx

@@ -26,6 +26,7 @@ protected:
 private:
     OutputWindow& model_;
     std::array<QLabel*, 6> lines_{};
+    QLabel* std_error_ = nullptr;  // the simulation's added line, hidden on other routes
 };
 
 }  // namespace tvx

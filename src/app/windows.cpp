@@ -1,5 +1,6 @@
 #include "app/windows.h"
 
+#include "app/chart_form.h"
 #include "app/help_form.h"
 #include "app/instrument_forms.h"
 #include "app/main_form.h"
@@ -23,6 +24,13 @@ std::unique_ptr<QWidget> make_main(Models& models, UserInterface& ui) { return s
 template <void (*command)(MainWindow&, UserInterface&)>
 void on_main(Models& models, UserInterface& ui) {
     command(models.main, ui);
+}
+
+// A Charts menu item: the chart window on one source.
+template <ChartSource source>
+void on_chart(Models& models, UserInterface& ui) {
+    ChartContext cx = chart_context(models, ui);
+    chart_open(cx, source);
 }
 
 }  // namespace
@@ -71,6 +79,14 @@ std::span<const WindowRow> window_rows() {
          FreeSpot,
          {{{menu::advanced, menu::neural}, "mnuNeuralPredict", "&Predict", on_main<mnuNeuralPredict_Click>}},
          {700, "mnuHelpNets2", "Neual Net &Usage"}},
+        {Window::Chart,
+         make_chart_form,
+         FreeSpot,
+         {{{menu::charts}, "mnuChartsOption", "&Option", on_chart<ChartSource::Option>},
+          {{menu::charts}, "mnuChartsScenario", "&Scenario Table", on_chart<ChartSource::Scenario>},
+          {{menu::charts}, "mnuChartsBond", "S&traight Bond", on_chart<ChartSource::Bond>},
+          {{menu::charts}, "mnuChartsConvertible", "&Convertible Bond", on_chart<ChartSource::Convertible>}},
+         {}},
         {Window::Help, make_bound<HelpForm, &Models::help>, FreeSpot, {}, {}},
     };
     return rows;

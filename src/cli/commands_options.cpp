@@ -70,11 +70,12 @@ Outcome run_main_window(const Request& r, bool implied) {
     // stops by its standard error (the value, or a search step's V).
     std::optional<McStats> stats;
     options.simulate = [&](const OptionTerms& o, std::int16_t itype, double rho, std::int16_t vtype,
-                           const BatchYield& yield, BatchCount batches, StepCount steps) {
+                           const BatchYield& yield, BatchCount batches, StepCount steps, McStats* given) {
         McStats s;
         const double v = mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield,
                                 batches, steps, &s);
         if (batches == 0) stats = s;
+        if (given) *given = s;
         return v;
     };
     cmdCompute_Click(main, output, pacifier, ui, options);

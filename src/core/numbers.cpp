@@ -191,4 +191,12 @@ std::int16_t int16_mul(std::int16_t a, std::int16_t b) {
     return to_int16_checked(static_cast<long>(a) * static_cast<long>(b));
 }
 
+std::string grouped_count_text(long long n) {
+    const bool negative = n < 0;
+    std::string digits =
+        std::to_string(negative ? -static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n));
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, ',');
+    return negative ? "-" + digits : digits;
+}
+
 }  // namespace tvx

@@ -35,6 +35,10 @@ double parse_number(std::string_view text);
 // digits, rounded to nearest (a figure shown while a training runs).
 std::string general_text(double x, int digits = 15);
 
+// A whole count with a comma between groups of three digits: 4800 ->
+// "4,800", -12345 -> "-12,345".
+std::string grouped_count_text(long long n);
+
 // Four-decimal fixed point: x times 10,000 rounded to the nearest integer,
 // ties to even, computed exactly from the double's binary value. A result
 // beyond the 64-bit range (magnitudes above 922,337,203,685,477.5807) is

@@ -27,6 +27,7 @@ enum class Window {
     Neural1,   // frmNeural1, neural net creation
     Neural3,   // frmNeural3, neural net prediction
     Help,      // frmHelp, the help viewer
+    Chart,     // frmChart, charts of a value against its terms
 };
 
 class UserInterface {

@@ -23,28 +23,39 @@ BondPeriods bond_periods(double rate, double T, bool annual) {
     return {rate / m, round_int16(chk(m * T))};
 }
 
+std::optional<StraightBondTerms> read_straight_terms(const StraightBondsWindow& w, UserInterface& ui) {
+    // Every text is converted before the first check.
+    StraightBondTerms b;
+    b.P = parse_number(w.pvalue);
+    b.coupon = parse_number(w.coup) / 100.0;
+    b.annual = w.payment;
+    if (!b.annual) b.coupon /= 2.0;
+    b.T = parse_number(w.ttm);
+    b.rate = parse_number(w.ir) / 100.0;
+
+    const auto refuse = [&](const char* field, const char* message) {
+        warn(ui, message);
+        ui.focus_field(Window::Bonds2, field);
+        return std::nullopt;
+    };
+    if (!(b.P > 0.0)) return refuse("pvalue", bonds_text::par);
+    if (!(b.coupon > 0.0)) return refuse("coup", bonds_text::coupon);
+    if (!(b.T > 0.0)) return refuse("ttm", bonds_text::time);
+    if (!(b.rate > 0.0)) return refuse("ir", bonds_text::rate);
+    return b;
+}
+
+double straight_percent(const StraightBondTerms& b) {
+    const BondPeriods p = bond_periods(b.rate, b.T, b.annual);
+    return chk(fdiv(bond_value(b.P, b.coupon, p.y, p.n), b.P) * 100.0);
+}
+
 void Command1_Click(StraightBondsWindow& w, UserInterface& ui) {
     try {
-        // Every text is converted before the first check.
-        const double P = parse_number(w.pvalue);
-        double coupon = parse_number(w.coup) / 100.0;
-        const bool annual = w.payment;
-        if (!annual) coupon /= 2.0;
-        const double T = parse_number(w.ttm);
-        const double rate = parse_number(w.ir) / 100.0;
-
-        const auto refuse = [&](const char* field, const char* message) {
-            warn(ui, message);
-            ui.focus_field(Window::Bonds2, field);
-        };
-        if (!(P > 0.0)) return refuse("pvalue", bonds_text::par);
-        if (!(coupon > 0.0)) return refuse("coup", bonds_text::coupon);
-        if (!(T > 0.0)) return refuse("ttm", bonds_text::time);
-        if (!(rate > 0.0)) return refuse("ir", bonds_text::rate);
-
+        const std::optional<StraightBondTerms> b = read_straight_terms(w, ui);
+        if (!b) return;
         ui.set_pointer(Pointer::Busy);
-        const BondPeriods p = bond_periods(rate, T, annual);
-        const double percent = round4(chk(fdiv(bond_value(P, coupon, p.y, p.n), P) * 100.0));
+        const double percent = round4(straight_percent(*b));
         ui.set_pointer(Pointer::Normal);
         ui.message_box(kAppTitle, Icon::None, bonds_text::straight_result + general_text(percent) + "%", Buttons::Ok);
     } catch (const std::exception&) {

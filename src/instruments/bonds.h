@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/user_interface.h"
@@ -70,6 +71,23 @@ inline constexpr const char* volatility = "Error: Volatility must be greater tha
 inline constexpr const char* straight_result = "The fair value for this bond is ";
 inline constexpr const char* convertible_result = "The fair value for this convertible bond is ";
 }  // namespace bonds_text
+
+// The straight bond's terms as Compute reads them.
+struct StraightBondTerms {
+    double P = 0;       // par value
+    double coupon = 0;  // coupon rate per period (the annual one halved for semi-annual payment)
+    bool annual = true;
+    double T = 0;     // years to redemption
+    double rate = 0;  // annual rate, a decimal fraction
+};
+
+// Reads the fields in Compute's order (a text that is not a number throws)
+// and stops at the first value that is not positive with its box and the
+// focus in its field; then no value.
+std::optional<StraightBondTerms> read_straight_terms(const StraightBondsWindow& w, UserInterface& ui);
+
+// The fair value in per cent of par, before rounding.
+double straight_percent(const StraightBondTerms& b);
 
 // Compute: reads the fields and the payment type, stops at the first value
 // that is not positive, and shows the fair value in per cent of par.

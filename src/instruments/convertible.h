@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/user_interface.h"
@@ -30,6 +31,27 @@ struct ConvertibleBondsWindow {
 // decimal fractions), Q = B / P * 100 + R * V / P * 100.
 double convertible_value(double P, double c, double y, std::int16_t n, std::int16_t R, double T, double S, double sigma,
                          double r, double q);
+
+// The convertible's terms as Compute reads them.
+struct ConvertibleTerms {
+    double P = 0;       // par value
+    double coupon = 0;  // coupon rate per period (halved for semi-annual payment)
+    bool annual = true;
+    std::int16_t R = 0;  // conversion ratio
+    double T = 0;        // years to maturity
+    double S = 0;        // share price
+    double r = 0;        // annual rate, a decimal fraction
+    double sigma = 0;    // share price volatility
+    double q = 0;        // dividend yield, a decimal fraction
+};
+
+// Reads the fields in Compute's order (a text that is not a number, or a
+// ratio beyond 16 bits, throws) and stops at the first failed check with
+// its box and the focus in its field; then no value.
+std::optional<ConvertibleTerms> read_convertible_terms(const ConvertibleBondsWindow& w, UserInterface& ui);
+
+// The fair value in per cent of par, before rounding.
+double convertible_percent(const ConvertibleTerms& c);
 
 // Compute: reads the fields and the payment type, stops at the first
 // failed check, and shows the fair value in per cent of par.

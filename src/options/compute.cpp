@@ -7,11 +7,12 @@
 #include "core/numbers.h"
 #include "options/robust_implied.h"
 #include "options/routes.h"
+#include "options/style_values.h"
 #include "pricing/closed_form.h"
 
 namespace tvx {
 
-void report_value(RouteContext& cx, const Sensitivities& s) {
+void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error) {
     std::string line1 = "The option value is " + result_text(s.value) + " dollars";
     std::string line2 = "Delta is " + result_text(s.delta);
     std::string line3 = "Gamma is " + result_text(s.gamma);
@@ -24,6 +25,7 @@ void report_value(RouteContext& cx, const Sensitivities& s) {
     cx.output.Label4 = std::move(line4);
     cx.output.Label5 = std::move(line5);
     cx.output.Label6 = std::move(line6);
+    cx.output.StdError = std::move(std_error);
     if (cx.options.results) cx.options.results->value = s;
     cx.ui.set_pointer(Pointer::Normal);
     cx.ui.show(Window::Output);
@@ -52,7 +54,7 @@ double read_volatility(const MainWindow& main) {
 void closed_form_route(RouteContext& cx, OptionTerms terms) {
     if (cx.main.optPrice) {
         terms.sigma = read_volatility(cx.main);
-        if (const auto s = sensitivities(valuation_of(solver_euro), terms)) report_value(cx, *s);
+        report_value(cx, european_sensitivities(terms));
         return;
     }
     const double price = parse_number(cx.main.qqq2);
@@ -73,8 +75,37 @@ SearchVariant search_variant(Valuation routine, SlopeGuard slope_guard, std::str
 }
 
 double simulate_mcarlo(const OptionTerms& o, std::int16_t itype, double rho, std::int16_t vtype,
-                       const BatchYield& yield, BatchCount batches, StepCount steps) {
-    return mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield, batches, steps);
+                       const BatchYield& yield, BatchCount batches, StepCount steps, McStats* stats) {
+    return mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield, batches, steps,
+                  stats);
+}
+
+std::optional<OptionTerms> read_option_terms(const MainWindow& main, UserInterface& ui) {
+    const double spot = parse_number(main.current);
+    const double strike = parse_number(main.strike);
+    const double yield = parse_number(main.dividend) / 100.0;
+    const double t = parse_number(main.time);
+    const double r = parse_number(main.irate) / 100.0;
+    parse_number(main.cor);  // a bad correlation stops every route
+
+    // Every failed test shows its box; then the first failed field
+    // takes the focus, its text selected for retyping.
+    const char* first_failed = nullptr;
+    const auto check = [&](bool ok, const char* field, const char* message) {
+        if (ok) return;
+        warn(ui, message);
+        if (!first_failed) first_failed = field;
+    };
+    check(r > 0.0, "irate", compute_text::rate_not_positive);
+    check(strike > 0.0, "strike", compute_text::strike_not_positive);
+    check(spot > 0.0, "current", compute_text::spot_not_positive);
+    check(t > 0.0, "time", compute_text::time_not_positive);
+    if (first_failed) {
+        ui.focus_field(Window::Main, first_failed);
+        return std::nullopt;
+    }
+    // The volatility is read by the route that needs it.
+    return OptionTerms{t, 0.0, r, strike, spot, yield, static_cast<std::int16_t>(main.optCall ? 0 : 1)};
 }
 
 void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,
@@ -90,40 +121,16 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
     if (!main.cmdCompute_enabled) return;
     RouteContext cx{main, output, pacifier, ui, options};
     try {
-        const double spot = parse_number(main.current);
-        const double strike = parse_number(main.strike);
-        const double yield = parse_number(main.dividend) / 100.0;
-        const double t = parse_number(main.time);
-        const double r = parse_number(main.irate) / 100.0;
-        parse_number(main.cor);  // a bad correlation stops every route
-
-        // Every failed test shows its box; then the first failed field
-        // takes the focus, its text selected for retyping.
-        const char* first_failed = nullptr;
-        const auto check = [&](bool ok, const char* field, const char* message) {
-            if (ok) return;
-            warn(ui, message);
-            if (!first_failed) first_failed = field;
-        };
-        check(r > 0.0, "irate", compute_text::rate_not_positive);
-        check(strike > 0.0, "strike", compute_text::strike_not_positive);
-        check(spot > 0.0, "current", compute_text::spot_not_positive);
-        check(t > 0.0, "time", compute_text::time_not_positive);
-        if (first_failed) {
-            ui.focus_field(Window::Main, first_failed);
-            return;
-        }
-
-        // The volatility is read by the route that needs it.
-        const OptionTerms terms{t, 0.0, r, strike, spot, yield, static_cast<std::int16_t>(main.optCall ? 0 : 1)};
+        const std::optional<OptionTerms> terms = read_option_terms(main, ui);
+        if (!terms) return;
         ui.set_pointer(Pointer::Busy);
 
         if (!main.optEuro) {
-            american_route(cx, terms);
+            american_route(cx, *terms);
         } else if (main.svol || main.srate) {
-            monte_carlo_route(cx, terms, options.simulate);
+            monte_carlo_route(cx, *terms, options.simulate);
         } else {
-            closed_form_route(cx, terms);
+            closed_form_route(cx, *terms);
         }
         ui.set_pointer(Pointer::Normal);
     } catch (const Abandoned&) {

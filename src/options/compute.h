@@ -19,14 +19,22 @@ namespace tvx {
 
 // One Monte Carlo valuation of the terms with the model flags and the
 // correlation; `yield` runs after every batch of paths, `batches` is 0
-// (stop by the standard error) or the exact number of batches to run, and
-// `steps` the number of time steps of every path.
+// (stop by the standard error) or the exact number of batches to run,
+// `steps` the number of time steps of every path; `stats`, when given,
+// receives the standard error, pairs and batches of the run.
 using Simulation = std::function<double(const OptionTerms& terms, std::int16_t itype, double rho, std::int16_t vtype,
-                                        const BatchYield& yield, BatchCount batches, StepCount steps)>;
+                                        const BatchYield& yield, BatchCount batches, StepCount steps, McStats* stats)>;
 
 // The simulation the program uses: mcarlo.
 double simulate_mcarlo(const OptionTerms& terms, std::int16_t itype, double rho, std::int16_t vtype,
-                       const BatchYield& yield, BatchCount batches, StepCount steps);
+                       const BatchYield& yield, BatchCount batches, StepCount steps, McStats* stats);
+
+// Reads the main window's terms as Compute does: converts spot, strike,
+// dividend, time, rate and the correlation (a text that is not a number
+// throws), shows the box of every failed positivity test, in order, and
+// puts the focus into the first failed field; then no value. The
+// volatility is left to the caller (see read_volatility in routes.h).
+std::optional<OptionTerms> read_option_terms(const MainWindow& main, UserInterface& ui);
 
 // The results of one Compute before they are rounded for the screen.
 struct ComputeResults {

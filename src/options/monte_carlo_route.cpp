@@ -6,6 +6,7 @@
 #include "core/numbers.h"
 #include "options/compute.h"
 #include "options/routes.h"
+#include "options/simulation_run.h"
 
 namespace tvx {
 
@@ -32,43 +33,17 @@ private:
 }  // namespace
 
 void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& simulate) {
-    const double rho = parse_number(cx.main.cor);
-    const std::int16_t itype = cx.main.srate ? 1 : 0;
-    const std::int16_t vtype = cx.main.svol ? 1 : 0;
+    const SimulationSetup setup = simulation_setup(cx.main);
     Pacifier& pac = cx.pacifier;
     UserInterface& ui = cx.ui;
     ComputeLock lock(cx);
 
-    // Every valuation replays the same draws, but the noise of a bumped
-    // valuation only cancels against the one it is compared with when both
-    // simulate the same pairs: left to its own stopping rule, a bumped run
-    // may take a batch more or less, and that difference divided by a
-    // thousandth of the input swamps the result (a Gamma of 5 where 0.02 is
-    // right). So the first valuation of each group (the value among the six,
-    // V in every search iteration) stops by its standard error and the
-    // others run exactly its number of batches.
     const int group = cx.main.optPrice ? 6 : 2;
-    int valuations = 0;
-    BatchCount batches_run = 0;
-    BatchCount reference_batches = 0;
-    const BatchYield yield = [&] {
-        ++batches_run;
+    SimulationRun run(simulate, setup, group, mc_steps(terms.t), [&] {
         ui.yield();
         if (cx.main.unloaded) throw Abandoned{};
-    };
-    // Every path takes the steps of the time as typed, each of them the
-    // valuation's own time over that count: the valuation with the time
-    // bumped then replays the same draws over a life a thousandth shorter,
-    // and its difference from the value is the Theta of the draws, not the
-    // jump of a step more or less (or none at all).
-    const Valuation routine = [&](const OptionTerms& o) {
-        const bool reference = valuations++ % group == 0;
-        batches_run = 0;
-        const double v =
-            simulate(o, itype, rho, vtype, yield, reference ? BatchCount{0} : reference_batches, mc_steps(terms.t));
-        if (reference) reference_batches = batches_run;
-        return v;
-    };
+    });
+    const Valuation routine = run.routine();
 
     if (cx.main.optPrice) {
         terms.sigma = read_volatility(cx.main);
@@ -79,9 +54,8 @@ void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& si
             return k == 6 || !cancel_requested(pac);  // once the sixth has run, it completes
         });
         progress_hide(ui, pac);
-        if (s) {
-            report_value(cx, *s);
-        }
+        // The value's own run is the first of the six.
+        if (s) report_value(cx, *s, standard_error_line(run.reference_stats()));
         return;
     }
 

@@ -14,6 +14,9 @@ struct OutputWindow {
     std::string Label4 = "Label4";  // Theta
     std::string Label5 = "Label5";  // Vega
     std::string Label6 = "Label6";  // Rho
+    // Under the six lines, on the simulation route only: the value's
+    // standard error and the pairs it took. Empty on every other route.
+    std::string StdError;
 };
 
 inline constexpr const char* kOkCaption = "OK";

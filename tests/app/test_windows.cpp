@@ -76,7 +76,9 @@ private slots:
                 Form_Load(models.main);
                 test::RecordingUi ui;
                 item->click(models, ui);
-                QCOMPARE(ui.events.size(), std::size_t{1});
+                // The chart window goes on to draw its chart once shown.
+                if (g.id != Window::Chart) QCOMPARE(ui.events.size(), std::size_t{1});
+                QVERIFY(!ui.events.empty());
                 const test::UiEvent& e = ui.events[0];
                 if (name == g.help_item) {
                     QCOMPARE(e.kind, test::UiEvent::Kind::Help);

@@ -36,7 +36,7 @@ protected:
     void compute() {
         cmdCompute_Click(main, out, pac, ui,
                          [this](const OptionTerms& o, std::int16_t itype, double rho, std::int16_t vtype,
-                                const BatchYield& yield, BatchCount batches, StepCount steps) {
+                                const BatchYield& yield, BatchCount batches, StepCount steps, McStats*) {
                              calls.push_back({o, itype, vtype, rho, batches, steps});
                              if (fail_on_call == static_cast<int>(calls.size())) throw ArithmeticError("overflow");
                              // A run left to its stopping rule takes 2 to 4 batches, by

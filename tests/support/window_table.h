@@ -39,6 +39,11 @@ inline constexpr MenuRow menu_bar[] = {
     {2, "mnuNeural", "&Neural Nets", true},
     {3, "mnuNeuralCreate", "&Create", false},
     {3, "mnuNeuralPredict", "&Predict", false},
+    {1, "mnuCharts", "&Charts", true},
+    {2, "mnuChartsOption", "&Option", false},
+    {2, "mnuChartsScenario", "&Scenario Table", false},
+    {2, "mnuChartsBond", "S&traight Bond", false},
+    {2, "mnuChartsConvertible", "&Convertible Bond", false},
     {1, "mnuHelp", "&Help", true},
     {2, "mnuHelpOptions", "&Options", false},
     {2, "mnuHelpFutures", "&Futures", false},
@@ -71,6 +76,7 @@ inline constexpr WindowFacts windows[] = {
     {Window::Bonds2, "frmBonds2", "mnusbonds", topic::straight_bonds, "mnuHelpSbonds"},
     {Window::Neural1, "frmNeural1", "mnuNeuralCreate", topic::neural_creation, "mnuHelpNets1"},
     {Window::Neural3, "frmNeural3", "mnuNeuralPredict", topic::neural_usage, "mnuHelpNets2"},
+    {Window::Chart, "frmChart", "mnuChartsOption", 0, nullptr},
     {Window::Help, "frmHelp", nullptr, 0, nullptr},
 };
 

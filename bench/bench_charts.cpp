@@ -1,0 +1,56 @@
+// Speed of a full chart redraw: 200 points, each the value and its five
+// sensitivities by the six valuations of the Compute command (with the
+// counterpart style and the current point), on the closed form and on the
+// American route, as the Draw command runs it.
+#include <benchmark/benchmark.h>
+
+#include "charts/chart_commands.h"
+
+namespace {
+
+class QuietUi final : public tvx::UserInterface {
+public:
+    tvx::Answer message_box(const std::string&, tvx::Icon, const std::string&, tvx::Buttons) override {
+        return tvx::Answer::Ok;
+    }
+    std::optional<std::string> input_box(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    void set_pointer(tvx::Pointer) override {}
+    void show(tvx::Window) override {}
+    void hide(tvx::Window) override {}
+    void refresh(tvx::Window) override {}
+    void unload(tvx::Window) override {}
+    void focus_field(tvx::Window, const std::string&) override {}
+    void yield() override {}
+    void show_help(const std::string&, int) override {}
+};
+
+// The main window's defaults as a put; `american` picks the style.
+void redraw(benchmark::State& state, bool american, tvx::OptionY y) {
+    tvx::MainWindow main;
+    main.optCall = false;
+    main.optEuro = !american;
+    tvx::StraightBondsWindow straight;
+    tvx::ConvertibleBondsWindow convertible;
+    tvx::ChartWindow chart;
+    chart.y = y;
+    chart.open = true;
+    QuietUi ui;
+    tvx::ChartContext cx{chart, {main, straight, convertible}, ui};
+    for (auto _ : state) {
+        tvx::chart_draw(cx);
+        benchmark::DoNotOptimize(chart.plot.series.data());
+    }
+    if (chart.plot.x.size() != 200 || chart.plot.left_out != 0) state.SkipWithError("the chart was not drawn whole");
+}
+
+void BM_chart_redraw_closed_form(benchmark::State& state) { redraw(state, false, tvx::OptionY::Value); }
+void BM_chart_redraw_american(benchmark::State& state) { redraw(state, true, tvx::OptionY::Value); }
+void BM_chart_redraw_american_gamma(benchmark::State& state) { redraw(state, true, tvx::OptionY::Gamma); }
+
+BENCHMARK(BM_chart_redraw_closed_form)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_chart_redraw_american)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_chart_redraw_american_gamma)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Screenshots of the chart window: an American put's value and its Gamma
+# against the spot, the scenario table, the straight bond's price-yield
+# curve and the convertible against the share price. Taken from the built
+# program on a virtual X server with openbox, driven with xdotool; needs
+# xvfb, xdotool, x11-utils, imagemagick and openbox.
+# Usage: scripts/chart-screenshots.sh [path/to/tarvenix] [output folder]
+set -euo pipefail
+
+app=$(realpath "${1:-build/release/tarvenix}")
+out=${2:-docs}
+display=${TVX_DISPLAY:-:99}  # another free display when :99 is taken
+mkdir -p "$out"
+
+Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp &
+pids=($!)
+trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
+export DISPLAY=$display
+sleep 1
+openbox >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+
+"$app" 2>/dev/null &
+pids+=($!)
+
+# Crops the screen to a window with its frame (the title bar above it).
+shoot() {
+    local id=$1 file=$2 info x y w h top=21
+    info=$(xwininfo -id "$id")
+    x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+    y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+    w=$(awk '/Width:/ {print $2}' <<<"$info")
+    h=$(awk '/Height:/ {print $2}' <<<"$info")
+    import -window root -crop "$((w + 2))x$((h + top + 2))+$((x - 1))+$((y - top - 1))" +repage "$file"
+    ls -l "$file"
+}
+
+main=$(xdotool search --sync --onlyvisible --name '^Tarvenix$' | head -n 1)
+xdotool windowmove --sync "$main" 24 40
+sleep 1
+# An American put: from the spot field, five steps to the option type
+# (arrow to Put), one more to the style (arrow to American).
+xdotool windowfocus --sync "$main"
+xdotool key --clearmodifiers Tab Tab Tab Tab Tab Right Tab Right
+sleep 0.5
+
+# Charts > Option.
+xdotool key --clearmodifiers alt+c o
+chart=$(xdotool search --sync --onlyvisible --name '^Chart$' | head -n 1)
+xdotool windowmove --sync "$chart" 620 40
+sleep 2
+# The pointer over the curve, for the coordinates under the chart.
+info=$(xwininfo -id "$chart")
+cx=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+cy=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+# The pointer on the current terms' marker (the one red point of the
+# picture), so that its coordinates show under the chart.
+shoot "$chart" "$out/chart-option-value.png"
+marker=$(convert "$out/chart-option-value.png" txt:- | awk -F: 'tolower($0) ~ /#c01010/ && !found {print $1; found = 1}')
+xdotool mousemove --sync $((cx + ${marker%,*} - 1)) $((cy + ${marker#*,} - 22 + 4))
+sleep 1
+shoot "$chart" "$out/chart-option-value.png"
+xdotool mousemove --sync 10 990
+
+# Gamma: the second choice of what is plotted (the choices take the
+# keyboard in order: source, plotted, against).
+xdotool windowactivate --sync "$chart"
+xdotool key --clearmodifiers Tab Down Down
+sleep 2
+shoot "$chart" "$out/chart-option-gamma.png"
+
+# The scenario table, then the two bond charts, from the Charts menu.
+for entry in "s chart-scenario.png" "t chart-bond.png" "c chart-convertible.png"; do
+    set -- $entry
+    xdotool windowactivate --sync "$main"
+    xdotool key --clearmodifiers alt+c "$1"
+    sleep 2
+    shoot "$chart" "$out/$2"
+done

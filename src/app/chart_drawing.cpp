@@ -1,0 +1,139 @@
+#include "app/chart_drawing.h"
+
+#include <QAreaSeries>
+#include <QChart>
+#include <QLineSeries>
+#include <QPen>
+#include <QScatterSeries>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "charts/chart_text.h"
+
+namespace tvx {
+
+namespace {
+
+QPen pen_of(SeriesRole role) {
+    switch (role) {
+        case SeriesRole::Main: return QPen(QColor(0x1f, 0x5f, 0xbf), 2.5);
+        case SeriesRole::Counterpart: return QPen(QColor(0xd0, 0x60, 0x10), 2.0, Qt::DashLine);
+        case SeriesRole::Payoff: return QPen(QColor(0x60, 0x60, 0x60), 1.5, Qt::DotLine);
+        case SeriesRole::Floor: return QPen(QColor(0x20, 0x90, 0x40), 2.0, Qt::DashLine);
+        case SeriesRole::Conversion: return QPen(QColor(0xb0, 0x30, 0x90), 2.0, Qt::DashDotLine);
+        case SeriesRole::BandLow:
+        case SeriesRole::BandHigh: return QPen(QColor(0x1f, 0x5f, 0xbf, 90), 1.0);
+    }
+    return {};
+}
+
+QLineSeries* line_of(const Plot& plot, const Series& s) {
+    auto* line = new QLineSeries;
+    line->setName(QString::fromStdString(s.name));
+    for (std::size_t i = 0; i < plot.x.size() && i < s.y.size(); ++i) {
+        if (s.y[i] && std::isfinite(*s.y[i])) line->append(plot.x[i], *s.y[i]);
+    }
+    line->setPen(pen_of(s.role));
+    return line;
+}
+
+// The range of the drawn y values, with a margin; a flat curve gets a
+// band around its value.
+std::pair<double, double> y_range(const Plot& plot) {
+    double low = INFINITY, high = -INFINITY;
+    for (const Series& s : plot.series) {
+        for (const auto& y : s.y) {
+            if (!y || !std::isfinite(*y)) continue;
+            low = std::min(low, *y);
+            high = std::max(high, *y);
+        }
+    }
+    if (!std::isfinite(low)) return {0.0, 1.0};
+    const double margin = high > low ? (high - low) * 0.06 : std::max(std::fabs(high) * 0.05, 0.5);
+    return {low - margin, high + margin};
+}
+
+// A round step near `rough`: 1, 2, 2.5 or 5 times a power of ten.
+double nice_step(double rough) {
+    if (!(rough > 0.0) || !std::isfinite(rough)) return 1.0;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (const double m : {1.0, 2.0, 2.5, 5.0})
+        if (m * power >= rough) return m * power;
+    return 10.0 * power;
+}
+
+}  // namespace
+
+void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const QString&)>& hover) {
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
+    chart->setTitle(QString());
+    if (plot.empty()) return;
+
+    auto* x_axis = new QValueAxis;
+    x_axis->setTitleText(QString::fromStdString(plot.x_label));
+    x_axis->setRange(plot.x.front(), plot.x.back());
+    x_axis->setLabelFormat(QStringLiteral("%.4g"));
+    x_axis->setTickCount(7);
+    x_axis->setMinorTickCount(1);
+    // The range exactly as charted, its ticks on round numbers inside it.
+    const double step = nice_step((plot.x.back() - plot.x.front()) / 6.0);
+    x_axis->setTickType(QValueAxis::TicksDynamic);
+    x_axis->setTickInterval(step);
+    x_axis->setTickAnchor(std::ceil(plot.x.front() / step) * step);
+    auto* y_axis = new QValueAxis;
+    y_axis->setTitleText(QString::fromStdString(plot.y_label));
+    const auto [low, high] = y_range(plot);
+    y_axis->setRange(low, high);
+    y_axis->setTickCount(7);
+    y_axis->applyNiceNumbers();  // ticks on round numbers
+    y_axis->setLabelFormat(QStringLiteral("%.4g"));
+    chart->addAxis(x_axis, Qt::AlignBottom);
+    chart->addAxis(y_axis, Qt::AlignLeft);
+
+    const auto attach = [&](QXYSeries* series) {
+        chart->addSeries(series);
+        series->attachAxis(x_axis);
+        series->attachAxis(y_axis);
+        const std::string name = series->name().toStdString();
+        Plot labels;  // the series outlives this plot's model: keep its label
+        labels.x_label = plot.x_label;
+        QObject::connect(series, &QXYSeries::hovered, chart, [labels, name, hover](const QPointF& p, bool on) {
+            if (on) hover(QString::fromStdString(hover_text(labels, name, p.x(), p.y())));
+        });
+    };
+
+    const Series* band_low = nullptr;
+    const Series* band_high = nullptr;
+    for (const Series& s : plot.series) {
+        if (s.role == SeriesRole::BandLow) band_low = &s;
+        if (s.role == SeriesRole::BandHigh) band_high = &s;
+    }
+    if (band_low && band_high) {
+        QLineSeries* upper = line_of(plot, *band_high);
+        QLineSeries* lower = line_of(plot, *band_low);
+        auto* band = new QAreaSeries(upper, lower);
+        band->setName(QStringLiteral("± one standard error"));
+        band->setBrush(QColor(0x1f, 0x5f, 0xbf, 45));
+        band->setPen(Qt::NoPen);
+        chart->addSeries(band);
+        band->attachAxis(x_axis);
+        band->attachAxis(y_axis);
+    }
+    for (const Series& s : plot.series) {
+        if (s.role == SeriesRole::BandLow || s.role == SeriesRole::BandHigh) continue;
+        attach(line_of(plot, s));
+    }
+    if (plot.current_x && plot.current_y && std::isfinite(*plot.current_y)) {
+        auto* marker = new QScatterSeries;
+        marker->setName(QStringLiteral("Current terms"));
+        marker->setMarkerSize(11);
+        marker->setColor(QColor(0xc0, 0x10, 0x10));
+        marker->setBorderColor(Qt::white);
+        marker->append(*plot.current_x, *plot.current_y);
+        attach(marker);
+    }
+}
+
+}  // namespace tvx

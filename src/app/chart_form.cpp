@@ -1,0 +1,326 @@
+#include "app/chart_form.h"
+
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QStackedWidget>
+#include <QSvgGenerator>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "app/chart_drawing.h"
+#include "charts/chart_text.h"
+#include "charts/scenario.h"
+#include "core/numbers.h"
+
+namespace tvx {
+
+namespace {
+
+template <class W>
+W* named(W* w, const char* name) {
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+QComboBox* combo(const char* name, std::initializer_list<const char*> items) {
+    auto* c = named(new QComboBox, name);
+    for (const char* item : items) c->addItem(QString::fromUtf8(item));
+    return c;
+}
+
+QLineEdit* range_field(const char* name) {
+    auto* e = named(new QLineEdit, name);
+    e->setMaximumWidth(90);
+    e->setMinimumWidth(e->fontMetrics().horizontalAdvance(QString(12, QLatin1Char('0'))) + 12);
+    return e;
+}
+
+void set_text_if_differs(QLineEdit* edit, const std::string& text) {
+    const QString t = QString::fromStdString(text);
+    if (edit->text() != t) edit->setText(t);
+}
+
+}  // namespace
+
+ChartForm::ChartForm(Models& models, UserInterface& ui) : cx_(chart_context(models, ui)) {
+    setObjectName(QStringLiteral("frmChart"));
+    setWindowTitle(QString::fromUtf8(ChartWindow::caption));
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(12, 12, 12, 10);
+    column->addWidget(build_choices());
+
+    title_ = named(new QLabel, "lblTitle");
+    QFont big = title_->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.15);
+    title_->setFont(big);
+    caption_ = named(new QLabel, "lblCaption");
+    caption_->setWordWrap(true);
+    caption_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(title_);
+    column->addWidget(caption_);
+
+    view_ = named(new QChartView, "chtView");
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setMinimumSize(640, 400);
+    view_->chart()->legend()->setAlignment(Qt::AlignBottom);
+    view_->chart()->setMargins(QMargins(6, 6, 12, 6));
+    table_ = named(new QTableWidget, "tblScenario");
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    pages_ = new QStackedWidget;
+    pages_->addWidget(view_);
+    pages_->addWidget(table_);
+    column->addWidget(pages_, 1);
+
+    hover_ = named(new QLabel(QStringLiteral(" ")), "lblHover");
+    note_ = named(new QLabel, "lblNote");
+    note_->setStyleSheet(QStringLiteral("color: #a02020;"));
+    column->addWidget(hover_);
+    column->addWidget(note_);
+    column->addWidget(build_commands());
+    resize(sizeHint());
+    draw();
+}
+
+QWidget* ChartForm::build_choices() {
+    source_ = combo("cboSource", {"Option", "Scenario table", "Straight bond", "Convertible bond"});
+    y_ = combo("cboY", {"Value", "Delta", "Gamma", "Theta", "Vega", "Rho"});
+    x_ = combo("cboX", {"Spot", "Strike", "Volatility", "Time to expiry", "Rate"});
+    bond_x_ = combo("cboBondX", {"Rate (price-yield)", "Time to maturity"});
+    shown_ = combo("cboShown", {"Value", "P&L"});
+    from_ = range_field("txtFrom");
+    to_ = range_field("txtTo");
+    vol_from_ = range_field("txtVolFrom");
+    vol_to_ = range_field("txtVolTo");
+
+    ChartWindow& m = cx_.chart;
+    connect(source_, &QComboBox::activated, this,
+            [this](int i) { choose([this, i] { cx_.chart.source = static_cast<ChartSource>(i); }); });
+    connect(y_, &QComboBox::activated, this, [this](int i) {
+        cx_.chart.y = static_cast<OptionY>(i);
+        chart_draw(cx_);  // the range stays
+    });
+    connect(x_, &QComboBox::activated, this,
+            [this](int i) { choose([this, i] { cx_.chart.x = static_cast<OptionX>(i); }); });
+    connect(bond_x_, &QComboBox::activated, this,
+            [this](int i) { choose([this, i] { cx_.chart.bond_x = static_cast<BondX>(i); }); });
+    connect(shown_, &QComboBox::activated, this, [this](int i) {
+        cx_.chart.pnl = i == 1;
+        draw_table();
+    });
+    const auto bind = [this, &m](QLineEdit* edit, std::string ChartWindow::*member) {
+        connect(edit, &QLineEdit::textEdited, this, [this, &m, member](const QString& text) {
+            m.*member = text.toStdString();
+            m.range_typed = true;
+        });
+        connect(edit, &QLineEdit::returnPressed, this, [this] { chart_draw(cx_); });
+    };
+    bind(from_, &ChartWindow::from);
+    bind(to_, &ChartWindow::to);
+    bind(vol_from_, &ChartWindow::vol_from);
+    bind(vol_to_, &ChartWindow::vol_to);
+
+    const auto row = [](std::initializer_list<QWidget*> widgets) {
+        auto* box = new QWidget;
+        auto* line = new QHBoxLayout(box);
+        line->setContentsMargins(0, 0, 0, 0);
+        for (QWidget* w : widgets) line->addWidget(w);
+        return box;
+    };
+    option_choices_ = row({new QLabel(QStringLiteral("Plot")), y_, new QLabel(QStringLiteral("against")), x_});
+    bond_choices_ = row({new QLabel(QStringLiteral("Against")), bond_x_});
+    scenario_choices_ = row({new QLabel(QStringLiteral("Show")), shown_});
+    scenario_range_ =
+        row({new QLabel(QStringLiteral("Volatility from")), vol_from_, new QLabel(QStringLiteral("to")), vol_to_});
+    range_label_ = new QLabel(QStringLiteral("From"));
+
+    // What is charted on the first line, its range on the second.
+    auto* box = new QWidget;
+    auto* lines = new QVBoxLayout(box);
+    lines->setContentsMargins(0, 0, 0, 0);
+    auto* first = new QHBoxLayout;
+    first->addWidget(new QLabel(QStringLiteral("Chart")));
+    first->addWidget(source_);
+    first->addSpacing(10);
+    first->addWidget(option_choices_);
+    first->addWidget(bond_choices_);
+    first->addWidget(scenario_choices_);
+    first->addStretch(1);
+    auto* second = new QHBoxLayout;
+    second->addWidget(range_label_);
+    second->addWidget(from_);
+    second->addWidget(new QLabel(QStringLiteral("to")));
+    second->addWidget(to_);
+    second->addSpacing(10);
+    second->addWidget(scenario_range_);
+    second->addStretch(1);
+    lines->addLayout(first);
+    lines->addLayout(second);
+    return box;
+}
+
+QWidget* ChartForm::build_commands() {
+    draw_button_ = named(new QPushButton(QStringLiteral("Draw")), "cmdDraw");
+    draw_button_->setDefault(true);
+    cancel_ = named(new QPushButton(QStringLiteral("Cancel")), "cmdCancel");
+    auto* copy_button = named(new QPushButton(QStringLiteral("Copy")), "cmdCopy");
+    auto* save_button = named(new QPushButton(QStringLiteral("Save...")), "cmdSave");
+    auto* close_button = named(new QPushButton(QStringLiteral("Close")), "cmdClose");
+    busy_ = named(new QProgressBar, "prgBusy");
+    busy_->setRange(0, 0);
+    busy_->setMaximumWidth(200);
+    connect(draw_button_, &QPushButton::clicked, this, [this] { chart_draw(cx_); });
+    connect(cancel_, &QPushButton::clicked, this, [this] { chart_cancel(cx_.chart); });
+    connect(copy_button, &QPushButton::clicked, this, [this] { copy(); });
+    connect(save_button, &QPushButton::clicked, this, [this] { save(); });
+    connect(close_button, &QPushButton::clicked, this, [this] { close(); });
+
+    auto* box = new QWidget;
+    auto* line = new QHBoxLayout(box);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(busy_);
+    line->addStretch(1);
+    for (QPushButton* b : {draw_button_, cancel_, copy_button, save_button, close_button}) {
+        b->setMinimumWidth(84);
+        line->addWidget(b);
+    }
+    return box;
+}
+
+void ChartForm::choose(const std::function<void()>& change) {
+    change();
+    chart_choice_changed(cx_);
+}
+
+void ChartForm::draw() {
+    const ChartWindow& m = cx_.chart;
+    const bool scenario = m.source == ChartSource::Scenario;
+    const bool option = m.source == ChartSource::Option;
+    source_->setCurrentIndex(static_cast<int>(m.source));
+    y_->setCurrentIndex(static_cast<int>(m.y));
+    x_->setCurrentIndex(static_cast<int>(m.x));
+    bond_x_->setCurrentIndex(static_cast<int>(m.bond_x));
+    shown_->setCurrentIndex(m.pnl ? 1 : 0);
+    option_choices_->setVisible(option);
+    bond_choices_->setVisible(m.source == ChartSource::Bond);
+    scenario_choices_->setVisible(scenario);
+    scenario_range_->setVisible(scenario);
+    range_label_->setText(scenario ? QStringLiteral("Spot from") : QStringLiteral("From"));
+    set_text_if_differs(from_, m.from);
+    set_text_if_differs(to_, m.to);
+    set_text_if_differs(vol_from_, m.vol_from);
+    set_text_if_differs(vol_to_, m.vol_to);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{source_, y_, x_, bond_x_, from_, to_, vol_from_, vol_to_, draw_button_})
+        w->setEnabled(!m.busy);
+    cancel_->setEnabled(m.busy);
+    busy_->setVisible(m.busy);
+    note_->setText(QString::fromStdString(m.busy ? m.progress : m.note));
+    pages_->setCurrentWidget(scenario ? static_cast<QWidget*>(table_) : view_);
+    if (m.version != drawn_version_) {
+        drawn_version_ = m.version;
+        hover_->setText(QStringLiteral(" "));
+        tvx::draw_plot(view_->chart(), m.plot, [this](const QString& text) { hover_->setText(text); });
+        draw_table();
+    }
+    title_->setText(QString::fromStdString(
+        scenario ? (m.grid.empty() ? "" : "Scenario table: value over spot and volatility") : m.plot.title));
+    caption_->setText(QString::fromStdString(scenario ? m.grid.caption : m.plot.caption));
+}
+
+void ChartForm::draw_table() {
+    const ScenarioGrid& g = cx_.chart.grid;
+    table_->clear();
+    table_->setRowCount(static_cast<int>(g.spots.size()));
+    table_->setColumnCount(static_cast<int>(g.vols.size()));
+    QStringList across, down;
+    for (const double v : g.vols) across << QStringLiteral("Volatility ") + QString::fromStdString(result_text(v));
+    for (const double s : g.spots) down << QStringLiteral("Spot ") + QString::fromStdString(result_text(s));
+    table_->setHorizontalHeaderLabels(across);
+    table_->setVerticalHeaderLabels(down);
+    for (std::size_t i = 0; i < g.spots.size(); ++i) {
+        for (std::size_t j = 0; j < g.vols.size(); ++j) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(scenario_cell(g, i, j, cx_.chart.pnl)));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(static_cast<int>(i), static_cast<int>(j), item);
+        }
+    }
+}
+
+QWidget* ChartForm::picture() const {
+    return cx_.chart.source == ChartSource::Scenario ? static_cast<QWidget*>(table_) : view_;
+}
+
+void ChartForm::copy() {
+    auto* mime = new QMimeData;
+    mime->setText(QString::fromStdString(chart_copy_text(cx_.chart)));
+    if (cx_.chart.source != ChartSource::Scenario) mime->setImageData(view_->grab().toImage());
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+bool ChartForm::save_to(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("csv")) return chart_save_csv(cx_.chart, path.toStdString(), cx_.ui);
+    // Written whole or not at all: into a temporary file, then committed.
+    QSaveFile file(path);
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok && suffix == QLatin1String("svg")) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&file);
+        svg.setSize(picture()->size());
+        svg.setViewBox(QRect(QPoint(0, 0), picture()->size()));
+        svg.setTitle(QString::fromStdString(cx_.chart.plot.title));
+        QPainter painter(&svg);
+        picture()->render(&painter);
+        ok = painter.end();
+    } else if (ok) {
+        ok = picture()->grab().save(&file, "PNG");
+    }
+    ok = ok && file.commit();
+    cx_.chart.note = ok ? std::string() : chart_text::not_saved + path.toStdString();
+    draw();
+    return ok;
+}
+
+void ChartForm::save() {
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save the chart"), QStringLiteral("chart.png"),
+        QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;Points as CSV (*.csv)"), &filter);
+    if (path.isEmpty()) return;
+    QString target = path;
+    if (QFileInfo(path).suffix().isEmpty()) {
+        target += filter.contains(QLatin1String("svg"))   ? QStringLiteral(".svg")
+                  : filter.contains(QLatin1String("csv")) ? QStringLiteral(".csv")
+                                                          : QStringLiteral(".png");
+    }
+    save_to(target);
+}
+
+void ChartForm::closeEvent(QCloseEvent* event) {
+    event->accept();
+    chart_close(cx_);
+}
+
+std::unique_ptr<QWidget> make_chart_form(Models& models, UserInterface& ui) {
+    return std::make_unique<ChartForm>(models, ui);
+}
+
+}  // namespace tvx

@@ -1,0 +1,94 @@
+// `frmChart`, "Chart": draws the chart window's model (the curves with Qt
+// Charts, the scenario table as a table) and passes the user's choices to
+// its commands. Hover shows a point's coordinates; Copy puts the points
+// (and the picture) on the clipboard; Save writes PNG, SVG or CSV.
+#pragma once
+
+#include <QWidget>
+
+#include "app/forms.h"
+#include "app/models.h"
+#include "app/windows.h"
+#include "charts/chart_commands.h"
+
+class QChart;
+class QChartView;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QTableWidget;
+
+namespace tvx {
+
+class ChartForm final : public QWidget, public FormView {
+    Q_OBJECT
+
+public:
+    ChartForm(Models& models, UserInterface& ui);
+
+    void draw() override;
+    // Room for a chart that reads well; the window can be made smaller.
+    QSize sizeHint() const override { return {960, 720}; }
+
+    // Saves by the file's suffix: .png, .svg or .csv. False (and a note)
+    // when it could not be written.
+    bool save_to(const QString& path);
+    // Copy: the points as text, and a chart's picture.
+    void copy();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* build_choices();
+    QWidget* build_commands();
+    void choose(const std::function<void()>& change);
+    void draw_table();
+    void save();
+    QWidget* picture() const;
+
+    ChartContext cx_;
+    int drawn_version_ = -1;
+    QComboBox* source_ = nullptr;
+    QComboBox* y_ = nullptr;
+    QComboBox* x_ = nullptr;
+    QComboBox* bond_x_ = nullptr;
+    QComboBox* shown_ = nullptr;  // the scenario table: value or P&L
+    QLineEdit* from_ = nullptr;
+    QLineEdit* to_ = nullptr;
+    QLineEdit* vol_from_ = nullptr;
+    QLineEdit* vol_to_ = nullptr;
+    QWidget* option_choices_ = nullptr;
+    QWidget* bond_choices_ = nullptr;
+    QWidget* scenario_choices_ = nullptr;
+    QWidget* scenario_range_ = nullptr;
+    QLabel* range_label_ = nullptr;
+    QPushButton* draw_button_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QProgressBar* busy_ = nullptr;
+    QStackedWidget* pages_ = nullptr;
+    QChartView* view_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    QLabel* title_ = nullptr;
+    QLabel* caption_ = nullptr;
+    QLabel* hover_ = nullptr;
+    QLabel* note_ = nullptr;
+};
+
+std::unique_ptr<QWidget> make_chart_form(Models& models, UserInterface& ui);
+
+// The chart window's model with its sources, for its commands.
+inline ChartContext chart_context(Models& models, UserInterface& ui) {
+    return ChartContext{models.chart, {models.main, models.bonds2, models.bonds}, ui};
+}
+
+// The source window's Compute has run: an open chart of it draws again.
+inline void follow_compute(Models& models, UserInterface& ui, ChartSource source) {
+    ChartContext cx = chart_context(models, ui);
+    chart_follow(cx, source);
+}
+
+}  // namespace tvx

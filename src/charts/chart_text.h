@@ -1,0 +1,38 @@
+// The chart window's texts: a plot's points as CSV, the coordinates shown
+// under the pointer, the note on points left out, and saving a text file.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "charts/chart_window.h"
+
+namespace tvx {
+
+// One line of column names (x, then every curve), then one line per x;
+// a point that could not be valued is an empty field. Numbers in general
+// number text; fields with a comma or a quote are quoted.
+std::string plot_csv(const Plot& plot);
+
+// "Spot price (dollars) 61.5, European 2.3412": the point under the
+// pointer, x to four decimals, y as a result.
+std::string hover_text(const Plot& plot, const std::string& series, double x, double y);
+
+// "3 points could not be valued and are left out." (empty for none).
+std::string left_out_note(int count, const char* what = "point");
+
+// Writes the text whole or not at all: into a file beside the target, then
+// renamed over it. False when it could not be written.
+bool save_text_file(const std::filesystem::path& path, const std::string& text);
+
+namespace chart_text {
+inline constexpr const char* cancelled = "Cancelled: the chart shows what it showed before.";
+inline constexpr const char* busy_elsewhere =
+    "A simulation is running in the main window: draw the chart when it has finished.";
+inline constexpr const char* not_saved = "The file could not be written: ";
+inline constexpr const char* source_refused =
+    "The terms in the source window did not pass its checks: the chart still shows the terms above it.";
+inline constexpr const char* nothing_valued = "No point of this range could be valued.";
+}  // namespace chart_text
+
+}  // namespace tvx

@@ -1,0 +1,164 @@
+// Drawing the option's charts and its scenario table: the terms read as
+// Compute reads them, each point valued by the route Compute takes. A
+// simulated chart computes in the event loop, point by point, with its
+// progress in the window and Cancel.
+#include <cmath>
+
+#include "charts/chart_text.h"
+#include "charts/draw_parts.h"
+#include "charts/option_chart.h"
+#include "charts/scenario.h"
+#include "core/numbers.h"
+#include "options/routes.h"
+#include "options/simulation_run.h"
+#include "options/style_values.h"
+
+namespace tvx {
+
+namespace {
+
+// A simulated chart: Compute (whose simulation would restart the shared
+// generator under this one) waits, the window shows its progress and
+// Cancel, and everything is released however the chart ends.
+class SimulatedChart {
+public:
+    explicit SimulatedChart(ChartContext& cx) : cx_(cx) {
+        cx_.sources.main.cmdCompute_enabled = false;
+        cx_.ui.refresh(Window::Main);
+        cx_.chart.busy = true;
+        cx_.chart.kill = 0;
+        cx_.chart.progress = "Starting...";
+        cx_.ui.refresh(Window::Chart);
+    }
+    ~SimulatedChart() {
+        cx_.chart.busy = false;
+        cx_.chart.progress.clear();
+        cx_.sources.main.cmdCompute_enabled = true;
+        cx_.ui.refresh(Window::Main);
+        cx_.ui.refresh(Window::Chart);
+    }
+    SimulatedChart(const SimulatedChart&) = delete;
+    SimulatedChart& operator=(const SimulatedChart&) = delete;
+
+    // After every batch of paths.
+    void after_batch() {
+        cx_.ui.yield();
+        if (stop()) throw ChartStopped{};
+    }
+    // After every point; false stops the chart.
+    bool after_point(int done, int total) {
+        cx_.chart.progress = "Point " + std::to_string(done) + " of " + std::to_string(total) + "...";
+        cx_.ui.refresh(Window::Chart);
+        cx_.ui.yield();
+        return !stop();
+    }
+
+private:
+    bool stop() const { return cx_.chart.kill != 0 || !cx_.chart.open || cx_.sources.main.unloaded; }
+    ChartContext& cx_;
+};
+
+std::string simulation_note(const MainWindow& main, const SimulationSetup& s) {
+    std::string note = main.svol ? "stochastic volatility" : "";
+    if (main.srate)
+        note += std::string(note.empty() ? "" : " and ") + "stochastic rates, correlation " + general_text(s.rho);
+    return note;
+}
+
+// How the points of a chart are valued: the chosen style with its
+// sensitivities and its counterpart for a curve, the value alone for the
+// scenario table.
+struct Valuers {
+    PointValuer main;
+    PointValuer counterpart;
+    ValueOf value;
+};
+
+void draw_with(ChartContext& cx, const OptionTerms& terms, OptionStyle style, const std::string& sim_note,
+               const Valuers& v, const AfterPoint& after, int counterpart_every = 1) {
+    ChartWindow& c = cx.chart;
+    const bool scenario = c.source == ChartSource::Scenario;
+    const double current = scenario ? terms.spot : option_x(terms, c.x);
+    const Range fallback = scenario ? default_scenario_spots(current) : default_range(c.x, current);
+    const std::optional<Range> r = chart_range(cx, scenario ? term_name(OptionX::Spot) : term_name(c.x), fallback);
+    if (!r) return;
+    if (scenario) {
+        const std::optional<Range> vols = scenario_vol_range(cx, default_scenario_vols(terms.sigma));
+        if (!vols) return;
+        std::optional<ScenarioGrid> grid = scenario_grid(terms, style, sim_note, *r, *vols, v.value, after);
+        if (!grid) {
+            c.note = chart_text::cancelled;
+            return;
+        }
+        c.grid = std::move(*grid);
+        ++c.version;
+        c.note = left_out_note(c.grid.left_out, "cell");
+        return;
+    }
+    OptionChartSpec spec{terms, style, sim_note, c.y, c.x, *r, kCurvePoints, counterpart_every};
+    if (style == OptionStyle::Simulated) spec.points = kSimulatedPoints;
+    std::optional<Plot> plot = option_plot(spec, v.main, v.counterpart, after);
+    if (!plot) {
+        c.note = chart_text::cancelled;
+        return;
+    }
+    c.plot = std::move(*plot);
+    ++c.version;
+    c.note = chart_plot_note(c.plot);
+}
+
+}  // namespace
+
+bool draw_option(ChartContext& cx, UserInterface& ui) {
+    MainWindow& main = cx.sources.main;
+    std::optional<OptionTerms> terms = read_option_terms(main, ui);
+    if (!terms) return false;
+    terms->sigma = read_volatility(main);
+    const OptionStyle style = option_style(main);
+    if (style != OptionStyle::Simulated) {
+        ui.set_pointer(Pointer::Busy);
+        // Beside a closed-form chart, the American value (its premium is
+        // what the counterpart shows) on every fifth point: six solver runs
+        // a point for every sensitivity would take the American chart's time.
+        const PointValuer american_value_only = [](const OptionTerms& o) {
+            PointValue p;
+            p.s.value = american_value(o);
+            return p;
+        };
+        const bool american = style == OptionStyle::American;
+        Valuers v = american ? Valuers{american_point, closed_form_point, american_value}
+                             : Valuers{closed_form_point, american_value_only, european_value};
+        if (!american && cx.chart.y != OptionY::Value) v.counterpart = nullptr;
+        draw_with(cx, *terms, style, {}, v, {}, american ? 1 : 5);
+        ui.set_pointer(Pointer::Normal);
+        return true;
+    }
+    // A simulation of Compute is waiting in the event loop.
+    if (!main.cmdCompute_enabled) {
+        cx.chart.note = chart_text::busy_elsewhere;
+        return true;
+    }
+    const SimulationSetup setup = simulation_setup(main);
+    SimulatedChart sim(cx);
+    SimulationRun run(cx.simulate, setup, 6, mc_steps(terms->t), [&] { sim.after_batch(); });
+    Valuers v;
+    v.main = [&](const OptionTerms& o) {
+        run.restart(mc_steps(o.t));
+        const Sensitivities s = *sensitivities(run.routine(), o);
+        return PointValue{s, run.reference_stats().standard_error};
+    };
+    v.counterpart = closed_form_point;
+    v.value = [&](const OptionTerms& o) {
+        run.restart(mc_steps(o.t));
+        return run(o);
+    };
+    try {
+        draw_with(cx, *terms, style, simulation_note(main, setup), v,
+                  [&](int done, int total) { return sim.after_point(done, total); });
+    } catch (const ChartStopped&) {
+        cx.chart.note = chart_text::cancelled;
+    }
+    return true;
+}
+
+}  // namespace tvx

@@ -1,0 +1,184 @@
+#include "charts/option_chart.h"
+
+#include <cmath>
+
+#include "core/numbers.h"
+#include "options/style_values.h"
+#include "pricing/closed_form.h"
+
+namespace tvx {
+
+OptionStyle option_style(const MainWindow& main) {
+    if (!main.optEuro) return OptionStyle::American;
+    if (main.svol || main.srate) return OptionStyle::Simulated;
+    return OptionStyle::ClosedForm;
+}
+
+PointValue closed_form_point(const OptionTerms& terms) { return {european_sensitivities(terms), std::nullopt}; }
+PointValue american_point(const OptionTerms& terms) { return {american_sensitivities(terms), std::nullopt}; }
+
+double pick(const Sensitivities& s, OptionY y) {
+    switch (y) {
+        case OptionY::Value: return s.value;
+        case OptionY::Delta: return s.delta;
+        case OptionY::Gamma: return s.gamma;
+        case OptionY::Theta: return s.theta;
+        case OptionY::Vega: return s.vega;
+        case OptionY::Rho: return s.rho;
+    }
+    return 0;
+}
+
+const char* y_name(OptionY y) {
+    switch (y) {
+        case OptionY::Value: return "Value";
+        case OptionY::Delta: return "Delta";
+        case OptionY::Gamma: return "Gamma";
+        case OptionY::Theta: return "Theta";
+        case OptionY::Vega: return "Vega";
+        case OptionY::Rho: return "Rho";
+    }
+    return "";
+}
+
+namespace {
+
+const char* style_name(OptionStyle style) {
+    switch (style) {
+        case OptionStyle::ClosedForm: return "European";
+        case OptionStyle::American: return "American";
+        case OptionStyle::Simulated: return "European, simulated";
+    }
+    return "";
+}
+
+const char* counterpart_name(OptionStyle style) {
+    switch (style) {
+        case OptionStyle::ClosedForm: return "American";
+        case OptionStyle::American: return "European";
+        case OptionStyle::Simulated: return "European, closed form (constant volatility and rate)";
+    }
+    return "";
+}
+
+std::string term_text(const OptionTerms& o, OptionX x) {
+    const std::string v = general_text(option_x(o, x));
+    switch (x) {
+        case OptionX::Spot: return "spot " + v;
+        case OptionX::Strike: return "strike " + v;
+        case OptionX::Volatility: return "volatility " + v;
+        case OptionX::Time: return "time " + v + " years";
+        case OptionX::Rate: return "rate " + v + " %";
+    }
+    return "";
+}
+
+std::string range_term_text(OptionX x, const Range& r) {
+    OptionTerms from = with_option_x({}, x, r.from);
+    OptionTerms to = with_option_x({}, x, r.to);
+    std::string a = term_text(from, x);
+    std::string b = general_text(option_x(to, x));
+    // "spot 30 to 90", "time 0.025 to 1 years"
+    const std::string first = general_text(option_x(from, x));
+    return a.replace(a.find(first), first.size(), first + " to " + b);
+}
+
+// A y that is a number, or none: nothing else is ever drawn.
+std::optional<double> finite(double y) { return std::isfinite(y) ? std::optional<double>(y) : std::nullopt; }
+
+}  // namespace
+
+std::string option_caption(const OptionTerms& terms, OptionStyle style, const std::string& simulation_note,
+                           const std::vector<ChartedTerm>& charted) {
+    std::string text = std::string(terms.optype == 0 ? "Call" : "Put") + ", " + style_name(style);
+    if (!simulation_note.empty()) text += " (" + simulation_note + ")";
+    text += ": ";
+    const OptionX order[] = {OptionX::Spot, OptionX::Strike, OptionX::Time, OptionX::Rate, OptionX::Volatility};
+    bool first = true;
+    for (const OptionX x : order) {
+        if (!first) text += ", ";
+        first = false;
+        std::string part = term_text(terms, x);
+        for (const ChartedTerm& c : charted)
+            if (c.x == x) part = range_term_text(x, c.range);
+        text += part;
+        if (x == OptionX::Strike) text += ", dividend " + general_text(terms.yield * 100.0) + " %";
+    }
+    return text;
+}
+
+std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& main, const PointValuer& counterpart,
+                                const AfterPoint& after_point) {
+    Plot plot;
+    const TermName term = term_name(spec.x);
+    plot.title = std::string(y_name(spec.y)) + " of the " + (spec.terms.optype == 0 ? "call" : "put") +
+                 " against the " + term.name;
+    plot.caption = option_caption(spec.terms, spec.style, spec.simulation_note, {{spec.x, spec.range}});
+    plot.x_label = term.label;
+    plot.y_label = y_name(spec.y);
+    plot.x = spread(spec.range, spec.points);
+
+    const bool value = spec.y == OptionY::Value;
+    const bool simulated = spec.style == OptionStyle::Simulated;
+    Series chosen{style_name(spec.style), SeriesRole::Main, {}};
+    Series other{counterpart_name(spec.style), SeriesRole::Counterpart, {}};
+    Series payoff_line{"Payoff at expiry", SeriesRole::Payoff, {}};
+    Series low{"One standard error below", SeriesRole::BandLow, {}};
+    Series high{"One standard error above", SeriesRole::BandHigh, {}};
+
+    const double current = option_x(spec.terms, spec.x);
+    const bool mark = spec.range.from <= current && current <= spec.range.to;
+    const int total = spec.points + (mark ? 1 : 0);
+    int done = 0;
+    const auto step = [&] { return !after_point || after_point(++done, total); };
+
+    for (const double xi : plot.x) {
+        const OptionTerms o = with_option_x(spec.terms, spec.x, xi);
+        bool faulted = false;
+        try {
+            const PointValue p = main(o);
+            chosen.y.push_back(finite(pick(p.s, spec.y)));
+            if (simulated && value && p.standard_error) {
+                low.y.push_back(finite(p.s.value - *p.standard_error));
+                high.y.push_back(finite(p.s.value + *p.standard_error));
+            } else {
+                low.y.emplace_back(), high.y.emplace_back();
+            }
+        } catch (const RuntimeError&) {
+            chosen.y.emplace_back(), low.y.emplace_back(), high.y.emplace_back();
+            faulted = true;
+        }
+        const std::size_t i = other.y.size();
+        if (!counterpart || (i % spec.counterpart_every != 0 && i + 1 != plot.x.size())) {
+            other.y.emplace_back();  // not computed here: not a point left out
+        } else {
+            try {
+                other.y.push_back(finite(pick(counterpart(o).s, spec.y)));
+            } catch (const RuntimeError&) {
+                other.y.emplace_back();
+                faulted = true;
+            }
+        }
+        if (value) payoff_line.y.push_back(finite(payoff(o.spot, o.strike, o.optype)));
+        plot.left_out += faulted ? 1 : 0;
+        if (!step()) return std::nullopt;
+    }
+    if (mark) {
+        try {
+            plot.current_y = finite(pick(main(spec.terms).s, spec.y));
+            if (plot.current_y) plot.current_x = current;
+        } catch (const RuntimeError&) {}
+        if (!step()) return std::nullopt;
+    }
+
+    plot.series.push_back(std::move(chosen));
+    if (counterpart) plot.series.push_back(std::move(other));
+    if (value) plot.series.push_back(std::move(payoff_line));
+    if (simulated && value) {
+        plot.series.push_back(std::move(low));
+        plot.series.push_back(std::move(high));
+    }
+    return plot;
+}
+
+}  // namespace tvx

@@ -1,0 +1,32 @@
+// The scenario table: the option's value over a grid of spot x volatility
+// around the current terms, by the route Compute takes, and its profit and
+// loss against the value at the terms as typed.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "charts/chart_window.h"
+#include "charts/option_chart.h"
+#include "charts/ranges.h"
+
+namespace tvx {
+
+// A valuation of the chosen route; throws a RuntimeError where it faults.
+using ValueOf = std::function<double(const OptionTerms& terms)>;
+
+// No value when `after_point` cancelled (it counts cells, the current
+// value last).
+std::optional<ScenarioGrid> scenario_grid(const OptionTerms& terms, OptionStyle style,
+                                          const std::string& simulation_note, const Range& spots, const Range& vols,
+                                          const ValueOf& value, const AfterPoint& after_point = {});
+
+// A cell as shown: the value or the P&L rounded to four decimals; empty
+// where it could not be valued.
+std::string scenario_cell(const ScenarioGrid& grid, std::size_t spot, std::size_t vol, bool pnl);
+
+// The table as tab-separated lines, for a spreadsheet: a corner cell, the
+// volatilities across, then each spot with its row.
+std::string scenario_tsv(const ScenarioGrid& grid, bool pnl);
+
+}  // namespace tvx
