@@ -19,31 +19,25 @@
 #include "core/user_interface.h"
 #include "neural/create_window.h"
 #include "neural/predict_window.h"
+#include "support/null_ui.h"
 
 namespace {
 
 using namespace tvx;
 
-class ConsoleUi final : public UserInterface {
+// Records every box's text and answers the input box with the file name.
+class ConsoleUi final : public bench::NullUi {
 public:
     std::vector<std::string> boxes;
     std::string file_answer;
 
-    Answer message_box(const std::string&, Icon, const std::string& text, Buttons b) override {
+    Answer message_box(const std::string& title, Icon icon, const std::string& text, Buttons b) override {
         boxes.push_back(text);
-        return b == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+        return NullUi::message_box(title, icon, text, b);
     }
     std::optional<std::string> input_box(const std::string&, const std::string&, const std::string&) override {
         return file_answer;
     }
-    void set_pointer(Pointer) override {}
-    void show(Window) override {}
-    void hide(Window) override {}
-    void refresh(Window) override {}
-    void unload(Window) override {}
-    void focus_field(Window, const std::string&) override {}
-    void yield() override {}
-    void show_help(const std::string&, int) override {}
 };
 
 int train(char** argv) {

@@ -6,7 +6,7 @@
 
 namespace tvx::bench {
 
-class NullUi final : public UserInterface {
+class NullUi : public UserInterface {
 public:
     Answer message_box(const std::string&, Icon, const std::string&, Buttons b) override {
         return b == Buttons::YesNo ? Answer::Yes : Answer::Ok;

@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "app/main_window_fixture.h"
 #include "app/modal_answerer.h"
 #include "app/qt_user_interface.h"
 
@@ -49,12 +50,8 @@ void flush_deletions() { QCoreApplication::sendPostedEvents(nullptr, QEvent::Def
 
 }  // namespace
 
-class CalculatorsTest : public QObject {
+class CalculatorsTest : public QObject, MainWindowFixture {
     Q_OBJECT
-
-    std::unique_ptr<Models> models;
-    std::unique_ptr<QtUserInterface> ui;
-    QWidget* main = nullptr;
 
     // Opens the window through its menu item, as the user does.
     QWidget* open(const Calculator& c) {
@@ -78,16 +75,9 @@ class CalculatorsTest : public QObject {
     }
 
 private slots:
-    void init() {
-        models = std::make_unique<Models>();
-        ui = std::make_unique<QtUserInterface>(*models);
-        Form_Load(models->main);
-        ui->show(Window::Main);
-        main = ui->widget(Window::Main);
-    }
+    void init() { open_main(); }
     void cleanup() {
-        ui.reset();
-        models.reset();
+        close_all();
         flush_deletions();
     }
 

@@ -17,17 +17,14 @@
 #include <memory>
 
 #include "app/chart_form.h"
+#include "app/main_window_fixture.h"
 #include "app/modal_answerer.h"
 #include "app/qt_user_interface.h"
 
 using namespace tvx;
 
-class ChartTest : public QObject {
+class ChartTest : public QObject, MainWindowFixture {
     Q_OBJECT
-
-    std::unique_ptr<Models> models;
-    std::unique_ptr<QtUserInterface> ui;
-    QWidget* main = nullptr;
 
     QAction* item(const char* name) {
         auto* a = main->findChild<QAction*>(QString::fromLatin1(name));
@@ -44,16 +41,9 @@ class ChartTest : public QObject {
     QString caption() { return in_chart<QLabel>("lblCaption")->text(); }
 
 private slots:
-    void init() {
-        models = std::make_unique<Models>();
-        ui = std::make_unique<QtUserInterface>(*models);
-        Form_Load(models->main);
-        ui->show(Window::Main);
-        main = ui->widget(Window::Main);
-    }
+    void init() { open_main(); }
     void cleanup() {
-        ui.reset();
-        models.reset();
+        close_all();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 

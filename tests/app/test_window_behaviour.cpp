@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/box_answerer.h"
+#include "app/main_window_fixture.h"
 #include "app/qt_user_interface.h"
 
 using namespace tvx;
@@ -20,7 +21,8 @@ namespace {
 
 void flush_deletions() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-QWidget* top_level(const QString& name) {
+// The shown top-level window of that name.
+QWidget* visible_top_level(const QString& name) {
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == name && w->isVisible()) return w;
     return nullptr;
@@ -32,18 +34,14 @@ QString text_of(const QRect& r) {
 
 }  // namespace
 
-class WindowBehaviourTest : public QObject {
+class WindowBehaviourTest : public QObject, MainWindowFixture {
     Q_OBJECT
-
-    std::unique_ptr<Models> models;
-    std::unique_ptr<QtUserInterface> ui;
-    QWidget* main = nullptr;
 
     QWidget* open(const char* menu, const char* name) {
         auto* item = main->findChild<QAction*>(QString::fromLatin1(menu));
         if (!item) qFatal("no menu item %s", menu);
         item->trigger();
-        QWidget* w = top_level(QString::fromLatin1(name));
+        QWidget* w = visible_top_level(QString::fromLatin1(name));
         if (w && !QTest::qWaitForWindowActive(w)) qWarning("%s is not active", name);
         return w;
     }
@@ -65,27 +63,22 @@ class WindowBehaviourTest : public QObject {
 
 private slots:
     void init() {
-        models = std::make_unique<Models>();
-        ui = std::make_unique<QtUserInterface>(*models);
-        Form_Load(models->main);
-        ui->show(Window::Main);
-        main = ui->widget(Window::Main);
+        open_main();
         main->move(0, 0);
         QVERIFY(QTest::qWaitForWindowExposed(main));
     }
     void cleanup() {
-        ui.reset();
-        models.reset();
+        close_all();
         flush_deletions();
     }
 
     void new_windows_cover_neither_the_main_window_nor_each_other() {
         QTest::mouseClick(child<QPushButton>(main, "cmdCompute"), Qt::LeftButton);
-        QList<QWidget*> shown{main, top_level(QStringLiteral("frmOutput"))};
+        QList<QWidget*> shown{main, visible_top_level(QStringLiteral("frmOutput"))};
         shown << open("mnuWarrants", "frmWarrants") << open("mnuAdvancedFutures", "frmFutures")
               << open("mnuCbonds", "frmBonds");
         press(shown.last(), Qt::Key_F1);
-        shown << top_level(QStringLiteral("frmHelp"));
+        shown << visible_top_level(QStringLiteral("frmHelp"));
         const QRect screen = main->screen()->availableGeometry();
         for (int i = 0; i < shown.size(); ++i) {
             QVERIFY(shown[i]);
@@ -110,7 +103,7 @@ private slots:
         QCOMPARE(warrants->pos(), put);
         // The output window, hidden by OK and shown by the next Compute.
         QTest::mouseClick(child<QPushButton>(main, "cmdCompute"), Qt::LeftButton);
-        QWidget* output = top_level(QStringLiteral("frmOutput"));
+        QWidget* output = visible_top_level(QStringLiteral("frmOutput"));
         output->move(900, 600);
         child<QPushButton>(output, "Command1")->click();
         QTest::mouseClick(child<QPushButton>(main, "cmdCompute"), Qt::LeftButton);
@@ -169,18 +162,18 @@ private slots:
             activate(w, first);
             press(first, Qt::Key_Escape);
             flush_deletions();
-            QVERIFY2(!top_level(QString::fromLatin1(name)), name);
+            QVERIFY2(!visible_top_level(QString::fromLatin1(name)), name);
             // Cancel unloaded it: it comes back with its default texts.
             QVERIFY(open(menu, name)->findChildren<QLineEdit*>().value(0)->text() != QStringLiteral("7"));
         }
         QTest::mouseClick(child<QPushButton>(main, "cmdCompute"), Qt::LeftButton);
-        QWidget* output = top_level(QStringLiteral("frmOutput"));
+        QWidget* output = visible_top_level(QStringLiteral("frmOutput"));
         activate(output);
         press(output, Qt::Key_Escape);
         QVERIFY(!output->isVisible());
         activate(main);
         press(main, Qt::Key_F1);
-        QWidget* help = top_level(QStringLiteral("frmHelp"));
+        QWidget* help = visible_top_level(QStringLiteral("frmHelp"));
         QVERIFY(help);
         activate(help);
         press(help, Qt::Key_Escape);
@@ -204,14 +197,14 @@ private slots:
             QCOMPARE(models->help.topic, w.topic);
         }
         QTest::mouseClick(child<QPushButton>(main, "cmdCompute"), Qt::LeftButton);
-        activate(top_level(QStringLiteral("frmOutput")));
-        press(top_level(QStringLiteral("frmOutput")), Qt::Key_F1);
+        activate(visible_top_level(QStringLiteral("frmOutput")));
+        press(visible_top_level(QStringLiteral("frmOutput")), Qt::Key_F1);
         QCOMPARE(models->help.topic, 100);
         models->help.topic = 0;
         activate(main);
         press(child(main, "current"), Qt::Key_F1);
         QCOMPARE(models->help.topic, 100);
-        QVERIFY(top_level(QStringLiteral("frmHelp")));
+        QVERIFY(visible_top_level(QStringLiteral("frmHelp")));
     }
 
     void ctrl_q_asks_the_exit_question_and_the_menu_is_as_it_was() {

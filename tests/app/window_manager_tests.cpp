@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "app/box_answerer.h"
+#include "app/main_window_fixture.h"
 #include "app/qt_user_interface.h"
 
 using namespace tvx;
@@ -81,12 +82,8 @@ std::pair<int, int> title_text_widths(const QImage& wide, const QImage& box) {
 
 }  // namespace
 
-class WindowManagerTest : public QObject {
+class WindowManagerTest : public QObject, MainWindowFixture {
     Q_OBJECT
-
-    std::unique_ptr<Models> models;
-    std::unique_ptr<QtUserInterface> ui;
-    QWidget* main = nullptr;
 
     QWidget* open(const char* menu, Window id) {
         main->findChild<QAction*>(QString::fromLatin1(menu))->trigger();
@@ -98,16 +95,11 @@ class WindowManagerTest : public QObject {
 
 private slots:
     void init() {
-        models = std::make_unique<Models>();
-        ui = std::make_unique<QtUserInterface>(*models);
-        Form_Load(models->main);
-        ui->show(Window::Main);
-        main = ui->widget(Window::Main);
+        open_main();
         QVERIFY(QTest::qWaitForWindowActive(main));
     }
     void cleanup() {
-        ui.reset();
-        models.reset();
+        close_all();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QTest::qWait(200);
     }
