@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QtTest>
 #include <memory>
 
@@ -42,6 +43,15 @@ QImage title_bar(QWidget* w) {
     const QRect frame = w->frameGeometry();
     const int height = w->geometry().top() - frame.top();
     return w->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), height).toImage();
+}
+
+// A title bar the window manager has drawn holds its background, its
+// text and its buttons: far more than two colours.
+bool painted(const QImage& bar) {
+    QSet<QRgb> colours;
+    for (int y = 0; y < bar.height() && colours.size() < 8; ++y)
+        for (int x = 0; x < bar.width() && colours.size() < 8; ++x) colours.insert(bar.pixel(x, y));
+    return colours.size() >= 8;
 }
 
 bool same_column(const QImage& a, int xa, const QImage& b, int xb) {
@@ -152,11 +162,13 @@ private slots:
             // Active, and drawn: on a busy machine the window manager may
             // take a while to paint the bar in its active colours.
             QTRY_VERIFY_WITH_TIMEOUT(QApplication::activeWindow() == box, 5000);
+            // Until the bar is painted (not one flat colour) and the same
+            // in two grabs in a row: an unpainted frame is also "stable".
             QImage bar = title_bar(box);
-            for (int tries = 0; tries < 25; ++tries) {
+            for (int tries = 0; tries < 50; ++tries) {
                 QTest::qWait(200);
                 const QImage again = title_bar(box);
-                if (again == bar) break;
+                if (again == bar && painted(bar)) break;
                 bar = again;
             }
             bars[slot++] = bar;
