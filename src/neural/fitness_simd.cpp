@@ -37,7 +37,7 @@ constexpr std::size_t kMaxLanes = hn::MaxLanes(DF());
 // independent chains of work for the processor to overlap.
 constexpr std::size_t kG = kMaxLanes >= 16 ? 1 : 16 / kMaxLanes;
 // Activations taken side by side (kG divides by it).
-constexpr std::size_t kT = kG >= 2 ? 2 : 1;
+constexpr std::size_t kT = kG >= 4 ? 4 : kG;
 constexpr std::size_t kMaxIn = max_inputs, kMaxHidden = max_hidden, kMaxOut = max_outputs;
 
 // tanh as the scalar form computes it, e = exp(x), (e - 1/e) / (e + 1/e),
