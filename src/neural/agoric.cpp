@@ -97,6 +97,7 @@ std::optional<double> run_trials(Agents& agents, std::span<const double> exempla
         }
     }
     // Each agent's trials touch only its own weights and wealth.
+    const Examples examples(exemplar, shape, nexem);
     std::vector<double> gain(trials.size(), 0.0);
     std::vector<double> after(trials.size(), 10000.0);  // above every error: not serviced
     for_each_index_parallel(
@@ -105,13 +106,13 @@ std::optional<double> run_trials(Agents& agents, std::span<const double> exempla
             if (trials[k].empty()) return;  // a negative allocation buys nothing
             std::vector<double>& own = agents.weights[static_cast<std::size_t>(ranking[k])];
             std::vector<double> working = own;
-            const double e0 = fitness(working, exemplar, shape, nexem);
+            const double e0 = fitness(working, examples);
             double best = e0;
             for (const Trial& t : trials[k]) {
                 if (t.position >= w) continue;  // the working vector as it is: no better
                 const double kept = working[t.position];
                 working[t.position] = t.value;
-                const double e = fitness(working, exemplar, shape, nexem);
+                const double e = fitness(working, examples);
                 if (e < best) {
                     best = e;
                 } else {
@@ -194,9 +195,10 @@ bool train_agoric(const NetShape& shape, std::int16_t nexem, std::span<const dou
     }
     progress_hide(ui, pmeter);
 
+    const Examples examples(exemplar, shape, nexem);
     std::vector<double> errors(p);
     for_each_index_parallel(
-        p, [&](std::size_t a) { errors[a] = fitness(agents.weights[a], exemplar, shape, nexem); }, pump);
+        p, [&](std::size_t a) { errors[a] = fitness(agents.weights[a], examples); }, pump);
     const auto best = static_cast<std::size_t>(std::min_element(errors.begin(), errors.end()) - errors.begin());
     result = agents.weights[best];
     return true;

@@ -35,18 +35,21 @@ constexpr std::size_t kMaxLanes = hn::MaxLanes(DF());
 // Vectors side by side in a pass: a pass takes sixteen examples (or one
 // vector's worth, where a vector holds more), so that each step has
 // independent chains of work for the processor to overlap.
-constexpr std::size_t kG = kMaxLanes >= 16 ? 1 : 16 / kMaxLanes;
-// Activations taken side by side (kG divides by it).
+constexpr std::size_t kG = kMaxLanes >= pass_examples ? 1 : pass_examples / kMaxLanes;
+// Activations taken side by side (kG divides by it): four vectors' chains
+// keep the processor busy where two leave it waiting on each step.
 constexpr std::size_t kT = kG >= 4 ? 4 : kG;
 constexpr std::size_t kMaxIn = max_inputs, kMaxHidden = max_hidden, kMaxOut = max_outputs;
 
 // tanh as the scalar form computes it, e = exp(x), (e - 1/e) / (e + 1/e),
-// for K vectors at once (in place), noting in `in_range` the lanes whose
-// argument the exponential covers. Within that range e and 1/e are normal
-// and finite, so nothing faults.
-template <std::size_t K>
+// for K vectors at once (in place), noting in `in_range` (when kCheck) the
+// lanes whose argument the exponential covers. Within that range e and 1/e
+// are normal and finite, so nothing faults.
+template <bool kCheck, std::size_t K>
 HWY_INLINE void Tanh(DF d, VF (&x)[K], MF& in_range) {
-    for (std::size_t j = 0; j < K; ++j) in_range = hn::And(in_range, hn::Le(hn::Abs(x[j]), hn::Set(d, 706.0)));
+    if constexpr (kCheck) {
+        for (std::size_t j = 0; j < K; ++j) in_range = hn::And(in_range, hn::Le(hn::Abs(x[j]), hn::Set(d, 706.0)));
+    }
     mc::HWY_NAMESPACE::ExpPlain(d, x);
     VF inv[K];
     for (std::size_t j = 0; j < K; ++j) inv[j] = hn::Div(hn::Set(d, 1.0), x[j]);
@@ -84,61 +87,69 @@ HWY_INLINE void Layer(DF d, const double* w, std::size_t n, const double* source
     if (t < n) Arguments<1>(d, w, n, t, source, sources, out);
 }
 
-// The examples' values of a pass of P, transposed: value v of example
-// e = g * L + l (lane l of vector g) to at[(v * kG + g) * L + l], which is
-// at[v * P + e]; inputs to `in` and targets to `target`.
-HWY_INLINE void Transpose(const double* example, std::size_t examples, std::size_t nin, std::size_t nout, std::size_t P,
-                          double* in, double* target) {
-    const std::size_t width = nin + nout;
-    for (std::size_t e = 0; e < examples; ++e, example += width) {
-        for (std::size_t s = 0; s < nin; ++s) in[s * P + e] = example[s];
-        for (std::size_t o = 0; o < nout; ++o) target[o * P + e] = example[nin + o];
-    }
-}
-
-bool ErrorSum(const double* weights, const double* exemplar, const NetShape& shape, std::size_t count, double* out) {
-    const DF d;
-    const std::size_t L = hn::Lanes(d), P = kG * L;
+// One pass: its errors, lane by lane, into `error` (value v of vector g of
+// the pass at pass[(v * kG + g) * L]).
+template <bool kCheck>
+HWY_INLINE void PassErrors(DF d, const double* weights, const NetShape& shape, const double* pass, double* error,
+                           MF& in_range) {
+    const std::size_t L = hn::Lanes(d);
     const std::size_t nin = static_cast<std::size_t>(shape.nin), nh = static_cast<std::size_t>(shape.nhidden);
-    const std::size_t nout = static_cast<std::size_t>(shape.nout), width = shape.example_width();
-    const double* const wout = weights + shape.output_block();
-    HWY_ALIGN double in[kMaxIn * kG * kMaxLanes] = {};
-    HWY_ALIGN double target[kMaxOut * kG * kMaxLanes] = {};
+    const std::size_t nout = static_cast<std::size_t>(shape.nout);
+    const double* const target = pass + nin * kG * L;
     HWY_ALIGN double arg[kMaxHidden * kG * kMaxLanes];
     HWY_ALIGN double hidden[kMaxHidden * kG * kMaxLanes];
-    HWY_ALIGN double error[kG * kMaxLanes];
-    MF in_range = hn::FirstN(d, L);
+    Layer(d, weights, nh, pass, nin, arg);
+    for (std::size_t k = 0; k < nh * kG; k += kT) {
+        VF x[kT];
+        for (std::size_t j = 0; j < kT; ++j) x[j] = hn::Load(d, arg + (k + j) * L);
+        Tanh<kCheck>(d, x, in_range);
+        for (std::size_t j = 0; j < kT; ++j) hn::Store(x[j], d, hidden + (k + j) * L);
+    }
+    Layer(d, weights + shape.output_block(), nout, hidden, nh, arg);
+    VF squares[kG];
+    for (std::size_t g = 0; g < kG; ++g) squares[g] = hn::Zero(d);
+    for (std::size_t o = 0; o < nout; ++o) {
+        VF x[kG];
+        for (std::size_t g = 0; g < kG; ++g) x[g] = hn::Load(d, arg + (o * kG + g) * L);
+        Tanh<kCheck>(d, x, in_range);
+        for (std::size_t g = 0; g < kG; ++g) {
+            const VF diff = hn::Sub(x[g], hn::Load(d, target + (o * kG + g) * L));
+            squares[g] = hn::Add(squares[g], hn::Mul(diff, diff));
+        }
+    }
+    for (std::size_t g = 0; g < kG; ++g) hn::Store(hn::Sqrt(squares[g]), d, error + g * L);
+}
+
+template <bool kCheck>
+HWY_INLINE bool ErrorSumOf(const double* weights, const double* exemplar, const double* layout, const NetShape& shape,
+                           std::size_t count, double* out) {
+    const DF d;
+    const std::size_t P = kG * hn::Lanes(d), width = shape.example_width();
+    if (P != pass_examples) return false;  // a vector longer than a pass
+    HWY_ALIGN double rows[(kMaxIn + kMaxOut) * pass_examples];
+    HWY_ALIGN double error[pass_examples];
+    MF in_range = hn::FirstN(d, hn::Lanes(d));
     double sum = 0.0;
     for (std::size_t first = 0; first < count; first += P) {
         const std::size_t m = std::min(P, count - first);
-        // A last, partial pass: its other lanes take zeros, and no part in the sum.
-        if (m < P) std::fill(in, in + nin * P, 0.0), std::fill(target, target + nout * P, 0.0);
-        Transpose(exemplar + first * width, m, nin, nout, P, in, target);
-        Layer(d, weights, nh, in, nin, arg);
-        for (std::size_t k = 0; k < nh * kG; k += kT) {
-            VF x[kT];
-            for (std::size_t j = 0; j < kT; ++j) x[j] = hn::Load(d, arg + (k + j) * L);
-            Tanh(d, x, in_range);
-            for (std::size_t j = 0; j < kT; ++j) hn::Store(x[j], d, hidden + (k + j) * L);
-        }
-        Layer(d, wout, nout, hidden, nh, arg);
-        VF squares[kG];
-        for (std::size_t g = 0; g < kG; ++g) squares[g] = hn::Zero(d);
-        for (std::size_t o = 0; o < nout; ++o) {
-            VF x[kG];
-            for (std::size_t g = 0; g < kG; ++g) x[g] = hn::Load(d, arg + (o * kG + g) * L);
-            Tanh(d, x, in_range);
-            for (std::size_t g = 0; g < kG; ++g) {
-                const VF diff = hn::Sub(x[g], hn::Load(d, target + (o * kG + g) * L));
-                squares[g] = hn::Add(squares[g], hn::Mul(diff, diff));
-            }
-        }
-        for (std::size_t g = 0; g < kG; ++g) hn::Store(hn::Sqrt(squares[g]), d, error + g * L);
+        const double* pass = layout + first * width;
+        if (layout == nullptr) lay_out(exemplar + first * width, width, m, rows), pass = rows;
+        PassErrors<kCheck>(d, weights, shape, pass, error, in_range);
         for (std::size_t e = 0; e < m; ++e) sum += error[e];
     }
-    if (!hn::AllTrue(d, in_range)) return false;
+    if (kCheck && !hn::AllTrue(d, in_range)) return false;
     *out = sum;
     return true;
+}
+
+bool ErrorSumChecked(const double* weights, const double* exemplar, const double* layout, const NetShape& shape,
+                     std::size_t count, double* out) {
+    return ErrorSumOf<true>(weights, exemplar, layout, shape, count, out);
+}
+
+bool ErrorSumBounded(const double* weights, const double* exemplar, const double* layout, const NetShape& shape,
+                     std::size_t count, double* out) {
+    return ErrorSumOf<false>(weights, exemplar, layout, shape, count, out);
 }
 
 }  // namespace tvx::neural::HWY_NAMESPACE
@@ -147,14 +158,25 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace tvx::neural {
 
-HWY_EXPORT(ErrorSum);
+HWY_EXPORT(ErrorSumChecked);
+HWY_EXPORT(ErrorSumBounded);
 
-bool vector_error_sum(const double* weights, const double* exemplar, const NetShape& shape, std::size_t count,
-                      double* sum) {
+void lay_out(const double* exemplar, std::size_t width, std::size_t count, double* out) {
+    for (std::size_t p = 0; p < passes(count); ++p, out += width * pass_examples)
+        for (std::size_t j = 0; j < pass_examples; ++j) {
+            const std::size_t e = p * pass_examples + j;
+            for (std::size_t v = 0; v < width; ++v)
+                out[v * pass_examples + j] = e < count ? exemplar[e * width + v] : 0.0;
+        }
+}
+
+bool vector_error_sum(const double* weights, const double* exemplar, const double* layout, bool bounded,
+                      const NetShape& shape, std::size_t count, double* sum) {
     if (shape.nin < 1 || shape.nin > max_inputs || shape.nhidden < 1 || shape.nhidden > max_hidden || shape.nout < 1 ||
         shape.nout > max_outputs)
         return false;
-    return HWY_DYNAMIC_DISPATCH(ErrorSum)(weights, exemplar, shape, count, sum);
+    if (bounded) return HWY_DYNAMIC_DISPATCH(ErrorSumBounded)(weights, exemplar, layout, shape, count, sum);
+    return HWY_DYNAMIC_DISPATCH(ErrorSumChecked)(weights, exemplar, layout, shape, count, sum);
 }
 
 }  // namespace tvx::neural

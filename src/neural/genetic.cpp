@@ -53,12 +53,13 @@ void crossover(const WeightSet& population, WeightSet& children, const Draw& dra
 std::vector<double> select_survivors(WeightSet& population, const WeightSet& children, std::span<const double> exemplar,
                                      const NetShape& shape, std::int16_t nexem, const Pump& pump) {
     const std::size_t p = population.size();
+    const Examples examples(exemplar, shape, nexem);
     std::vector<double> errors(2 * p);
     for_each_index_parallel(
         2 * p,
         [&](std::size_t k) {
             const std::vector<double>& w = k < p ? population[k] : children[k - p];
-            errors[k] = fitness(w, exemplar, shape, nexem);
+            errors[k] = fitness(w, examples);
         },
         pump);
     const std::vector<std::int16_t> order = rank_ascending(errors);
@@ -105,9 +106,10 @@ bool train_genetic(const NetShape& shape, std::int16_t nexem, std::span<const do
     }
     progress_hide(ui, pmeter);
 
+    const Examples examples(exemplar, shape, nexem);
     std::vector<double> errors(p);
     for_each_index_parallel(
-        p, [&](std::size_t k) { errors[k] = fitness(population[k], exemplar, shape, nexem); }, pump);
+        p, [&](std::size_t k) { errors[k] = fitness(population[k], examples); }, pump);
     double bound = 10000.0;
     std::size_t choice = 0;
     for (std::size_t k = 0; k < p; ++k) {

@@ -64,6 +64,42 @@ double example_error(const NodeTable& nodes, std::span<const double> targets, co
 double fitness(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
                std::int16_t nexem);
 
+// A training's examples, laid out once for the SIMD evaluation (the
+// examples of a pass side by side) rather than at every evaluation, with
+// the largest magnitude of each input, which bounds every activation's
+// argument under a given weight vector. Refers to `exemplar`, which must
+// outlive it. Throws std::invalid_argument when exemplar holds fewer than
+// nexem examples of the shape.
+class Examples {
+public:
+    Examples(std::span<const double> exemplar, const NetShape& shape, std::int16_t nexem);
+    Examples(const Examples&) = delete;
+    Examples& operator=(const Examples&) = delete;
+
+    std::span<const double> exemplar() const { return exemplar_; }
+    const NetShape& shape() const { return shape_; }
+    std::int16_t count() const { return count_; }
+    // The laid-out values, 64-byte aligned.
+    const double* layout() const { return storage_.data() + offset_; }
+    // Whether no activation's argument under `weights` can leave the range
+    // the evaluation covers without checking each one: |sum of w x| <= sum
+    // of |w| max|x| for the hidden nodes, and |tanh| <= 1 for the outputs'
+    // sources. False for a weight or input that is not finite.
+    bool bounds(std::span<const double> weights) const;
+
+private:
+    std::span<const double> exemplar_;
+    NetShape shape_;
+    std::int16_t count_;
+    std::vector<double> storage_;
+    std::size_t offset_ = 0;
+    std::vector<double> input_bound_;  // max |input s| over the examples
+};
+
+// fitness over prepared examples: the same result as over their exemplar.
+// Throws std::invalid_argument when `weights` is shorter than the shape.
+double fitness(std::span<const double> weights, const Examples& examples);
+
 // One uniform draw from [0, 1) (a single-precision value). The trainings
 // take their draws through this, in a fixed order on one thread; the
 // program passes the application's generator.

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -99,22 +100,36 @@ TEST(FitnessSimd, EveryBuildGivesTheScalarResultBitForBitOnEveryShape) {
                 for (std::int16_t nout = 1; nout <= 4; ++nout) {
                     const std::int16_t n = counts[c++ % 8];
                     const Net net = random_net(gen, nin, nh, nout, n);
-                    ASSERT_EQ(fitness(net.weights, net.exemplar, net.shape, n),
-                              scalar_fitness(net.weights, net.exemplar, net.shape, n))
+                    const double expected = scalar_fitness(net.weights, net.exemplar, net.shape, n);
+                    ASSERT_EQ(fitness(net.weights, net.exemplar, net.shape, n), expected)
                         << name << ", " << nin << "-" << nh << "-" << nout << ", " << n << " examples";
+                    const Examples examples(net.exemplar, net.shape, n);
+                    ASSERT_EQ(fitness(net.weights, examples), expected) << name << ", laid out";
                 }
         // Larger than the window makes: the scalar form, the same result.
         const Net big = random_net(gen, 12, 17, 5, 9);
         EXPECT_EQ(fitness(big.weights, big.exemplar, big.shape, 9),
                   scalar_fitness(big.weights, big.exemplar, big.shape, 9))
             << name;
+        EXPECT_EQ(fitness(big.weights, Examples(big.exemplar, big.shape, 9)),
+                  scalar_fitness(big.weights, big.exemplar, big.shape, 9))
+            << name;
     });
+}
+
+// fitness over the exemplar and over its laid-out examples.
+template <class Check>
+void both_forms(const std::vector<double>& w, const std::vector<double>& exemplar, const NetShape& s, std::int16_t n,
+                Check check) {
+    check(fitness(w, exemplar, s, n));
+    check(fitness(w, Examples(exemplar, s, n)));
 }
 
 // A network whose activation in one example is beyond the vector
 // exponential's range: where the scalar form has a result, the same
 // result; where it faults (an exponential that overflows, one that
-// vanishes, an invalid operation), the same fault, on every build.
+// vanishes, an invalid operation), the same fault, on every build and in
+// both forms.
 TEST(FitnessSimd, BeyondTheVectorRangeEveryBuildGivesTheScalarResultOrItsFault) {
     const NetShape s{1, 1, 1};
     const auto with_input = [](double x) {
@@ -123,21 +138,62 @@ TEST(FitnessSimd, BeyondTheVectorRangeEveryBuildGivesTheScalarResultOrItsFault) 
         exemplar[2 * 5] = x;  // the sixth example's input
         return exemplar;
     };
+    const auto faults = [&](const std::vector<double>& w, const std::vector<double>& e, std::int16_t n) {
+        both_forms(w, e, s, n, [](auto) {});
+    };
     on_every_simd_build([&](const std::string& name) {
         // 0.5 * 2 * 707.5 = 707.5: beyond 706, yet e^x is finite.
         const std::vector<double> w{2.0, 1.0};
         for (const double x : {707.5, -707.5}) {
             const std::vector<double> e = with_input(x);
-            EXPECT_EQ(fitness(w, e, s, 7), scalar_fitness(w, e, s, 7)) << name << ", input " << x;
+            both_forms(w, e, s, 7, [&](double f) { EXPECT_EQ(f, scalar_fitness(w, e, s, 7)) << name << ", " << x; });
         }
-        EXPECT_THROW(fitness(w, with_input(712.0), s, 7), ArithmeticError) << name;   // e^x overflows
-        EXPECT_THROW(fitness(w, with_input(-750.0), s, 7), ArithmeticError) << name;  // e^x is 0: 1/e
-        EXPECT_THROW(fitness(w, with_input(std::numeric_limits<double>::quiet_NaN()), s, 7), ArithmeticError) << name;
+        EXPECT_THROW(faults(w, with_input(712.0), 7), ArithmeticError) << name;   // e^x overflows
+        EXPECT_THROW(faults(w, with_input(-750.0), 7), ArithmeticError) << name;  // e^x is 0: 1/e
+        EXPECT_THROW(faults(w, with_input(std::numeric_limits<double>::quiet_NaN()), 7), ArithmeticError) << name;
         // A target so large that its square overflows, in the last example.
         std::vector<double> far = with_input(0.5);
         far.back() = 1e200;
-        EXPECT_THROW(fitness(w, far, s, 7), ArithmeticError) << name;
-        EXPECT_THROW(fitness(w, far, s, 0), ArithmeticError) << name;  // no examples: 0 / 0
+        EXPECT_THROW(faults(w, far, 7), ArithmeticError) << name;
+        EXPECT_THROW(faults(w, far, 0), ArithmeticError) << name;  // no examples: 0 / 0
+    });
+}
+
+// The bound that lets an evaluation skip the range checks: 0.5 * sum of
+// |w| max|x| for each hidden node, 0.5 * sum of |w| for each output, at
+// most 700 (the vector range, 706, less room for rounding).
+TEST(FitnessSimd, TheArgumentBoundHoldsExactlyUpTo700) {
+    const NetShape s{2, 1, 1};
+    const std::vector<double> exemplar{10.0, -4.0, 0.5, -2.0, 10.0, 0.5};  // max |x|: 10 and 10
+    const Examples examples(exemplar, s, 2);
+    EXPECT_TRUE(examples.bounds(std::vector<double>{70.0, -70.0, 1.0}));   // 0.5 * 1400 = 700
+    EXPECT_FALSE(examples.bounds(std::vector<double>{70.0, 70.25, 1.0}));  // 701.25
+    EXPECT_TRUE(examples.bounds(std::vector<double>{1.0, 1.0, -1400.0}));  // an output: 700
+    EXPECT_FALSE(examples.bounds(std::vector<double>{1.0, 1.0, 1400.5}));
+    EXPECT_FALSE(examples.bounds(std::vector<double>{std::numeric_limits<double>::quiet_NaN(), 1.0, 1.0}));
+    EXPECT_FALSE(examples.bounds(std::vector<double>{std::numeric_limits<double>::infinity(), 1.0, 1.0}));
+    const std::vector<double> unknown{std::numeric_limits<double>::quiet_NaN(), 1.0, 0.5, 1.0, 1.0, 0.5};
+    EXPECT_FALSE(Examples(unknown, s, 2).bounds(std::vector<double>{0.0, 0.0, 0.0}));
+    EXPECT_THROW(Examples(exemplar, s, 3), std::invalid_argument);
+    EXPECT_THROW(fitness(std::vector<double>{1.0, 1.0}, examples), std::invalid_argument);
+}
+
+// Beyond the bound the arguments are checked one by one: inputs of 1000
+// under weights that cancel give arguments of 0 (in range, the vector
+// result), and one example whose inputs do not cancel (beyond the range,
+// the scalar form's fault), on every build.
+TEST(FitnessSimd, BeyondTheBoundEveryArgumentIsChecked) {
+    const NetShape s{2, 1, 1};
+    const std::vector<double> w{1.0, -1.0, 1.0};
+    std::vector<double> exemplar;
+    for (int k = 0; k < 19; ++k) exemplar.insert(exemplar.end(), {1000.0 - k, 1000.0 - k, 0.25});
+    on_every_simd_build([&](const std::string& name) {
+        const Examples examples(exemplar, s, 19);
+        ASSERT_FALSE(examples.bounds(w));
+        EXPECT_EQ(fitness(w, examples), 0.25) << name;  // tanh(0) = 0, 0.25 from each target
+        std::vector<double> uneven = exemplar;
+        uneven[3 * 17] = 3000.0;  // the eighteenth example: an argument of 0.5 * 2017
+        EXPECT_THROW(fitness(w, Examples(uneven, s, 19)), ArithmeticError) << name;
     });
 }
 
