@@ -43,12 +43,23 @@ void BM_fitness(benchmark::State& state) {
 }
 BENCHMARK(BM_fitness)->Unit(benchmark::kMicrosecond);
 
+// The same over examples laid out once, as the trainings evaluate.
+void BM_fitness_laid_out(benchmark::State& state) {
+    const std::vector<double> e = examples();
+    const Examples laid_out(e, kShape, kExamples);
+    const std::vector<double> w = random_set(1)[0];
+    for (auto _ : state) benchmark::DoNotOptimize(fitness(w, laid_out));
+    state.SetItemsProcessed(state.iterations() * kExamples);
+}
+BENCHMARK(BM_fitness_laid_out)->Unit(benchmark::kMicrosecond);
+
 // The 2P evaluations of one generation, on one core (range 0) or both (1).
 void BM_generation_evaluations(benchmark::State& state) {
     const std::vector<double> e = examples();
     const WeightSet set = random_set(2 * kPopulation);
+    const Examples laid_out(e, kShape, kExamples);
     std::vector<double> errors(set.size());
-    const auto eval = [&](std::size_t k) { errors[k] = fitness(set[k], e, kShape, kExamples); };
+    const auto eval = [&](std::size_t k) { errors[k] = fitness(set[k], laid_out); };
     for (auto _ : state) {
         if (state.range(0) == 0) {
             for (std::size_t k = 0; k < set.size(); ++k) eval(k);
