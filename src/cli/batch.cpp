@@ -285,6 +285,7 @@ int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const Batc
     Workers workers(*plan, jobs - 1);
     std::size_t number = 0;
     int status = kExitOk;
+    std::string block;  // a chunk's output, written at once
     std::size_t count = read_chunk(reader, *running, number);
     if (count) workers.start(*running, count);
     while (count) {
@@ -292,10 +293,12 @@ int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const Batc
         workers.finish();
         run_deferred(*plan, *running, count);
         if (next_count) workers.start(*reading, next_count);
+        block.clear();
         for (std::size_t i = 0; i < count; ++i) {
-            out << (*running)[i].text;
+            block += (*running)[i].text;
             if ((*running)[i].outcome.status != kExitOk) status = kExitMessage;
         }
+        out.write(block.data(), static_cast<std::streamsize>(block.size()));
         out.flush();
         std::swap(running, reading);
         count = next_count;
