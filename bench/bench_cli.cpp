@@ -3,6 +3,7 @@
 // through the batch runner (read, run on every core, written in order).
 #include <benchmark/benchmark.h>
 
+#include <charconv>
 #include <cmath>
 #include <random>
 #include <sstream>
@@ -11,8 +12,10 @@
 
 #include "cli/batch.h"
 #include "cli/commands.h"
+#include "cli/report.h"
 #include "options/implied_vol.h"
 #include "options/robust_implied.h"
+#include "options/style_values.h"
 #include "pricing/closed_form.h"
 
 namespace {
@@ -109,5 +112,53 @@ BENCHMARK(BM_batch_robust_implied_rows)
     ->Args({50000, 2})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// The least work that gives the batch's output for plain closed-form
+// option rows (no quotes, every column present): split at the commas,
+// convert the numbers, the window's six valuations, the shortest texts.
+// No validation, no window lines, no general CSV: the floor that the batch
+// runner's cost is measured against.
+void floor_batch(const std::string& input, std::string& out) {
+    out.clear();
+    std::size_t at = input.find('\n') + 1;
+    out.append(input, 0, at - 1);
+    for (const auto& name : tvx::cli::result_columns()) out += ',', out += name;
+    out += '\n';
+    while (at < input.size()) {
+        const std::size_t end = input.find('\n', at);
+        const char* p = input.data() + at + 7;  // past "option,"
+        double f[7];
+        for (double& x : f) p = std::from_chars(p, input.data() + end, x).ptr + 1;
+        tvx::OptionTerms o{f[3], f[5], f[4] / 100.0, f[1], f[0], f[2] / 100.0, static_cast<std::int16_t>(f[6])};
+        const tvx::Sensitivities v = tvx::european_sensitivities(o);
+        out.append(input, at, end - at);
+        char buf[32];
+        for (const double x : {v.value, v.delta, v.gamma, v.theta, v.vega, v.rho}) {
+            out += ',';
+            out.append(buf, std::to_chars(buf, buf + sizeof buf, x).ptr);
+        }
+        out += ",,,,,,,,,,,,,,,,,,0\n";  // the other figures, the simulation's, no message, status 0
+        at = end + 1;
+    }
+}
+
+// Both on one thread, side by side, on the same rows.
+void BM_batch_floor_option_rows(benchmark::State& state) {
+    const std::string input = option_rows(static_cast<std::size_t>(state.range(0)), false);
+    std::string floor_out;
+    floor_batch(input, floor_out);
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    tvx::cli::BatchSettings one;
+    one.jobs = 1;
+    tvx::cli::run_batch(in, out, err, one);
+    if (out.str() != floor_out) state.SkipWithError("the floor's output differs from the batch's");
+    for (auto _ : state) {
+        floor_batch(input, floor_out);
+        benchmark::DoNotOptimize(floor_out.data());
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * state.range(0));
+}
+BENCHMARK(BM_batch_floor_option_rows)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

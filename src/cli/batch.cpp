@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -73,32 +76,39 @@ struct Row {
     std::string text;       // the formatted output line
 };
 
-// The request of a row, or the outcome that refuses it.
+// The request of a row, or the outcome that refuses it. The row's request
+// from an earlier chunk keeps its storage when the command is the same.
 void prepare(const Plan& plan, Row& row) {
     const CsvRecord& rec = row.record;
-    const auto where = [&rec] { return " (line " + std::to_string(rec.line) + ")"; };
-    if (!rec.error.empty()) return void(row.outcome = usage_outcome(rec.error + where()));
+    const auto refuse = [&row, &rec](const std::string& why) {
+        row.request.reset();
+        row.outcome = usage_outcome(why + " (line " + std::to_string(rec.line) + ")");
+    };
+    if (!rec.error.empty()) return refuse(rec.error);
     if (rec.cells.size() > plan.header.size()) {
-        return void(row.outcome =
-                        usage_outcome("malformed CSV: " + std::to_string(rec.cells.size()) +
-                                      " cells where the header has " + std::to_string(plan.header.size()) + where()));
+        return refuse("malformed CSV: " + std::to_string(rec.cells.size()) + " cells where the header has " +
+                      std::to_string(plan.header.size()));
     }
-    const std::string name = plan.command_column < rec.cells.size() ? rec.cells[plan.command_column] : "";
+    static const std::string kNoName;
+    const std::string& name = plan.command_column < rec.cells.size() ? rec.cells[plan.command_column] : kNoName;
     const CommandSpec* spec = find_command(name);
-    if (!spec) return void(row.outcome = usage_outcome("unknown command '" + name + "'" + where()));
-    Request rq = default_request(*spec);
+    if (!spec) return refuse("unknown command '" + name + "'");
+    if (!row.request || row.request->command != spec) row.request = default_request(*spec);
+    Request& rq = *row.request;
     const std::vector<int>& cols = plan.columns[static_cast<std::size_t>(spec - commands().data())];
     for (std::size_t i = 0; i < cols.size(); ++i) {
-        if (cols[i] < 0 || static_cast<std::size_t>(cols[i]) >= rec.cells.size()) continue;
+        const bool given = cols[i] >= 0 && static_cast<std::size_t>(cols[i]) < rec.cells.size() &&
+                           !rec.cells[static_cast<std::size_t>(cols[i])].empty();
+        if (!given) {
+            rq.values[i] = spec->fields[i].default_text;
+            continue;
+        }
         const std::string& cell = rec.cells[static_cast<std::size_t>(cols[i])];
-        if (cell.empty()) continue;
         if (spec->fields[i].kind == FieldKind::Flag && cell != "1" && cell != "0")
-            return void(row.outcome =
-                            usage_outcome("the column '" + spec->fields[i].name + "' takes 1 or 0" + where()));
+            return refuse("the column '" + spec->fields[i].name + "' takes 1 or 0");
         rq.values[i] = cell;
     }
     row.deferred = spec->shares_generator(rq);
-    row.request = std::move(rq);
 }
 
 void format(const Plan& plan, Row& row) {
@@ -125,35 +135,121 @@ void format(const Plan& plan, Row& row) {
     out += '\n';
 }
 
+// Once a row is written out only its status is needed: the thread that
+// made its outcome frees it, which the allocator does far faster than a
+// free from another thread.
+void release(Row& row) {
+    const int status = row.outcome.status;
+    row.outcome = Outcome{};
+    row.outcome.status = status;
+}
+
 // Prepares the row and runs it, unless it must wait for the main thread.
 void work(const Plan& plan, Row& row) {
     prepare(plan, row);
     if (row.deferred) return;
     if (row.request) row.outcome = run_request(*row.request);
     format(plan, row);
+    release(row);
 }
 
-// Runs the rows that may run anywhere on all the threads, then the others
-// in order on this one.
-void run_chunk(const Plan& plan, std::vector<Row>& rows, std::size_t count, unsigned jobs) {
-    std::atomic<std::size_t> next{0};
-    constexpr std::size_t kGrain = 32;
-    const auto worker = [&] {
-        for (;;) {
-            const std::size_t from = next.fetch_add(kGrain);
-            if (from >= count) return;
-            for (std::size_t i = from; i < std::min(count, from + kGrain); ++i) work(plan, rows[i]);
+// Threads that work through a chunk of rows beside the caller, so that
+// the caller can read the next chunk and write the last one meanwhile.
+class Workers {
+public:
+    Workers(const Plan& plan, unsigned helpers) : plan_(plan) {
+        for (unsigned k = 0; k < helpers; ++k) threads_.emplace_back([this] { serve(); });
+    }
+    ~Workers() {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
         }
-    };
-    std::vector<std::thread> helpers;
-    const std::size_t wanted = std::min<std::size_t>(jobs, (count + kGrain - 1) / kGrain);
-    for (std::size_t k = 1; k < wanted; ++k) helpers.emplace_back(worker);
-    worker();
-    for (auto& h : helpers) h.join();
+        wake_.notify_all();
+        for (auto& t : threads_) t.join();
+    }
+    Workers(const Workers&) = delete;
+    Workers& operator=(const Workers&) = delete;
+
+    // Hands the first `count` rows to the helpers.
+    void start(std::vector<Row>& rows, std::size_t count) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            rows_ = &rows;
+            count_ = count;
+            next_.store(0);
+            busy_ = threads_.size();
+            ++round_;
+        }
+        wake_.notify_all();
+    }
+    // Works on the rows beside the helpers until none is left, then waits
+    // for the helpers' last ones.
+    void finish() {
+        drain();
+        std::unique_lock<std::mutex> lock(mutex_);
+        done_.wait(lock, [this] { return busy_ == 0; });
+    }
+
+private:
+    static constexpr std::size_t kGrain = 32;
+
+    void drain() {
+        for (;;) {
+            const std::size_t from = next_.fetch_add(kGrain);
+            if (from >= count_) return;
+            for (std::size_t i = from; i < std::min(count_, from + kGrain); ++i) work(plan_, (*rows_)[i]);
+        }
+    }
+    void serve() {
+        std::uint64_t seen = 0;
+        for (;;) {
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wake_.wait(lock, [&] { return stopping_ || round_ != seen; });
+                if (stopping_) return;
+                seen = round_;
+            }
+            drain();
+            {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                --busy_;
+            }
+            done_.notify_one();
+        }
+    }
+
+    const Plan& plan_;
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    std::vector<Row>* rows_ = nullptr;
+    std::size_t count_ = 0;
+    std::atomic<std::size_t> next_{0};
+    std::size_t busy_ = 0;
+    std::uint64_t round_ = 0;
+    bool stopping_ = false;
+};
+
+// Reads up to rows.size() records into rows; the number read.
+std::size_t read_chunk(CsvReader& reader, std::vector<Row>& rows, std::size_t& number) {
+    std::size_t count = 0;
+    while (count < rows.size() && reader.next(rows[count].record)) {
+        Row& r = rows[count++];
+        r.number = ++number;
+        r.outcome.status = kExitOk;
+        r.deferred = false;
+    }
+    return count;
+}
+
+// The rows that share the generators, in order on this thread.
+void run_deferred(const Plan& plan, std::vector<Row>& rows, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         if (!rows[i].deferred) continue;
         rows[i].outcome = run_request(*rows[i].request);
         format(plan, rows[i]);
+        release(rows[i]);
     }
 }
 
@@ -180,25 +276,32 @@ int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const Batc
         out << line << '\n';
     }
     const unsigned jobs = settings.jobs ? settings.jobs : std::max(1u, std::thread::hardware_concurrency());
-    std::vector<Row> rows(std::max<std::size_t>(1, settings.chunk));
+    // Two chunks in turn: while the workers run one, this thread reads the
+    // next into the other, and then writes the one they finished.
+    const std::size_t chunk = std::max<std::size_t>(1, settings.chunk);
+    std::vector<Row> first(chunk), second(chunk);
+    std::vector<Row>* running = &first;  // the workers hold on to the vector itself
+    std::vector<Row>* reading = &second;
+    Workers workers(*plan, jobs - 1);
     std::size_t number = 0;
     int status = kExitOk;
-    for (;;) {
-        std::size_t count = 0;
-        while (count < rows.size() && reader.next(rows[count].record)) {
-            Row& r = rows[count++];
-            r.number = ++number;
-            r.request.reset();
-            r.outcome = Outcome{};
-            r.deferred = false;
-        }
-        if (count == 0) break;
-        run_chunk(*plan, rows, count, jobs);
+    std::string block;  // a chunk's output, written at once
+    std::size_t count = read_chunk(reader, *running, number);
+    if (count) workers.start(*running, count);
+    while (count) {
+        const std::size_t next_count = read_chunk(reader, *reading, number);
+        workers.finish();
+        run_deferred(*plan, *running, count);
+        if (next_count) workers.start(*reading, next_count);
+        block.clear();
         for (std::size_t i = 0; i < count; ++i) {
-            out << rows[i].text;
-            if (rows[i].outcome.status != kExitOk) status = kExitMessage;
+            block += (*running)[i].text;
+            if ((*running)[i].outcome.status != kExitOk) status = kExitMessage;
         }
+        out.write(block.data(), static_cast<std::streamsize>(block.size()));
         out.flush();
+        std::swap(running, reading);
+        count = next_count;
     }
     return status;
 }

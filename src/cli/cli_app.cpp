@@ -126,6 +126,17 @@ int run_batch_command(const BatchArgs& a) {
     return status;
 }
 
+// A positional that takes several values shows as "[values...]" in the
+// usage line, not with a count of the values it needs at least.
+class UsageFormatter : public CLI::Formatter {
+public:
+    std::string make_option_usage(const CLI::Option* opt) const override {
+        if (opt->get_expected_max() <= 1) return CLI::Formatter::make_option_usage(opt);
+        const std::string usage = make_option_name(opt, true) + "...";
+        return opt->get_required() ? usage : "[" + usage + "]";
+    }
+};
+
 }  // namespace
 
 int run_cli(int argc, const char* const* argv) {
@@ -134,6 +145,7 @@ int run_cli(int argc, const char* const* argv) {
     app.set_version_flag("--version", std::string("tarvenix-cli ") + TVX_VERSION);
     app.require_subcommand(1);
     app.footer(kFooter);
+    app.formatter(std::make_shared<UsageFormatter>());  // the commands inherit it
 
     std::vector<std::unique_ptr<Single>> singles;
     for (const auto& spec : commands()) {

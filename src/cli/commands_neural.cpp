@@ -22,13 +22,15 @@ double trailing_number(const std::string& line) {
     return at == std::string::npos ? 0.0 : parse_number(line.substr(at + 4));
 }
 
-enum : std::size_t { kInputs, kOutputs, kHidden, kExamples, kFile, kNet, kIterations, kPopulation, kAgoric };
+enum : std::size_t { kInputs, kOutputs, kHidden, kExamples, kFile, kNet, kIterations, kPopulation, kAgoric, kGradient };
 
 Outcome run_train(const Request& r) {
+    if (r.flag(kAgoric) && r.flag(kGradient)) return usage_outcome("--agoric and --gradient exclude each other");
     CreateWindow w;
     w.inputbox = r[kInputs], w.outputbox = r[kOutputs], w.hidden = r[kHidden], w.examples = r[kExamples];
     w.ifile1 = r[kFile], w.ofile1 = r[kNet], w.gen = r[kIterations], w.pop = r[kPopulation];
-    w.Option1 = !r.flag(kAgoric);
+    w.Option1 = !r.flag(kAgoric) && !r.flag(kGradient);
+    w.Option3 = r.flag(kGradient);
     Pmeter pmeter;
     CliUi ui;
     // The bar only for a person watching: never inside a batch, never into
@@ -62,19 +64,21 @@ bool never(const Request&) { return false; }
 
 CommandSpec train_command() {
     const CreateWindow w;
-    return {"train",
-            "Train a neural net on a training file and write the trained net",
-            {{"inputs", "Number of input nodes (1 to 10)", FieldKind::Number, w.inputbox},
-             {"outputs", "Number of output nodes (1 to 4)", FieldKind::Number, w.outputbox},
-             {"hidden", "Number of hidden nodes (1 to 15)", FieldKind::Number, w.hidden},
-             {"examples", "Number of examples in the training file", FieldKind::Number, w.examples},
-             {"file", "Name of the training file", FieldKind::Text, w.ifile1},
-             {"net", "Name of the trained net to write", FieldKind::Text, w.ofile1},
-             {"iterations", "Number of iterations (generations)", FieldKind::Number, w.gen},
-             {"population", "Population size", FieldKind::Number, w.pop},
-             {"agoric", "The agoric algorithm (otherwise genetic)", FieldKind::Flag, "0"}},
-            run_train,
-            always};
+    return {
+        "train",
+        "Train a neural net on a training file and write the trained net",
+        {{"inputs", "Number of input nodes (1 to 10)", FieldKind::Number, w.inputbox},
+         {"outputs", "Number of output nodes (1 to 4)", FieldKind::Number, w.outputbox},
+         {"hidden", "Number of hidden nodes (1 to 15)", FieldKind::Number, w.hidden},
+         {"examples", "Number of examples in the training file", FieldKind::Number, w.examples},
+         {"file", "Name of the training file", FieldKind::Text, w.ifile1},
+         {"net", "Name of the trained net to write", FieldKind::Text, w.ofile1},
+         {"iterations", "Number of iterations (generations)", FieldKind::Number, w.gen},
+         {"population", "Population size", FieldKind::Number, w.pop},
+         {"agoric", "The agoric algorithm (otherwise genetic)", FieldKind::Flag, "0"},
+         {"gradient", "Gradient training, back-propagation with iRprop+ (otherwise genetic)", FieldKind::Flag, "0"}},
+        run_train,
+        always};
 }
 
 CommandSpec predict_command() {

@@ -81,10 +81,12 @@ Outcome run_main_window(const Request& r, bool implied) {
     cmdCompute_Click(main, output, pacifier, ui, options);
 
     Outcome out = outcome_of(ui);
-    if (ui.output_shown)
+    if (ui.output_shown) {
+        out.lines.reserve(out.lines.size() + 6);
         for (std::string* line :
              {&output.Label1, &output.Label2, &output.Label3, &output.Label4, &output.Label5, &output.Label6})
             out.lines.push_back(std::move(*line));
+    }
     if (results.value) {
         const Sensitivities& s = *results.value;
         out.figures = {{Result::Value, s.value}, {Result::Delta, s.delta}, {Result::Gamma, s.gamma},

@@ -164,16 +164,42 @@ double round4(double x) {
     return n == 0 ? 0.0 : static_cast<double>(n) / 10000.0;
 }
 
-std::string four_decimal_text(double x) {
-    const std::int64_t n = round4_fixed(x);
+namespace {
+
+// The text of n / 10,000 written exactly: at most four decimals, trailing
+// zeros and a bare point dropped.
+std::string fixed_point_text(std::int64_t n) {
     // |n| <= 2^63 - 1, so its magnitude fits.
     const std::uint64_t magnitude = n < 0 ? static_cast<std::uint64_t>(-n) : static_cast<std::uint64_t>(n);
-    std::string out = n < 0 ? "-" : "";
-    out += std::to_string(magnitude / 10000);
-    std::string decimals = std::to_string(magnitude % 10000 + 10000).substr(1);
-    while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
-    if (!decimals.empty()) out += "." + decimals;
-    return out;
+    char buf[32];
+    char* end = buf;
+    if (n < 0) *end++ = '-';
+    end = std::to_chars(end, buf + sizeof buf, magnitude / 10000).ptr;
+    std::uint64_t decimals = magnitude % 10000;
+    if (decimals != 0) {
+        int places = 4;
+        while (decimals % 10 == 0) decimals /= 10, --places;
+        *end++ = '.';
+        for (int k = places - 1; k >= 0; --k, decimals /= 10) end[k] = static_cast<char>('0' + decimals % 10);
+        end += places;
+    }
+    return std::string(buf, end);
+}
+
+}  // namespace
+
+std::string four_decimal_text(double x) { return fixed_point_text(round4_fixed(x)); }
+
+std::string result_text(double x) {
+    const std::int64_t n = round4_fixed(x);
+    // Below 10^15 ten-thousandths, n / 10,000 is a decimal of at most 15
+    // significant digits, which a double keeps through a 15-digit round
+    // trip; and from 0.0001 up to below 10^11 its general text is in
+    // fixed form. So the general text of round4(x) is that decimal
+    // itself, written without a conversion through the double.
+    constexpr std::int64_t kExact = 1'000'000'000'000'000;
+    if (n > -kExact && n < kExact) return fixed_point_text(n);
+    return general_text(static_cast<double>(n) / 10000.0);
 }
 
 std::int16_t round_int16(double x) {

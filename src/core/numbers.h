@@ -69,7 +69,8 @@ std::int16_t int16_mul(std::int16_t a, std::int16_t b);
 // solver's loop.
 inline double maximum(double x, double y) { return y > x ? y : x; }
 
-// The value shown for a result: rounded to four decimals, in general text.
-inline std::string result_text(double x) { return general_text(round4(x)); }
+// The value shown for a result: rounded to four decimals, in general text
+// (general_text(round4(x)), the same text however it is made).
+std::string result_text(double x);
 
 }  // namespace tvx

@@ -12,13 +12,28 @@
 
 namespace tvx {
 
+namespace {
+
+// "<prefix><result text><suffix>", built in one string.
+std::string result_line(const char* prefix, double x, const char* suffix = "") {
+    const std::string number = result_text(x);
+    std::string line;
+    line.reserve(std::char_traits<char>::length(prefix) + number.size() + std::char_traits<char>::length(suffix));
+    line += prefix;
+    line += number;
+    line += suffix;
+    return line;
+}
+
+}  // namespace
+
 void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error) {
-    std::string line1 = "The option value is " + result_text(s.value) + " dollars";
-    std::string line2 = "Delta is " + result_text(s.delta);
-    std::string line3 = "Gamma is " + result_text(s.gamma);
-    std::string line4 = "Theta is " + result_text(s.theta);
-    std::string line5 = "Vega is " + result_text(s.vega);
-    std::string line6 = "Rho is " + result_text(s.rho);
+    std::string line1 = result_line("The option value is ", s.value, " dollars");
+    std::string line2 = result_line("Delta is ", s.delta);
+    std::string line3 = result_line("Gamma is ", s.gamma);
+    std::string line4 = result_line("Theta is ", s.theta);
+    std::string line5 = result_line("Vega is ", s.vega);
+    std::string line6 = result_line("Rho is ", s.rho);
     cx.output.Label1 = std::move(line1);
     cx.output.Label2 = std::move(line2);
     cx.output.Label3 = std::move(line3);

@@ -61,7 +61,7 @@ EuroCurve::Point EuroCurve::at(double sigma) const {
     // d d1 / d sigma = -d2 / sigma and d d2 / d sigma = -d1 / sigma.
     const double vega = chk(chk(strike_discount_ * n2.slope * d1) - chk(spot_carry_ * n1.slope * d2)) / sigma;
     const bool call_out_of_money = spot_carry_ <= strike_discount_;
-    return {call_ ? call : put, call_out_of_money ? call : put, vega};
+    return {call_ ? call : put, call_out_of_money ? call : put, vega, vega * d1 * d2 / sigma};
 }
 
 double EuroCurve::inflection() const {
@@ -76,13 +76,23 @@ SearchResult found(double sigma, int iterations) {
 }
 SearchResult declined(int iterations) { return {SearchOutcome::Failure, 0, static_cast<std::int16_t>(iterations)}; }
 
-// A first volatility: the inflection point, from where Newton on the value
-// runs to any price above it without overshooting, or the at-the-money
-// approximation V = e^(-q t) S sigma sqrt(t / 2 pi) when that lies higher.
-double first_guess(const EuroCurve& c, const OptionTerms& o, double otm_price) {
-    const double atm = otm_price > 0.0
-                           ? std::sqrt(2.0 * std::numbers::pi / o.t) * otm_price / (o.spot * std::exp(-o.yield * o.t))
-                           : 0.0;
+// A first volatility: the quadratic approximation of Corrado and Miller
+// (1996), sqrt(2 pi / t) / (S' + K') (c - d/2 + sqrt((c - d/2)^2 - d^2 / pi))
+// with S' = e^(-q t) S, K' = e^(-r t) K, d = S' - K' and c the call's price,
+// close to the answer near the money. Where its root is not real the
+// inflection point, from where Newton on the value runs to any price above
+// it without overshooting, or the at-the-money approximation
+// V = S' sigma sqrt(t / 2 pi), whichever lies higher.
+double first_guess(const EuroCurve& c, const OptionTerms& o, double price, double otm_price) {
+    const double root = std::sqrt(2.0 * std::numbers::pi / o.t);
+    const double d = c.forward_intrinsic();
+    const double half_gap = (c.call() ? price : price + d) - 0.5 * d;
+    const double disc = half_gap * half_gap - d * d / std::numbers::pi;
+    if (disc > 0.0) {
+        const double guess = root / (c.spot_carry() + c.strike_discount()) * (half_gap + std::sqrt(disc));
+        if (guess > kRobustMinVol && guess < kRobustMaxVol) return guess;
+    }
+    const double atm = otm_price > 0.0 ? root * otm_price / c.spot_carry() : 0.0;
     return std::clamp(std::max(c.inflection(), atm), kRobustMinVol, kRobustMaxVol);
 }
 
@@ -100,7 +110,7 @@ SearchResult robust_implied_euro(double price, const OptionTerms& o) {
 
     double lo = kRobustMinVol, hi = kRobustMaxVol;
     bool lo_valued = false, hi_valued = false;
-    double sigma = first_guess(c, o, otm_price);
+    double sigma = first_guess(c, o, price, otm_price);
     for (int n = 1; n <= 100; ++n) {
         const EuroCurve::Point p = c.at(sigma);
         const double f = p.value - price;
@@ -116,13 +126,22 @@ SearchResult robust_implied_euro(double price, const OptionTerms& o) {
         if (hi <= lo || (sigma == kRobustMinVol && f > 0.0) || (sigma == kRobustMaxVol && f < 0.0)) break;
         if (lo_valued && hi_valued && hi - lo <= 4e-16 * hi) return declined(n);
 
-        double next = sigma - f / p.vega;
+        // Halley's step: Newton's, corrected for the curvature.
+        const double bend = f * p.volga / (2.0 * p.vega * p.vega);
+        double next = sigma - f / (p.vega * (std::fabs(bend) < 0.5 ? 1.0 - bend : 1.0));
         if (sigma < inflection && p.otm > 0.0 && otm_price > 0.0) {
             // Below the inflection the logarithm of the out-of-the-money
             // value is close to linear in 1 / sigma^2: Newton there.
+            // With g(u) = ln V - ln price and u = 1 / sigma^2: g' from the
+            // vega, g'' from the vega and its slope; a Halley step again.
             const double u = 1.0 / (sigma * sigma);
-            const double slope = -0.5 * sigma * sigma * sigma * p.vega / p.otm;
-            const double u_next = u - (std::log(p.otm) - log_otm_price) / slope;
+            const double cube = sigma * sigma * sigma;
+            const double ratio = p.vega / p.otm;
+            const double g = std::log(p.otm) - log_otm_price;
+            const double g1 = -0.5 * cube * ratio;
+            const double g2 = 0.25 * cube * (3.0 * sigma * sigma * ratio + cube * (p.volga / p.otm - ratio * ratio));
+            const double bend_u = g * g2 / (2.0 * g1 * g1);
+            const double u_next = u - g / (g1 * (std::fabs(bend_u) < 0.5 ? 1.0 - bend_u : 1.0));
             next = u_next > 0.0 ? 1.0 / std::sqrt(u_next) : hi;
         }
         if (!(p.vega > 0.0) || !(next > lo && next < hi)) {

@@ -36,12 +36,15 @@ public:
         double value;  // solver_euro at this volatility, for the terms' type
         double otm;    // the value of the out-of-the-money type (equal to value when it is that type)
         double vega;   // d value / d volatility
+        double volga;  // d vega / d volatility, as the exact normal has it: vega d1 d2 / volatility
     };
     Point at(double sigma) const;
 
     // e^(-q t) S - e^(-r t) K: the call's value less the put's.
     double forward_intrinsic() const { return spot_carry_ - strike_discount_; }
     bool call() const { return call_; }
+    double spot_carry() const { return spot_carry_; }            // e^(-q t) S
+    double strike_discount() const { return strike_discount_; }  // e^(-r t) K
     // The volatility at which the value's curvature changes sign:
     // sqrt(2 |ln(F / K)| / t), where vega is largest.
     double inflection() const;

@@ -75,7 +75,8 @@ struct Args {
     bool has(const std::string& name) const { return options.count(name) > 0; }
 };
 
-const std::vector<std::string> kFlags = {"put", "american", "svol", "srate", "robust", "semi-annual", "agoric"};
+const std::vector<std::string> kFlags = {"put",    "american",    "svol",   "srate",
+                                         "robust", "semi-annual", "agoric", "gradient"};
 
 Args parse_args(const std::vector<std::string>& words) {
     Args a;
@@ -185,7 +186,8 @@ WindowLines run_window(const std::string& command, const Args& a) {
     set(a, "inputs", w.inputbox), set(a, "outputs", w.outputbox), set(a, "hidden", w.hidden);
     set(a, "examples", w.examples), set(a, "file", w.ifile1), set(a, "net", w.ofile1);
     set(a, "iterations", w.gen), set(a, "population", w.pop);
-    w.Option1 = !a.has("agoric");
+    w.Option1 = !a.has("agoric") && !a.has("gradient");
+    w.Option3 = a.has("gradient");
     Pmeter pmeter;
     test::RecordingUi ui;
     Command1_Click(w, pmeter, ui);

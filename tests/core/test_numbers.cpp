@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 
 #include "core/numbers.h"
@@ -107,6 +108,31 @@ TEST(Round4, OverflowBeyondTheFixedPointRange) {
     EXPECT_THROW(round4(922337203685478.0), ArithmeticError);
     EXPECT_THROW(round4(-922337203685478.0), ArithmeticError);
     EXPECT_THROW(round4(std::numeric_limits<double>::quiet_NaN()), ArithmeticError);
+}
+
+TEST(ResultText, TheGeneralTextOfTheRoundedValueAtEveryMagnitude) {
+    // result_text writes the four-decimal value without going through
+    // general_text below 10^11; both must give the same text everywhere,
+    // ties, signs and the change to 15-digit rounding at 10^11 included.
+    std::mt19937_64 gen(11);
+    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
+    for (int power = -9; power <= 14; ++power) {
+        for (int k = 0; k < 2000; ++k) {
+            // Up to the rounding limit, 922,337,203,685,477.58.
+            const double m = power == 14 ? 1.0 + (mantissa(gen) - 1.0) * 0.9 : mantissa(gen);
+            const double x = (k % 2 ? -1.0 : 1.0) * m * std::pow(10.0, power);
+            ASSERT_EQ(result_text(x), general_text(round4(x))) << x;
+        }
+    }
+    for (const double x :
+         {0.0, -0.0, 0.00005, 0.00015, 0.03125, -0.00004999, 99999999999.99995, 99999999999.9999, 100000000000.00002,
+          123456789012.3456, 999999999999999.0 / 10000.0, 1e11, 1e14, -1e14, 922337203685477.5})
+        EXPECT_EQ(result_text(x), general_text(round4(x))) << x;
+    // 15 significant digits from 10^11 up, as the general text has them.
+    EXPECT_EQ(result_text(123456789012.3456), "123456789012.346");
+    EXPECT_EQ(result_text(1e14), "100000000000000");
+    EXPECT_EQ(result_text(0.00015), "0.0001");  // the double lies just below the tie
+    EXPECT_THROW(result_text(1e300), ArithmeticError);
 }
 
 TEST(FourDecimalText, ExactFromTheBinaryValueUpToTheRoundingLimit) {
