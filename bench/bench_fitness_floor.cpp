@@ -6,9 +6,10 @@
 // added in example order), and the same bits, checked before timing; but
 // hand-written for AVX2 at this one shape, on examples transposed once
 // beforehand, with no range or fault checks, no dispatch and no partial
-// groups. Beside it, the throughput of the vector division and square root
-// and the latency of an addition (3 cycles on this kind of core), from
-// which the divisions' share of the floor follows.
+// groups. Beside it, the activations alone, the throughput of the vector
+// division and square root, and the latency of an addition (3 cycles on
+// this kind of core: a clock), from which the arithmetic's own floor
+// follows.
 #include <benchmark/benchmark.h>
 #include <immintrin.h>
 
@@ -178,6 +179,7 @@ void BM_fitness_floor(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * kExamples);
 }
+
 // The least of the repetitions: the time least disturbed by other work.
 double least(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
 BENCHMARK(BM_fitness_floor)
@@ -187,6 +189,7 @@ BENCHMARK(BM_fitness_floor)
     ->Arg(2)
     ->Unit(benchmark::kMicrosecond)
     ->ComputeStatistics("min", least);
+
 // The activations alone: 19 a pass of 500 vectors, four vectors at a time
 // (the floor kernel's grouping), or two (fewer chains to overlap).
 template <int K>
