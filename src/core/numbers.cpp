@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -139,15 +140,19 @@ std::string general_text(double x, int digits) {
 
 std::int64_t round4_fixed(double x) {
     chk(x);
-    // x = m * 2^e with 0.5 <= |m| < 1. From 2^50 (about 1.1e15) up the
-    // result is certainly beyond the range; below 2^-60 it is 0.
-    int e = 0;
-    const double m = std::frexp(std::fabs(x), &e);
+    // |x| = M * 2^(e - 53) with the 53-bit integer M, read from the bits:
+    // e is the exponent frexp gives (0.5 <= M / 2^53 < 1). From 2^50 (about
+    // 1.1e15) up the result is certainly beyond the range; below 2^-60 it
+    // is 0, and so are zero and the subnormals.
+    const auto bits = std::bit_cast<std::uint64_t>(x);
+    const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+    const int e = biased - 1022;
     if (e > 50) raise_overflow("four-decimal rounding overflow");
-    if (x == 0.0 || e < -60) return 0;
-    // x * 10,000 = M * 10,000 / 2^shift with the 53-bit integer M, exactly.
+    if (biased == 0 || e < -60) return 0;
+    const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    // |x| * 10,000 = M * 10,000 / 2^shift, exactly.
     __extension__ using u128 = unsigned __int128;
-    const u128 product = static_cast<u128>(static_cast<std::uint64_t>(std::ldexp(m, 53))) * 10000u;
+    const u128 product = static_cast<u128>(mantissa) * 10000u;
     const int shift = 53 - e;  // 3 .. 113
     u128 q = product >> shift;
     const u128 rest = product - (q << shift);
