@@ -7,7 +7,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QSpacerItem>
+#include <QTimer>
+#include <algorithm>
 
 namespace tvx {
 
@@ -21,8 +24,33 @@ int title_bar_width(const QString& title) {
     return metrics.horizontalAdvance(title) + 9 * metrics.height() + 24;
 }
 
+namespace {
+
+// Keeps the box's whole frame, title bar included, on its screen. A box is
+// centred over its window by its client area before the window manager
+// frames it, so over a window at the top edge its title bar could end up
+// above the screen; once framed it is moved back where needed.
+void keep_frame_on_screen(QDialog& box) {
+    auto* timer = new QTimer(&box);
+    QObject::connect(timer, &QTimer::timeout, &box, [&box, timer, tries = 0]() mutable {
+        const QRect frame = box.frameGeometry();
+        if (frame.top() >= box.geometry().top() && ++tries < 40) return;  // not framed yet
+        timer->stop();
+        if (box.screen() == nullptr) return;
+        const QRect room = box.screen()->availableGeometry();
+        QPoint at = frame.topLeft();
+        at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() + 1 - frame.width())));
+        at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - frame.height())));
+        if (at != frame.topLeft()) box.move(at);  // a window's position is that of its frame
+    });
+    timer->start(25);
+}
+
+}  // namespace
+
 int run_box(QDialog& box, QWidget* owner) {
     QPointer<QWidget> window = owner;
+    keep_frame_on_screen(box);
     const int result = box.exec();
     // The window keeps its focus control while it is inactive: activating
     // it puts the focus back there.

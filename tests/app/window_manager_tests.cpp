@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "app/box_answerer.h"
+#include "app/boxes.h"
 #include "app/main_window_fixture.h"
 #include "app/qt_user_interface.h"
 
@@ -150,6 +151,32 @@ private slots:
         QCOMPARE(in_front, answers.seen.size());
     }
 
+    void a_box_over_a_window_at_the_top_keeps_its_title_bar_on_the_screen() {
+        // A box is centred by its client area and kept on the screen by
+        // its owner's frame, as far as that is known. Over a window whose
+        // frame is not known (here one without a frame) at the top edge, a
+        // box taller than the window would be placed at the top with its
+        // title bar above the screen.
+        QWidget owner(nullptr, Qt::FramelessWindowHint);
+        owner.setGeometry(0, 0, 300, 120);
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&owner));
+        QRect frame, room;
+        BoxAnswerer answers([&frame, &room](QDialog* box) {
+            QTRY_VERIFY_WITH_TIMEOUT(box->frameGeometry().top() < box->geometry().top(), 5000);
+            room = box->screen()->availableGeometry();
+            QTRY_VERIFY_WITH_TIMEOUT(room.contains(box->frameGeometry()), 5000);
+            frame = box->frameGeometry();
+        });
+        QStringList lines;
+        for (int k = 0; k < 20; ++k) lines << QStringLiteral("line %1").arg(k);
+        show_message_box(&owner, "Computation Output", Icon::None, lines.join(QLatin1Char('\r')).toStdString(),
+                         Buttons::Ok);
+        QCOMPARE(answers.seen.size(), 1);
+        QVERIFY2(frame.height() > owner.height(), "the box is not taller than the window");
+        QVERIFY(room.contains(frame));
+    }
+
     void a_box_is_as_wide_as_its_title_needs() {
         // The title of the American implied volatility, over a short text;
         // the same title over a long text shows it whole.
@@ -162,6 +189,8 @@ private slots:
             // Active, and drawn: on a busy machine the window manager may
             // take a while to paint the bar in its active colours.
             QTRY_VERIFY_WITH_TIMEOUT(QApplication::activeWindow() == box, 5000);
+            // Its whole frame on the screen, title bar included.
+            QTRY_VERIFY_WITH_TIMEOUT(box->screen()->availableGeometry().contains(box->frameGeometry()), 5000);
             // Until the bar is painted (not one flat colour) and the same
             // in two grabs in a row: an unpainted frame is also "stable".
             QImage bar = title_bar(box);
