@@ -12,29 +12,8 @@ out=${2:-docs}
 display=${TVX_DISPLAY:-:99}  # another free display when :99 is taken
 mkdir -p "$out"
 
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp &
-pids=($!)
-trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
-export DISPLAY=$display
-sleep 1
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
-
-"$app" 2>/dev/null &
-pids+=($!)
-
-# Crops the screen to a window with its frame (the title bar above it).
-shoot() {
-    local id=$1 file=$2 info x y w h top=21
-    info=$(xwininfo -id "$id")
-    x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
-    y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
-    w=$(awk '/Width:/ {print $2}' <<<"$info")
-    h=$(awk '/Height:/ {print $2}' <<<"$info")
-    import -window root -crop "$((w + 2))x$((h + top + 2))+$((x - 1))+$((y - top - 1))" +repage "$file"
-    ls -l "$file"
-}
+source "$(dirname "$0")/x-session.sh"
+tvx_x_session 1600x1000 "$app"
 
 main=$(xdotool search --sync --onlyvisible --name '^Tarvenix$' | head -n 1)
 xdotool windowmove --sync "$main" 24 40

@@ -11,31 +11,8 @@ out=${2:-docs}
 display=${TVX_DISPLAY:-:99}  # another free display when :99 is taken
 mkdir -p "$out"
 
-Xvfb "$display" -screen 0 1600x900x24 -nolisten tcp &
-pids=($!)
-trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
-export DISPLAY=$display
-sleep 1
-if command -v openbox >/dev/null; then
-    openbox >/dev/null 2>&1 &
-    pids+=($!)
-    sleep 1
-fi
-
-"$app" 2>/dev/null &
-pids+=($!)
-
-# Crops the screen to a window with its frame (the title bar above it).
-shoot() {
-    local id=$1 file=$2 info x y w h top=0
-    info=$(xwininfo -id "$id")
-    x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
-    y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
-    w=$(awk '/Width:/ {print $2}' <<<"$info")
-    h=$(awk '/Height:/ {print $2}' <<<"$info")
-    command -v openbox >/dev/null && top=21
-    import -window root -crop "$((w + 2))x$((h + top + 2))+$((x - 1))+$((y - top - 1))" +repage "$file"
-}
+source "$(dirname "$0")/x-session.sh"
+tvx_x_session 1600x900 "$app"
 
 main=$(xdotool search --sync --onlyvisible --name '^Tarvenix$' | head -n 1)
 xdotool windowmove --sync "$main" 24 40

@@ -135,10 +135,12 @@ void format(const Plan& plan, Row& row) {
     out += '\n';
 }
 
-// Once a row is written out only its status is needed: the thread that
-// made its outcome frees it, which the allocator does far faster than a
-// free from another thread.
-void release(Row& row) {
+// Runs a prepared row and formats it. Once formatted only its status is
+// needed: the thread that made its outcome frees it, which the allocator
+// does far faster than a free from another thread.
+void run_row(const Plan& plan, Row& row) {
+    if (row.request) row.outcome = run_request(*row.request);
+    format(plan, row);
     const int status = row.outcome.status;
     row.outcome = Outcome{};
     row.outcome.status = status;
@@ -147,10 +149,7 @@ void release(Row& row) {
 // Prepares the row and runs it, unless it must wait for the main thread.
 void work(const Plan& plan, Row& row) {
     prepare(plan, row);
-    if (row.deferred) return;
-    if (row.request) row.outcome = run_request(*row.request);
-    format(plan, row);
-    release(row);
+    if (!row.deferred) run_row(plan, row);
 }
 
 // Threads that work through a chunk of rows beside the caller, so that
@@ -246,10 +245,7 @@ std::size_t read_chunk(CsvReader& reader, std::vector<Row>& rows, std::size_t& n
 // The rows that share the generators, in order on this thread.
 void run_deferred(const Plan& plan, std::vector<Row>& rows, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
-        if (!rows[i].deferred) continue;
-        rows[i].outcome = run_request(*rows[i].request);
-        format(plan, rows[i]);
-        release(rows[i]);
+        if (rows[i].deferred) run_row(plan, rows[i]);
     }
 }
 

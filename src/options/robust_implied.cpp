@@ -96,6 +96,13 @@ double first_guess(const EuroCurve& c, const OptionTerms& o, double price, doubl
     return std::clamp(std::max(c.inflection(), atm), kRobustMinVol, kRobustMaxVol);
 }
 
+// Halley's step for a function at f with slope f1 and curvature f2:
+// Newton's, corrected for the curvature unless the correction is large.
+double halley_step(double f, double f1, double f2) {
+    const double bend = f * f2 / (2.0 * f1 * f1);
+    return f / (f1 * (std::fabs(bend) < 0.5 ? 1.0 - bend : 1.0));
+}
+
 }  // namespace
 
 SearchResult robust_implied_euro(double price, const OptionTerms& o) {
@@ -126,23 +133,22 @@ SearchResult robust_implied_euro(double price, const OptionTerms& o) {
         if (hi <= lo || (sigma == kRobustMinVol && f > 0.0) || (sigma == kRobustMaxVol && f < 0.0)) break;
         if (lo_valued && hi_valued && hi - lo <= 4e-16 * hi) return declined(n);
 
-        // Halley's step: Newton's, corrected for the curvature.
-        const double bend = f * p.volga / (2.0 * p.vega * p.vega);
-        double next = sigma - f / (p.vega * (std::fabs(bend) < 0.5 ? 1.0 - bend : 1.0));
+        double next;
         if (sigma < inflection && p.otm > 0.0 && otm_price > 0.0) {
             // Below the inflection the logarithm of the out-of-the-money
-            // value is close to linear in 1 / sigma^2: Newton there.
-            // With g(u) = ln V - ln price and u = 1 / sigma^2: g' from the
-            // vega, g'' from the vega and its slope; a Halley step again.
+            // value is close to linear in 1 / sigma^2: the step is taken
+            // there, on g(u) = ln V - ln price with u = 1 / sigma^2, g' from
+            // the vega and g'' from the vega and its slope.
             const double u = 1.0 / (sigma * sigma);
             const double cube = sigma * sigma * sigma;
             const double ratio = p.vega / p.otm;
             const double g = std::log(p.otm) - log_otm_price;
             const double g1 = -0.5 * cube * ratio;
             const double g2 = 0.25 * cube * (3.0 * sigma * sigma * ratio + cube * (p.volga / p.otm - ratio * ratio));
-            const double bend_u = g * g2 / (2.0 * g1 * g1);
-            const double u_next = u - g / (g1 * (std::fabs(bend_u) < 0.5 ? 1.0 - bend_u : 1.0));
+            const double u_next = u - halley_step(g, g1, g2);
             next = u_next > 0.0 ? 1.0 / std::sqrt(u_next) : hi;
+        } else {
+            next = sigma - halley_step(f, p.vega, p.volga);
         }
         if (!(p.vega > 0.0) || !(next > lo && next < hi)) {
             if (!(next > lo) && !lo_valued) {

@@ -24,10 +24,7 @@
 HWY_BEFORE_NAMESPACE();
 namespace tvx::mc::HWY_NAMESPACE {
 
-namespace hn = hwy::HWY_NAMESPACE;
-using DF = hn::ScalableTag<double>;
-using VF = hn::Vec<DF>;
-using MF = hn::Mask<DF>;
+// hn, DF, VF and MF come with vector_math-inl.h.
 
 // For each mask of the lanes of a vector, the lane indices that bring the
 // set lanes to the front in order (the library's compress copies a table

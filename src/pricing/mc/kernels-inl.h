@@ -34,10 +34,7 @@
 HWY_BEFORE_NAMESPACE();
 namespace tvx::mc::HWY_NAMESPACE {
 
-namespace hn = hwy::HWY_NAMESPACE;
-using DF = hn::ScalableTag<double>;
-using VF = hn::Vec<DF>;
-using MF = hn::Mask<DF>;
+// hn, DF, VF and MF come with vector_math-inl.h.
 
 // The vector exponential (ExpNear, below) holds for |x| <= 706. A path runs
 // first with no more than a note of any argument outside [-706, 706] (a

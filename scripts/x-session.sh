@@ -1,0 +1,32 @@
+# Sourced by the screenshot scripts: a virtual X server with the openbox
+# window manager (for title bars, when it is installed), the program on it,
+# and a crop of the screen to one window.
+
+# Starts Xvfb on $display at the given size, openbox, then the program;
+# everything started is killed on exit.
+tvx_x_session() {  # size, program
+    Xvfb "$display" -screen 0 "$1x24" -nolisten tcp &
+    pids=($!)
+    trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
+    export DISPLAY=$display
+    sleep 1
+    if command -v openbox >/dev/null; then
+        openbox >/dev/null 2>&1 &
+        pids+=($!)
+        sleep 1
+    fi
+    "$2" 2>/dev/null &
+    pids+=($!)
+}
+
+# Crops the screen to a window with its frame (the title bar above it).
+shoot() {  # window id, file
+    local id=$1 file=$2 info x y w h top=0
+    info=$(xwininfo -id "$id")
+    x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+    y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+    w=$(awk '/Width:/ {print $2}' <<<"$info")
+    h=$(awk '/Height:/ {print $2}' <<<"$info")
+    command -v openbox >/dev/null && top=21
+    import -window root -crop "$((w + 2))x$((h + top + 2))+$((x - 1))+$((y - top - 1))" +repage "$file"
+}
