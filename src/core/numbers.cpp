@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <system_error>
 
 namespace tvx {
@@ -25,83 +26,87 @@ std::int16_t to_int16_checked(long v) {
 
 }  // namespace
 
-double parse_number(std::string_view text) {
+namespace {
+
+// The text without the blanks around it.
+std::string_view trim_blanks(std::string_view text) {
     std::size_t b = 0, e = text.size();
     while (b < e && is_blank(text[b])) ++b;
     while (e > b && is_blank(text[e - 1])) --e;
-    const std::string_view s = text.substr(b, e - b);
+    return text.substr(b, e - b);
+}
 
-    // Check the grammar ourselves: std::from_chars alone would accept "inf",
-    // "nan" and hexadecimal forms and stop quietly before trailing text.
-    std::size_t i = 0;
+// Where the parts of a number text stand: the sign, the mantissa (digits
+// with at most one decimal point) and the written exponent.
+struct NumberParts {
+    bool negative = false;
+    std::size_t mantissa = 0;                    // its first character, past the sign
+    std::size_t mantissa_end = 0;                // one past its last character
+    std::size_t point = std::string_view::npos;  // the decimal point, if any
+    std::size_t int_digits = 0;                  // the digits before the point
+    long long exponent = 0;                      // the written exponent
+};
+
+// The exponent's sign and digits from s[i] on; i moves past them. It is
+// held at 10^18 (with its sign) once it passes 10^17: far outside the range
+// of a double even after the mantissa's length is added.
+long long read_exponent(std::string_view s, std::size_t& i) {
+    constexpr long long exponent_cap = 1'000'000'000'000'000'000;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-    const std::size_t mantissa = i;
-    std::size_t int_digits = 0, frac_digits = 0;
-    while (i < s.size() && is_digit(s[i])) ++i, ++int_digits;
+    long long exponent = 0;
+    std::size_t digits = 0;
+    while (i < s.size() && is_digit(s[i])) {
+        exponent = exponent < exponent_cap / 10 ? exponent * 10 + (s[i] - '0') : exponent_cap;
+        ++i, ++digits;
+    }
+    if (digits == 0) not_a_number();
+    return negative ? -exponent : exponent;
+}
+
+// Checks the grammar ourselves: std::from_chars alone would accept "inf",
+// "nan" and hexadecimal forms and stop quietly before trailing text.
+NumberParts scan_number(std::string_view s) {
+    NumberParts p;
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) p.negative = s[i++] == '-';
+    p.mantissa = i;
+    std::size_t frac_digits = 0;
+    while (i < s.size() && is_digit(s[i])) ++i, ++p.int_digits;
     if (i < s.size() && s[i] == '.') {
-        ++i;
+        p.point = i++;
         while (i < s.size() && is_digit(s[i])) ++i, ++frac_digits;
     }
-    if (int_digits + frac_digits == 0) not_a_number();
-    const std::size_t mantissa_end = i;
-    // The written exponent, held at 10^18 (with its sign) once it passes
-    // 10^17: far outside the range of a double even after the mantissa's
-    // length is added.
-    constexpr long long exponent_cap = 1'000'000'000'000'000'000;
-    long long exponent = 0;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        ++i;
-        bool exp_negative = false;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) exp_negative = s[i++] == '-';
-        std::size_t exp_digits = 0;
-        while (i < s.size() && is_digit(s[i])) {
-            exponent = exponent < exponent_cap / 10 ? exponent * 10 + (s[i] - '0') : exponent_cap;
-            ++i, ++exp_digits;
-        }
-        if (exp_digits == 0) not_a_number();
-        if (exp_negative) exponent = -exponent;
-    }
+    if (p.int_digits + frac_digits == 0) not_a_number();
+    p.mantissa_end = i;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) p.exponent = read_exponent(s, ++i);
     if (i != s.size()) not_a_number();
+    return p;
+}
 
-    // A short text converts as it stands: the grammar checked above is one
-    // the conversion reads alike, and it rounds the same decimal value to
-    // the same double. Overflow and underflow take the long way below.
-    if (s.size() <= 40) {
-        const std::size_t from = mantissa > 0 ? 1 : 0;  // past the sign
-        double direct = 0.0;
-        const auto [end, error] =
-            std::from_chars(s.data() + from, s.data() + s.size(), direct, std::chars_format::general);
-        if (error == std::errc() && end == s.data() + s.size()) return negative ? -direct : direct;
-    }
+// A short text converts as it stands: the grammar checked above is one the
+// conversion reads alike, and it rounds the same decimal value to the same
+// double. No value for a long text, an overflow or an underflow.
+std::optional<double> convert_as_written(std::string_view s, const NumberParts& p) {
+    if (s.size() > 40) return std::nullopt;
+    double direct = 0.0;
+    const auto [end, error] =
+        std::from_chars(s.data() + p.mantissa, s.data() + s.size(), direct, std::chars_format::general);
+    if (error != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    return p.negative ? -direct : direct;
+}
 
-    // The significant digits and the true power of ten of the first of them,
-    // whatever the lengths of the mantissa and the exponent: the value is
-    // 0.d1d2d3... times 10^(lead + 1).
-    std::size_t first = mantissa;  // the first non-zero digit
-    long long lead = static_cast<long long>(int_digits) - 1;
-    for (; first < mantissa_end; ++first) {
-        if (s[first] == '.') continue;
-        if (s[first] != '0') break;
-        --lead;
-    }
-    const double zero = negative ? -0.0 : 0.0;
-    if (first == mantissa_end) return zero;
-    const long long power = lead + exponent;
-    // Beyond these the value is certainly above the largest double (about
-    // 1.8e308) or below half the smallest (about 4.9e-324).
-    if (power > 308) raise_overflow("number too large");
-    if (power < -325) return zero;
-
-    // Rewrite the number as d1.d2d3...e(power) for the conversion. A double
-    // is decided by its first 768 significant digits and whether any digit
-    // after them is non-zero, so longer mantissas are cut at 800 digits with
-    // a final 1 standing for the non-zero rest.
+// The number rewritten as d1.d2d3...e(power) from its first significant
+// digit s[first], whose power of ten is `power`. A double is decided by its
+// first 768 significant digits and whether any digit after them is
+// non-zero, so longer mantissas are cut at 800 digits with a final 1
+// standing for the non-zero rest.
+std::string normal_form(std::string_view s, const NumberParts& p, std::size_t first, long long power) {
     constexpr std::size_t kept_digits = 800;
     std::string normal;
     bool rest_non_zero = false;
-    for (std::size_t k = first; k < mantissa_end; ++k) {
-        if (s[k] == '.') continue;
+    for (std::size_t k = first; k < p.mantissa_end; ++k) {
+        if (k == p.point) continue;
         if (normal.size() == 1) normal += '.';
         if (normal.size() <= kept_digits) {
             normal += s[k];
@@ -113,7 +118,30 @@ double parse_number(std::string_view text) {
     if (rest_non_zero) normal += '1';
     normal += 'e';
     normal += std::to_string(power);
+    return normal;
+}
 
+// The long way, whatever the lengths of the mantissa and the exponent:
+// the significant digits and the true power of ten of the first of them
+// decide between an overflow, zero and a conversion of the normal form.
+double convert_normalised(std::string_view s, const NumberParts& p) {
+    // The value is 0.d1d2d3... times 10^(lead + 1).
+    std::size_t first = p.mantissa;  // the first non-zero digit
+    long long lead = static_cast<long long>(p.int_digits) - 1;
+    for (; first < p.mantissa_end; ++first) {
+        if (first == p.point) continue;
+        if (s[first] != '0') break;
+        --lead;
+    }
+    const double zero = p.negative ? -0.0 : 0.0;
+    if (first == p.mantissa_end) return zero;
+    const long long power = lead + p.exponent;
+    // Beyond these the value is certainly above the largest double (about
+    // 1.8e308) or below half the smallest (about 4.9e-324).
+    if (power > 308) raise_overflow("number too large");
+    if (power < -325) return zero;
+
+    const std::string normal = normal_form(s, p, first, power);
     double value = 0.0;
     const auto [ptr, ec] =
         std::from_chars(normal.data(), normal.data() + normal.size(), value, std::chars_format::general);
@@ -122,7 +150,16 @@ double parse_number(std::string_view text) {
         return zero;  // too small for a double: 0
     }
     if (ec != std::errc() || ptr != normal.data() + normal.size()) not_a_number();
-    return negative ? -value : value;
+    return p.negative ? -value : value;
+}
+
+}  // namespace
+
+double parse_number(std::string_view text) {
+    const std::string_view s = trim_blanks(text);
+    const NumberParts parts = scan_number(s);
+    if (const std::optional<double> direct = convert_as_written(s, parts)) return *direct;
+    return convert_normalised(s, parts);
 }
 
 std::string general_text(double x, int digits) {
