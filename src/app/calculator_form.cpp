@@ -43,26 +43,15 @@ QLineEdit* CalculatorForm::add_field(const char* name, const char* label, std::s
     return edit;
 }
 
-void CalculatorForm::add_choice(const char* frame_name, const char* frame_caption, OptionButton first,
-                                OptionButton second, bool& first_selected, int column) {
-    add_options(frame_name, frame_caption, {first, second}, {&first_selected, nullptr}, column);
-}
-
-void CalculatorForm::add_choice(const char* frame_name, const char* frame_caption, OptionButton first,
-                                OptionButton second, OptionButton third, bool& first_selected, bool& third_selected,
-                                int column) {
-    add_options(frame_name, frame_caption, {first, second, third}, {&first_selected, nullptr, &third_selected}, column);
-}
-
-void CalculatorForm::add_options(const char* frame_name, const char* frame_caption, std::vector<OptionButton> options,
-                                 std::vector<bool*> flags, int column) {
+void CalculatorForm::add_choice(const char* frame_name, const char* frame_caption,
+                                std::span<const ChoiceButton> buttons, std::vector<bool*> flags, int column) {
     auto* frame = new QGroupBox(QString::fromUtf8(frame_caption), this);
     frame->setObjectName(QString::fromLatin1(frame_name));
     auto* row = new QHBoxLayout(frame);
     Choice choice{{}, flags};
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        auto* b = new QRadioButton(QString::fromUtf8(options[i].caption), frame);
-        b->setObjectName(QString::fromLatin1(options[i].name));
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        auto* b = new QRadioButton(QString::fromUtf8(buttons[i].caption), frame);
+        b->setObjectName(QString::fromLatin1(buttons[i].name));
         row->addWidget(b);
         if (bool* bound = flags[i]) connect(b, &QRadioButton::toggled, this, [bound](bool on) { *bound = on; });
         choice.buttons.push_back(b);
@@ -159,7 +148,7 @@ void CalculatorForm::finish() {
 }
 
 void CalculatorForm::draw() {
-    for (const Field& f : fields_) {
+    for (const TextBinding& f : fields_) {
         const QString text = QString::fromStdString(*f.text);
         if (f.edit->text() != text) f.edit->setText(text);
     }

@@ -6,25 +6,23 @@
 // binds each control to a member of the window's plain model and calls the
 // model's commands; it holds no behaviour of its own.
 //
-// Build one in this order, then call finish():
+// Build one from the window's field table, then call finish():
 //
 //   auto form = std::make_unique<CalculatorForm>("frmWarrants", "Warrants");
-//   form->add_field("share", "Share Price (in dollars)", model.share);
-//   form->add_choice("Frame1", "Payment Type", {"payment", "Annual"},
-//                    {"Option2", "Semi-Annual"}, model.payment);
+//   form->add_fields<WarrantsWindow>(kWarrantsFields, model);
 //   form->add_command("Command1", "Compute", [&] { Command1_Click(model, ui); },
 //                     CommandRole::Default);
 //   form->add_command("Command2", "Cancel", [&] { Command2_Click(model, ui); },
 //                     CommandRole::Cancel);
 //   form->finish();
 //
-// - Fields and choices are added in tab order. Each goes into a column (0
-//   by default, left to right); a field's label stands to its left. A
-//   choice added with kBelowColumns spans the full width under the columns.
+// - Fields and choices come in tab order. Each goes into its column (0 on
+//   the left); a field's label stands to its left. A choice in column
+//   kBelowColumns spans the full width under the columns.
 // - A field is a QLineEdit whose object name is the field's name; typing
 //   writes the model's string, draw() writes the model back to the screen.
-//   A choice is a group box with two (or three) option buttons; the bool is
-//   true while the first one is selected.
+//   A choice is a group box with two (or three) option buttons, selected
+//   as its row says.
 // - Return in any field or option button runs the Default command (Return
 //   on a focused button runs that button). The window's close box runs the
 //   Cancel command, exactly as its button does.
@@ -38,10 +36,12 @@
 
 #include <QWidget>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "app/forms.h"
+#include "core/fields.h"
 
 class QGridLayout;
 class QLabel;
@@ -57,34 +57,36 @@ enum class CommandRole {
     Cancel,   // also runs when the window's close box is used
 };
 
-// One option button of a choice: object name and caption.
-struct OptionButton {
-    const char* name;
-    const char* caption;
-};
-
 class CalculatorForm : public QWidget, public FormView {
     Q_OBJECT
 
 public:
-    // A choice under all the columns, spanning the window's width.
-    static constexpr int kBelowColumns = -1;
-
     // `name` is the window's object name, `caption` its title.
     CalculatorForm(const char* name, const char* caption);
+
+    // The table's text fields and choices, bound to the model's members.
+    // (Check boxes are the main window's alone, which draws its own.)
+    template <class Model>
+    void add_fields(FieldTable<Model> table, Model& model) {
+        for (const Field<Model>& f : table) {
+            if (f.is_text()) {
+                add_field(f.name, f.caption, f.text(model), f.column);
+            } else if (f.kind == FieldKind::Choice) {
+                std::vector<bool*> flags{&(model.*f.first), nullptr};
+                if (button_count(f) == 3) flags.push_back(&(model.*f.third));
+                add_choice(f.name, f.caption, {f.buttons.data(), button_count(f)}, std::move(flags), f.column);
+            }
+        }
+    }
 
     // A labelled text field bound to `text`. The label's object name is the
     // field's name followed by "Label".
     QLineEdit* add_field(const char* name, const char* label, std::string& text, int column = 0);
 
-    // A framed pair of option buttons bound to `first_selected`.
-    void add_choice(const char* frame_name, const char* frame_caption, OptionButton first, OptionButton second,
-                    bool& first_selected, int column = 0);
-    // A framed row of three option buttons: the first is selected while
-    // `first_selected` is true, else the third while `third_selected` is,
-    // else the second.
-    void add_choice(const char* frame_name, const char* frame_caption, OptionButton first, OptionButton second,
-                    OptionButton third, bool& first_selected, bool& third_selected, int column = 0);
+    // A framed row of option buttons: each button with a flag is selected
+    // while its flag is set (the first such), else the one without.
+    void add_choice(const char* frame_name, const char* frame_caption, std::span<const ChoiceButton> buttons,
+                    std::vector<bool*> flags, int column = 0);
 
     // A line of text under the columns, drawn from `text` and hidden while it
     // is empty; it wraps rather than widening the window much.
@@ -107,7 +109,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    struct Field {
+    struct TextBinding {
         QLineEdit* edit;
         std::string* text;
     };
@@ -121,8 +123,6 @@ private:
         QLabel* label;
         const std::string* text;
     };
-    void add_options(const char* frame_name, const char* frame_caption, std::vector<OptionButton> options,
-                     std::vector<bool*> flags, int column);
     // One cell of the layout, in tab order.
     struct Item {
         int column;
@@ -130,7 +130,7 @@ private:
         QWidget* control;
     };
 
-    std::vector<Field> fields_;
+    std::vector<TextBinding> fields_;
     std::vector<Choice> choices_;
     std::vector<Note> notes_;
     std::vector<Item> items_;

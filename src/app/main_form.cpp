@@ -32,6 +32,8 @@ QLabel* label(const char* name, const char* caption) {
     return l;
 }
 
+const Field<MainWindow>& row(const char* name) { return field_named<MainWindow>(kMainFields, name); }
+
 QGroupBox* group(const char* name, const char* caption) {
     auto* g = new QGroupBox(QString::fromUtf8(caption));
     g->setObjectName(QString::fromLatin1(name));
@@ -105,30 +107,41 @@ void MainForm::build_menus() {
     }
 }
 
-QLineEdit* MainForm::field(const char* name, std::string MainWindow::*member) {
+QLabel* MainForm::label(const char* field_name) {
+    const Field<MainWindow>& f = row(field_name);
+    return tvx::label(f.label, f.caption);
+}
+
+QLineEdit* MainForm::field(const char* name) {
+    const Field<MainWindow>& f = row(name);
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::fromLatin1(name));
     // However small the window, a field keeps the width of its size hint
     // (some seventeen characters): no digit is ever cut off.
     edit->setMinimumWidth(edit->sizeHint().width());
     connect(edit, &QLineEdit::textEdited, this,
-            [this, member](const QString& text) { model_.*member = text.toStdString(); });
+            [this, &f](const QString& text) { f.text(model_) = text.toStdString(); });
     // Return in any field runs Compute, as a dialog's default button would.
     connect(edit, &QLineEdit::returnPressed, this, [this] { compute_->click(); });
-    fields_.push_back({edit, member});
+    fields_.push_back({edit, &f});
     return edit;
 }
 
-QRadioButton* MainForm::choice(const char* name, const char* caption) {
-    auto* b = new QRadioButton(QString::fromUtf8(caption));
-    b->setObjectName(QString::fromLatin1(name));
-    return b;
+QGroupBox* MainForm::choice(const char* name, QRadioButton*& first, QRadioButton*& second) {
+    const Field<MainWindow>& f = row(name);
+    first = new QRadioButton(QString::fromUtf8(f.buttons[0].caption));
+    first->setObjectName(QString::fromLatin1(f.buttons[0].name));
+    second = new QRadioButton(QString::fromUtf8(f.buttons[1].caption));
+    second->setObjectName(QString::fromLatin1(f.buttons[1].name));
+    connect(first, &QRadioButton::toggled, this, [this, &f](bool on) { model_.*f.first = on; });
+    return group(f.name, f.caption);
 }
 
-QCheckBox* MainForm::check(const char* name, const char* caption, bool MainWindow::*member) {
-    auto* c = new QCheckBox(QString::fromUtf8(caption));
+QCheckBox* MainForm::check(const char* name) {
+    const Field<MainWindow>& f = row(name);
+    auto* c = new QCheckBox(QString::fromUtf8(f.caption));
     c->setObjectName(QString::fromLatin1(name));
-    connect(c, &QCheckBox::toggled, this, [this, member](bool on) { model_.*member = on; });
+    connect(c, &QCheckBox::toggled, this, [this, &f](bool on) { model_.*f.first = on; });
     return c;
 }
 
@@ -140,11 +153,7 @@ QWidget* MainForm::build_terms() {
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->setVerticalSpacing(8);
     form->setHorizontalSpacing(12);
-    form->addRow(label("Label1", cap::Label1), field("current", &MainWindow::current));
-    form->addRow(label("Label2", cap::Label2), field("strike", &MainWindow::strike));
-    form->addRow(label("Label7", cap::Label7), field("dividend", &MainWindow::dividend));
-    form->addRow(label("Label8", cap::Label8), field("time", &MainWindow::time));
-    form->addRow(label("Label9", cap::Label9), field("irate", &MainWindow::irate));
+    for (const char* name : {"current", "strike", "dividend", "time", "irate"}) form->addRow(label(name), field(name));
     return box;
 }
 
@@ -156,51 +165,42 @@ QWidget* MainForm::build_choices() {
         row->addStretch(1);
         return g;
     };
-
-    optCall_ = choice("optCall", cap::optCall);
-    optPut_ = choice("optPut", cap::optPut);
-    connect(optCall_, &QRadioButton::toggled, this, [this](bool on) { model_.optCall = on; });
-    optEuro_ = choice("optEuro", cap::optEuro);
-    optAmer_ = choice("optAmer", cap::optAmer);
-    connect(optEuro_, &QRadioButton::toggled, this, [this](bool on) { model_.optEuro = on; });
+    QGroupBox* type = choice("Frame3", optCall_, optPut_);
+    QGroupBox* style = choice("Frame2", optEuro_, optAmer_);
 
     auto* box = new QWidget;
     auto* column = new QVBoxLayout(box);
     column->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(pair(group("Frame3", cap::Frame3), optCall_, optPut_));
-    column->addWidget(pair(group("Frame2", cap::Frame2), optEuro_, optAmer_));
+    column->addWidget(pair(type, optCall_, optPut_));
+    column->addWidget(pair(style, optEuro_, optAmer_));
     column->addStretch(1);
     return box;
 }
 
 QWidget* MainForm::build_calculation() {
-    optPrice_ = choice("optPrice", cap::optPrice);
-    optVol_ = choice("optVol", cap::optVol);
-    connect(optPrice_, &QRadioButton::toggled, this, [this](bool on) { model_.optPrice = on; });
-
-    QGroupBox* g = group("fraCalType", cap::fraCalType);
+    QGroupBox* g = choice("fraCalType", optPrice_, optVol_);
     auto* grid = new QGridLayout(g);
     grid->setHorizontalSpacing(12);
     grid->addWidget(optPrice_, 0, 0);
-    grid->addWidget(label("Label3", cap::Label3), 0, 2);
-    grid->addWidget(field("qqq", &MainWindow::qqq), 0, 3);
+    grid->addWidget(label("qqq"), 0, 2);
+    grid->addWidget(field("qqq"), 0, 3);
     grid->addWidget(optVol_, 1, 0);
-    grid->addWidget(label("Label4", cap::Label4), 1, 2);
-    grid->addWidget(field("qqq2", &MainWindow::qqq2), 1, 3);
+    grid->addWidget(label("qqq2"), 1, 2);
+    grid->addWidget(field("qqq2"), 1, 3);
     grid->setColumnMinimumWidth(1, 12);
     grid->setColumnStretch(3, 1);
     return g;
 }
 
 QWidget* MainForm::build_advanced() {
-    svol_ = check("svol", cap::svol, &MainWindow::svol);
-    srate_ = check("srate", cap::srate, &MainWindow::srate);
+    svol_ = check("svol");
+    srate_ = check("srate");
 
     // The scale and the slider share one width, in a fixed-pitch font, so
     // "-1", "0" and "1" stand under the slider's ends and middle. The "0"
     // sits half a character right of the scale's centre; one blank more of
     // width splits that offset between the middle and the right end.
-    QLabel* scale = label("Label6", cap::Label6);
+    QLabel* scale = tvx::label("Label6", cap::Label6);
     scale->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     scale->setContentsMargins(0, 0, 0, 0);
     const QFontMetrics pitch(scale->font());
@@ -217,7 +217,7 @@ QWidget* MainForm::build_advanced() {
         set_text_if_differs(cor_, model_.cor);
     });
 
-    cor_ = field("cor", &MainWindow::cor);
+    cor_ = field("cor");
 
     auto* track = new QVBoxLayout;
     track->setSpacing(0);
@@ -230,7 +230,7 @@ QWidget* MainForm::build_advanced() {
     grid->setVerticalSpacing(8);
     grid->addWidget(svol_, 0, 0);
     grid->addWidget(srate_, 0, 1);
-    grid->addWidget(label("Label5", cap::Label5), 1, 0, 1, 2);
+    grid->addWidget(label("cor"), 1, 0, 1, 2);
     grid->addLayout(track, 2, 0, 1, 2, Qt::AlignLeft);
     grid->addWidget(cor_, 2, 2, Qt::AlignTop);
     grid->setColumnStretch(2, 1);
@@ -238,7 +238,7 @@ QWidget* MainForm::build_advanced() {
 }
 
 void MainForm::draw() {
-    for (const FieldBinding& f : fields_) set_text_if_differs(f.edit, model_.*f.member);
+    for (const FieldBinding& f : fields_) set_text_if_differs(f.edit, f.row->text(model_));
     (model_.optCall ? optCall_ : optPut_)->setChecked(true);
     (model_.optEuro ? optEuro_ : optAmer_)->setChecked(true);
     (model_.optPrice ? optPrice_ : optVol_)->setChecked(true);

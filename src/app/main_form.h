@@ -11,6 +11,7 @@
 #include "core/user_interface.h"
 
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -39,9 +40,11 @@ protected:
 
 private:
     void build_menus();
-    QLineEdit* field(const char* name, std::string MainWindow::*member);
-    QRadioButton* choice(const char* name, const char* caption);
-    QCheckBox* check(const char* name, const char* caption, bool MainWindow::*member);
+    // The controls of the field table's rows, by their object names.
+    QLabel* label(const char* field_name);
+    QLineEdit* field(const char* name);
+    QGroupBox* choice(const char* name, QRadioButton*& first, QRadioButton*& second);
+    QCheckBox* check(const char* name);
     QWidget* build_terms();
     QWidget* build_choices();
     QWidget* build_calculation();
@@ -53,7 +56,7 @@ private:
 
     struct FieldBinding {
         QLineEdit* edit;
-        std::string MainWindow::*member;
+        const Field<MainWindow>* row;
     };
     std::vector<FieldBinding> fields_;
     QLineEdit* cor_ = nullptr;

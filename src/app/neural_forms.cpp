@@ -17,17 +17,7 @@ public:
     CreateForm(CreateWindow& model, Pmeter& pmeter, UserInterface& ui)
         : CalculatorForm("frmNeural1", neural1_caption::frmNeural1), model_(model) {
         namespace cap = neural1_caption;
-        // Two columns of four, in tab order.
-        add_field("inputbox", cap::inputbox, model.inputbox, 0);
-        add_field("outputbox", cap::outputbox, model.outputbox, 0);
-        add_field("hidden", cap::hidden, model.hidden, 0);
-        add_field("gen", cap::gen, model.gen, 0);
-        add_field("ifile1", cap::ifile1, model.ifile1, 1);
-        add_field("examples", cap::examples, model.examples, 1);
-        add_field("ofile1", cap::ofile1, model.ofile1, 1);
-        add_field("pop", cap::pop, model.pop, 1);
-        add_choice("Frame1", cap::Frame1, {"Option1", cap::Option1}, {"Option2", cap::Option2},
-                   {"Option3", cap::Option3}, model.Option1, model.Option3, kBelowColumns);
+        add_fields<CreateWindow>(kCreateFields, model);
         // The last completed training's errors per output, in the file's units.
         add_note("details", model.details);
         train_ = add_command(
@@ -58,12 +48,7 @@ std::unique_ptr<QWidget> make_neural_create_form(Models& models, UserInterface& 
 std::unique_ptr<QWidget> make_neural_predict_form(Models& models, UserInterface& ui) {
     PredictWindow& m = models.neural3;
     auto form = std::make_unique<CalculatorForm>("frmNeural3", neural3_caption::frmNeural3);
-    // Two columns of five: nodes 1 to 5 on the left, 6 to 10 on the right.
-    for (std::size_t i = 0; i < m.Text.size(); ++i) {
-        const std::string name = input_name(i);
-        const std::string caption = input_caption(i);
-        form->add_field(name.c_str(), caption.c_str(), m.Text[i], i < 5 ? 0 : 1);
-    }
+    form->add_fields(predict_fields(), m);
     form->add_command(
         "Command1", neural3_caption::Command1, [&m, &ui] { Command1_Click(m, ui); }, CommandRole::Default);
     form->add_command(

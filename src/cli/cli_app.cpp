@@ -12,6 +12,7 @@
 #include "cli/cli_ui.h"
 #include "cli/commands.h"
 #include "cli/report.h"
+#include "cli/window_command.h"
 #include "neural/files.h"
 
 #ifndef TVX_VERSION
@@ -37,11 +38,11 @@ struct Single {
     bool json = false;
 };
 
-std::string option_name(const std::string& field) {
-    std::string name = "--" + field;
-    for (char& c : name)
-        if (c == '_') c = '-';
-    return name;
+// The first field given as a bare argument (the fields' count when none is).
+std::size_t first_positional(const CommandSpec& spec) {
+    std::size_t k = 0;
+    while (k < spec.fields.size() && spec.fields[k].kind != FieldKind::Positional) ++k;
+    return k;
 }
 
 void bind(Single& s) {
@@ -57,7 +58,7 @@ void bind(Single& s) {
                 ->type_name(f.kind == FieldKind::Text ? "FILE" : "NUMBER");
         }
     }
-    if (field_index(*s.spec, "input1") >= 0)
+    if (first_positional(*s.spec) < fields.size())
         s.app->add_option("values", s.inputs, "Input values, node 1 first (at most 10; missing ones are 0.0)")
             ->expected(1, 10)
             ->type_name("NUMBER");
@@ -65,7 +66,8 @@ void bind(Single& s) {
 }
 
 int run_single(Single& s) {
-    for (std::size_t k = 0; k < s.inputs.size(); ++k) s.request.values[1 + k] = s.inputs[k];
+    const std::size_t first = first_positional(*s.spec);
+    for (std::size_t k = 0; k < s.inputs.size(); ++k) s.request.values[first + k] = s.inputs[k];
     s.request.interactive = true;
     const Outcome o = run_request(s.request);
     for (const auto& line : message_lines(o)) std::cerr << line << '\n';

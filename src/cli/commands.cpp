@@ -1,9 +1,11 @@
 #include "cli/commands.h"
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
 
 #include "cli/cli_ui.h"
-#include "core/numbers.h"
+#include "cli/window_command.h"
 #include "core/user_interface.h"
 
 namespace tvx::cli {
@@ -50,7 +52,24 @@ Outcome outcome_of(CliUi& ui) {
     return o;
 }
 
-double number(const Request& request, std::size_t field) { return parse_number(request[field]); }
+const std::vector<const char*>& figure_names() {
+    static const std::vector<const char*> names = [] {
+        std::vector<const char*> all;
+        for (const auto& c : commands())
+            for (const char* name : c.results)
+                if (std::none_of(all.begin(), all.end(), [name](const char* n) { return std::strcmp(n, name) == 0; }))
+                    all.push_back(name);
+        return all;
+    }();
+    return names;
+}
+
+std::string option_name(const std::string& name) {
+    std::string option = "--" + name;
+    for (char& c : option)
+        if (c == '_') c = '-';
+    return option;
+}
 
 Outcome run_request(const Request& request) {
     try {

@@ -4,11 +4,13 @@
 // run of it gives back.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/results.h"
 #include "pricing/monte_carlo.h"
 
 namespace tvx::cli {
@@ -29,43 +31,11 @@ struct Field {
 
 struct Request;
 
-// The results a command can have, in the order of their batch columns.
-enum class Result {
-    Value,
-    Delta,
-    Gamma,
-    Theta,
-    Vega,
-    Rho,
-    ImpliedVolatility,
-    IntrinsicValue,
-    TimeValue,
-    Premium,
-    Leverage,
-    ForwardValue,
-    ForwardPrice,
-    FairValue,
-    AverageError,
-    Output1,
-    Output2,
-    Output3,
-    Output4,
-};
-inline constexpr std::size_t kResultCount = static_cast<std::size_t>(Result::Output4) + 1;
-// The result's batch column and JSON name.
-const char* result_name(Result result);
-
-// A result at full precision.
-struct Figure {
-    Result result;
-    double value;
-};
-
 struct Outcome {
     int status = 0;
     std::vector<std::string> lines;     // what the command shows on success, one line each
     std::vector<std::string> messages;  // the message boxes' texts, in order (lines split at "\r")
-    std::vector<Figure> figures;
+    std::vector<Figure> figures;        // every result at full precision
     std::optional<McStats> simulation;  // the value's (or the last search step's) simulation
 };
 
@@ -73,10 +43,11 @@ struct CommandSpec {
     std::string name;
     std::string summary;
     std::vector<Field> fields;
-    Outcome (*run)(const Request&);
+    std::vector<const char*> results;  // the names of the figures it can give, in order
+    std::function<Outcome(const Request&)> run;
     // Rows that draw from the application's shared generators (a
     // simulation, a training) must run one at a time.
-    bool (*shares_generator)(const Request&);
+    std::function<bool(const Request&)> shares_generator;
 };
 
 struct Request {
@@ -90,6 +61,9 @@ struct Request {
 
 // Every command but batch, in the order of the help.
 const std::vector<CommandSpec>& commands();
+// The names of every command's figures, each once, in the commands' order:
+// the result columns of a batch.
+const std::vector<const char*>& figure_names();
 const CommandSpec* find_command(std::string_view name);
 // The field's index in the command, or -1.
 int field_index(const CommandSpec& command, std::string_view name);
@@ -120,7 +94,12 @@ class CliUi;
 // and messages.
 Outcome outcome_of(CliUi& ui);
 
-// Shorthand for the runners: a number field read by the window's rule.
-double number(const Request& request, std::size_t field);
+// The result names of a results table.
+template <class Results>
+std::vector<const char*> result_names(ResultTable<Results> table) {
+    std::vector<const char*> names;
+    for (const ResultRow<Results>& row : table) names.push_back(row.line.name);
+    return names;
+}
 
 }  // namespace tvx::cli

@@ -1,9 +1,12 @@
 // The main window's Compute as two commands: `option` values an option with
-// its sensitivities, `implied` searches for its volatility.
+// its sensitivities, `implied` searches for its volatility. Their options
+// are the main window's field table, the volatility for `option` and the
+// option price for `implied` (the field each reads), and `--robust`.
 #include <string>
 
 #include "cli/cli_ui.h"
 #include "cli/commands.h"
+#include "cli/window_command.h"
 #include "options/compute.h"
 #include "options/main_window.h"
 
@@ -11,66 +14,20 @@ namespace tvx::cli {
 
 namespace {
 
-// Field indices shared by both commands; the sixth is the volatility of
-// `option` and the price of `implied`.
-enum : std::size_t { kSpot, kStrike, kDividend, kTime, kRate, kSixth, kPut, kAmerican, kSvol, kSrate, kCor, kRobust };
-
-std::vector<Field> main_window_fields(bool implied) {
-    const MainWindow w;
-    std::vector<Field> f = {
-        {"spot", "Spot price in dollars", FieldKind::Number, w.current},
-        {"strike", "Strike price in dollars", FieldKind::Number, w.strike},
-        {"dividend", "Annual dividend yield in per cent", FieldKind::Number, w.dividend},
-        {"time", "Time to expiry in years", FieldKind::Number, w.time},
-        {"rate", "Interest rate in per cent", FieldKind::Number, w.irate},
-        implied ? Field{"price", "Market price of the option in dollars", FieldKind::Number, w.qqq2}
-                : Field{"volatility", "Volatility as a decimal fraction", FieldKind::Number, w.qqq},
-        {"put", "A put (otherwise a call)", FieldKind::Flag, "0"},
-        {"american", "American style (otherwise European)", FieldKind::Flag, "0"},
-        {"svol", "Stochastic volatility (European options, by simulation)", FieldKind::Flag, "0"},
-        {"srate", "Stochastic interest rates (European options, by simulation)", FieldKind::Flag, "0"},
-        {"correlation", "Spot price/interest rate correlation, -1 to 1", FieldKind::Number, w.cor},
-    };
-    if (implied)
-        f.push_back({"robust",
-                     "Safeguarded search: finds every volatility in [1e-6, 10] that reproduces the price "
-                     "(closed form and American)",
-                     FieldKind::Flag, "0"});
-    return f;
+// The window as the command starts it: its defaults, and the calculation
+// type the command stands for.
+MainWindow main_window(bool implied) {
+    MainWindow w;
+    Form_Load(w);
+    w.optPrice = !implied;
+    return w;
 }
 
-bool simulates(const Request& r) { return !r.flag(kAmerican) && (r.flag(kSvol) || r.flag(kSrate)); }
-
-Outcome run_main_window(const Request& r, bool implied) {
-    const bool robust = implied && r.flag(kRobust);
-    if (robust && simulates(r)) return usage_outcome("--robust applies to closed-form and American options");
-    MainWindow main;
-    Form_Load(main);
-    main.current = r[kSpot];
-    main.strike = r[kStrike];
-    main.dividend = r[kDividend];
-    main.time = r[kTime];
-    main.irate = r[kRate];
-    (implied ? main.qqq2 : main.qqq) = r[kSixth];
-    main.optCall = !r.flag(kPut);
-    main.optEuro = !r.flag(kAmerican);
-    main.optPrice = !implied;
-    main.svol = r.flag(kSvol);
-    main.srate = r.flag(kSrate);
-    main.cor = r[kCor];
-
-    OutputWindow output;
-    Pacifier pacifier;
-    CliUi ui;
-    ComputeResults results;
-    ComputeOptions options;
-    options.robust_search = robust;
-    options.results = &results;
-    // The window's simulation, with the statistics of every valuation that
-    // stops by its standard error (the value, or a search step's V).
-    std::optional<McStats> stats;
-    options.simulate = [&](const OptionTerms& o, std::int16_t itype, double rho, std::int16_t vtype,
-                           const BatchYield& yield, BatchCount batches, StepCount steps, McStats* given) {
+// The window's simulation, with the statistics of every valuation that stops
+// by its standard error (the value, or a search step's V).
+Simulation recording_simulation(std::optional<McStats>& stats) {
+    return [&stats](const OptionTerms& o, std::int16_t itype, double rho, std::int16_t vtype, const BatchYield& yield,
+                    BatchCount batches, StepCount steps, McStats* given) {
         McStats s;
         const double v = mcarlo(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype, itype, rho, vtype, yield,
                                 batches, steps, &s);
@@ -78,35 +35,69 @@ Outcome run_main_window(const Request& r, bool implied) {
         if (given) *given = s;
         return v;
     };
+}
+
+bool simulates(const MainWindow& w) { return w.optEuro && (w.svol || w.srate); }
+
+Outcome run_main_window(MainWindow main, bool robust) {
+    if (robust && simulates(main)) return usage_outcome("--robust applies to closed-form and American options");
+    OutputWindow output;
+    Pacifier pacifier;
+    CliUi ui;
+    ComputeResults results;
+    ComputeOptions options;
+    options.robust_search = robust;
+    options.results = &results;
+    std::optional<McStats> stats;
+    options.simulate = recording_simulation(stats);
     cmdCompute_Click(main, output, pacifier, ui, options);
 
     Outcome out = outcome_of(ui);
     if (ui.output_shown) {
-        out.lines.reserve(out.lines.size() + 6);
         for (std::string* line :
              {&output.Label1, &output.Label2, &output.Label3, &output.Label4, &output.Label5, &output.Label6})
             out.lines.push_back(std::move(*line));
     }
-    if (results.value) {
-        const Sensitivities& s = *results.value;
-        out.figures = {{Result::Value, s.value}, {Result::Delta, s.delta}, {Result::Gamma, s.gamma},
-                       {Result::Theta, s.theta}, {Result::Vega, s.vega},   {Result::Rho, s.rho}};
-    }
-    if (results.implied_volatility) out.figures = {{Result::ImpliedVolatility, *results.implied_volatility}};
-    if (simulates(r)) out.simulation = stats;
+    if (results.value) out.figures = figures_of(kSensitivityResults, *results.value);
+    if (results.implied_volatility) out.figures = {{kImpliedVolatilityLine.name, *results.implied_volatility}};
+    if (simulates(main)) out.simulation = stats;
     return out;
+}
+
+CommandSpec main_window_command(std::string name, std::string summary, bool implied) {
+    CommandSpec c;
+    c.name = std::move(name);
+    c.summary = std::move(summary);
+    c.fields = window_fields<MainWindow>(kMainFields, main_window(implied));
+    const std::size_t robust = c.fields.size();
+    if (implied) {
+        c.fields.push_back({"robust",
+                            "Safeguarded search: finds every volatility in [1e-6, 10] that reproduces the price "
+                            "(closed form and American)",
+                            FieldKind::Flag, "0"});
+        c.results = {kImpliedVolatilityLine.name};
+    } else {
+        c.results = result_names<Sensitivities>(kSensitivityResults);
+    }
+    const auto bound = [implied](const Request& r) {
+        MainWindow w = main_window(implied);
+        bind_window<MainWindow>(kMainFields, r, 0, w);
+        return w;
+    };
+    c.run = [bound, implied, robust](const Request& r) { return run_main_window(bound(r), implied && r.flag(robust)); };
+    c.shares_generator = [bound](const Request& r) { return simulates(bound(r)); };
+    return c;
 }
 
 }  // namespace
 
 CommandSpec option_command() {
-    return {"option", "Value an equity option: the output window's six lines (value and sensitivities)",
-            main_window_fields(false), [](const Request& r) { return run_main_window(r, false); }, simulates};
+    return main_window_command(
+        "option", "Value an equity option: the output window's six lines (value and sensitivities)", false);
 }
 
 CommandSpec implied_command() {
-    return {"implied", "The volatility at which an option is worth its market price", main_window_fields(true),
-            [](const Request& r) { return run_main_window(r, true); }, simulates};
+    return main_window_command("implied", "The volatility at which an option is worth its market price", true);
 }
 
 }  // namespace tvx::cli

@@ -1,5 +1,7 @@
 #include "cli/report.h"
 
+#include <cstring>
+
 #include "cli/cli_ui.h"
 #include "cli/csv.h"
 #include "core/numbers.h"
@@ -7,13 +9,6 @@
 namespace tvx::cli {
 
 namespace {
-
-const char* const kFigureColumns[] = {
-    "value",           "delta",      "gamma",   "theta",    "vega",          "rho",           "implied_volatility",
-    "intrinsic_value", "time_value", "premium", "leverage", "forward_value", "forward_price", "fair_value",
-    "average_error",   "output1",    "output2", "output3",  "output4",
-};
-static_assert(sizeof kFigureColumns / sizeof kFigureColumns[0] == kResultCount);
 
 nlohmann::ordered_json input_value(const Field& field, const std::string& text) {
     switch (field.kind) {
@@ -30,8 +25,6 @@ nlohmann::ordered_json input_value(const Field& field, const std::string& text) 
 
 }  // namespace
 
-const char* result_name(Result result) { return kFigureColumns[static_cast<std::size_t>(result)]; }
-
 nlohmann::ordered_json json_of(const Request& request, const Outcome& outcome) {
     nlohmann::ordered_json j;
     j["command"] = request.command->name;
@@ -40,7 +33,7 @@ nlohmann::ordered_json json_of(const Request& request, const Outcome& outcome) {
     for (std::size_t i = 0; i < fields.size(); ++i) inputs[fields[i].name] = input_value(fields[i], request[i]);
     j["inputs"] = std::move(inputs);
     nlohmann::ordered_json results = nlohmann::ordered_json::object();
-    for (const Figure& f : outcome.figures) results[result_name(f.result)] = f.value;
+    for (const Figure& f : outcome.figures) results[f.name] = f.value;
     j["results"] = std::move(results);
     if (outcome.simulation) {
         j["simulation"] = {{"standard_error", outcome.simulation->standard_error},
@@ -55,7 +48,7 @@ nlohmann::ordered_json json_of(const Request& request, const Outcome& outcome) {
 
 const std::vector<std::string>& result_columns() {
     static const std::vector<std::string> columns = [] {
-        std::vector<std::string> c(std::begin(kFigureColumns), std::end(kFigureColumns));
+        std::vector<std::string> c(figure_names().begin(), figure_names().end());
         for (const char* name : {"standard_error", "pairs", "batches", "message", "status"}) c.emplace_back(name);
         return c;
     }();
@@ -77,11 +70,19 @@ std::string message_text(const Outcome& outcome) {
 }
 
 void append_result_cells(std::string& out, const Outcome& outcome) {
-    const Figure* by_column[kResultCount] = {};
-    for (const Figure& f : outcome.figures) by_column[static_cast<std::size_t>(f.result)] = &f;
-    for (std::size_t k = 0; k < kResultCount; ++k) {
+    // A command's figures mostly stand in the order of the columns: the
+    // search for each column starts after the last one found.
+    const std::vector<Figure>& figures = outcome.figures;
+    std::size_t next = 0;
+    for (const char* column : figure_names()) {
         out += ',';
-        if (by_column[k]) append_number(out, by_column[k]->value);
+        for (std::size_t k = 0; k < figures.size(); ++k) {
+            const std::size_t at = (next + k) % figures.size();
+            if (std::strcmp(figures[at].name, column) != 0) continue;
+            append_number(out, figures[at].value);
+            next = at + 1;
+            break;
+        }
     }
     out += ',';
     if (outcome.simulation) {

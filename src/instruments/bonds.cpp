@@ -3,8 +3,8 @@
 #include <cmath>
 #include <exception>
 
+#include "core/checks.h"
 #include "core/fault.h"
-#include "core/field_focus.h"
 #include "core/numbers.h"
 
 namespace tvx {
@@ -33,15 +33,12 @@ std::optional<StraightBondTerms> read_straight_terms(const StraightBondsWindow& 
     b.T = parse_number(w.ttm);
     b.rate = parse_number(w.ir) / 100.0;
 
-    const auto refuse = [&](const char* field, const char* message) {
-        warn(ui, message);
-        ui.focus_field(Window::Bonds2, field);
-        return std::nullopt;
-    };
-    if (!(b.P > 0.0)) return refuse("pvalue", bonds_text::par);
-    if (!(b.coupon > 0.0)) return refuse("coup", bonds_text::coupon);
-    if (!(b.T > 0.0)) return refuse("ttm", bonds_text::time);
-    if (!(b.rate > 0.0)) return refuse("ir", bonds_text::rate);
+    Checks checks(ui, Window::Bonds2, CheckPolicy::StopAtFirst);
+    checks.positive(b.P, "pvalue", bonds_text::par);
+    checks.positive(b.coupon, "coup", bonds_text::coupon);
+    checks.positive(b.T, "ttm", bonds_text::time);
+    checks.positive(b.rate, "ir", bonds_text::rate);
+    if (!checks.passed()) return std::nullopt;
     return b;
 }
 
@@ -50,17 +47,18 @@ double straight_percent(const StraightBondTerms& b) {
     return chk(fdiv(bond_value(b.P, b.coupon, p.y, p.n), b.P) * 100.0);
 }
 
-void Command1_Click(StraightBondsWindow& w, UserInterface& ui) {
+void Command1_Click(StraightBondsWindow& w, UserInterface& ui, BondValue* results) {
     try {
         const std::optional<StraightBondTerms> b = read_straight_terms(w, ui);
         if (!b) return;
         ui.set_pointer(Pointer::Busy);
-        const double percent = round4(straight_percent(*b));
+        const BondValue value{straight_percent(*b)};
+        const std::string text = results_text(kStraightBondResults, value);
         ui.set_pointer(Pointer::Normal);
-        ui.message_box(kAppTitle, Icon::None, bonds_text::straight_result + general_text(percent) + "%", Buttons::Ok);
+        if (results) *results = value;
+        ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
-        report_error(ui);
-        focus_unreadable(ui, Window::Bonds2, {{"pvalue", w.pvalue}, {"coup", w.coup}, {"ttm", w.ttm}, {"ir", w.ir}});
+        report_error(ui, Window::Bonds2, kStraightBondsFields, w);
     }
 }
 

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "core/fields.h"
+#include "core/results.h"
 #include "core/user_interface.h"
 
 namespace tvx {
@@ -38,24 +40,46 @@ struct StraightBondsWindow {
     bool operator==(const StraightBondsWindow&) const = default;
 };
 
-// Captions shared by the two bond windows.
 namespace bonds_caption {
 inline constexpr const char* frmBonds2 = "Straight Bonds";
 inline constexpr const char* frmBonds = "Convertible Bonds";
-inline constexpr const char* pvalue = "Par Value (in dollars)";
-inline constexpr const char* coup = "Coupon (percentage)";
-inline constexpr const char* Frame1 = "Payment Type";
-inline constexpr const char* payment = "Annual";
-inline constexpr const char* Option2 = "Semi-Annual";
-inline constexpr const char* conr = "Conversion Ratio";
-inline constexpr const char* ttm = "Time to Maturity (in years)";
-inline constexpr const char* sprice = "Share Price (in dollars)";
-inline constexpr const char* ir = "Risk-free Interest Rate (percentage)";
-inline constexpr const char* vol = "Share Price Volatility";
-inline constexpr const char* del = "Annual Dividend Yield (percentage)";
 inline constexpr const char* Command1 = "Compute";
 inline constexpr const char* Command2 = "Cancel";
 }  // namespace bonds_caption
+
+// The rows both bond windows share, for either window's model.
+namespace bond_fields {
+template <class M>
+constexpr Field<M> par() {
+    return number_field<&M::pvalue>("pvalue", "Par Value (in dollars)", "par", "Par value in dollars");
+}
+template <class M>
+constexpr Field<M> coupon() {
+    return number_field<&M::coup>("coup", "Coupon (percentage)", "coupon", "Annual coupon in per cent of par");
+}
+template <class M>
+constexpr Field<M> payment() {
+    return choice_field<&M::payment>(
+        "Frame1", "Payment Type", {"payment", "Annual"},
+        {"Option2", "Semi-Annual", "semi_annual", "Semi-annual coupons (otherwise annual)"});
+}
+template <class M>
+constexpr Field<M> maturity() {
+    return number_field<&M::ttm>("ttm", "Time to Maturity (in years)", "time", "Time to maturity in years");
+}
+template <class M>
+constexpr Field<M> rate(int column) {
+    return number_field<&M::ir>("ir", "Risk-free Interest Rate (percentage)", "rate",
+                                "Risk-free interest rate in per cent", column);
+}
+}  // namespace bond_fields
+
+// The fields in tab order.
+inline constexpr Field<StraightBondsWindow> kStraightBondsFields[] = {
+    bond_fields::par<StraightBondsWindow>(),     bond_fields::coupon<StraightBondsWindow>(),
+    bond_fields::payment<StraightBondsWindow>(), bond_fields::maturity<StraightBondsWindow>(),
+    bond_fields::rate<StraightBondsWindow>(0),
+};
 
 // Messages shared by the two bond windows.
 namespace bonds_text {
@@ -71,6 +95,16 @@ inline constexpr const char* volatility = "Error: Volatility must be greater tha
 inline constexpr const char* straight_result = "The fair value for this bond is ";
 inline constexpr const char* convertible_result = "The fair value for this convertible bond is ";
 }  // namespace bonds_text
+
+// The fair value in per cent of par, before rounding.
+struct BondValue {
+    double percent = 0;
+};
+
+// The box's line, shown to four decimals.
+inline constexpr ResultRow<BondValue> kStraightBondResults[] = {
+    {{"fair_value", bonds_text::straight_result, result_text, "%"}, &BondValue::percent},
+};
 
 // The straight bond's terms as Compute reads them.
 struct StraightBondTerms {
@@ -90,8 +124,9 @@ std::optional<StraightBondTerms> read_straight_terms(const StraightBondsWindow& 
 double straight_percent(const StraightBondTerms& b);
 
 // Compute: reads the fields and the payment type, stops at the first value
-// that is not positive, and shows the fair value in per cent of par.
-void Command1_Click(StraightBondsWindow& w, UserInterface& ui);
+// that is not positive, and shows the fair value in per cent of par;
+// `results`, when given, receives it at full precision.
+void Command1_Click(StraightBondsWindow& w, UserInterface& ui, BondValue* results = nullptr);
 
 // Cancel: the window goes back to its defaults and is unloaded.
 void Command2_Click(StraightBondsWindow& w, UserInterface& ui);

@@ -2,8 +2,8 @@
 
 #include <exception>
 
+#include "core/checks.h"
 #include "core/fault.h"
-#include "core/field_focus.h"
 #include "core/numbers.h"
 #include "instruments/bonds.h"
 #include "pricing/closed_form.h"
@@ -32,18 +32,15 @@ std::optional<ConvertibleTerms> read_convertible_terms(const ConvertibleBondsWin
     c.sigma = parse_number(w.vol);
     c.q = parse_number(w.del) / 100.0;
 
-    const auto refuse = [&](const char* field, const char* message) {
-        warn(ui, message);
-        ui.focus_field(Window::Bonds, field);
-        return std::nullopt;
-    };
-    if (!(c.P > 0.0)) return refuse("pvalue", bonds_text::par);
-    if (!(c.coupon > 0.0)) return refuse("coup", bonds_text::coupon);
-    if (!(c.R >= 1)) return refuse("conr", bonds_text::ratio);
-    if (!(c.T > 0.0)) return refuse("ttm", bonds_text::time);
-    if (!(c.S > 0.0)) return refuse("sprice", bonds_text::share);
-    if (!(c.r > 0.0)) return refuse("ir", bonds_text::rate);
-    if (!(c.sigma > 0.0)) return refuse("vol", bonds_text::volatility);
+    Checks checks(ui, Window::Bonds, CheckPolicy::StopAtFirst);
+    checks.positive(c.P, "pvalue", bonds_text::par);
+    checks.positive(c.coupon, "coup", bonds_text::coupon);
+    checks.at_least(c.R, 1, "conr", bonds_text::ratio);
+    checks.positive(c.T, "ttm", bonds_text::time);
+    checks.positive(c.S, "sprice", bonds_text::share);
+    checks.positive(c.r, "ir", bonds_text::rate);
+    checks.positive(c.sigma, "vol", bonds_text::volatility);
+    if (!checks.passed()) return std::nullopt;
     return c;
 }
 
@@ -52,27 +49,18 @@ double convertible_percent(const ConvertibleTerms& c) {
     return convertible_value(c.P, c.coupon, p.y, p.n, c.R, c.T, c.S, c.sigma, c.r, c.q);
 }
 
-void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui) {
+void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui, BondValue* results) {
     try {
         const std::optional<ConvertibleTerms> c = read_convertible_terms(w, ui);
         if (!c) return;
         ui.set_pointer(Pointer::Busy);
-        const double percent = round4(convertible_percent(*c));
+        const BondValue value{convertible_percent(*c)};
+        const std::string text = results_text(kConvertibleResults, value);
         ui.set_pointer(Pointer::Normal);
-        ui.message_box(kAppTitle, Icon::None, bonds_text::convertible_result + general_text(percent) + "%",
-                       Buttons::Ok);
+        if (results) *results = value;
+        ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
-        report_error(ui);
-        // The bond's column, then the share's.
-        focus_unreadable(ui, Window::Bonds,
-                         {{"pvalue", w.pvalue},
-                          {"coup", w.coup},
-                          {"conr", w.conr},
-                          {"ttm", w.ttm},
-                          {"sprice", w.sprice},
-                          {"ir", w.ir},
-                          {"vol", w.vol},
-                          {"del", w.del}});
+        report_error(ui, Window::Bonds, kConvertibleBondsFields, w);
     }
 }
 

@@ -7,7 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "core/fields.h"
+#include "core/results.h"
 #include "core/user_interface.h"
+#include "instruments/bonds.h"
 
 namespace tvx {
 
@@ -23,6 +26,28 @@ struct ConvertibleBondsWindow {
     std::string del = "2.1";        // continuous dividend yield, per cent; not checked
 
     bool operator==(const ConvertibleBondsWindow&) const = default;
+};
+
+// The fields in tab order: the bond's column, then the share's.
+inline constexpr Field<ConvertibleBondsWindow> kConvertibleBondsFields[] = {
+    bond_fields::par<ConvertibleBondsWindow>(),
+    bond_fields::coupon<ConvertibleBondsWindow>(),
+    bond_fields::payment<ConvertibleBondsWindow>(),
+    number_field<&ConvertibleBondsWindow::conr>("conr", "Conversion Ratio", "ratio",
+                                                "Conversion ratio: shares for one bond, a whole number"),
+    bond_fields::maturity<ConvertibleBondsWindow>(),
+    number_field<&ConvertibleBondsWindow::sprice>("sprice", "Share Price (in dollars)", "share",
+                                                  "Share price in dollars", 1),
+    bond_fields::rate<ConvertibleBondsWindow>(1),
+    number_field<&ConvertibleBondsWindow::vol>("vol", "Share Price Volatility", "volatility",
+                                               "Share price volatility as a decimal fraction", 1),
+    number_field<&ConvertibleBondsWindow::del>("del", "Annual Dividend Yield (percentage)", "dividend",
+                                               "Annual dividend yield in per cent", 1),
+};
+
+// The box's line, shown to four decimals.
+inline constexpr ResultRow<BondValue> kConvertibleResults[] = {
+    {{"fair_value", bonds_text::convertible_result, result_text, "%"}, &BondValue::percent},
 };
 
 // The fair value in per cent of par, before rounding: the straight bond
@@ -54,8 +79,9 @@ std::optional<ConvertibleTerms> read_convertible_terms(const ConvertibleBondsWin
 double convertible_percent(const ConvertibleTerms& c);
 
 // Compute: reads the fields and the payment type, stops at the first
-// failed check, and shows the fair value in per cent of par.
-void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui);
+// failed check, and shows the fair value in per cent of par; `results`,
+// when given, receives it at full precision.
+void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui, BondValue* results = nullptr);
 
 // Cancel: the window goes back to its defaults and is unloaded.
 void Command2_Click(ConvertibleBondsWindow& w, UserInterface& ui);

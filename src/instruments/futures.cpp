@@ -2,8 +2,8 @@
 
 #include <exception>
 
+#include "core/checks.h"
 #include "core/fault.h"
-#include "core/field_focus.h"
 #include "core/numbers.h"
 
 namespace tvx {
@@ -17,7 +17,7 @@ ForwardFigures forward_values(double r, double T, double S, double K, double q) 
     return f;
 }
 
-void Command1_Click(FuturesWindow& w, UserInterface& ui) {
+void Command1_Click(FuturesWindow& w, UserInterface& ui, ForwardFigures* results) {
     try {
         // Every text is converted before the first check.
         const double r = parse_number(w.ir);
@@ -27,36 +27,20 @@ void Command1_Click(FuturesWindow& w, UserInterface& ui) {
         const double q = parse_number(w.yield);
         const double income = parse_number(w.pvalue);
 
-        // Every failing check has its box; the focus goes to the first.
-        const char* first_failed = nullptr;
-        const auto check = [&](bool ok, const char* field, const char* message) {
-            if (ok) return;
-            warn(ui, message);
-            if (!first_failed) first_failed = field;
-        };
-        check(r > 0.0, "ir", futures_text::rate);
-        check(K > 0.0, "delivery", futures_text::delivery);
-        check(S > 0.0, "spot", futures_text::spot);
-        check(T > 0.0, "time", futures_text::time);
-        check(income > 0.0, "pvalue", futures_text::income);
-        if (first_failed) {
-            ui.focus_field(Window::Futures, first_failed);
-            return;
-        }
+        Checks checks(ui, Window::Futures, CheckPolicy::ReportEvery);
+        checks.positive(r, "ir", futures_text::rate);
+        checks.positive(K, "delivery", futures_text::delivery);
+        checks.positive(S, "spot", futures_text::spot);
+        checks.positive(T, "time", futures_text::time);
+        checks.positive(income, "pvalue", futures_text::income);
+        if (!checks.passed()) return;
 
         const ForwardFigures f = forward_values(r, T, S, K, q);
-        const std::string text = futures_text::value + four_decimal_text(f.value) + " dollars\r" + futures_text::price +
-                                 four_decimal_text(f.price) + " dollars";
+        const std::string text = results_text(kForwardResults, f);
+        if (results) *results = f;
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
-        report_error(ui);
-        focus_unreadable(ui, Window::Futures,
-                         {{"ir", w.ir},
-                          {"time", w.time},
-                          {"spot", w.spot},
-                          {"delivery", w.delivery},
-                          {"yield", w.yield},
-                          {"pvalue", w.pvalue}});
+        report_error(ui, Window::Futures, kFuturesFields, w);
     }
 }
 

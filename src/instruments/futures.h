@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/fields.h"
+#include "core/results.h"
 #include "core/user_interface.h"
 
 namespace tvx {
@@ -21,14 +23,23 @@ struct FuturesWindow {
     bool operator==(const FuturesWindow&) const = default;
 };
 
+// The fields in tab order: the left column, then the right.
+inline constexpr Field<FuturesWindow> kFuturesFields[] = {
+    number_field<&FuturesWindow::ir>("ir", "Current Risk-free Interest Rate (percentage)", "rate",
+                                     "Risk-free interest rate in per cent", 0),
+    number_field<&FuturesWindow::time>("time", "Time to Maturity (in years)", "time", "Time to maturity in years", 0),
+    number_field<&FuturesWindow::spot>("spot", "Spot Price of Asset (in dollars)", "spot",
+                                       "Spot price of the asset in dollars", 0),
+    number_field<&FuturesWindow::delivery>("delivery", "Delivery Price (in dollars)", "delivery",
+                                           "Delivery price in dollars", 1),
+    number_field<&FuturesWindow::yield>("yield", "Dividend Yield on Asset (percentage)", "yield",
+                                        "Dividend yield on the asset in per cent", 1),
+    number_field<&FuturesWindow::pvalue>("pvalue", "Present Value of Known Income (in dollars)", "income",
+                                         "Present value of known income in dollars", 1),
+};
+
 namespace futures_caption {
 inline constexpr const char* frmFutures = "Futures Calculator";
-inline constexpr const char* ir = "Current Risk-free Interest Rate (percentage)";
-inline constexpr const char* time = "Time to Maturity (in years)";
-inline constexpr const char* spot = "Spot Price of Asset (in dollars)";
-inline constexpr const char* delivery = "Delivery Price (in dollars)";
-inline constexpr const char* yield = "Dividend Yield on Asset (percentage)";
-inline constexpr const char* pvalue = "Present Value of Known Income (in dollars)";
 inline constexpr const char* Command1 = "Calculate";
 inline constexpr const char* Command2 = "Cancel";
 }  // namespace futures_caption
@@ -50,12 +61,19 @@ struct ForwardFigures {
     double price;  // F = S e^((r-q)T), the delivery price worth nothing today
 };
 
+// The box's two lines, in dollars to four decimals.
+inline constexpr ResultRow<ForwardFigures> kForwardResults[] = {
+    {{"forward_value", futures_text::value, four_decimal_text, " dollars"}, &ForwardFigures::value},
+    {{"forward_price", futures_text::price, four_decimal_text, " dollars"}, &ForwardFigures::price},
+};
+
 // r and q in per cent a year, T in years.
 ForwardFigures forward_values(double r, double T, double S, double K, double q);
 
 // Calculate: reads every field, runs all five checks (a box for each
-// failure) and shows the contract's value and the forward price.
-void Command1_Click(FuturesWindow& w, UserInterface& ui);
+// failure) and shows the contract's value and the forward price;
+// `results`, when given, receives them at full precision.
+void Command1_Click(FuturesWindow& w, UserInterface& ui, ForwardFigures* results = nullptr);
 
 // Cancel: the window goes back to its defaults and is unloaded.
 void Command2_Click(FuturesWindow& w, UserInterface& ui);

@@ -2,8 +2,8 @@
 
 #include <exception>
 
+#include "core/checks.h"
 #include "core/fault.h"
-#include "core/field_focus.h"
 #include "core/numbers.h"
 
 namespace tvx {
@@ -17,7 +17,7 @@ WarrantFigures warrant_values(double S, double X, double W) {
     return f;
 }
 
-void Command1_Click(WarrantsWindow& w, UserInterface& ui) {
+void Command1_Click(WarrantsWindow& w, UserInterface& ui, WarrantFigures* results) {
     try {
         // Every text is converted before the first check.
         const double S = parse_number(w.share);
@@ -25,26 +25,21 @@ void Command1_Click(WarrantsWindow& w, UserInterface& ui) {
         const double W = parse_number(w.warrant);
         const double T = parse_number(w.time);
 
-        const auto refuse = [&](const char* field, const char* message) {
-            warn(ui, message);
-            ui.focus_field(Window::Warrants, field);
-        };
-        if (!(S > 0.0)) return refuse("share", warrants_text::share);
-        if (!(X > 0.0)) return refuse("exercise", warrants_text::exercise);
-        if (!(W > 0.0)) return refuse("warrant", warrants_text::warrant);
-        if (!(T > 0.0)) return refuse("time", warrants_text::time);
+        Checks checks(ui, Window::Warrants, CheckPolicy::StopAtFirst);
+        checks.positive(S, "share", warrants_text::share);
+        checks.positive(X, "exercise", warrants_text::exercise);
+        checks.positive(W, "warrant", warrants_text::warrant);
+        checks.positive(T, "time", warrants_text::time);
+        if (!checks.passed()) return;
 
         ui.set_pointer(Pointer::Busy);
         const WarrantFigures f = warrant_values(S, X, W);
-        const std::string text = warrants_text::intrinsic + general_text(f.intrinsic) + "\r" +
-                                 warrants_text::time_value + general_text(f.time) + "\r" + warrants_text::premium +
-                                 general_text(f.premium) + "\r" + warrants_text::leverage + general_text(f.leverage);
+        const std::string text = results_text(kWarrantResults, f);
         ui.set_pointer(Pointer::Normal);
+        if (results) *results = f;
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
-        report_error(ui);
-        focus_unreadable(ui, Window::Warrants,
-                         {{"share", w.share}, {"exercise", w.exercise}, {"warrant", w.warrant}, {"time", w.time}});
+        report_error(ui, Window::Warrants, kWarrantsFields, w);
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/fields.h"
+#include "core/results.h"
 #include "core/user_interface.h"
 
 namespace tvx {
@@ -17,12 +19,18 @@ struct WarrantsWindow {
     bool operator==(const WarrantsWindow&) const = default;
 };
 
+// The fields in tab order.
+inline constexpr Field<WarrantsWindow> kWarrantsFields[] = {
+    number_field<&WarrantsWindow::share>("share", "Share Price (in dollars)", "share", "Share price in dollars"),
+    number_field<&WarrantsWindow::exercise>("exercise", "Exercise Price (in dollars)", "exercise",
+                                            "Exercise price in dollars"),
+    number_field<&WarrantsWindow::warrant>("warrant", "Warrant Price (in dollars)", "warrant",
+                                           "Warrant price in dollars"),
+    number_field<&WarrantsWindow::time>("time", "Time to Maturity (in years)", "time", "Time to maturity in years"),
+};
+
 namespace warrants_caption {
 inline constexpr const char* frmWarrants = "Warrants";
-inline constexpr const char* share = "Share Price (in dollars)";
-inline constexpr const char* exercise = "Exercise Price (in dollars)";
-inline constexpr const char* warrant = "Warrant Price (in dollars)";
-inline constexpr const char* time = "Time to Maturity (in years)";
 inline constexpr const char* Command1 = "Compute";
 inline constexpr const char* Command2 = "Cancel";
 }  // namespace warrants_caption
@@ -46,12 +54,21 @@ struct WarrantFigures {
     double leverage;   // S / W
 };
 
+// The box's four lines, premium and leverage as plain ratios.
+inline constexpr ResultRow<WarrantFigures> kWarrantResults[] = {
+    {{"intrinsic_value", warrants_text::intrinsic, general_15}, &WarrantFigures::intrinsic},
+    {{"time_value", warrants_text::time_value, general_15}, &WarrantFigures::time},
+    {{"premium", warrants_text::premium, general_15}, &WarrantFigures::premium},
+    {{"leverage", warrants_text::leverage, general_15}, &WarrantFigures::leverage},
+};
+
 // The four figures of a warrant; S and W must be non-zero.
 WarrantFigures warrant_values(double S, double X, double W);
 
 // Compute: reads and checks the four fields (stopping at the first value
-// that is not positive) and shows the four figures in one box.
-void Command1_Click(WarrantsWindow& w, UserInterface& ui);
+// that is not positive) and shows the four figures in one box; `results`,
+// when given, receives them at full precision.
+void Command1_Click(WarrantsWindow& w, UserInterface& ui, WarrantFigures* results = nullptr);
 
 // Cancel: the window goes back to its defaults and is unloaded.
 void Command2_Click(WarrantsWindow& w, UserInterface& ui);

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "core/field_focus.h"
+#include "core/checks.h"
 #include "core/numbers.h"
 #include "core/random.h"
 #include "neural/agoric.h"
@@ -41,103 +41,114 @@ void unload(CreateWindow& w, UserInterface& ui) {
     ui.unload(Window::Neural1);
 }
 
+// The counts of the boxes, 16-bit integers.
+struct Counts {
+    std::int16_t nin, nout, nhidden, nexem, population, generations;
+};
+
+// Reads the counts (a text that is not a number, or a count beyond 16
+// bits, throws) and checks them all, a box for each failure.
+Counts read_counts(const CreateWindow& w, Checks& checks) {
+    Counts n{};
+    n.nin = count(w.inputbox);
+    n.nout = count(w.outputbox);
+    n.nhidden = count(w.hidden);
+    n.nexem = count(w.examples);
+    n.population = count(w.pop);
+    n.generations = count(w.gen);
+    checks.at_least(n.population, 4, "pop", neural1_text::population);
+    checks.at_least(n.generations, 4, "gen", neural1_text::generations);
+    checks.between(n.nhidden, 1, 15, "hidden", neural1_text::hidden);
+    checks.between(n.nout, 1, 4, "outputbox", neural1_text::outputs);
+    checks.between(n.nin, 1, 10, "inputbox", neural1_text::inputs);
+    checks.at_least(n.nexem, 1, "examples", neural1_text::examples);
+    return n;
+}
+
+// The sizes are 16-bit counts: too many values is an overflow.
+void check_sizes(const Counts& n) {
+    const std::int16_t width = int16_add(n.nin, n.nout);
+    int16_mul(width, n.nexem);
+    int16_mul(width, n.nhidden);
+}
+
+// Runs the chosen training on the file's examples with the progress
+// window; a completed run writes the network file and reports its error.
+// Then the window closes (hidden, or unloaded when its close box asked
+// during the run).
+void train_and_save(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Draw& draw, const Counts& n,
+                    const TrainingSet& set, const std::string& ofile, TrainingResult* results) {
+    const NetShape shape{n.nin, n.nhidden, n.nout};
+    std::vector<double> weights(shape.weights(), 0.0);
+    bool completed = false;
+    {
+        RunLock lock(w, ui);
+        const auto train = w.Option1 ? train_genetic : (w.Option3 ? train_gradient : train_agoric);
+        completed = train(shape, n.nexem, set.exemplar, weights, n.generations, n.population, pmeter, ui, draw);
+    }
+    // A cancelled run writes nothing: a network file already there is kept
+    // as it was. A Cancel that came in the last wait counts too.
+    if (completed && !cancel_requested(pmeter)) {
+        write_network_file(ofile, shape, set.ranges, weights);
+        const TrainingResult result{fitness(weights, set.exemplar, shape, n.nexem)};
+        w.details = output_errors_text(output_errors(weights, set, shape, n.nexem));
+        ui.refresh(Window::Neural1);
+        ui.set_pointer(Pointer::Normal);
+        if (results) *results = result;
+        ui.message_box(kAppTitle, Icon::None, results_text(kTrainingResults, result), Buttons::Ok);
+    }
+    if (w.close_requested) {
+        unload(w, ui);
+    } else {
+        ui.hide(Window::Neural1);
+    }
+    ui.set_pointer(Pointer::Normal);
+}
+
 }  // namespace
 
-void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Draw& draw) {
+void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Draw& draw, TrainingResult* results) {
     if (w.running) return;  // a run waiting in the event loop owns the command
     w.details.clear();
     try {
-        const std::int16_t nin = count(w.inputbox);
-        const std::int16_t nout = count(w.outputbox);
-        const std::int16_t nhidden = count(w.hidden);
-        const std::string ofile = w.ofile1;
+        // A failed check, like a missing file, closes the window after its
+        // box, so no field takes the focus.
+        Checks checks(ui, Window::Neural1, CheckPolicy::ReportEvery);
+        const Counts n = read_counts(w, checks);
         const std::string ifile = w.ifile1;
-        const std::int16_t nexem = count(w.examples);
-        const std::int16_t p = count(w.pop);
-        const std::int16_t g = count(w.gen);
-
-        bool error = false;
-        auto check = [&](bool fails, const char* text) {
-            if (!fails) return;
-            warn(ui, text);
-            error = true;
-        };
-        check(p <= 3, neural1_text::population);
-        check(g <= 3, neural1_text::generations);
-        check(nhidden < 1 || nhidden > 15, neural1_text::hidden);
-        check(nout < 1 || nout > 4, neural1_text::outputs);
-        check(nin < 1 || nin > 10, neural1_text::inputs);
-        check(nexem < 1, neural1_text::examples);
-
+        const std::string ofile = w.ofile1;
         ui.set_pointer(Pointer::Busy);
-        // The sizes are 16-bit counts: too many values is an overflow.
-        const std::int16_t width = int16_add(nin, nout);
-        int16_mul(width, nexem);
-        int16_mul(width, nhidden);
-
+        check_sizes(n);
         const bool missing = IsFile(ifile, ui) != 0;
-        if (missing || error) {
+        if (missing || checks.failed()) {
             ui.hide(Window::Neural1);
             ui.set_pointer(Pointer::Normal);
             return;
         }
-
-        const NetShape shape{nin, nhidden, nout};
-        const TrainingSet set = read_training_file(ifile, shape, nexem);
+        const TrainingSet set = read_training_file(ifile, NetShape{n.nin, n.nhidden, n.nout}, n.nexem);
         if (set.outcome != TrainingSet::Outcome::Read) {
             ui.set_pointer(Pointer::Normal);
             warn(ui, set.outcome == TrainingSet::Outcome::RangeOrder ? kRangeOrder : kExamplesOutOfRange);
             return;
         }
-
-        std::vector<double> result(shape.weights(), 0.0);
-        bool completed = false;
-        {
-            RunLock lock(w, ui);
-            const auto train = w.Option1 ? train_genetic : (w.Option3 ? train_gradient : train_agoric);
-            completed = train(shape, nexem, set.exemplar, result, g, p, pmeter, ui, draw);
-        }
-
-        // A cancelled run writes nothing: a network file already there is
-        // kept as it was. A Cancel that came in the last wait counts too.
-        if (completed && !cancel_requested(pmeter)) {
-            write_network_file(ofile, shape, set.ranges, result);
-            const double remaining = fitness(result, set.exemplar, shape, nexem);
-            w.details = output_errors_text(output_errors(result, set, shape, nexem));
-            ui.refresh(Window::Neural1);
-            ui.set_pointer(Pointer::Normal);
-            ui.message_box(kAppTitle, Icon::None, neural1_text::complete + general_text(remaining), Buttons::Ok);
-        }
-        if (w.close_requested) {
-            unload(w, ui);
-        } else {
-            ui.hide(Window::Neural1);
-        }
-        ui.set_pointer(Pointer::Normal);
+        train_and_save(w, pmeter, ui, draw, n, set, ofile, results);
     } catch (const std::exception&) {
         // Bad number text, a 16-bit overflow, an arithmetic fault, a
         // malformed training file, a network file that cannot be written, or
         // memory running out.
         progress_hide(ui, pmeter);
-        ui.set_pointer(Pointer::Normal);
         if (w.close_requested) {
+            ui.set_pointer(Pointer::Normal);
             unload(w, ui);
             return;
         }
-        ui.message_box(kAppTitle, Icon::Critical, neural1_text::generic_error, Buttons::Ok);
-        // The counts, left column first (the file names are not numbers).
-        focus_unreadable(ui, Window::Neural1,
-                         {{"inputbox", w.inputbox},
-                          {"outputbox", w.outputbox},
-                          {"hidden", w.hidden},
-                          {"gen", w.gen},
-                          {"examples", w.examples},
-                          {"pop", w.pop}});
+        report_error(ui, Window::Neural1, kCreateFields, w, neural1_text::generic_error);
     }
 }
 
-void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui) {
-    Command1_Click(w, pmeter, ui, [] { return application_uniform(); });
+void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, TrainingResult* results) {
+    Command1_Click(
+        w, pmeter, ui, [] { return application_uniform(); }, results);
 }
 
 void Command2_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui) {

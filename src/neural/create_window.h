@@ -5,7 +5,9 @@
 
 #include <string>
 
+#include "core/fields.h"
 #include "core/progress.h"
+#include "core/results.h"
 #include "core/user_interface.h"
 #include "neural/network.h"
 
@@ -35,20 +37,30 @@ struct CreateWindow {
     bool close_requested = false;
 };
 
+// The fields in tab order: two columns of four, the algorithms under them.
+inline constexpr Field<CreateWindow> kCreateFields[] = {
+    number_field<&CreateWindow::inputbox>("inputbox", "Number of Input Nodes", "inputs",
+                                          "Number of input nodes (1 to 10)", 0),
+    number_field<&CreateWindow::outputbox>("outputbox", "Number of Output Nodes", "outputs",
+                                           "Number of output nodes (1 to 4)", 0),
+    number_field<&CreateWindow::hidden>("hidden", "Number of Hidden Nodes", "hidden",
+                                        "Number of hidden nodes (1 to 15)", 0),
+    number_field<&CreateWindow::gen>("gen", "Number of Iterations", "iterations", "Number of iterations (generations)",
+                                     0),
+    text_field<&CreateWindow::ifile1>("ifile1", "Name of training file", "file", "Name of the training file", 1),
+    number_field<&CreateWindow::examples>("examples", "Number of Examples", "examples",
+                                          "Number of examples in the training file", 1),
+    text_field<&CreateWindow::ofile1>("ofile1", "Name of trained net", "net", "Name of the trained net to write", 1),
+    number_field<&CreateWindow::pop>("pop", "Population size", "population", "Population size", 1),
+    choice_field<&CreateWindow::Option1, &CreateWindow::Option3>(
+        "Frame1", "Learning Algorithm", {"Option1", "Genetic"},
+        {"Option2", "Agoric", "agoric", "The agoric algorithm (otherwise genetic)"},
+        {"Option3", "Gradient", "gradient", "Gradient training, back-propagation with iRprop+ (otherwise genetic)"},
+        kBelowColumns),
+};
+
 namespace neural1_caption {
 inline constexpr const char* frmNeural1 = "Neural Net - Create";
-inline constexpr const char* inputbox = "Number of Input Nodes";
-inline constexpr const char* outputbox = "Number of Output Nodes";
-inline constexpr const char* hidden = "Number of Hidden Nodes";
-inline constexpr const char* ifile1 = "Name of training file";
-inline constexpr const char* examples = "Number of Examples";
-inline constexpr const char* ofile1 = "Name of trained net";
-inline constexpr const char* gen = "Number of Iterations";
-inline constexpr const char* pop = "Population size";
-inline constexpr const char* Frame1 = "Learning Algorithm";
-inline constexpr const char* Option1 = "Genetic";
-inline constexpr const char* Option2 = "Agoric";
-inline constexpr const char* Option3 = "Gradient";
 inline constexpr const char* Command1 = "Train";
 inline constexpr const char* Command2 = "Cancel";
 }  // namespace neural1_caption
@@ -65,12 +77,23 @@ inline constexpr const char* generic_error =
     "There has been an error generated in the program. Please check your input values and try again.";
 }  // namespace neural1_text
 
+// What a completed training reports.
+struct TrainingResult {
+    double average_error = 0;  // the average error the network leaves over the examples
+};
+
+inline constexpr ResultRow<TrainingResult> kTrainingResults[] = {
+    {{"average_error", neural1_text::complete, general_15}, &TrainingResult::average_error},
+};
+
 // Train: checks the boxes, reads the training file, runs the chosen
 // training with the progress window, writes the network file and reports
-// the remaining error. `draw` is the source of the trainings' draws.
-void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Draw& draw);
+// the remaining error; `results`, when given, receives it at full
+// precision. `draw` is the source of the trainings' draws.
+void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Draw& draw,
+                    TrainingResult* results = nullptr);
 // Train with the application's generator.
-void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui);
+void Command1_Click(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, TrainingResult* results = nullptr);
 
 // Cancel (and the close box): closes the window, which opens next time with
 // its defaults. During a training it cancels the run instead, as the

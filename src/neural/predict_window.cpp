@@ -1,9 +1,10 @@
 #include "neural/predict_window.h"
 
 #include <exception>
+#include <utility>
 #include <vector>
 
-#include "core/field_focus.h"
+#include "core/checks.h"
 #include "core/numbers.h"
 #include "neural/files.h"
 #include "neural/network.h"
@@ -16,12 +17,42 @@ std::string input_name(std::size_t node) { return "Text" + std::to_string(node +
 
 namespace {
 
+template <std::size_t Node>
+std::string& input_text(PredictWindow& w) {
+    return w.Text[Node];
+}
+
+// The names the rows point to, made once.
+struct InputNames {
+    std::array<std::string, 10> name, caption, option;
+    InputNames() {
+        for (std::size_t i = 0; i < 10; ++i) {
+            name[i] = input_name(i);
+            caption[i] = input_caption(i);
+            option[i] = "input" + std::to_string(i + 1);
+        }
+    }
+};
+
+template <std::size_t... Node>
+std::array<Field<PredictWindow>, sizeof...(Node)> input_fields(const InputNames& n, std::index_sequence<Node...>) {
+    return {optional_number_field(&input_text<Node>, n.name[Node].c_str(), n.caption[Node].c_str(),
+                                  n.option[Node].c_str(), Node < 5 ? 0 : 1)...};
+}
+
 void unload(PredictWindow& w, UserInterface& ui) {
     w = PredictWindow{};
     ui.unload(Window::Neural3);
 }
 
 }  // namespace
+
+FieldTable<PredictWindow> predict_fields() {
+    static const InputNames names;
+    static const auto table =
+        input_fields(names, std::make_index_sequence<std::tuple_size_v<decltype(PredictWindow::Text)>>{});
+    return table;
+}
 
 void Command1_Click(PredictWindow& w, UserInterface& ui) {
     const std::optional<std::string> answer = ui.input_box(kAppTitle, neural3_text::prompt, neural3_text::default_file);
@@ -44,8 +75,7 @@ void Command1_Click(PredictWindow& w, UserInterface& ui) {
             x[i] = fdiv(chk(x[i] - lower), chk(net.ranges.in_max[i] - lower));
             if (!(x[i] > 0.0 && x[i] <= 1.0)) {
                 ui.set_pointer(Pointer::Normal);
-                warn(ui, neural3_text::out_of_range);
-                ui.focus_field(Window::Neural3, input_name(i));
+                refuse(ui, Window::Neural3, input_name(i), neural3_text::out_of_range);
                 return;
             }
         }
@@ -68,15 +98,7 @@ void Command1_Click(PredictWindow& w, UserInterface& ui) {
     } catch (const std::exception&) {
         // A file that cannot be read or is malformed, a field that is not a
         // number, equal bounds, an arithmetic fault or a rounding overflow.
-        report_error(ui);
-        // An empty field counts as 0; only one with other text can be at fault.
-        for (std::size_t i = 0; i < w.Text.size(); ++i) {
-            const std::string name = input_name(i);
-            if (!w.Text[i].empty() && first_unreadable({{name.c_str(), w.Text[i]}})) {
-                ui.focus_field(Window::Neural3, name);
-                break;
-            }
-        }
+        report_error(ui, Window::Neural3, predict_fields(), w);
     }
 }
 

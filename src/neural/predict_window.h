@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "core/fields.h"
 #include "core/user_interface.h"
 
 namespace tvx {
@@ -24,6 +25,10 @@ inline constexpr const char* Command2 = "Cancel";
 std::string input_caption(std::size_t node);
 // "Text1" .. "Text10".
 std::string input_name(std::size_t node);
+
+// The ten input fields in tab order, nodes 1 to 5 in the left column and 6
+// to 10 in the right; an empty field counts as 0.
+FieldTable<PredictWindow> predict_fields();
 
 namespace neural3_text {
 inline constexpr const char* prompt = "Enter the filename of the neural net below:";

@@ -1,9 +1,10 @@
 #include "options/compute.h"
 
+#include <array>
 #include <exception>
 
+#include "core/checks.h"
 #include "core/fault.h"
-#include "core/field_focus.h"
 #include "core/numbers.h"
 #include "options/robust_implied.h"
 #include "options/routes.h"
@@ -12,34 +13,15 @@
 
 namespace tvx {
 
-namespace {
-
-// "<prefix><result text><suffix>", built in one string.
-std::string result_line(const char* prefix, double x, const char* suffix = "") {
-    const std::string number = result_text(x);
-    std::string line;
-    line.reserve(std::char_traits<char>::length(prefix) + number.size() + std::char_traits<char>::length(suffix));
-    line += prefix;
-    line += number;
-    line += suffix;
-    return line;
-}
-
-}  // namespace
-
 void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error) {
-    std::string line1 = result_line("The option value is ", s.value, " dollars");
-    std::string line2 = result_line("Delta is ", s.delta);
-    std::string line3 = result_line("Gamma is ", s.gamma);
-    std::string line4 = result_line("Theta is ", s.theta);
-    std::string line5 = result_line("Vega is ", s.vega);
-    std::string line6 = result_line("Rho is ", s.rho);
-    cx.output.Label1 = std::move(line1);
-    cx.output.Label2 = std::move(line2);
-    cx.output.Label3 = std::move(line3);
-    cx.output.Label4 = std::move(line4);
-    cx.output.Label5 = std::move(line5);
-    cx.output.Label6 = std::move(line6);
+    static constexpr std::string OutputWindow::*kLabels[] = {&OutputWindow::Label1, &OutputWindow::Label2,
+                                                             &OutputWindow::Label3, &OutputWindow::Label4,
+                                                             &OutputWindow::Label5, &OutputWindow::Label6};
+    static_assert(std::size(kLabels) == std::size(kSensitivityResults));
+    std::array<std::string, std::size(kLabels)> lines;
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        lines[k] = result_line(kSensitivityResults[k].line, s.*kSensitivityResults[k].value);
+    for (std::size_t k = 0; k < lines.size(); ++k) cx.output.*kLabels[k] = std::move(lines[k]);
     cx.output.StdError = std::move(std_error);
     if (cx.options.results) cx.options.results->value = s;
     cx.ui.set_pointer(Pointer::Normal);
@@ -50,7 +32,7 @@ void report_search(RouteContext& cx, const SearchResult& result, const std::stri
     cx.ui.set_pointer(Pointer::Normal);
     switch (result.outcome) {
         case SearchOutcome::Success: {
-            const std::string text = compute_text::implied_volatility + result_text(result.sigma);
+            const std::string text = result_line(kImpliedVolatilityLine, result.sigma);
             if (cx.options.results) cx.options.results->implied_volatility = result.sigma;
             cx.ui.message_box(success_title, Icon::None, text, Buttons::Ok);
             break;
@@ -103,22 +85,12 @@ std::optional<OptionTerms> read_option_terms(const MainWindow& main, UserInterfa
     const double r = parse_number(main.irate) / 100.0;
     parse_number(main.cor);  // a bad correlation stops every route
 
-    // Every failed test shows its box; then the first failed field
-    // takes the focus, its text selected for retyping.
-    const char* first_failed = nullptr;
-    const auto check = [&](bool ok, const char* field, const char* message) {
-        if (ok) return;
-        warn(ui, message);
-        if (!first_failed) first_failed = field;
-    };
-    check(r > 0.0, "irate", compute_text::rate_not_positive);
-    check(strike > 0.0, "strike", compute_text::strike_not_positive);
-    check(spot > 0.0, "current", compute_text::spot_not_positive);
-    check(t > 0.0, "time", compute_text::time_not_positive);
-    if (first_failed) {
-        ui.focus_field(Window::Main, first_failed);
-        return std::nullopt;
-    }
+    Checks checks(ui, Window::Main, CheckPolicy::ReportEvery);
+    checks.positive(r, "irate", compute_text::rate_not_positive);
+    checks.positive(strike, "strike", compute_text::strike_not_positive);
+    checks.positive(spot, "current", compute_text::spot_not_positive);
+    checks.positive(t, "time", compute_text::time_not_positive);
+    if (!checks.passed()) return std::nullopt;
     // The volatility is read by the route that needs it.
     return OptionTerms{t, 0.0, r, strike, spot, yield, static_cast<std::int16_t>(main.optCall ? 0 : 1)};
 }
@@ -154,20 +126,8 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
     } catch (const std::exception&) {
         // Bad number text, an arithmetic fault, a 16-bit or rounding
         // overflow, or (in a simulation) memory running out.
-        ui.set_pointer(Pointer::Normal);
         progress_hide(ui, pacifier);
-        ui.message_box(kAppTitle, Icon::Critical, kGenericError, Buttons::Ok);
-        ui.set_pointer(Pointer::Normal);
-        // The volatility or the option price, whichever the command read.
-        const FieldText chosen = main.optPrice ? FieldText{"qqq", main.qqq} : FieldText{"qqq2", main.qqq2};
-        focus_unreadable(ui, Window::Main,
-                         {{"current", main.current},
-                          {"strike", main.strike},
-                          {"dividend", main.dividend},
-                          {"time", main.time},
-                          {"irate", main.irate},
-                          chosen,
-                          {"cor", main.cor}});
+        report_error(ui, Window::Main, kMainFields, main);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "core/progress.h"
+#include "core/results.h"
 #include "core/user_interface.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
@@ -77,5 +78,19 @@ inline constexpr const char* initializing_search = "Initializing volatility calc
 // Followed by the iteration number, " is " and the change of the estimate.
 inline constexpr const char* search_iteration = "Error in iteration ";
 }  // namespace compute_text
+
+// The output window's six lines, each to four decimals.
+inline constexpr ResultRow<Sensitivities> kSensitivityResults[] = {
+    {{"value", "The option value is ", result_text, " dollars"}, &Sensitivities::value},
+    {{"delta", "Delta is ", result_text}, &Sensitivities::delta},
+    {{"gamma", "Gamma is ", result_text}, &Sensitivities::gamma},
+    {{"theta", "Theta is ", result_text}, &Sensitivities::theta},
+    {{"vega", "Vega is ", result_text}, &Sensitivities::vega},
+    {{"rho", "Rho is ", result_text}, &Sensitivities::rho},
+};
+
+// The search's box, to four decimals.
+inline constexpr ResultLine kImpliedVolatilityLine = {"implied_volatility", compute_text::implied_volatility,
+                                                      result_text};
 
 }  // namespace tvx

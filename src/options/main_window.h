@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/fields.h"
 #include "core/user_interface.h"
 
 namespace tvx {
@@ -39,29 +40,46 @@ struct MainWindow {
     bool unloaded = false;         // set when the user confirmed closing
 };
 
-// Captions of the main window.
+// The option's terms and choices, in the order the command line lists
+// them; the form lays them out itself. The volatility is read only for a
+// theoretical price, the option price only for an implied volatility.
+inline constexpr Field<MainWindow> kMainFields[] = {
+    number_field<&MainWindow::current>("current", "Spot Price (in dollars)", "spot", "Spot price in dollars")
+        .labelled("Label1"),
+    number_field<&MainWindow::strike>("strike", "Strike Price (in dollars)", "strike", "Strike price in dollars")
+        .labelled("Label2"),
+    number_field<&MainWindow::dividend>("dividend", "Annual Dividend (percentage)", "dividend",
+                                        "Annual dividend yield in per cent")
+        .labelled("Label7"),
+    number_field<&MainWindow::time>("time", "Time to Expiry (in years)", "time", "Time to expiry in years")
+        .labelled("Label8"),
+    number_field<&MainWindow::irate>("irate", "Current Interest Rate", "rate", "Interest rate in per cent")
+        .labelled("Label9"),
+    number_field<&MainWindow::qqq>("qqq", "Volatility", "volatility", "Volatility as a decimal fraction")
+        .labelled("Label3")
+        .when([](const MainWindow& m) { return m.optPrice; }),
+    number_field<&MainWindow::qqq2>("qqq2", "Option Price", "price", "Market price of the option in dollars")
+        .labelled("Label4")
+        .when([](const MainWindow& m) { return !m.optPrice; }),
+    choice_field<&MainWindow::optCall>("Frame3", "Option Type", {"optCall", "Call"},
+                                       {"optPut", "Put", "put", "A put (otherwise a call)"}),
+    choice_field<&MainWindow::optEuro>("Frame2", "Option Style", {"optEuro", "European"},
+                                       {"optAmer", "American", "american", "American style (otherwise European)"}),
+    choice_field<&MainWindow::optPrice>("fraCalType", "Calculation Type", {"optPrice", "Theoretical Option Price"},
+                                        {"optVol", "Implied Volatility"}),
+    check_field<&MainWindow::svol>("svol", "Stochastic Volatility", "svol",
+                                   "Stochastic volatility (European options, by simulation)"),
+    check_field<&MainWindow::srate>("srate", "Stochastic Interest Rates", "srate",
+                                    "Stochastic interest rates (European options, by simulation)"),
+    number_field<&MainWindow::cor>("cor", "Spot Price/Interest Rate Correlation", "correlation",
+                                   "Spot price/interest rate correlation, -1 to 1")
+        .labelled("Label5"),
+};
+
+// The main window's other captions.
 namespace main_caption {
 inline constexpr const char* frmBrantholm = "Tarvenix";
-inline constexpr const char* Label1 = "Spot Price (in dollars)";
-inline constexpr const char* Label2 = "Strike Price (in dollars)";
-inline constexpr const char* Label7 = "Annual Dividend (percentage)";
-inline constexpr const char* Label8 = "Time to Expiry (in years)";
-inline constexpr const char* Label9 = "Current Interest Rate";
-inline constexpr const char* Frame3 = "Option Type";
-inline constexpr const char* optCall = "Call";
-inline constexpr const char* optPut = "Put";
-inline constexpr const char* Frame2 = "Option Style";
-inline constexpr const char* optEuro = "European";
-inline constexpr const char* optAmer = "American";
-inline constexpr const char* fraCalType = "Calculation Type";
-inline constexpr const char* optPrice = "Theoretical Option Price";
-inline constexpr const char* optVol = "Implied Volatility";
-inline constexpr const char* Label3 = "Volatility";
-inline constexpr const char* Label4 = "Option Price";
 inline constexpr const char* Frame4 = "Advanced Preferences (for European Options)";
-inline constexpr const char* svol = "Stochastic Volatility";
-inline constexpr const char* srate = "Stochastic Interest Rates";
-inline constexpr const char* Label5 = "Spot Price/Interest Rate Correlation";
 // The scale under the slider: "-1", "0" and "1" under its left end, middle
 // and right end (22 and 21 blanks, 47 characters in all).
 inline constexpr const char* Label6 = "-1                      0                     1";

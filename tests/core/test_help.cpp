@@ -11,6 +11,7 @@
 
 #include "core/help.h"
 #include "instruments/bonds.h"
+#include "instruments/convertible.h"
 #include "instruments/futures.h"
 #include "instruments/warrants.h"
 #include "neural/create_window.h"
@@ -239,6 +240,26 @@ TEST(ShippedHelp, LinksLeadToTopicsOfTheFile) {
     EXPECT_GT(links, 5);
 }
 
+// The captions of a window's fields and of its choices' buttons, as its
+// field table gives them.
+template <class Model>
+std::vector<std::string> captions_of(FieldTable<Model> table) {
+    std::vector<std::string> captions;
+    for (const Field<Model>& f : table) {
+        captions.emplace_back(f.caption);
+        if (f.kind == FieldKind::Choice)
+            for (std::size_t k = 0; k < button_count(f); ++k) captions.emplace_back(f.buttons[k].caption);
+    }
+    return captions;
+}
+
+// The list of texts with a window's field captions added.
+template <class Model>
+std::vector<std::string> with_captions(std::vector<std::string> texts, FieldTable<Model> table) {
+    for (std::string& c : captions_of(table)) texts.push_back(std::move(c));
+    return texts;
+}
+
 // Every message the main window can show, from the program's own texts.
 TEST(ShippedHelp, EquityOptionsQuotesEveryMessageOfTheMainWindow) {
     std::vector<std::string> messages{
@@ -263,11 +284,9 @@ TEST(ShippedHelp, EquityOptionsQuotesEveryMessageOfTheMainWindow) {
         for (const std::string& line : lines_of(m)) EXPECT_NE(body.find(line), std::string::npos) << line;
 
     // And every field and choice by the caption the user sees.
-    namespace cap = main_caption;
-    for (const char* c : {cap::Label1, cap::Label2, cap::Label7, cap::Label8, cap::Label9, cap::Label3, cap::Label4,
-                          cap::Label5, cap::Frame3, cap::Frame2, cap::fraCalType, cap::optPrice, cap::optVol,
-                          cap::Frame4, cap::svol, cap::srate, cap::cmdCompute})
-        EXPECT_NE(body.find(c), std::string::npos) << c;
+    std::vector<std::string> captions = captions_of<MainWindow>(kMainFields);
+    captions.insert(captions.end(), {main_caption::Frame4, main_caption::cmdCompute});
+    for (const std::string& c : captions) EXPECT_NE(body.find(c), std::string::npos) << c;
 }
 
 // The calculators, by their own texts: every message and every field.
@@ -280,22 +299,23 @@ TEST(ShippedHelp, EachCalculatorsTopicQuotesItsMessagesAndFields) {
     namespace bc = bonds_caption;
     const std::map<int, std::vector<std::string>> texts{
         {golden::topic::warrants,
-         {w::share, w::exercise, w::warrant, w::time, kGenericError, w::intrinsic, w::time_value, w::premium,
-          w::leverage, wc::frmWarrants, wc::share, wc::exercise, wc::warrant, wc::time, wc::Command1, wc::Command2}},
+         with_captions<WarrantsWindow>(
+             {w::share, w::exercise, w::warrant, w::time, kGenericError, w::intrinsic, w::time_value, w::premium,
+              w::leverage, wc::frmWarrants, wc::Command1, wc::Command2},
+             kWarrantsFields)},
         {golden::topic::futures,
-         {f::rate, f::delivery, f::spot, f::time, f::income, kGenericError, f::value, f::price, fc::frmFutures, fc::ir,
-          fc::time, fc::spot, fc::delivery, fc::yield, fc::pvalue, fc::Command1, fc::Command2}},
+         with_captions<FuturesWindow>({f::rate, f::delivery, f::spot, f::time, f::income, kGenericError, f::value,
+                                       f::price, fc::frmFutures, fc::Command1, fc::Command2},
+                                      kFuturesFields)},
         {golden::topic::straight_bonds,
-         {b::par, b::coupon, b::time, b::rate, kGenericError, b::straight_result, bc::frmBonds2, bc::pvalue, bc::coup,
-          bc::Frame1, bc::payment, bc::Option2, bc::ttm, bc::ir, bc::Command1, bc::Command2}},
-        {golden::topic::convertible_bonds, {b::par,        b::coupon,     b::ratio,
-                                            b::time,       b::share,      b::rate,
-                                            b::volatility, kGenericError, b::convertible_result,
-                                            bc::frmBonds,  bc::pvalue,    bc::coup,
-                                            bc::Frame1,    bc::payment,   bc::Option2,
-                                            bc::conr,      bc::ttm,       bc::sprice,
-                                            bc::ir,        bc::vol,       bc::del,
-                                            bc::Command1,  bc::Command2}},
+         with_captions<StraightBondsWindow>({b::par, b::coupon, b::time, b::rate, kGenericError, b::straight_result,
+                                             bc::frmBonds2, bc::Command1, bc::Command2},
+                                            kStraightBondsFields)},
+        {golden::topic::convertible_bonds,
+         with_captions<ConvertibleBondsWindow>(
+             {b::par, b::coupon, b::ratio, b::time, b::share, b::rate, b::volatility, kGenericError,
+              b::convertible_result, bc::frmBonds, bc::Command1, bc::Command2},
+             kConvertibleBondsFields)},
     };
     const HelpFile file = shipped();
     for (const auto& [context, quoted] : texts) {
@@ -317,11 +337,11 @@ TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessagesAndFields) {
     const std::string later_output = "The result for output node ";
     const std::map<int, std::vector<std::string>> texts{
         {golden::topic::neural_creation,
-         {c::population,  c::generations,  c::hidden,           c::outputs,       c::inputs,     c::examples,
-          kFileNotFound,  kRangeOrder,     kExamplesOutOfRange, c::generic_error, c::complete,   progress,
-          "0" + progress, Pmeter::caption, cc::frmNeural1,      cc::inputbox,     cc::outputbox, cc::hidden,
-          cc::ifile1,     cc::examples,    cc::ofile1,          cc::gen,          cc::pop,       cc::Frame1,
-          cc::Option1,    cc::Option2,     cc::Command1,        cc::Command2}},
+         with_captions<CreateWindow>(
+             {c::population, c::generations, c::hidden, c::outputs, c::inputs, c::examples, kFileNotFound, kRangeOrder,
+              kExamplesOutOfRange, c::generic_error, c::complete, progress, "0" + progress, Pmeter::caption,
+              cc::frmNeural1, cc::Command1, cc::Command2},
+             kCreateFields)},
         {golden::topic::neural_usage,
          {p::prompt, p::default_file, kFileNotFound, p::out_of_range, kGenericError, first_output, later_output,
           pc::frmNeural3, pc::Command1, pc::Command2}},
