@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/commands.h"
+#include "cli/window_command.h"
 #include "instruments/bonds.h"
 #include "instruments/convertible.h"
 #include "instruments/futures.h"
@@ -75,10 +77,17 @@ struct Args {
     bool has(const std::string& name) const { return options.count(name) > 0; }
 };
 
-const std::vector<std::string> kFlags = {"put",    "american",    "svol",   "srate",
-                                         "robust", "semi-annual", "agoric", "gradient"};
+// The options that stand alone: every flag of every command.
+std::vector<std::string> flags() {
+    std::vector<std::string> names;
+    for (const auto& c : cli::commands())
+        for (const auto& f : c.fields)
+            if (f.kind == cli::FieldKind::Flag) names.push_back(cli::option_name(f.name).substr(2));
+    return names;
+}
 
 Args parse_args(const std::vector<std::string>& words) {
+    static const std::vector<std::string> kFlags = flags();
     Args a;
     for (std::size_t i = 1; i < words.size(); ++i) {
         if (words[i].rfind("--", 0) != 0) {
@@ -92,8 +101,13 @@ Args parse_args(const std::vector<std::string>& words) {
     return a;
 }
 
-void set(const Args& a, const char* name, std::string& field) {
-    if (a.has(name)) field = a.options.at(name);
+// The options given, into the window's model through its field table.
+template <class Model>
+void set(const Args& a, FieldTable<Model> table, Model& m) {
+    for_each_option(table, m, [&](const Field<Model>& f, const ChoiceButton* button) {
+        const std::string name = cli::option_name(button ? button->option : f.option).substr(2);
+        if (a.has(name)) set_option(f, button, a.options.at(name), m);
+    });
 }
 
 std::vector<std::string> lines_of(const std::string& text) {
@@ -125,11 +139,8 @@ WindowLines lines_of(const test::RecordingUi& ui) {
 WindowLines run_main_window(const Args& a, bool implied) {
     MainWindow m;
     Form_Load(m);
-    set(a, "spot", m.current), set(a, "strike", m.strike), set(a, "dividend", m.dividend);
-    set(a, "time", m.time), set(a, "rate", m.irate), set(a, "volatility", m.qqq), set(a, "price", m.qqq2);
-    set(a, "correlation", m.cor);
-    m.optCall = !a.has("put"), m.optEuro = !a.has("american"), m.optPrice = !implied;
-    m.svol = a.has("svol"), m.srate = a.has("srate");
+    m.optPrice = !implied;
+    set<MainWindow>(a, kMainFields, m);
     OutputWindow out;
     Pacifier pac;
     test::RecordingUi ui;
@@ -142,7 +153,9 @@ WindowLines run_main_window(const Args& a, bool implied) {
 }
 
 template <class W>
-WindowLines run_calculator(W& w) {
+WindowLines run_calculator(const Args& a, FieldTable<W> fields) {
+    W w;
+    set(a, fields, w);
     test::RecordingUi ui;
     Command1_Click(w, ui);
     return lines_of(ui);
@@ -150,30 +163,10 @@ WindowLines run_calculator(W& w) {
 
 WindowLines run_window(const std::string& command, const Args& a) {
     if (command == "option" || command == "implied") return run_main_window(a, command == "implied");
-    if (command == "warrant") {
-        WarrantsWindow w;
-        set(a, "share", w.share), set(a, "exercise", w.exercise), set(a, "warrant", w.warrant), set(a, "time", w.time);
-        return run_calculator(w);
-    }
-    if (command == "forward") {
-        FuturesWindow w;
-        set(a, "rate", w.ir), set(a, "time", w.time), set(a, "spot", w.spot), set(a, "delivery", w.delivery);
-        set(a, "yield", w.yield), set(a, "income", w.pvalue);
-        return run_calculator(w);
-    }
-    if (command == "bond") {
-        StraightBondsWindow w;
-        set(a, "par", w.pvalue), set(a, "coupon", w.coup), set(a, "time", w.ttm), set(a, "rate", w.ir);
-        w.payment = !a.has("semi-annual");
-        return run_calculator(w);
-    }
-    if (command == "convertible") {
-        ConvertibleBondsWindow w;
-        set(a, "par", w.pvalue), set(a, "coupon", w.coup), set(a, "ratio", w.conr), set(a, "time", w.ttm);
-        set(a, "share", w.sprice), set(a, "rate", w.ir), set(a, "volatility", w.vol), set(a, "dividend", w.del);
-        w.payment = !a.has("semi-annual");
-        return run_calculator(w);
-    }
+    if (command == "warrant") return run_calculator<WarrantsWindow>(a, kWarrantsFields);
+    if (command == "forward") return run_calculator<FuturesWindow>(a, kFuturesFields);
+    if (command == "bond") return run_calculator<StraightBondsWindow>(a, kStraightBondsFields);
+    if (command == "convertible") return run_calculator<ConvertibleBondsWindow>(a, kConvertibleBondsFields);
     if (command == "predict") {
         PredictWindow w;
         for (std::size_t i = 0; i < a.bare.size(); ++i) w.Text[i] = a.bare[i];
@@ -183,11 +176,7 @@ WindowLines run_window(const std::string& command, const Args& a) {
         return lines_of(ui);
     }
     CreateWindow w;  // train
-    set(a, "inputs", w.inputbox), set(a, "outputs", w.outputbox), set(a, "hidden", w.hidden);
-    set(a, "examples", w.examples), set(a, "file", w.ifile1), set(a, "net", w.ofile1);
-    set(a, "iterations", w.gen), set(a, "population", w.pop);
-    w.Option1 = !a.has("agoric") && !a.has("gradient");
-    w.Option3 = a.has("gradient");
+    set<CreateWindow>(a, kCreateFields, w);
     Pmeter pmeter;
     test::RecordingUi ui;
     Command1_Click(w, pmeter, ui);
