@@ -97,6 +97,55 @@ bool compute_refused(const OptionTerms& o, Tally& tally) {
     return any;
 }
 
+// One valuation against the accurate lattice: is it refused, is it wrong.
+void against_reference(const OptionTerms& o, double v, double european, double drift, double spread, Tally& tally) {
+    const double reference = tvx::test::american_reference(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype == 0);
+    if (!std::isfinite(reference)) return;
+    ++tally.referenced;
+    const double allowance = tvx::american_allowance(o);
+    const double error = std::fabs(v - reference);
+    if (drift <= spread) {
+        const double e = error / (spread * std::max(o.spot, o.strike));
+        if (e > tally.worst_error_on_grid) {
+            tally.worst_error_on_grid = e;
+            print("largest error on the grid so far", o, v, european, reference);
+        }
+    }
+    const bool wrong = error > allowance;
+    if (refused(v, o)) {
+        ++(wrong ? tally.refused_wrong : tally.refused_right);
+        if (!wrong) print("refused, yet right", o, v, european, reference);
+    } else if (wrong) {
+        ++tally.passed_wrong;
+        if (error > 0.005) ++tally.passed_wrong_cent;
+        if (spread > 2.0) ++tally.passed_wrong_coarse;
+        if (drift > spread) ++tally.passed_wrong_off;
+        if (tally.passed_wrong <= 6) print("passed, wrong", o, v, european, reference);
+    }
+    if (!refused(v, o)) tally.worst_error_ratio = std::max(tally.worst_error_ratio, error / allowance);
+}
+
+// The study's figures for one range of terms.
+void report(const Ranges& g, const Tally& tally) {
+    std::printf(
+        "%s: %ld rows, %ld solver errors; %ld of %ld valuations refused, in %ld rows; worst shortfall "
+        "below the European value on the grid: %.3g sigma sqrt(t) max(S, K)\n",
+        g.name, tally.rows, tally.solver_errors, tally.refused, tally.valuations, tally.refused_rows,
+        tally.worst_ratio);
+    std::printf("  worst shortfall with the strike inside the grid too: %.3g\n", tally.worst_inside);
+    for (int a = 0; a < 4; ++a)
+        for (int b = 0; b < 3; ++b)
+            std::printf("  rows short of the European value by more than %g sigma sqrt(t) max(S, K) + %g: %ld\n",
+                        candidate_c[a], candidate_floor[b], tally.candidate_refusals[a][b]);
+    std::printf(
+        "  against the reference (%ld rows): refused and wrong %ld, refused yet right %ld, passed and wrong "
+        "(off by more than the allowance) %ld, of them off by more than half a cent %ld, with sigma sqrt(t) "
+        "above 2 %ld, with a drift above one spread %ld; worst passed error %.3g allowances; worst error on "
+        "the grid %.3g sigma sqrt(t) max(S, K)\n",
+        tally.referenced, tally.refused_wrong, tally.refused_right, tally.passed_wrong, tally.passed_wrong_cent,
+        tally.passed_wrong_coarse, tally.passed_wrong_off, tally.worst_error_ratio, tally.worst_error_on_grid);
+}
+
 void study(const Ranges& g, long rows, long reference_rows, unsigned long seed) {
     std::mt19937_64 rng(seed);
     Tally tally;
@@ -132,49 +181,9 @@ void study(const Ranges& g, long rows, long reference_rows, unsigned long seed) 
             print("largest shortfall so far", o, v, european, NAN);
         }
         if (i >= reference_rows) continue;
-        const double reference =
-            tvx::test::american_reference(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype == 0);
-        if (!std::isfinite(reference)) continue;
-        ++tally.referenced;
-        const double allowance = tvx::american_allowance(o);
-        const double error = std::fabs(v - reference);
-        if (drift <= spread) {
-            const double e = error / (spread * std::max(o.spot, o.strike));
-            if (e > tally.worst_error_on_grid) {
-                tally.worst_error_on_grid = e;
-                print("largest error on the grid so far", o, v, european, reference);
-            }
-        }
-        const bool wrong = error > allowance;
-        if (refused(v, o)) {
-            ++(wrong ? tally.refused_wrong : tally.refused_right);
-            if (!wrong) print("refused, yet right", o, v, european, reference);
-        } else if (wrong) {
-            ++tally.passed_wrong;
-            if (error > 0.005) ++tally.passed_wrong_cent;
-            if (spread > 2.0) ++tally.passed_wrong_coarse;
-            if (drift > spread) ++tally.passed_wrong_off;
-            if (tally.passed_wrong <= 6) print("passed, wrong", o, v, european, reference);
-        }
-        if (!refused(v, o)) tally.worst_error_ratio = std::max(tally.worst_error_ratio, error / allowance);
+        against_reference(o, v, european, drift, spread, tally);
     }
-    std::printf(
-        "%s: %ld rows, %ld solver errors; %ld of %ld valuations refused, in %ld rows; worst shortfall "
-        "below the European value on the grid: %.3g sigma sqrt(t) max(S, K)\n",
-        g.name, tally.rows, tally.solver_errors, tally.refused, tally.valuations, tally.refused_rows,
-        tally.worst_ratio);
-    std::printf("  worst shortfall with the strike inside the grid too: %.3g\n", tally.worst_inside);
-    for (int a = 0; a < 4; ++a)
-        for (int b = 0; b < 3; ++b)
-            std::printf("  rows short of the European value by more than %g sigma sqrt(t) max(S, K) + %g: %ld\n",
-                        candidate_c[a], candidate_floor[b], tally.candidate_refusals[a][b]);
-    std::printf(
-        "  against the reference (%ld rows): refused and wrong %ld, refused yet right %ld, passed and wrong "
-        "(off by more than the allowance) %ld, of them off by more than half a cent %ld, with sigma sqrt(t) "
-        "above 2 %ld, with a drift above one spread %ld; worst passed error %.3g allowances; worst error on "
-        "the grid %.3g sigma sqrt(t) max(S, K)\n",
-        tally.referenced, tally.refused_wrong, tally.refused_right, tally.passed_wrong, tally.passed_wrong_cent,
-        tally.passed_wrong_coarse, tally.passed_wrong_off, tally.worst_error_ratio, tally.worst_error_on_grid);
+    report(g, tally);
 }
 
 }  // namespace

@@ -63,6 +63,53 @@ double nice_step(double rough) {
     return 10.0 * power;
 }
 
+// The x axis over the range exactly as charted, its ticks on round
+// numbers inside it.
+QValueAxis* x_axis_of(const Plot& plot) {
+    auto* axis = new QValueAxis;
+    axis->setTitleText(QString::fromStdString(plot.x_label));
+    axis->setRange(plot.x.front(), plot.x.back());
+    axis->setLabelFormat(QStringLiteral("%.4g"));
+    axis->setTickCount(7);
+    axis->setMinorTickCount(1);
+    const double step = nice_step((plot.x.back() - plot.x.front()) / 6.0);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickInterval(step);
+    axis->setTickAnchor(std::ceil(plot.x.front() / step) * step);
+    return axis;
+}
+
+QValueAxis* y_axis_of(const Plot& plot) {
+    auto* axis = new QValueAxis;
+    axis->setTitleText(QString::fromStdString(plot.y_label));
+    const auto [low, high] = y_range(plot);
+    axis->setRange(low, high);
+    axis->setTickCount(7);
+    axis->applyNiceNumbers();  // ticks on round numbers
+    axis->setLabelFormat(QStringLiteral("%.4g"));
+    return axis;
+}
+
+// The shaded band between the plot's band series, when it has both.
+void add_band(QChart* chart, const Plot& plot, QAbstractAxis* x_axis, QAbstractAxis* y_axis) {
+    const Series* band_low = nullptr;
+    const Series* band_high = nullptr;
+    for (const Series& s : plot.series) {
+        if (s.role == SeriesRole::BandLow) band_low = &s;
+        if (s.role == SeriesRole::BandHigh) band_high = &s;
+    }
+    if (!band_low || !band_high) return;
+    QLineSeries* upper = line_of(plot, *band_high);
+    QLineSeries* lower = line_of(plot, *band_low);
+    auto* band = new QAreaSeries(upper, lower);
+    band->setName(QStringLiteral("± one standard error"));
+    band->setBrush(QColor(0x1f, 0x5f, 0xbf, 45));
+    band->setPen(Qt::NoPen);
+    chart->addSeries(band);
+    band->attachAxis(x_axis);
+    band->attachAxis(y_axis);
+}
+
 }  // namespace
 
 void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const QString&)>& hover) {
@@ -71,24 +118,8 @@ void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const Q
     chart->setTitle(QString());
     if (plot.empty()) return;
 
-    auto* x_axis = new QValueAxis;
-    x_axis->setTitleText(QString::fromStdString(plot.x_label));
-    x_axis->setRange(plot.x.front(), plot.x.back());
-    x_axis->setLabelFormat(QStringLiteral("%.4g"));
-    x_axis->setTickCount(7);
-    x_axis->setMinorTickCount(1);
-    // The range exactly as charted, its ticks on round numbers inside it.
-    const double step = nice_step((plot.x.back() - plot.x.front()) / 6.0);
-    x_axis->setTickType(QValueAxis::TicksDynamic);
-    x_axis->setTickInterval(step);
-    x_axis->setTickAnchor(std::ceil(plot.x.front() / step) * step);
-    auto* y_axis = new QValueAxis;
-    y_axis->setTitleText(QString::fromStdString(plot.y_label));
-    const auto [low, high] = y_range(plot);
-    y_axis->setRange(low, high);
-    y_axis->setTickCount(7);
-    y_axis->applyNiceNumbers();  // ticks on round numbers
-    y_axis->setLabelFormat(QStringLiteral("%.4g"));
+    QValueAxis* x_axis = x_axis_of(plot);
+    QValueAxis* y_axis = y_axis_of(plot);
     chart->addAxis(x_axis, Qt::AlignBottom);
     chart->addAxis(y_axis, Qt::AlignLeft);
 
@@ -104,23 +135,7 @@ void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const Q
         });
     };
 
-    const Series* band_low = nullptr;
-    const Series* band_high = nullptr;
-    for (const Series& s : plot.series) {
-        if (s.role == SeriesRole::BandLow) band_low = &s;
-        if (s.role == SeriesRole::BandHigh) band_high = &s;
-    }
-    if (band_low && band_high) {
-        QLineSeries* upper = line_of(plot, *band_high);
-        QLineSeries* lower = line_of(plot, *band_low);
-        auto* band = new QAreaSeries(upper, lower);
-        band->setName(QStringLiteral("± one standard error"));
-        band->setBrush(QColor(0x1f, 0x5f, 0xbf, 45));
-        band->setPen(Qt::NoPen);
-        chart->addSeries(band);
-        band->attachAxis(x_axis);
-        band->attachAxis(y_axis);
-    }
+    add_band(chart, plot, x_axis, y_axis);
     for (const Series& s : plot.series) {
         if (s.role == SeriesRole::BandLow || s.role == SeriesRole::BandHigh) continue;
         attach(line_of(plot, s));

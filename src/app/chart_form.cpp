@@ -55,6 +55,26 @@ void set_text_if_differs(QLineEdit* edit, const std::string& text) {
     if (edit->text() != t) edit->setText(t);
 }
 
+// Two lines of widgets, each ending in a stretch; a null widget is a gap.
+QWidget* two_lines(std::initializer_list<QWidget*> first, std::initializer_list<QWidget*> second) {
+    auto* box = new QWidget;
+    auto* lines = new QVBoxLayout(box);
+    lines->setContentsMargins(0, 0, 0, 0);
+    for (const auto& widgets : {first, second}) {
+        auto* line = new QHBoxLayout;
+        for (QWidget* w : widgets) {
+            if (w) {
+                line->addWidget(w);
+            } else {
+                line->addSpacing(10);
+            }
+        }
+        line->addStretch(1);
+        lines->addLayout(line);
+    }
+    return box;
+}
+
 }  // namespace
 
 ChartForm::ChartForm(Models& models, UserInterface& ui) : cx_(chart_context(models, ui)) {
@@ -152,28 +172,9 @@ QWidget* ChartForm::build_choices() {
     range_label_ = new QLabel(QStringLiteral("From"));
 
     // What is charted on the first line, its range on the second.
-    auto* box = new QWidget;
-    auto* lines = new QVBoxLayout(box);
-    lines->setContentsMargins(0, 0, 0, 0);
-    auto* first = new QHBoxLayout;
-    first->addWidget(new QLabel(QStringLiteral("Chart")));
-    first->addWidget(source_);
-    first->addSpacing(10);
-    first->addWidget(option_choices_);
-    first->addWidget(bond_choices_);
-    first->addWidget(scenario_choices_);
-    first->addStretch(1);
-    auto* second = new QHBoxLayout;
-    second->addWidget(range_label_);
-    second->addWidget(from_);
-    second->addWidget(new QLabel(QStringLiteral("to")));
-    second->addWidget(to_);
-    second->addSpacing(10);
-    second->addWidget(scenario_range_);
-    second->addStretch(1);
-    lines->addLayout(first);
-    lines->addLayout(second);
-    return box;
+    return two_lines(
+        {new QLabel(QStringLiteral("Chart")), source_, nullptr, option_choices_, bond_choices_, scenario_choices_},
+        {range_label_, from_, new QLabel(QStringLiteral("to")), to_, nullptr, scenario_range_});
 }
 
 QWidget* ChartForm::build_commands() {

@@ -86,6 +86,27 @@ std::string range_term_text(OptionX x, const Range& r) {
 // A y that is a number, or none: nothing else is ever drawn.
 std::optional<double> finite(double y) { return std::isfinite(y) ? std::optional<double>(y) : std::nullopt; }
 
+// The main curve's point at o (and the band's, when `band` and the
+// valuation has a standard error); false when the valuation faulted and
+// the point is left out.
+bool main_point(const PointValuer& main, const OptionTerms& o, OptionY y, bool band, Series& chosen, Series& low,
+                Series& high) {
+    try {
+        const PointValue p = main(o);
+        chosen.y.push_back(finite(pick(p.s, y)));
+        if (band && p.standard_error) {
+            low.y.push_back(finite(p.s.value - *p.standard_error));
+            high.y.push_back(finite(p.s.value + *p.standard_error));
+        } else {
+            low.y.emplace_back(), high.y.emplace_back();
+        }
+        return true;
+    } catch (const RuntimeError&) {
+        chosen.y.emplace_back(), low.y.emplace_back(), high.y.emplace_back();
+        return false;
+    }
+}
+
 }  // namespace
 
 std::string option_caption(const OptionTerms& terms, OptionStyle style, const std::string& simulation_note,
@@ -134,20 +155,7 @@ std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& 
 
     for (const double xi : plot.x) {
         const OptionTerms o = with_option_x(spec.terms, spec.x, xi);
-        bool faulted = false;
-        try {
-            const PointValue p = main(o);
-            chosen.y.push_back(finite(pick(p.s, spec.y)));
-            if (simulated && value && p.standard_error) {
-                low.y.push_back(finite(p.s.value - *p.standard_error));
-                high.y.push_back(finite(p.s.value + *p.standard_error));
-            } else {
-                low.y.emplace_back(), high.y.emplace_back();
-            }
-        } catch (const RuntimeError&) {
-            chosen.y.emplace_back(), low.y.emplace_back(), high.y.emplace_back();
-            faulted = true;
-        }
+        bool faulted = !main_point(main, o, spec.y, simulated && value, chosen, low, high);
         const std::size_t i = other.y.size();
         if (!counterpart || (i % spec.counterpart_every != 0 && i + 1 != plot.x.size())) {
             other.y.emplace_back();  // not computed here: not a point left out

@@ -1,5 +1,5 @@
 // The four calculators' Compute (Calculate) commands, each made from its
-// window's field table and results table.
+// window's field and results tables.
 #include "cli/commands.h"
 #include "cli/window_command.h"
 #include "instruments/bonds.h"
@@ -10,25 +10,22 @@
 namespace tvx::cli {
 
 CommandSpec warrant_command() {
-    return calculator_command<WarrantsWindow, WarrantFigures>(
-        "warrant", "A warrant against its share: intrinsic value, time value, premium and leverage", kWarrantsFields,
-        kWarrantResults);
+    return calculator_command("warrant",
+                              "A warrant against its share: intrinsic value, time value, premium and leverage",
+                              kWarrantsCalculator);
 }
 
 CommandSpec forward_command() {
-    return calculator_command<FuturesWindow, ForwardFigures>(
-        "forward", "A forward contract: its value and the forward price", kFuturesFields, kForwardResults);
+    return calculator_command("forward", "A forward contract: its value and the forward price", kFuturesCalculator);
 }
 
 CommandSpec bond_command() {
-    return calculator_command<StraightBondsWindow, BondValue>("bond", "A straight bond's fair value in per cent of par",
-                                                              kStraightBondsFields, kStraightBondResults);
+    return calculator_command("bond", "A straight bond's fair value in per cent of par", kStraightBondsCalculator);
 }
 
 CommandSpec convertible_command() {
-    return calculator_command<ConvertibleBondsWindow, BondValue>("convertible",
-                                                                 "A convertible bond's fair value in per cent of par",
-                                                                 kConvertibleBondsFields, kConvertibleResults);
+    return calculator_command("convertible", "A convertible bond's fair value in per cent of par",
+                              kConvertibleBondsCalculator);
 }
 
 }  // namespace tvx::cli

@@ -9,6 +9,7 @@
 
 #include "cli/cli_ui.h"
 #include "cli/commands.h"
+#include "core/calculator.h"
 #include "core/fields.h"
 #include "core/results.h"
 
@@ -63,21 +64,21 @@ std::optional<std::string> bind_window(FieldTable<Model> table, const Request& r
 // A calculator's command: the window's Compute (Calculate) on the model
 // bound from the request; its figures are the results struct's.
 template <class Model, class Results>
-CommandSpec calculator_command(std::string name, std::string summary, FieldTable<Model> fields,
-                               ResultTable<Results> results) {
+CommandSpec calculator_command(std::string name, std::string summary,
+                               const CalculatorTables<Model, Results>& calculator) {
     CommandSpec c;
     c.name = std::move(name);
     c.summary = std::move(summary);
-    c.fields = window_fields(fields, Model{});
-    c.results = result_names(results);
-    c.run = [fields, results](const Request& r) {
+    c.fields = window_fields(calculator.fields, Model{});
+    c.results = result_names(calculator.results);
+    c.run = [&calculator](const Request& r) {
         Model w;
-        if (auto clash = bind_window(fields, r, 0, w)) return usage_outcome(std::move(*clash));
+        if (auto clash = bind_window(calculator.fields, r, 0, w)) return usage_outcome(std::move(*clash));
         CliUi ui;
         Results figures{};
         Command1_Click(w, ui, &figures);
         Outcome o = outcome_of(ui);
-        if (o.status == kExitOk) o.figures = figures_of(results, figures);
+        if (o.status == kExitOk) o.figures = figures_of(calculator.results, figures);
         return o;
     };
     c.shares_generator = [](const Request&) { return false; };

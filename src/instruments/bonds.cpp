@@ -1,7 +1,6 @@
 #include "instruments/bonds.h"
 
 #include <cmath>
-#include <exception>
 
 #include "core/checks.h"
 #include "core/fault.h"
@@ -48,18 +47,9 @@ double straight_percent(const StraightBondTerms& b) {
 }
 
 void Command1_Click(StraightBondsWindow& w, UserInterface& ui, BondValue* results) {
-    try {
-        const std::optional<StraightBondTerms> b = read_straight_terms(w, ui);
-        if (!b) return;
-        ui.set_pointer(Pointer::Busy);
-        const BondValue value{straight_percent(*b)};
-        const std::string text = results_text(kStraightBondResults, value);
-        ui.set_pointer(Pointer::Normal);
-        if (results) *results = value;
-        ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
-    } catch (const std::exception&) {
-        report_error(ui, Window::Bonds2, kStraightBondsFields, w);
-    }
+    calculate(
+        ui, kStraightBondsCalculator, w, results, [&] { return read_straight_terms(w, ui); },
+        [](const StraightBondTerms& b) { return BondValue{straight_percent(b)}; });
 }
 
 void Command2_Click(StraightBondsWindow& w, UserInterface& ui) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "core/calculator.h"
 #include "core/fields.h"
 #include "core/results.h"
 #include "core/user_interface.h"
@@ -105,6 +106,9 @@ struct BondValue {
 inline constexpr ResultRow<BondValue> kStraightBondResults[] = {
     {{"fair_value", bonds_text::straight_result, result_text, "%"}, &BondValue::percent},
 };
+
+inline constexpr CalculatorTables<StraightBondsWindow, BondValue> kStraightBondsCalculator{
+    Window::Bonds2, kStraightBondsFields, kStraightBondResults, true};
 
 // The straight bond's terms as Compute reads them.
 struct StraightBondTerms {

@@ -1,7 +1,5 @@
 #include "instruments/convertible.h"
 
-#include <exception>
-
 #include "core/checks.h"
 #include "core/fault.h"
 #include "core/numbers.h"
@@ -50,18 +48,9 @@ double convertible_percent(const ConvertibleTerms& c) {
 }
 
 void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui, BondValue* results) {
-    try {
-        const std::optional<ConvertibleTerms> c = read_convertible_terms(w, ui);
-        if (!c) return;
-        ui.set_pointer(Pointer::Busy);
-        const BondValue value{convertible_percent(*c)};
-        const std::string text = results_text(kConvertibleResults, value);
-        ui.set_pointer(Pointer::Normal);
-        if (results) *results = value;
-        ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
-    } catch (const std::exception&) {
-        report_error(ui, Window::Bonds, kConvertibleBondsFields, w);
-    }
+    calculate(
+        ui, kConvertibleBondsCalculator, w, results, [&] { return read_convertible_terms(w, ui); },
+        [](const ConvertibleTerms& c) { return BondValue{convertible_percent(c)}; });
 }
 
 void Command2_Click(ConvertibleBondsWindow& w, UserInterface& ui) {

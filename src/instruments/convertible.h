@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "core/calculator.h"
 #include "core/fields.h"
 #include "core/results.h"
 #include "core/user_interface.h"
@@ -49,6 +50,9 @@ inline constexpr Field<ConvertibleBondsWindow> kConvertibleBondsFields[] = {
 inline constexpr ResultRow<BondValue> kConvertibleResults[] = {
     {{"fair_value", bonds_text::convertible_result, result_text, "%"}, &BondValue::percent},
 };
+
+inline constexpr CalculatorTables<ConvertibleBondsWindow, BondValue> kConvertibleBondsCalculator{
+    Window::Bonds, kConvertibleBondsFields, kConvertibleResults, true};
 
 // The fair value in per cent of par, before rounding: the straight bond
 // B = bond_value(P, c, y, n) plus the R calls on one share each (strike

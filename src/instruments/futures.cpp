@@ -1,6 +1,6 @@
 #include "instruments/futures.h"
 
-#include <exception>
+#include <optional>
 
 #include "core/checks.h"
 #include "core/fault.h"
@@ -17,31 +17,33 @@ ForwardFigures forward_values(double r, double T, double S, double K, double q) 
     return f;
 }
 
+namespace {
+
+struct ForwardTerms {
+    double r, K, S, T, q, income;
+};
+
+// Every text is converted before the first check; every failing check has
+// its box, and the focus goes to the first.
+std::optional<ForwardTerms> read_forward_terms(const FuturesWindow& w, UserInterface& ui) {
+    const ForwardTerms t{parse_number(w.ir),   parse_number(w.delivery), parse_number(w.spot),
+                         parse_number(w.time), parse_number(w.yield),    parse_number(w.pvalue)};
+    Checks checks(ui, Window::Futures, CheckPolicy::ReportEvery);
+    checks.positive(t.r, "ir", futures_text::rate);
+    checks.positive(t.K, "delivery", futures_text::delivery);
+    checks.positive(t.S, "spot", futures_text::spot);
+    checks.positive(t.T, "time", futures_text::time);
+    checks.positive(t.income, "pvalue", futures_text::income);
+    if (!checks.passed()) return std::nullopt;
+    return t;
+}
+
+}  // namespace
+
 void Command1_Click(FuturesWindow& w, UserInterface& ui, ForwardFigures* results) {
-    try {
-        // Every text is converted before the first check.
-        const double r = parse_number(w.ir);
-        const double K = parse_number(w.delivery);
-        const double S = parse_number(w.spot);
-        const double T = parse_number(w.time);
-        const double q = parse_number(w.yield);
-        const double income = parse_number(w.pvalue);
-
-        Checks checks(ui, Window::Futures, CheckPolicy::ReportEvery);
-        checks.positive(r, "ir", futures_text::rate);
-        checks.positive(K, "delivery", futures_text::delivery);
-        checks.positive(S, "spot", futures_text::spot);
-        checks.positive(T, "time", futures_text::time);
-        checks.positive(income, "pvalue", futures_text::income);
-        if (!checks.passed()) return;
-
-        const ForwardFigures f = forward_values(r, T, S, K, q);
-        const std::string text = results_text(kForwardResults, f);
-        if (results) *results = f;
-        ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
-    } catch (const std::exception&) {
-        report_error(ui, Window::Futures, kFuturesFields, w);
-    }
+    calculate(
+        ui, kFuturesCalculator, w, results, [&] { return read_forward_terms(w, ui); },
+        [](const ForwardTerms& t) { return forward_values(t.r, t.T, t.S, t.K, t.q); });
 }
 
 void Command2_Click(FuturesWindow& w, UserInterface& ui) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/calculator.h"
 #include "core/fields.h"
 #include "core/results.h"
 #include "core/user_interface.h"
@@ -66,6 +67,10 @@ inline constexpr ResultRow<ForwardFigures> kForwardResults[] = {
     {{"forward_value", futures_text::value, four_decimal_text, " dollars"}, &ForwardFigures::value},
     {{"forward_price", futures_text::price, four_decimal_text, " dollars"}, &ForwardFigures::price},
 };
+
+// Instantaneous: no busy pointer.
+inline constexpr CalculatorTables<FuturesWindow, ForwardFigures> kFuturesCalculator{Window::Futures, kFuturesFields,
+                                                                                    kForwardResults, false};
 
 // r and q in per cent a year, T in years.
 ForwardFigures forward_values(double r, double T, double S, double K, double q);

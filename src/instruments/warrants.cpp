@@ -1,6 +1,6 @@
 #include "instruments/warrants.h"
 
-#include <exception>
+#include <optional>
 
 #include "core/checks.h"
 #include "core/fault.h"
@@ -17,30 +17,32 @@ WarrantFigures warrant_values(double S, double X, double W) {
     return f;
 }
 
+namespace {
+
+struct WarrantTerms {
+    double S, X, W, T;
+};
+
+// Every text is converted before the first check; the first value that
+// is not positive stops them.
+std::optional<WarrantTerms> read_warrant_terms(const WarrantsWindow& w, UserInterface& ui) {
+    const WarrantTerms t{parse_number(w.share), parse_number(w.exercise), parse_number(w.warrant),
+                         parse_number(w.time)};
+    Checks checks(ui, Window::Warrants, CheckPolicy::StopAtFirst);
+    checks.positive(t.S, "share", warrants_text::share);
+    checks.positive(t.X, "exercise", warrants_text::exercise);
+    checks.positive(t.W, "warrant", warrants_text::warrant);
+    checks.positive(t.T, "time", warrants_text::time);
+    if (!checks.passed()) return std::nullopt;
+    return t;
+}
+
+}  // namespace
+
 void Command1_Click(WarrantsWindow& w, UserInterface& ui, WarrantFigures* results) {
-    try {
-        // Every text is converted before the first check.
-        const double S = parse_number(w.share);
-        const double X = parse_number(w.exercise);
-        const double W = parse_number(w.warrant);
-        const double T = parse_number(w.time);
-
-        Checks checks(ui, Window::Warrants, CheckPolicy::StopAtFirst);
-        checks.positive(S, "share", warrants_text::share);
-        checks.positive(X, "exercise", warrants_text::exercise);
-        checks.positive(W, "warrant", warrants_text::warrant);
-        checks.positive(T, "time", warrants_text::time);
-        if (!checks.passed()) return;
-
-        ui.set_pointer(Pointer::Busy);
-        const WarrantFigures f = warrant_values(S, X, W);
-        const std::string text = results_text(kWarrantResults, f);
-        ui.set_pointer(Pointer::Normal);
-        if (results) *results = f;
-        ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
-    } catch (const std::exception&) {
-        report_error(ui, Window::Warrants, kWarrantsFields, w);
-    }
+    calculate(
+        ui, kWarrantsCalculator, w, results, [&] { return read_warrant_terms(w, ui); },
+        [](const WarrantTerms& t) { return warrant_values(t.S, t.X, t.W); });
 }
 
 void Command2_Click(WarrantsWindow& w, UserInterface& ui) {

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/calculator.h"
 #include "core/fields.h"
 #include "core/results.h"
 #include "core/user_interface.h"
@@ -61,6 +62,9 @@ inline constexpr ResultRow<WarrantFigures> kWarrantResults[] = {
     {{"premium", warrants_text::premium, general_15}, &WarrantFigures::premium},
     {{"leverage", warrants_text::leverage, general_15}, &WarrantFigures::leverage},
 };
+
+inline constexpr CalculatorTables<WarrantsWindow, WarrantFigures> kWarrantsCalculator{Window::Warrants, kWarrantsFields,
+                                                                                      kWarrantResults, true};
 
 // The four figures of a warrant; S and W must be non-zero.
 WarrantFigures warrant_values(double S, double X, double W);
