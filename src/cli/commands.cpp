@@ -11,9 +11,13 @@
 namespace tvx::cli {
 
 const std::vector<CommandSpec>& commands() {
-    static const std::vector<CommandSpec> all = {option_command(),  implied_command(), warrant_command(),
-                                                 forward_command(), bond_command(),    convertible_command(),
-                                                 train_command(),   predict_command()};
+    static const std::vector<CommandSpec> all = [] {
+        std::vector<CommandSpec> c{option_command(), implied_command()};
+        for (CommandSpec& calculator : calculator_commands()) c.push_back(std::move(calculator));
+        c.push_back(train_command());
+        c.push_back(predict_command());
+        return c;
+    }();
     return all;
 }
 

@@ -9,23 +9,15 @@
 
 namespace tvx::cli {
 
-CommandSpec warrant_command() {
-    return calculator_command("warrant",
-                              "A warrant against its share: intrinsic value, time value, premium and leverage",
-                              kWarrantsCalculator);
-}
-
-CommandSpec forward_command() {
-    return calculator_command("forward", "A forward contract: its value and the forward price", kFuturesCalculator);
-}
-
-CommandSpec bond_command() {
-    return calculator_command("bond", "A straight bond's fair value in per cent of par", kStraightBondsCalculator);
-}
-
-CommandSpec convertible_command() {
-    return calculator_command("convertible", "A convertible bond's fair value in per cent of par",
-                              kConvertibleBondsCalculator);
+std::vector<CommandSpec> calculator_commands() {
+    return {
+        calculator_command("warrant", "A warrant against its share: intrinsic value, time value, premium and leverage",
+                           kWarrantsCalculator),
+        calculator_command("forward", "A forward contract: its value and the forward price", kFuturesCalculator),
+        calculator_command("bond", "A straight bond's fair value in per cent of par", kStraightBondsCalculator),
+        calculator_command("convertible", "A convertible bond's fair value in per cent of par",
+                           kConvertibleBondsCalculator),
+    };
 }
 
 }  // namespace tvx::cli
