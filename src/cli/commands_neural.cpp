@@ -23,9 +23,20 @@ double trailing_number(const std::string& line) {
     return at == std::string::npos ? 0.0 : parse_number(line.substr(at + 4));
 }
 
+const WindowOptions<CreateWindow>& train_options() {
+    static const WindowOptions<CreateWindow> options(kCreateFields, CreateWindow{});
+    return options;
+}
+
+// The inputs, after the network file.
+const WindowOptions<PredictWindow>& predict_options() {
+    static const WindowOptions<PredictWindow> options(predict_fields(), PredictWindow{});
+    return options;
+}
+
 Outcome run_train(const Request& r) {
     CreateWindow w;
-    if (auto clash = bind_window<CreateWindow>(kCreateFields, r, 0, w)) return usage_outcome(std::move(*clash));
+    if (auto clash = train_options().bind(r, 0, w)) return usage_outcome(std::move(*clash));
     Pmeter pmeter;
     CliUi ui;
     // The bar only for a person watching: never inside a batch, never into
@@ -43,7 +54,7 @@ constexpr const char* kOutputNames[] = {"output1", "output2", "output3", "output
 // The first field is the network file, the input box's answer.
 Outcome run_predict(const Request& r) {
     PredictWindow w;
-    bind_window(predict_fields(), r, 1, w);
+    predict_options().bind(r, 1, w);
     CliUi ui;
     ui.input_answer = r[0];
     Command1_Click(w, ui);
@@ -60,7 +71,7 @@ CommandSpec train_command() {
     CommandSpec c;
     c.name = "train";
     c.summary = "Train a neural net on a training file and write the trained net";
-    c.fields = window_fields<CreateWindow>(kCreateFields, CreateWindow{});
+    c.fields = train_options().fields(CreateWindow{});
     c.results = result_names<TrainingResult>(kTrainingResults);
     c.run = run_train;
     c.shares_generator = [](const Request&) { return true; };
@@ -73,7 +84,7 @@ CommandSpec predict_command() {
     c.summary = "The outputs of a trained neural net for up to ten input values (arguments in node order)";
     c.fields = {{"net", "Name of the trained net", FieldKind::Text, neural3_text::default_file}};
     // The inputs are given as bare arguments, node 1 first.
-    for (Field f : window_fields(predict_fields(), PredictWindow{})) {
+    for (Field f : predict_options().fields(PredictWindow{})) {
         f.kind = FieldKind::Positional;
         c.fields.push_back(std::move(f));
     }

@@ -54,6 +54,7 @@ Outcome run_main_window(MainWindow main, bool robust) {
 
     Outcome out = outcome_of(ui);
     if (ui.output_shown) {
+        out.lines.reserve(out.lines.size() + 6);
         for (std::string* line :
              {&output.Label1, &output.Label2, &output.Label3, &output.Label4, &output.Label5, &output.Label6})
             out.lines.push_back(std::move(*line));
@@ -68,7 +69,8 @@ CommandSpec main_window_command(std::string name, std::string summary, bool impl
     CommandSpec c;
     c.name = std::move(name);
     c.summary = std::move(summary);
-    c.fields = window_fields<MainWindow>(kMainFields, main_window(implied));
+    const WindowOptions<MainWindow> options(kMainFields, main_window(implied));
+    c.fields = options.fields(main_window(implied));
     const std::size_t robust = c.fields.size();
     if (implied) {
         c.fields.push_back({"robust",
@@ -79,13 +81,17 @@ CommandSpec main_window_command(std::string name, std::string summary, bool impl
     } else {
         c.results = result_names<Sensitivities>(kSensitivityResults);
     }
-    const auto bound = [implied](const Request& r) {
+    const auto bound = [implied, options](const Request& r) {
         MainWindow w = main_window(implied);
-        bind_window<MainWindow>(kMainFields, r, 0, w);
+        options.bind(r, 0, w);
         return w;
     };
     c.run = [bound, implied, robust](const Request& r) { return run_main_window(bound(r), implied && r.flag(robust)); };
-    c.shares_generator = [bound](const Request& r) { return simulates(bound(r)); };
+    // Asked of every batch row before it runs: read from the flags alone.
+    const auto flag = [&c](const char* option) { return static_cast<std::size_t>(field_index(c, option)); };
+    c.shares_generator = [american = flag("american"), svol = flag("svol"), srate = flag("srate")](const Request& r) {
+        return !r.flag(american) && (r.flag(svol) || r.flag(srate));
+    };
     return c;
 }
 

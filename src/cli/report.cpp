@@ -1,6 +1,7 @@
 #include "cli/report.h"
 
 #include <cstring>
+#include <stdexcept>
 
 #include "cli/cli_ui.h"
 #include "cli/csv.h"
@@ -9,6 +10,18 @@
 namespace tvx::cli {
 
 namespace {
+
+constexpr std::size_t kMaxColumns = 64;
+
+// The figure's column. Its name is most often the very text the column was
+// made from, so pointers are compared before the letters.
+std::size_t column_of(const char* name, const std::vector<const char*>& columns) {
+    for (std::size_t k = 0; k < columns.size(); ++k)
+        if (columns[k] == name) return k;
+    for (std::size_t k = 0; k < columns.size(); ++k)
+        if (std::strcmp(columns[k], name) == 0) return k;
+    throw std::logic_error(std::string("no column for the figure ") + name);
+}
 
 nlohmann::ordered_json input_value(const Field& field, const std::string& text) {
     switch (field.kind) {
@@ -70,19 +83,13 @@ std::string message_text(const Outcome& outcome) {
 }
 
 void append_result_cells(std::string& out, const Outcome& outcome) {
-    // A command's figures mostly stand in the order of the columns: the
-    // search for each column starts after the last one found.
-    const std::vector<Figure>& figures = outcome.figures;
-    std::size_t next = 0;
-    for (const char* column : figure_names()) {
+    const std::vector<const char*>& columns = figure_names();
+    if (columns.size() > kMaxColumns) throw std::logic_error("more figure columns than a row holds");
+    const Figure* by_column[kMaxColumns] = {};
+    for (const Figure& f : outcome.figures) by_column[column_of(f.name, columns)] = &f;
+    for (std::size_t k = 0; k < columns.size(); ++k) {
         out += ',';
-        for (std::size_t k = 0; k < figures.size(); ++k) {
-            const std::size_t at = (next + k) % figures.size();
-            if (std::strcmp(figures[at].name, column) != 0) continue;
-            append_number(out, figures[at].value);
-            next = at + 1;
-            break;
-        }
+        if (by_column[k]) append_number(out, by_column[k]->value);
     }
     out += ',';
     if (outcome.simulation) {

@@ -18,48 +18,62 @@ namespace tvx::cli {
 // "--" and the name with "-" for "_".
 std::string option_name(const std::string& name);
 
-// The command-line fields of the table, in its order: every text field and
-// check box with an option, and every button of a choice with a flag.
-// Fields that `defaults` does not read are left out; the defaults are its
-// texts.
+// A window's options on the command line: every text field and check box
+// of its table with an option, and every button of a choice with a flag,
+// in the table's order, each bound to its field; the fields the command's
+// model does not read are left out. Made once for a command.
 template <class Model>
-std::vector<Field> window_fields(FieldTable<Model> table, const Model& defaults) {
-    std::vector<Field> fields;
-    for_each_option(table, defaults, [&](const tvx::Field<Model>& f, const ChoiceButton* button) {
-        if (button) {
-            fields.push_back({button->option, button->help, FieldKind::Flag, "0"});
-        } else if (f.kind == tvx::FieldKind::Check) {
-            fields.push_back({f.option, f.help, FieldKind::Flag, "0"});
-        } else {
-            const FieldKind kind = f.kind == tvx::FieldKind::Text ? FieldKind::Text : FieldKind::Number;
-            fields.push_back({f.option, f.help ? f.help : "", kind, f.text_of(defaults)});
-        }
-    });
-    return fields;
-}
+class WindowOptions {
+public:
+    WindowOptions(FieldTable<Model> table, const Model& defaults) {
+        for_each_option(table, defaults, [this](const tvx::Field<Model>& f, const ChoiceButton* button) {
+            options_.push_back({&f, button});
+        });
+    }
 
-// Puts the request's values, from field `first` on, into the model, in the
-// order window_fields made them from the same model. Two flags that select
-// buttons of one choice exclude each other: then the usage message, and
-// the model is left half bound.
-template <class Model>
-std::optional<std::string> bind_window(FieldTable<Model> table, const Request& r, std::size_t first, Model& m) {
-    std::size_t k = first;
-    const tvx::Field<Model>* chosen_in = nullptr;  // the choice of the last flag given
-    std::string chosen;
-    std::optional<std::string> clash;
-    for_each_option(table, m, [&](const tvx::Field<Model>& f, const ChoiceButton* button) {
-        const std::string& value = r[k++];
-        if (button && value == "1") {
-            if (chosen_in == &f && !clash)
-                clash = chosen + " and " + option_name(button->option) + " exclude each other";
-            chosen_in = &f;
-            chosen = option_name(button->option);
+    // The command's fields, with the defaults' texts.
+    std::vector<Field> fields(const Model& defaults) const {
+        std::vector<Field> fields;
+        for (const Option& o : options_) {
+            const tvx::Field<Model>& f = *o.field;
+            if (o.button) {
+                fields.push_back({o.button->option, o.button->help, FieldKind::Flag, "0"});
+            } else if (f.kind == tvx::FieldKind::Check) {
+                fields.push_back({f.option, f.help, FieldKind::Flag, "0"});
+            } else {
+                const FieldKind kind = f.kind == tvx::FieldKind::Text ? FieldKind::Text : FieldKind::Number;
+                fields.push_back({f.option, f.help ? f.help : "", kind, f.text_of(defaults)});
+            }
         }
-        set_option(f, button, value, m);
-    });
-    return clash;
-}
+        return fields;
+    }
+
+    // Puts the request's values, from field `first` on, into the model.
+    // Two flags that select buttons of one choice exclude each other: then
+    // the usage message, and the model is left half bound.
+    std::optional<std::string> bind(const Request& r, std::size_t first, Model& m) const {
+        const Option* last_flag = nullptr;
+        for (std::size_t k = 0; k < options_.size(); ++k) {
+            const Option& o = options_[k];
+            const std::string& value = r[first + k];
+            if (o.button && value.size() == 1 && value[0] == '1') {
+                if (last_flag && last_flag->field == o.field)
+                    return option_name(last_flag->button->option) + " and " + option_name(o.button->option) +
+                           " exclude each other";
+                last_flag = &o;
+            }
+            set_option(*o.field, o.button, value, m);
+        }
+        return std::nullopt;
+    }
+
+private:
+    struct Option {
+        const tvx::Field<Model>* field;
+        const ChoiceButton* button;  // a choice's, or null
+    };
+    std::vector<Option> options_;
+};
 
 // A calculator's command: the window's Compute (Calculate) on the model
 // bound from the request; its figures are the results struct's.
@@ -69,11 +83,12 @@ CommandSpec calculator_command(std::string name, std::string summary,
     CommandSpec c;
     c.name = std::move(name);
     c.summary = std::move(summary);
-    c.fields = window_fields(calculator.fields, Model{});
+    const WindowOptions<Model> options(calculator.fields, Model{});
+    c.fields = options.fields(Model{});
     c.results = result_names(calculator.results);
-    c.run = [&calculator](const Request& r) {
+    c.run = [&calculator, options](const Request& r) {
         Model w;
-        if (auto clash = bind_window(calculator.fields, r, 0, w)) return usage_outcome(std::move(*clash));
+        if (auto clash = options.bind(r, 0, w)) return usage_outcome(std::move(*clash));
         CliUi ui;
         Results figures{};
         Command1_Click(w, ui, &figures);

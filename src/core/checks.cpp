@@ -2,8 +2,8 @@
 
 namespace tvx {
 
-void Checks::require(bool ok, std::string_view field, const char* message) {
-    if (ok || (failed_ && policy_ == CheckPolicy::StopAtFirst)) return;
+void Checks::fail(std::string_view field, const char* message) {
+    if (failed_ && policy_ == CheckPolicy::StopAtFirst) return;
     warn(ui_, message);
     if (!failed_) first_field_ = field;
     failed_ = true;

@@ -30,7 +30,9 @@ public:
 
     // The check passes when `ok` holds; otherwise (unless an earlier
     // failure stopped the checks) its box shows `message`.
-    void require(bool ok, std::string_view field, const char* message);
+    void require(bool ok, std::string_view field, const char* message) {
+        if (!ok) fail(field, message);
+    }
 
     void positive(double value, std::string_view field, const char* message) { require(value > 0.0, field, message); }
     void at_least(double value, double least, std::string_view field, const char* message) {
@@ -47,6 +49,8 @@ public:
     bool passed();
 
 private:
+    void fail(std::string_view field, const char* message);
+
     UserInterface& ui_;
     Window window_;
     CheckPolicy policy_;

@@ -124,7 +124,7 @@ std::string normal_form(std::string_view s, const NumberParts& p, std::size_t fi
 // The long way, whatever the lengths of the mantissa and the exponent:
 // the significant digits and the true power of ten of the first of them
 // decide between an overflow, zero and a conversion of the normal form.
-double convert_normalised(std::string_view s, const NumberParts& p) {
+[[gnu::cold]] double convert_normalised(std::string_view s, const NumberParts& p) {
     // The value is 0.d1d2d3... times 10^(lead + 1).
     std::size_t first = p.mantissa;  // the first non-zero digit
     long long lead = static_cast<long long>(p.int_digits) - 1;

@@ -1,19 +1,21 @@
 #include "core/results.h"
 
-#include <cstring>
-
 #include "core/numbers.h"
 
 namespace tvx {
 
 std::string result_line(const ResultLine& line, double x) {
-    const std::string number = line.text(x);
     std::string text;
-    text.reserve(std::strlen(line.prefix) + number.size() + std::strlen(line.suffix));
+    append_result_line(text, line, x);
+    return text;
+}
+
+void append_result_line(std::string& text, const ResultLine& line, double x) {
+    const std::string number = line.text(x);
+    text.reserve(text.size() + line.prefix.size() + number.size() + line.suffix.size());
     text += line.prefix;
     text += number;
     text += line.suffix;
-    return text;
 }
 
 std::string general_15(double x) { return general_text(x); }

@@ -13,6 +13,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -20,14 +21,16 @@ namespace tvx {
 
 // How one result is named and shown.
 struct ResultLine {
-    const char* name;             // its JSON key and batch column
-    const char* prefix;           // the text before the number
-    std::string (*text)(double);  // how the number is written
-    const char* suffix = "";      // the text after it
+    const char* name;              // its JSON key and batch column
+    std::string_view prefix;       // the text before the number
+    std::string (*text)(double);   // how the number is written
+    std::string_view suffix = {};  // the text after it
 };
 
 // "<prefix><number text><suffix>".
 std::string result_line(const ResultLine& line, double x);
+// The same, added to `text`.
+void append_result_line(std::string& text, const ResultLine& line, double x);
 
 // General number text with up to 15 significant digits (general_text).
 std::string general_15(double x);
@@ -52,9 +55,10 @@ struct Figure {
 template <class Results>
 std::string results_text(std::type_identity_t<ResultTable<Results>> table, const Results& r) {
     std::string text;
+    text.reserve(48 * table.size());
     for (std::size_t k = 0; k < table.size(); ++k) {
         if (k > 0) text += '\r';
-        text += result_line(table[k].line, r.*table[k].value);
+        append_result_line(text, table[k].line, r.*table[k].value);
     }
     return text;
 }
