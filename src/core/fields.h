@@ -107,15 +107,8 @@ std::string& member_text(model_of<Member>& m) {
 template <class Model>
 constexpr Field<Model> text_row(FieldKind kind, std::string& (*text)(Model&), const char* name, const char* caption,
                                 const char* option, const char* help, int column) {
-    Field<Model> f;
-    f.kind = kind;
-    f.name = name;
-    f.caption = caption;
-    f.text = text;
-    f.option = option;
-    f.help = help;
-    f.column = column;
-    return f;
+    return {
+        .kind = kind, .name = name, .caption = caption, .text = text, .option = option, .help = help, .column = column};
 }
 }  // namespace field_detail
 
@@ -145,14 +138,12 @@ constexpr Field<Model> optional_number_field(std::string& (*text)(Model&), const
 template <auto First>
 constexpr auto choice_field(const char* name, const char* caption, ChoiceButton first, ChoiceButton second,
                             int column = 0) {
-    Field<field_detail::model_of<First>> f;
-    f.kind = FieldKind::Choice;
-    f.name = name;
-    f.caption = caption;
-    f.first = First;
-    f.buttons = {first, second, ChoiceButton{}};
-    f.column = column;
-    return f;
+    return Field<field_detail::model_of<First>>{.kind = FieldKind::Choice,
+                                                .name = name,
+                                                .caption = caption,
+                                                .first = First,
+                                                .buttons = {first, second, ChoiceButton{}},
+                                                .column = column};
 }
 
 // A framed row of three option buttons: the first selected while `First`
@@ -169,14 +160,8 @@ constexpr auto choice_field(const char* name, const char* caption, ChoiceButton 
 // A check box, ticked while `Member` holds; its option ticks it.
 template <auto Member>
 constexpr auto check_field(const char* name, const char* caption, const char* option, const char* help) {
-    Field<field_detail::model_of<Member>> f;
-    f.kind = FieldKind::Check;
-    f.name = name;
-    f.caption = caption;
-    f.first = Member;
-    f.option = option;
-    f.help = help;
-    return f;
+    return Field<field_detail::model_of<Member>>{
+        .kind = FieldKind::Check, .name = name, .caption = caption, .first = Member, .option = option, .help = help};
 }
 
 // The row of the control with this object name; the table must have it.
