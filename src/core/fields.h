@@ -82,7 +82,8 @@ struct Field {
         return kind == FieldKind::Number || kind == FieldKind::NumberOrEmpty || kind == FieldKind::Text;
     }
     bool read_by(const Model& m) const { return !read_when || read_when(m); }
-    // The text field's text (read only).
+    // The text field's text, read only (the accessor only finds the
+    // member; nothing is written through it here).
     const std::string& text_of(const Model& m) const { return text(const_cast<Model&>(m)); }
 };
 
