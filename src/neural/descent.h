@@ -47,15 +47,14 @@ bool pinned(double weight, double slope);
 // current weights and solves (J'J + lambda (diag J'J + 1e-9)) d = -J'r
 // (Cholesky), taking w + d when it lowers the squared error (then lambda
 // shrinks tenfold) and otherwise raising lambda tenfold and solving again.
-// It stops by the problem's rule (Problem::stall_fall), or when lambda passes 1e10: no step that
-// short lowers the error.
+// It stops by the problem's rule (Problem::stall_fall and stall_window), or
+// when lambda passes 1e10: no step that short lowers the error.
 class Levenberg {
 public:
     Levenberg(const std::vector<double>& start, const Problem& p);
     void iterate(const Problem& p);
     bool stopped() const { return stopped_; }
     const Record& record() const { return record_; }
-    const std::vector<double>& weights() const { return w_; }
 
 private:
     std::vector<double> w_, trial_, jtj_, jtr_, m_, step_;
@@ -78,7 +77,6 @@ public:
     void iterate(const Problem& p);
     bool stopped() const { return stopped_; }
     const Record& record() const { return record_; }
-    const std::vector<double>& weights() const { return w_; }
 
 private:
     void direction();
