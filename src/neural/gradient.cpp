@@ -24,22 +24,30 @@ std::vector<std::size_t> residual_weights(const NetShape& shape, std::size_t o) 
     return index;
 }
 
-}  // namespace
-
-Errors errors_of(std::span<const double> weights, const Problem& p) {
-    const NetShape& shape = p.shape;
+// The forward pass over every example in turn, both measures added up,
+// and visit(example, nodes) after each pass.
+template <class Visit>
+Errors over_examples(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
+                     std::int16_t nexem, Visit visit) {
     const auto nin = static_cast<std::size_t>(shape.nin);
     const std::size_t width = shape.example_width();
     NodeTable nodes(shape);
     double sum = 0.0, squares = 0.0;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(p.nexem); ++k) {
-        const std::span<const double> example = p.exemplar.subspan(k * width, width);
+    for (std::size_t k = 0; k < static_cast<std::size_t>(nexem); ++k) {
+        const std::span<const double> example = exemplar.subspan(k * width, width);
         feed_forward(weights, example.first(nin), nodes, shape);
         const double distance = example_error(nodes, example.subspan(nin), shape);
         sum += distance;
         squares += distance * distance;
+        visit(example, nodes);
     }
-    return {fdiv(sum, p.nexem), fdiv(squares, p.nexem)};
+    return {fdiv(sum, nexem), fdiv(squares, nexem)};
+}
+
+}  // namespace
+
+Errors errors_of(std::span<const double> weights, const Problem& p) {
+    return over_examples(weights, p.exemplar, p.shape, p.nexem, [](auto, const NodeTable&) {});
 }
 
 Errors error_gradient(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
@@ -47,20 +55,11 @@ Errors error_gradient(std::span<const double> weights, std::span<const double> e
     const auto nin = static_cast<std::size_t>(shape.nin);
     const auto nhidden = static_cast<std::size_t>(shape.nhidden);
     const auto nout = static_cast<std::size_t>(shape.nout);
-    const std::size_t width = shape.example_width();
     const double* v = weights.data() + shape.output_block();
     double* gv = gradient.data() + shape.output_block();
     std::fill(gradient.begin(), gradient.end(), 0.0);
-    NodeTable nodes(shape);
     std::vector<double> d_out(nout), d_hidden(nhidden);
-    double sum = 0.0;
-    double squares = 0.0;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(nexem); ++k) {
-        const std::span<const double> example = exemplar.subspan(k * width, width);
-        feed_forward(weights, example.first(nin), nodes, shape);
-        const double distance = example_error(nodes, example.subspan(nin), shape);
-        sum += distance;
-        squares += distance * distance;
+    const Errors e = over_examples(weights, exemplar, shape, nexem, [&](auto example, const NodeTable& nodes) {
         // d squared distance / d sum of output t: 2 (o - target) * 0.5 (1 - o^2).
         for (std::size_t t = 0; t < nout; ++t) {
             const double o = nodes.output[t];
@@ -79,9 +78,9 @@ Errors error_gradient(std::span<const double> weights, std::span<const double> e
             const double x = nodes.input[i];
             for (std::size_t s = 0; s < nhidden; ++s) gradient[i * nhidden + s] += d_hidden[s] * x;
         }
-    }
+    });
     for (double& g : gradient) g = chk(g / nexem);
-    return {fdiv(sum, nexem), fdiv(squares, nexem)};
+    return e;
 }
 
 Errors normal_equations(std::span<const double> weights, const Problem& p, std::span<double> jtj,
@@ -89,21 +88,14 @@ Errors normal_equations(std::span<const double> weights, const Problem& p, std::
     const NetShape& shape = p.shape;
     const auto nin = static_cast<std::size_t>(shape.nin), nh = static_cast<std::size_t>(shape.nhidden);
     const auto nout = static_cast<std::size_t>(shape.nout);
-    const std::size_t n = shape.weights(), width = shape.example_width();
+    const std::size_t n = shape.weights();
     const double* v = weights.data() + shape.output_block();
     std::fill(jtj.begin(), jtj.end(), 0.0);
     std::fill(jtr.begin(), jtr.end(), 0.0);
     std::vector<std::vector<std::size_t>> index(nout);
     for (std::size_t o = 0; o < nout; ++o) index[o] = residual_weights(shape, o);
     std::vector<double> row(index[0].size()), slope(nh);
-    NodeTable nodes(shape);
-    double sum = 0.0, squares = 0.0;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(p.nexem); ++k) {
-        const std::span<const double> example = p.exemplar.subspan(k * width, width);
-        feed_forward(weights, example.first(nin), nodes, shape);
-        const double distance = example_error(nodes, example.subspan(nin), shape);
-        sum += distance;
-        squares += distance * distance;
+    const Errors e = over_examples(weights, p.exemplar, shape, p.nexem, [&](auto example, const NodeTable& nodes) {
         for (std::size_t h = 0; h < nh; ++h) slope[h] = 0.5 * (1.0 - nodes.hidden[h] * nodes.hidden[h]);
         for (std::size_t o = 0; o < nout; ++o) {
             // The residual's derivatives: by the input-to-hidden weights
@@ -119,14 +111,14 @@ Errors normal_equations(std::span<const double> weights, const Problem& p, std::
                 for (std::size_t y = 0; y <= x; ++y) line[at[y]] += row[x] * row[y];
             }
         }
-    }
+    });
     // The indices rise along each list, so only the lower triangle was
     // formed; mirror it.
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = 0; j < i; ++j) jtj[j * n + i] = jtj[i * n + j];
     for (const double x : jtj) chk(x);
     for (const double x : jtr) chk(x);
-    return {fdiv(sum, p.nexem), fdiv(squares, p.nexem)};
+    return e;
 }
 
 std::vector<std::vector<double>> gradient_starts(std::size_t restarts, std::size_t weights, const Draw& draw) {
