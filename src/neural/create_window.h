@@ -55,7 +55,7 @@ inline constexpr Field<CreateWindow> kCreateFields[] = {
     choice_field<&CreateWindow::Option1, &CreateWindow::Option3>(
         "Frame1", "Learning Algorithm", {"Option1", "Genetic"},
         {"Option2", "Agoric", "agoric", "The agoric algorithm (otherwise genetic)"},
-        {"Option3", "Gradient", "gradient", "Gradient training, back-propagation with iRprop+ (otherwise genetic)"},
+        {"Option3", "Gradient", "gradient", "Gradient training, Levenberg-Marquardt and L-BFGS (otherwise genetic)"},
         kBelowColumns),
 };
 
