@@ -56,7 +56,12 @@ public:
         for (std::size_t k = 0; k < options_.size(); ++k) {
             const Option& o = options_[k];
             const std::string& value = r[first + k];
-            if (o.button && value.size() == 1 && value[0] == '1') {
+            if (o.field->text) {
+                o.field->text(m) = value;
+                continue;
+            }
+            if (value.size() != 1 || value[0] != '1') continue;  // a flag left off
+            if (o.button) {
                 if (last_flag && last_flag->field == o.field)
                     return option_name(last_flag->button->option) + " and " + option_name(o.button->option) +
                            " exclude each other";

@@ -5,16 +5,18 @@
 namespace tvx {
 
 std::string result_line(const ResultLine& line, double x) {
+    const std::string number = line.text(x);
     std::string text;
-    append_result_line(text, line, x);
+    text.reserve(line.prefix.size() + number.size() + line.suffix.size());
+    text += line.prefix;
+    text += number;
+    text += line.suffix;
     return text;
 }
 
 void append_result_line(std::string& text, const ResultLine& line, double x) {
-    const std::string number = line.text(x);
-    text.reserve(text.size() + line.prefix.size() + number.size() + line.suffix.size());
     text += line.prefix;
-    text += number;
+    text += line.text(x);
     text += line.suffix;
 }
 
