@@ -49,16 +49,18 @@ private:
     std::exception_ptr error_;
 };
 
-// The caller pumps every tenth of a second until the pool has done every
-// index, doing one itself whenever the team is stalled.
+// The caller pumps every tenth of a second until every index is done,
+// doing one itself whenever no pool thread can.
 void pump_until_done(Indices& indices, Team& team, const Pump& pump) {
     using Clock = std::chrono::steady_clock;
     constexpr auto period = std::chrono::milliseconds(100);
     Clock::time_point next_pump = Clock::now() + period;
     for (;;) {
         if (indices.exhausted()) team.close();
-        if (team.settle(next_pump)) return;
-        if (team.stalled()) indices.run_one();
+        // Settled: no pool thread works on the indices, nor will.
+        const bool settled = team.settle(next_pump);
+        if (settled && indices.exhausted()) return;
+        if (settled || team.stalled()) indices.run_one();
         if (Clock::now() >= next_pump) {
             pump();
             next_pump = Clock::now() + period;
