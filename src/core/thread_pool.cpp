@@ -40,13 +40,17 @@ public:
     }
 
     void post(Team::State& t) {
+        unsigned wake = 0;
         {
             const std::lock_guard lock(mutex_);
             if (t.to_come == 0) return;
             open_.push_back(&t);
             posted_.fetch_add(1, std::memory_order_release);
+            // The threads spinning see the team themselves; as many more
+            // as it asks for are woken.
+            wake = t.to_come > spinning_ ? std::min(t.to_come - spinning_, idle_) : 0;
         }
-        posted_cv_.notify_all();
+        for (unsigned k = 0; k < wake; ++k) posted_cv_.notify_one();
     }
 
     void close(Team::State& t) {
@@ -104,8 +108,21 @@ private:
     // A pool thread: makes the calls of the first team with any to come.
     void serve() {
         std::unique_lock lock(mutex_);
+        const auto called = [&] { return stopping_ || !open_.empty(); };
         for (;;) {
-            spin_wait(lock, posted_cv_, posted_, [&] { return stopping_ || !open_.empty(); });
+            // After a call the next team often follows at once (the next
+            // batch of a simulation): the thread spins for it a while, then
+            // sleeps until woken. A thread that another beat to the team
+            // sleeps at once.
+            if (!called()) {
+                ++spinning_;
+                const unsigned long long seen = posted_.load(std::memory_order_acquire);
+                lock.unlock();
+                spin_while_unchanged(posted_, seen);
+                lock.lock();
+                --spinning_;
+                posted_cv_.wait(lock, called);
+            }
             --idle_;
             if (stopping_) return;
             Team::State& t = *open_.front();
@@ -131,7 +148,8 @@ private:
     std::mutex mutex_;
     std::vector<std::thread> threads_;
     std::deque<Team::State*> open_;
-    unsigned idle_ = 0;
+    unsigned idle_ = 0;      // threads not in a call
+    unsigned spinning_ = 0;  // idle threads spinning for the next team
     bool stopping_ = false;
     std::atomic<unsigned long long> posted_{0};  // bumped by each team posted, and to stop
     std::condition_variable posted_cv_;

@@ -69,12 +69,30 @@ private:
     bool joined_ = false;
 };
 
+// Spins for about 50 microseconds, or until `counter` is no longer `seen`.
+// A short piece of work can take less time than waking a sleeping thread:
+// a thread that expects another's answer soon spins before it sleeps.
+inline void spin_while_unchanged(const std::atomic<unsigned long long>& counter, unsigned long long seen) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point until = Clock::now() + std::chrono::microseconds(50);
+    for (unsigned spins = 1; counter.load(std::memory_order_acquire) == seen; ++spins) {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+        // Now and then the processor goes to any other thread that waits
+        // for it: this one may be spinning on the core that the thread it
+        // waits for needs.
+        if (spins % 16 == 0) {
+            std::this_thread::yield();
+            if (Clock::now() > until) return;
+        }
+    }
+}
+
 // Waits, with `lock` held on entry and return, until `ready()` holds; the
 // threads that change what `ready` reads do it under the lock, then bump
-// `counter` and notify `cv`. A short piece of work can take less time than
-// waking a sleeping thread, so the waiter first spins (the lock released)
-// for about 50 microseconds while the counter stays the same, and only then
-// sleeps. Returns the time it waited.
+// `counter` and notify `cv`. After each change it spins before it sleeps
+// (the lock released). Returns the time it waited.
 template <class Ready>
 std::chrono::steady_clock::duration spin_wait(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
                                               const std::atomic<unsigned long long>& counter, Ready ready) {
@@ -84,19 +102,7 @@ std::chrono::steady_clock::duration spin_wait(std::unique_lock<std::mutex>& lock
     while (!ready()) {
         const unsigned long long seen = counter.load(std::memory_order_acquire);
         lock.unlock();
-        const Clock::time_point until = Clock::now() + std::chrono::microseconds(50);
-        for (unsigned spins = 1; counter.load(std::memory_order_acquire) == seen; ++spins) {
-#if defined(__x86_64__) || defined(__i386__)
-            __builtin_ia32_pause();
-#endif
-            // Now and then the processor goes to any other thread that
-            // waits for it: this one may be spinning on the core that the
-            // thread it waits for needs.
-            if (spins % 16 == 0) {
-                std::this_thread::yield();
-                if (Clock::now() > until) break;
-            }
-        }
+        spin_while_unchanged(counter, seen);
         lock.lock();
         cv.wait(lock, [&] { return counter.load(std::memory_order_acquire) != seen || ready(); });
     }
