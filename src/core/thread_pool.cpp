@@ -46,9 +46,11 @@ public:
             if (t.to_come == 0) return;
             open_.push_back(&t);
             posted_.fetch_add(1, std::memory_order_release);
-            // The threads spinning see the team themselves; as many more
-            // as it asks for are woken.
-            wake = t.to_come > spinning_ ? std::min(t.to_come - spinning_, idle_) : 0;
+            // The threads spinning see the open teams themselves; sleeping
+            // ones are woken for the calls still to come beyond those.
+            unsigned to_come = 0;
+            for (const Team::State* o : open_) to_come += o->to_come;
+            wake = to_come > spinning_ ? std::min(to_come - spinning_, idle_ - spinning_) : 0;
         }
         for (unsigned k = 0; k < wake; ++k) posted_cv_.notify_one();
     }

@@ -61,7 +61,7 @@ void rprop_update(Descent& d, std::span<const double> gradient, const Errors& er
 
 // `restarts` descents from starts drawn in order (restart by restart,
 // weight by weight), advanced together for `iterations` updates with
-// `pmeter` showing the share done; both cores share the descents. After
+// `pmeter` showing the share done; the pool's threads share the descents. After
 // each tenth of the iterations only the better half of the descents still
 // going on goes on (at least four), so that most of the work goes to the
 // promising starts. Then the best weights of the best descent (the first

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "core/thread_pool.h"
-#include "support/pool_threads.h"
+#include "support/thread_counts.h"
 
 namespace tvx {
 namespace {

@@ -15,8 +15,8 @@
 #include "neural/gradient.h"
 #include "neural/parallel.h"
 #include "support/neural_fixture.h"
-#include "support/pool_threads.h"
 #include "support/recording_ui.h"
+#include "support/thread_counts.h"
 
 namespace tvx {
 namespace {
