@@ -154,20 +154,24 @@ void work(const Plan& plan, Row& row) {
 // meanwhile.
 class Workers {
 public:
-    Workers(const Plan& plan, unsigned helpers) : plan_(plan), helpers_(helpers) { reserve_pool_threads(helpers); }
+    // Without helpers no thread is started: a process that never starts
+    // one allocates faster.
+    Workers(const Plan& plan, unsigned helpers) : plan_(plan), helpers_(helpers) {
+        if (helpers) reserve_pool_threads(helpers);
+    }
 
     // Hands the first `count` rows to the helpers.
     void start(std::vector<Row>& rows, std::size_t count) {
         rows_ = &rows;
         count_ = count;
         next_.store(0);
-        team_.emplace(helpers_, [this] { drain(); });
+        if (helpers_) team_.emplace(helpers_, [this] { drain(); });
     }
     // Works on the rows beside the helpers until none is left, then waits
     // for the helpers' last ones.
     void finish() {
         drain();
-        team_->join();
+        if (team_) team_->join();
         team_.reset();
     }
 
