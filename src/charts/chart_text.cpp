@@ -1,9 +1,8 @@
 #include "charts/chart_text.h"
 
-#include <fstream>
-#include <system_error>
-
+#include "core/fault.h"
 #include "core/numbers.h"
+#include "core/replacing_file.h"
 
 namespace tvx {
 
@@ -53,27 +52,14 @@ std::string left_out_note(int count, const char* what) {
 }
 
 bool save_text_file(const std::filesystem::path& path, const std::string& text) {
-    std::filesystem::path part = path;
-    part += ".part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << text;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(part, ignored);
-            return false;
-        }
+    try {
+        ReplacingFile file(path);
+        file.stream() << text;
+        file.commit();
+        return true;
+    } catch (const RuntimeError&) {
+        return false;
     }
-    std::error_code error;
-    std::filesystem::rename(part, path, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(part, ignored);
-    }
-    return !error;
 }
 
 }  // namespace tvx

@@ -21,8 +21,9 @@ std::string hover_text(const Plot& plot, const std::string& series, double x, do
 // "3 points could not be valued and are left out." (empty for none).
 std::string left_out_note(int count, const char* what = "point");
 
-// Writes the text whole or not at all: into a file beside the target, then
-// renamed over it. False when it could not be written.
+// Writes the text whole or not at all (ReplacingFile): a file of the
+// user's beside the target is never touched. False when it could not be
+// written.
 bool save_text_file(const std::filesystem::path& path, const std::string& text);
 
 namespace chart_text {

@@ -22,8 +22,8 @@ struct LoadedNet {
 // The file's text for this network.
 std::string network_text(const NetShape& shape, const Ranges& ranges, const std::vector<double>& weights);
 
-// Writes the file whole or not at all: the text goes to a temporary file in
-// the same folder, which replaces the old file only once it is complete.
+// Writes the file whole or not at all (ReplacingFile): the text goes to a
+// temporary file in the same folder, which replaces the old file only once it is complete.
 // On any failure the old file stays as it was, the temporary file is
 // removed, and a run-time error is raised.
 void write_network_file(const std::string& filename, const NetShape& shape, const Ranges& ranges,
