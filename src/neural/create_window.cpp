@@ -89,9 +89,12 @@ void train_and_save(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Dr
     // A cancelled run writes nothing: a network file already there is kept
     // as it was. A Cancel that came in the last wait counts too.
     if (completed && !cancel_requested(pmeter)) {
-        write_network_file(ofile, shape, set.ranges, weights);
+        // Everything reported is worked out first: a fault in it leaves the
+        // old network file as it was.
         const TrainingResult result{fitness(weights, set.exemplar, shape, n.nexem)};
-        w.details = output_errors_text(output_errors(weights, set, shape, n.nexem));
+        std::string details = output_errors_text(output_errors(weights, set, shape, n.nexem));
+        write_network_file(ofile, shape, set.ranges, weights);
+        w.details = std::move(details);
         ui.refresh(Window::Neural1);
         ui.set_pointer(Pointer::Normal);
         if (results) *results = result;

@@ -17,17 +17,24 @@ std::vector<OutputError> output_errors(std::span<const double> weights, const Tr
     std::vector<double> squares(nout, 0.0);
     NodeTable nodes(shape);
     const std::span<const double> exemplar = set.exemplar;
+    // The scaled errors lie in (-1, 1): their squares are summed as they
+    // are, and the range multiplies the root and the largest at the end, so
+    // that a range near the largest double (1e200 in a training file)
+    // gives its true figures instead of overflowing in the squares.
     for (std::size_t k = 0; k < static_cast<std::size_t>(nexem); ++k) {
         const std::span<const double> example = exemplar.subspan(k * width, width);
         feed_forward(weights, example.first(nin), nodes, shape);
         for (std::size_t j = 0; j < nout; ++j) {
-            const double range = set.ranges.out_max[j] - set.ranges.out_min[j];
-            const double e = chk((nodes.output[j] - example[nin + j]) * range);
+            const double e = nodes.output[j] - example[nin + j];
             squares[j] = chk(squares[j] + e * e);
             out[j].largest = std::max(out[j].largest, std::fabs(e));
         }
     }
-    for (std::size_t j = 0; j < nout; ++j) out[j].rms = fsqrt(fdiv(squares[j], nexem));
+    for (std::size_t j = 0; j < nout; ++j) {
+        const double range = std::fabs(chk(set.ranges.out_max[j] - set.ranges.out_min[j]));
+        out[j].rms = chk(fsqrt(fdiv(squares[j], nexem)) * range);
+        out[j].largest = chk(out[j].largest * range);
+    }
     return out;
 }
 

@@ -232,6 +232,31 @@ TEST(Train, FaultsGiveTheWindowsGenericMessageAndKeepItOpen) {
     EXPECT_EQ(dir.names().size(), 3u);
 }
 
+TEST(Train, ARangeOf1e200TrainsAndReportsItsErrorsInTheFilesUnits) {
+    // One input, hidden and output node, one example; the output's range
+    // spans 2e200, so an error squared in the file's units overflows. The
+    // training completes, its report is finite, and only then is the old
+    // network file replaced.
+    ScratchDir dir;
+    dir.write("t.dat", {"1,0", "1e200,-1e200", "0.5,1e199"});
+    dir.write_raw("neural.net", "an earlier network\r\n");
+    Train t;
+    t.w.inputbox = t.w.outputbox = t.w.hidden = t.w.examples = "1";
+    t.w.gen = t.w.pop = "4";
+    t.w.ifile1 = "t.dat";
+    t.run();
+    ASSERT_EQ(t.ui.boxes().size(), 1u);
+    EXPECT_EQ(t.ui.box_texts()[0].rfind(kDone, 0), 0u);
+    const LoadedNet net = load_net("neural.net");
+    EXPECT_EQ(net.ranges.out_max, std::vector<double>{1e200});
+    // The one error is at most the whole range, and both figures are it.
+    const std::string prefix = "Output node 1: root mean square error ";
+    ASSERT_EQ(t.w.details.rfind(prefix, 0), 0u) << t.w.details;
+    const std::string rms = t.w.details.substr(prefix.size(), t.w.details.find(',') - prefix.size());
+    EXPECT_LE(std::stod(rms), 2e200);
+    EXPECT_NE(t.w.details.find("largest " + rms + " "), std::string::npos) << t.w.details;
+}
+
 TEST(Train, CancelLeavesAnExistingNetworkFileUntouched) {
     ScratchDir dir;
     write_train(dir);

@@ -188,6 +188,24 @@ TEST(FitReport, ErrorsPerOutputInTheFilesUnits) {
               "Output node 2: root mean square error 4.95, largest 7 (training file units)");
 }
 
+TEST(FitReport, ARangeNearTheLargestDoubleGivesItsFiguresWithoutOverflow) {
+    // The same network and input; the output spans 2e200 (1e200 to
+    // -1e200) and the target 1e199 scales to 0.55. The error in the file's
+    // units is 2e200 (o - 0.55) = 1.00036550e199 (1E+199 to four
+    // significant digits); its square would overflow.
+    const NetShape s{1, 1, 1};
+    TrainingSet set;
+    set.ranges = {{1}, {0}, {1e200}, {-1e200}};
+    set.exemplar = {0.5, 0.55};
+    const std::vector<OutputError> e = output_errors(std::vector<double>{2, 3}, set, s, 1);
+    ASSERT_EQ(e.size(), 1u);
+    const double expected = 2e200 * (0.60001827509 - 0.55);
+    EXPECT_NEAR(e[0].rms, expected, expected * 1e-9);
+    EXPECT_NEAR(e[0].largest, expected, expected * 1e-9);
+    EXPECT_EQ(output_errors_text(e),
+              "Output node 1: root mean square error 1E+199, largest 1E+199 (training file units)");
+}
+
 TEST(FitReport, ShownAfterACompletedTrainOutsideTheBox) {
     ScratchDir dir;
     dir.write("train.dat", {"10,0", "10,0", "10,0", "30,0", "2,4,6,12", "1,3,5,9", "7,2,8,17"});
