@@ -23,6 +23,7 @@ struct Plan {
     std::size_t command_column = 0;
     std::vector<std::vector<int>> columns;  // by command, by field
     bool json = false;
+    std::function<Outcome(const Request&)> run;
 };
 
 bool known_column(const std::string& name) {
@@ -101,7 +102,7 @@ void prepare(const Plan& plan, Row& row) {
             continue;
         }
         const std::string& cell = rec.cells[static_cast<std::size_t>(cols[i])];
-        if (spec->fields[i].kind == FieldKind::Flag && cell != "1" && cell != "0")
+        if (spec->fields[i].kind == FieldKind::Flag && !flag_value(cell))
             return refuse("the column '" + spec->fields[i].name + "' takes 1 or 0");
         rq.values[i] = cell;
     }
@@ -121,7 +122,7 @@ void format(const Plan& plan, Row& row) {
             j["status"] = row.outcome.status;
         }
         j["row"] = row.number;
-        out = j.dump();
+        out = json_text(j);
     } else {
         for (std::size_t c = 0; c < plan.header.size(); ++c) {
             if (c) out += ',';
@@ -136,7 +137,7 @@ void format(const Plan& plan, Row& row) {
 // needed: the thread that made its outcome frees it, which the allocator
 // does far faster than a free from another thread.
 void run_row(const Plan& plan, Row& row) {
-    if (row.request) row.outcome = run_request(*row.request);
+    if (row.request) row.outcome = plan.run(*row.request);
     format(plan, row);
     const int status = row.outcome.status;
     row.outcome = Outcome{};
@@ -226,6 +227,7 @@ int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const Batc
         return kExitUsage;
     }
     plan->json = settings.json;
+    plan->run = settings.run;
     if (!settings.json) {
         std::string line;
         for (std::size_t c = 0; c < plan->header.size(); ++c) {

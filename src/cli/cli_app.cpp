@@ -1,18 +1,18 @@
 #include "cli/cli_app.h"
 
 #include <CLI/CLI.hpp>
-#include <filesystem>
+#include <algorithm>
+#include <charconv>
+#include <exception>
 #include <fstream>
-#include <iostream>
-#include <memory>
-#include <string>
-#include <vector>
+#include <utility>
 
 #include "cli/batch.h"
 #include "cli/cli_ui.h"
-#include "cli/commands.h"
 #include "cli/report.h"
 #include "cli/window_command.h"
+#include "core/fault.h"
+#include "core/replacing_file.h"
 #include "neural/files.h"
 
 #ifndef TVX_VERSION
@@ -25,16 +25,20 @@ namespace {
 
 constexpr const char* kFooter =
     "Numbers are read as the windows read them: a point for decimals, whatever the locale.\n"
+    "A flag may be followed by =1 or =0 (set or not), as a batch's cells are 1 or 0.\n"
     "Exit status: 0 success; 1 the command ended with one of its own messages (validation,\n"
     "search failure, a file message; in a batch, some row did not succeed); 2 the generic error;\n"
     "64 a usage error (unknown command or option, a missing value).";
+constexpr const char* kUsageHint =
+    "Usage: tarvenix-cli COMMAND [OPTIONS]; see tarvenix-cli --help or tarvenix-cli COMMAND --help\n";
 
 // One command's options, bound to the request they fill.
 struct Single {
     const CommandSpec* spec = nullptr;
     CLI::App* app = nullptr;
     Request request;
-    std::vector<std::string> inputs;  // positional values
+    std::vector<std::string> inputs;                          // positional values
+    std::vector<std::pair<std::size_t, CLI::Option*>> flags;  // the field each sets
     bool json = false;
 };
 
@@ -50,8 +54,7 @@ void bind(Single& s) {
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const Field& f = fields[i];
         if (f.kind == FieldKind::Flag) {
-            s.app->add_flag_callback(
-                option_name(f.name), [&s, i] { s.request.values[i] = "1"; }, f.help);
+            s.flags.emplace_back(i, s.app->add_flag(option_name(f.name), f.help));
         } else if (f.kind != FieldKind::Positional) {
             s.app->add_option(option_name(f.name), s.request.values[i], f.help)
                 ->capture_default_str()
@@ -65,67 +68,115 @@ void bind(Single& s) {
     s.app->add_flag("--json", s.json, "Print one JSON object: the inputs, every result at full precision, messages");
 }
 
-int run_single(Single& s) {
+// A flag's last word decides: bare or =1 sets it, =0 leaves it off (the
+// words were checked before CLI11 read them).
+void read_flags(Single& s) {
+    for (const auto& [field, option] : s.flags)
+        if (!option->results().empty()) s.request.values[field] = option->results().back() == "0" ? "0" : "1";
     const std::size_t first = first_positional(*s.spec);
     for (std::size_t k = 0; k < s.inputs.size(); ++k) s.request.values[first + k] = s.inputs[k];
+}
+
+bool is_flag(const CommandSpec* spec, const std::string& option) {
+    if (option == "--json") return spec != nullptr;
+    if (!spec) return false;
+    return std::any_of(spec->fields.begin(), spec->fields.end(), [&option](const Field& f) {
+        return f.kind == FieldKind::Flag && option_name(f.name) == option;
+    });
+}
+
+// The words as CLI11 is to read them. "--name=" with nothing after the sign
+// is the empty text (CLI11 would take the next word for the value); a
+// flag's "--name=VALUE" takes 1 or 0, nothing being 0, as a batch's cells
+// do. A flag given any other value sets `error`.
+std::vector<std::string> normalised(const std::vector<std::string>& words, std::string& error) {
+    const CommandSpec* spec = words.empty() ? nullptr : find_command(words[0]);
+    std::vector<std::string> out;
+    out.reserve(words.size() + 1);
+    bool options = true;  // until "--", after which every word is a value
+    for (std::size_t k = 0; k < words.size(); ++k) {
+        const std::string& word = words[k];
+        const std::size_t sign = word.find('=');
+        if (word == "--") options = false;
+        if (k == 0 || !options || word.rfind("--", 0) != 0 || sign == std::string::npos) {
+            out.push_back(word);
+            continue;
+        }
+        const std::string name = word.substr(0, sign);
+        const std::string value = word.substr(sign + 1);
+        if (is_flag(spec, name)) {
+            if (!value.empty() && !flag_value(value)) {
+                error = "the option '" + name + "' takes 1 or 0";
+                return {};
+            }
+            out.push_back(name + "=" + (value.empty() ? "0" : value));
+        } else if (value.empty()) {
+            out.push_back(name);
+            out.emplace_back();
+        } else {
+            out.push_back(word);
+        }
+    }
+    return out;
+}
+
+int run_single(Single& s, std::ostream& out, std::ostream& err) {
     s.request.interactive = true;
     const Outcome o = run_request(s.request);
-    for (const auto& line : message_lines(o)) std::cerr << line << '\n';
+    for (const auto& line : message_lines(o)) err << line << '\n';
     if (s.json) {
-        std::cout << json_of(s.request, o).dump(2) << '\n';
+        out << json_text(json_of(s.request, o), 2) << '\n';
     } else {
-        for (const auto& line : o.lines) std::cout << line << '\n';
+        for (const auto& line : o.lines) out << line << '\n';
     }
     return o.status;
 }
 
 struct BatchArgs {
     std::string file = "-";
-    std::string output;
+    std::optional<std::string> output;
     std::string format = "csv";
-    unsigned jobs = 0;
+    std::string jobs;  // checked by kThreads
 };
 
-int run_batch_command(const BatchArgs& a) {
+const CLI::Validator kThreads(
+    [](std::string& text) -> std::string {
+        unsigned n = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+        const bool whole = !text.empty() && ec == std::errc() && end == text.data() + text.size();
+        if (whole && n >= 1 && n <= kMaxJobs) return {};
+        return "the number of threads must be a whole number from 1 to " + std::to_string(kMaxJobs);
+    },
+    "");
+const CLI::Validator kFileName([](std::string& text) -> std::string { return text.empty() ? "no file name" : ""; }, "");
+
+int run_batch_command(const BatchArgs& a, std::istream& in, std::ostream& out, std::ostream& err) {
     std::ifstream file;
-    std::istream* in = &std::cin;
+    std::istream* input = &in;
     if (a.file != "-") {
         file.open(a.file, std::ios::binary);
         if (!file) {
-            std::cerr << kFileNotFound << '\n';
+            err << kFileNotFound << '\n';
             return kExitMessage;
         }
-        in = &file;
+        input = &file;
     }
     BatchSettings settings;
     settings.json = a.format == "json";
-    settings.jobs = a.jobs;
-    if (a.output.empty()) return run_batch(*in, std::cout, std::cerr, settings);
-    // Written beside the target and moved over it once complete: a failed
-    // run never leaves half a file under the name asked for.
-    const std::string part = a.output + ".part";
-    int status = kExitMessage;
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (out) status = run_batch(*in, out, std::cerr, settings);
-        if (!out || !out.flush()) {
-            std::cerr << "tarvenix-cli: batch: cannot write " << a.output << '\n';
-            std::filesystem::remove(part);
-            return kExitMessage;
-        }
+    if (!a.jobs.empty()) std::from_chars(a.jobs.data(), a.jobs.data() + a.jobs.size(), settings.jobs);
+    if (!a.output) return run_batch(*input, out, err, settings);
+    // The rows go to a file the program makes itself beside the target and
+    // that replaces it once complete: a failed run leaves no half-written
+    // file, and no file of the user's but the target is ever touched.
+    try {
+        ReplacingFile target(*a.output);
+        const int status = run_batch(*input, target.stream(), err, settings);
+        if (status != kExitUsage) target.commit();  // an unusable header writes nothing
+        return status;
+    } catch (const RuntimeError&) {
+        err << "tarvenix-cli: batch: cannot write " << *a.output << '\n';
+        return kExitMessage;
     }
-    std::error_code ec;
-    if (status == kExitUsage) {
-        std::filesystem::remove(part, ec);
-    } else {
-        std::filesystem::rename(part, a.output, ec);
-        if (ec) {
-            std::cerr << "tarvenix-cli: batch: cannot write " << a.output << '\n';
-            std::filesystem::remove(part, ec);
-            return kExitMessage;
-        }
-    }
-    return status;
 }
 
 // A positional that takes several values shows as "[values...]" in the
@@ -141,15 +192,23 @@ public:
 
 }  // namespace
 
-int run_cli(int argc, const char* const* argv) {
+struct CommandLine::Parts {
     CLI::App app{"Tarvenix on the command line: the calculators of the program, one at a time or a CSV file of them.",
                  "tarvenix-cli"};
+    std::vector<std::unique_ptr<Single>> singles;
+    BatchArgs batch;
+    CLI::App* batch_app = nullptr;
+    Single* chosen = nullptr;
+
+    Parts();
+    void add_batch();
+};
+
+CommandLine::Parts::Parts() {
     app.set_version_flag("--version", std::string("tarvenix-cli ") + TVX_VERSION);
     app.require_subcommand(1);
     app.footer(kFooter);
     app.formatter(std::make_shared<UsageFormatter>());  // the commands inherit it
-
-    std::vector<std::unique_ptr<Single>> singles;
     for (const auto& spec : commands()) {
         auto s = std::make_unique<Single>();
         s->spec = &spec;
@@ -158,33 +217,75 @@ int run_cli(int argc, const char* const* argv) {
         bind(*s);
         singles.push_back(std::move(s));
     }
-    BatchArgs batch;
-    CLI::App* batch_app = app.add_subcommand(
+    add_batch();
+}
+
+void CommandLine::Parts::add_batch() {
+    batch_app = app.add_subcommand(
         "batch", "Run one command a row of a CSV file (header row; column 'command', the others named as the options)");
     batch_app->add_option("file", batch.file, "CSV input; standard input when absent or -")->type_name("FILE");
     batch_app->add_option("--output", batch.output, "Write the results to this file instead of standard output")
-        ->type_name("FILE");
+        ->type_name("FILE")
+        ->check(kFileName);
     batch_app->add_option("--format", batch.format, "csv or json (one object a line)")
         ->check(CLI::IsMember({"csv", "json"}))
         ->capture_default_str();
-    batch_app->add_option("--jobs", batch.jobs, "Threads (default: all processors)")->check(CLI::PositiveNumber);
+    batch_app->add_option("--jobs", batch.jobs, "Threads (default: all processors)")->type_name("N")->check(kThreads);
+}
 
-    try {
-        // CLI11 would take an unknown command for a stray argument.
-        if (argc > 1 && argv[1][0] != '-' && !find_command(argv[1]) && std::string(argv[1]) != "batch")
-            throw CLI::ExtrasError("unknown command '" + std::string(argv[1]) + "'", CLI::ExitCodes::ExtrasError);
-        app.parse(argc, argv);
-    } catch (const CLI::Success& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        std::cerr << "tarvenix-cli: " << e.what() << '\n'
-                  << "Usage: tarvenix-cli COMMAND [OPTIONS]; see tarvenix-cli --help or tarvenix-cli COMMAND --help\n";
+CommandLine::CommandLine() : parts_(std::make_unique<Parts>()) {}
+CommandLine::~CommandLine() = default;
+
+std::optional<int> CommandLine::parse(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    Parts& p = *parts_;
+    const auto usage = [&err](const std::string& message) {
+        err << "tarvenix-cli: " << message << '\n' << kUsageHint;
         return kExitUsage;
+    };
+    std::string error;
+    std::vector<std::string> args = normalised(words, error);
+    if (!error.empty()) return usage(error);
+    // CLI11 would take an unknown command for a stray argument.
+    if (!words.empty() && (words[0].empty() || words[0][0] != '-') && !find_command(words[0]) && words[0] != "batch")
+        return usage("unknown command '" + words[0] + "'");
+    std::reverse(args.begin(), args.end());
+    try {
+        p.app.parse(args);
+    } catch (const CLI::Success& e) {
+        return p.app.exit(e, out, err);
+    } catch (const CLI::ParseError& e) {
+        return usage(e.what());
     }
-    if (batch_app->parsed()) return run_batch_command(batch);
-    for (auto& s : singles)
-        if (s->app->parsed()) return run_single(*s);
+    if (p.batch_app->parsed()) return std::nullopt;
+    for (auto& s : p.singles) {
+        if (!s->app->parsed()) continue;
+        read_flags(*s);
+        p.chosen = s.get();
+        return std::nullopt;
+    }
     return kExitUsage;
+}
+
+const Request* CommandLine::request() const { return parts_->chosen ? &parts_->chosen->request : nullptr; }
+
+int CommandLine::run(std::istream& in, std::ostream& out, std::ostream& err) {
+    Parts& p = *parts_;
+    if (p.chosen) return run_single(*p.chosen, out, err);
+    if (p.batch_app->parsed()) return run_batch_command(p.batch, in, out, err);
+    return kExitUsage;
+}
+
+int run_cli(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err) {
+    try {
+        const std::vector<std::string> words(argv + std::min(argc, 1), argv + argc);
+        CommandLine line;
+        if (const std::optional<int> status = line.parse(words, out, err)) return *status;
+        return line.run(in, out, err);
+    } catch (const std::exception&) {
+        // What escapes a command: memory running out, no thread to start.
+        err << kGenericError << '\n';
+        return kExitError;
+    }
 }
 
 }  // namespace tvx::cli

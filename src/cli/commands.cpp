@@ -41,6 +41,12 @@ Request default_request(const CommandSpec& command) {
     return r;
 }
 
+std::optional<bool> flag_value(std::string_view text) {
+    if (text == "1") return true;
+    if (text == "0") return false;
+    return std::nullopt;
+}
+
 Outcome usage_outcome(std::string message) {
     Outcome o;
     o.status = kExitUsage;

@@ -85,6 +85,10 @@ std::vector<CommandSpec> calculator_commands();
 CommandSpec train_command();
 CommandSpec predict_command();
 
+// A flag's value as written, on the command line (--put=1) as in a batch's
+// cell: "1" sets it, "0" leaves it off; any other text is refused.
+std::optional<bool> flag_value(std::string_view text);
+
 // Outcome of a request refused before its command runs.
 Outcome usage_outcome(std::string message);
 

@@ -1,5 +1,6 @@
 #include "cli/csv.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace tvx::cli {
@@ -41,6 +42,12 @@ void CsvReader::skip_line() {
     ++line_;
 }
 
+void CsvReader::skip_byte_order_mark() {
+    started_ = true;
+    static constexpr char kMark[] = "\xEF\xBB\xBF";
+    if (peek() != kEnd && end_ - at_ >= 3 && std::equal(kMark, kMark + 3, buffer_.data() + at_)) at_ += 3;
+}
+
 void CsvReader::read_quoted(std::string& cell, CsvRecord& record) {
     for (;;) {
         const int c = get();
@@ -72,6 +79,7 @@ std::string& next_cell(CsvRecord& record, std::size_t& count) {
 }  // namespace
 
 bool CsvReader::next(CsvRecord& record) {
+    if (!started_) skip_byte_order_mark();
     for (;;) {
         record.error.clear();
         if (peek() == kEnd) {

@@ -1,6 +1,8 @@
 // Comma-separated values as RFC 4180 has them: a header row, quoted fields
 // (with "" for a quote) that may hold commas and line breaks, records
-// ended by CR LF or LF. Read as a stream, one record at a time.
+// ended by CR LF or LF. Read as a stream, one record at a time. A UTF-8
+// byte-order mark at the very start (a spreadsheet's "CSV UTF-8" export
+// writes one) is skipped.
 #pragma once
 
 #include <cstddef>
@@ -29,11 +31,13 @@ private:
     void fill();
     void read_quoted(std::string& cell, CsvRecord& record);
     void skip_line();
+    void skip_byte_order_mark();
 
     std::istream& in_;
     std::vector<char> buffer_;
     std::size_t at_ = 0, end_ = 0;
     std::size_t line_ = 1;
+    bool started_ = false;
 };
 
 inline constexpr const char* kUnbalancedQuote = "malformed CSV: a quoted field is not closed";

@@ -59,6 +59,10 @@ nlohmann::ordered_json json_of(const Request& request, const Outcome& outcome) {
     return j;
 }
 
+std::string json_text(const nlohmann::ordered_json& j, int indent) {
+    return j.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 const std::vector<std::string>& result_columns() {
     static const std::vector<std::string> columns = [] {
         std::vector<std::string> c(figure_names().begin(), figure_names().end());

@@ -16,6 +16,12 @@ namespace tvx::cli {
 // messages and the exit status.
 nlohmann::ordered_json json_of(const Request& request, const Outcome& outcome);
 
+// The text of a JSON object, on one line (indent < 0) or indented. Text
+// that is not UTF-8 (a Latin-1 file name, a cell from a spreadsheet saved
+// in another encoding) has each byte of a broken sequence replaced by
+// U+FFFD, so that the output is always well-formed JSON in UTF-8.
+std::string json_text(const nlohmann::ordered_json& j, int indent = -1);
+
 // The columns a batch adds after its input columns, in order.
 const std::vector<std::string>& result_columns();
 
