@@ -34,10 +34,13 @@ TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-charts-dev libqt6open
 # Making the Debian package (and installing): pandoc turns the manual pages'
 # Markdown into roff; dpkg-shlibdeps computes the package's dependencies.
 TVX_PACKAGE_PACKAGES=(pandoc dpkg-dev fakeroot)
+# The fuzzing harnesses (the fuzz preset, scripts/fuzz) are built by clang
+# with its libFuzzer, which libclang-rt-14-dev holds.
+TVX_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The package test also checks the package (lintian) and its AppStream
 # metadata (appstreamcli). Xvfb, openbox and xprop (x11-utils) run the tests
 # of what only a window manager shows; without them those tests are skipped.
-TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 clang-format "${TVX_PACKAGE_PACKAGES[@]}" lintian appstream xvfb openbox x11-utils)
+TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 clang-format "${TVX_PACKAGE_PACKAGES[@]}" lintian appstream xvfb openbox x11-utils "${TVX_FUZZ_PACKAGES[@]}")
 # Only for the studies in bench/ (the neural-net trainings' comparison,
 # bench/nn_compare.py); no test needs them.
 TVX_STUDY_PACKAGES=(python3-numpy python3-sklearn)

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -278,7 +279,8 @@ void ChartForm::copy() {
 
 bool ChartForm::save_to(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("csv")) return chart_save_csv(cx_.chart, path.toStdString(), cx_.ui);
+    // The name's bytes as the file system takes them.
+    if (suffix == QLatin1String("csv")) return chart_save_csv(cx_.chart, QFile::encodeName(path).toStdString(), cx_.ui);
     // Written whole or not at all: into a temporary file, then committed.
     QSaveFile file(path);
     bool ok = file.open(QIODevice::WriteOnly);

@@ -1,6 +1,7 @@
 #include "app/qt_user_interface.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QScreen>
 #include <QWindow>
@@ -235,7 +236,7 @@ void QtUserInterface::yield() { QCoreApplication::processEvents(); }
 void QtUserInterface::show_help(const std::string& help_file, int topic) { show_help_for(*this, help_file, topic); }
 
 void QtUserInterface::show_help_for(UserInterface& asker, const std::string& help_file, int topic) {
-    const std::filesystem::path exe_dir = QCoreApplication::applicationDirPath().toStdString();
+    const std::filesystem::path exe_dir = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
     open_help(models_.help, help_places(exe_dir, help_file), topic, asker);
 }
 
