@@ -68,9 +68,10 @@ void bind(Single& s) {
     s.app->add_flag("--json", s.json, "Print one JSON object: the inputs, every result at full precision, messages");
 }
 
-// A flag's last word decides: bare or =1 sets it, =0 leaves it off (the
-// words were checked before CLI11 read them).
-void read_flags(Single& s) {
+// The flags and the bare values into the request. A flag's last word
+// decides: bare or =1 sets it, =0 leaves it off (the words were checked
+// before CLI11 read them).
+void fill_request(Single& s) {
     for (const auto& [field, option] : s.flags)
         if (!option->results().empty()) s.request.values[field] = option->results().back() == "0" ? "0" : "1";
     const std::size_t first = first_positional(*s.spec);
@@ -259,7 +260,7 @@ std::optional<int> CommandLine::parse(const std::vector<std::string>& words, std
     if (p.batch_app->parsed()) return std::nullopt;
     for (auto& s : p.singles) {
         if (!s->app->parsed()) continue;
-        read_flags(*s);
+        fill_request(*s);
         p.chosen = s.get();
         return std::nullopt;
     }
