@@ -1,5 +1,7 @@
 #include "neural/network_file.h"
 
+#include <algorithm>
+
 #include "core/fault.h"
 #include "core/numbers.h"
 #include "core/replacing_file.h"
@@ -8,8 +10,12 @@ namespace tvx {
 
 namespace {
 
+// The largest magnitude whose 15-digit text reads back: the largest double
+// itself rounds up past it, to a text no reader takes.
+constexpr double kLargestWritten = 1.79769313486231e308;
+
 void put(std::string& out, double x) {
-    const std::string text = general_text(x);
+    const std::string text = general_text(std::clamp(x, -kLargestWritten, kLargestWritten));
     if (text.front() != '-') out += ' ';
     out += text;
     out += "\r\n";

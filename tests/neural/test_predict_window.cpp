@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "core/fault.h"
 #include "neural/network_file.h"
@@ -248,6 +249,24 @@ TEST(NetworkFile, WrittenThenLoadedGivesTheSameNetwork) {
     EXPECT_EQ(net.ranges.out_max[0], 1e20);
     EXPECT_EQ(net.weights, (std::vector<double>{w.begin(), w.begin() + 6}));
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"n.net"}));
+}
+
+TEST(NetworkFile, TheLargestDoublesAreWrittenSoThatTheyReadBack) {
+    // The largest double, 1.7976931348623157e308, is 1.79769313486232E+308
+    // to 15 digits, past it: a training file with it as a maximum would give
+    // a network file no prediction could read. The text is the largest
+    // 15-digit number below it instead, off by a few parts in 10^15 as any
+    // 15-digit text is.
+    ScratchDir dir;
+    const double most = std::numeric_limits<double>::max();
+    Ranges r{{most}, {-most}, {most}, {0}};
+    write_network_file("n.net", NetShape{1, 1, 1}, r, {-most, most});
+    const std::string text = dir.read("n.net");
+    EXPECT_EQ(text.substr(12, 48), " 1.79769313486231E+308\r\n-1.79769313486231E+308\r\n");
+    const LoadedNet net = load_net("n.net");
+    EXPECT_EQ(net.ranges.in_max[0], 1.79769313486231e308);
+    EXPECT_EQ(net.ranges.in_min[0], -1.79769313486231e308);
+    EXPECT_EQ(net.weights, (std::vector<double>{-1.79769313486231e308, 1.79769313486231e308}));
 }
 
 TEST(NetworkFile, AFailedWriteKeepsTheOldFileAndLeavesNoTemporaryFile) {
