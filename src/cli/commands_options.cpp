@@ -39,7 +39,7 @@ Simulation recording_simulation(std::optional<McStats>& stats) {
 
 bool simulates(const MainWindow& w) { return w.optEuro && (w.svol || w.srate); }
 
-Outcome run_main_window(MainWindow main, bool robust) {
+Outcome run_main_window(MainWindow& main, bool robust) {
     if (robust && simulates(main)) return usage_outcome("--robust applies to closed-form and American options");
     OutputWindow output;
     Pacifier pacifier;
@@ -81,12 +81,11 @@ CommandSpec main_window_command(std::string name, std::string summary, bool impl
     } else {
         c.results = result_names<Sensitivities>(kSensitivityResults);
     }
-    const auto bound = [implied, options](const Request& r) {
+    c.run = [options, implied, robust](const Request& r) {
         MainWindow w = main_window(implied);
         options.bind(r, 0, w);
-        return w;
+        return run_main_window(w, implied && r.flag(robust));
     };
-    c.run = [bound, implied, robust](const Request& r) { return run_main_window(bound(r), implied && r.flag(robust)); };
     // Asked of every batch row before it runs: read from the flags alone.
     const auto flag = [&c](const char* option) { return static_cast<std::size_t>(field_index(c, option)); };
     c.shares_generator = [american = flag("american"), svol = flag("svol"), srate = flag("srate")](const Request& r) {
