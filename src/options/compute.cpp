@@ -27,7 +27,7 @@ std::string result_line(const char* prefix, double x, const char* suffix = "") {
 
 }  // namespace
 
-void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error) {
+void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error, std::string method) {
     std::string line1 = result_line("The option value is ", s.value, " dollars");
     std::string line2 = result_line("Delta is ", s.delta);
     std::string line3 = result_line("Gamma is ", s.gamma);
@@ -41,6 +41,7 @@ void report_value(RouteContext& cx, const Sensitivities& s, std::string std_erro
     cx.output.Label5 = std::move(line5);
     cx.output.Label6 = std::move(line6);
     cx.output.StdError = std::move(std_error);
+    cx.output.Method = std::move(method);
     if (cx.options.results) cx.options.results->value = s;
     cx.ui.set_pointer(Pointer::Normal);
     cx.ui.show(Window::Output);

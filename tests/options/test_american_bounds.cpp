@@ -1,5 +1,7 @@
-// The bounds check of the American route: values that no American option
-// can have end in the generic error; every sound value passes unchanged.
+// The bounds check of the American route, the last guard of every value it
+// shows: values that no American option can have end in the generic error
+// (with the grid forced, where the exercise-boundary method does not take
+// over); every sound value passes unchanged.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -36,6 +38,11 @@ protected:
                 parse_number(a.spot), parse_number(a.yield) / 100, std::int16_t(a.call ? 0 : 1)};
     }
     void reset() { ui = RecordingUi{}, ui.pacifier = &pac, out = OutputWindow{}; }
+    void compute_on_grid() {
+        ComputeOptions options;
+        options.american_method = AmericanMethod::Grid;
+        cmdCompute_Click(main, out, pac, ui, options);
+    }
 };
 
 // Values the solver gives that break a bound (from an independent rendering
@@ -60,12 +67,14 @@ void on_every_path(Check check) {
 }
 
 TEST_F(AmericanBounds, ValuesNoAmericanOptionCanHaveAreTheGenericError) {
+    // With the grid forced (the command line's --method grid) nothing else
+    // values these rows: the bound check refuses them.
     on_every_path([&] {
         for (const Typed& a : broken) {
             SCOPED_TRACE(std::string("strike ") + a.strike);
             reset();
             enter(a);
-            compute();
+            compute_on_grid();
             expect_generic_error();
         }
     });
@@ -73,7 +82,7 @@ TEST_F(AmericanBounds, ValuesNoAmericanOptionCanHaveAreTheGenericError) {
 
 TEST_F(AmericanBounds, TheSearchChecksEveryValuation) {
     // The first valuation of the search, at 0.25, lies outside the bounds
-    // for the third row; the search must not go on with it.
+    // for the third row; the search on the grid must not go on with it.
     const Typed& a = broken[2];
     OptionTerms o = terms_of(a);
     o.sigma = kSearchStart;
@@ -84,7 +93,7 @@ TEST_F(AmericanBounds, TheSearchChecksEveryValuation) {
         enter(a);
         main.optPrice = false;
         main.qqq2 = "0.6434";
-        compute();
+        compute_on_grid();
         expect_generic_error();
     });
 }
