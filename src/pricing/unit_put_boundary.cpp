@@ -2,6 +2,7 @@
 // European value plus the early-exercise premium integrated over the
 // boundary (boundary_solver.cpp has the equations).
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -12,10 +13,13 @@
 #include "pricing/chebyshev.h"
 #include "pricing/exercise_boundary.h"
 #include "pricing/normal.h"
+#include "pricing/testing.h"
 
 namespace tvx {
 
 namespace {
+
+std::atomic<long> solves{0};
 
 double checked_log_cap(const UnitPutTerms& a) {
     chk(a.T), chk(a.sigma), chk(a.r), chk(a.q);
@@ -30,6 +34,7 @@ double checked_log_cap(const UnitPutTerms& a) {
 UnitPutBoundary::UnitPutBoundary(const UnitPutTerms& terms, const BoundarySettings& settings)
     : terms_(terms), log_cap_(checked_log_cap(terms)), value_nodes_(settings.value_nodes) {
     h_ = boundary::solve_boundary(terms, settings, log_cap_);
+    solves.fetch_add(1, std::memory_order_relaxed);
     const int n = static_cast<int>(h_.size()) - 1;
     for (int j = 0; j <= n; ++j) nodes_.push_back(chebyshev_node(j, n));
     full_life_ = premium_nodes(terms.T);
@@ -90,5 +95,7 @@ double UnitPutBoundary::value(double s, double life) const {
         {log_ratio.size(), nodes.weight.data(), nodes.elapsed.data(), nodes.vol_root.data(), log_ratio.data()});
     return chk(std::max(european + std::max(premium, 0.0), 1.0 - s));
 }
+
+long boundary_solves() { return solves.load(std::memory_order_relaxed); }
 
 }  // namespace tvx
