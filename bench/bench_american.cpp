@@ -46,6 +46,7 @@ void BM_solver_usa_on_path(benchmark::State& state) {
 BENCHMARK(BM_solver_usa_on_path)
     ->Arg(static_cast<int>(tvx::SolverPath::Portable))
     ->Arg(static_cast<int>(tvx::SolverPath::Avx2))
+    ->Arg(static_cast<int>(tvx::SolverPath::Avx512))
     ->Unit(benchmark::kMicrosecond);
 
 // As taken by the sensitivities: the value, S down and up by a thousandth,

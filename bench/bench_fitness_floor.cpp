@@ -16,8 +16,11 @@
 #include <algorithm>
 #include <vector>
 
+#include <hwy/targets.h>
+
 #include "neural/network.h"
 #include "pricing/random.h"
+#include "pricing/testing.h"
 
 namespace {
 
@@ -158,9 +161,10 @@ FloorData floor_data() {
     return f;
 }
 
-// The floor kernel (0) and fitness on the same network, over examples laid
-// out once as the trainings lay them out (1) or over the exemplar itself
-// (2); with --benchmark_enable_random_interleaving, in turn.
+// The floor kernel (0) and fitness on the same network, its AVX2 build
+// forced, over examples laid out once as the trainings lay them out (1) or
+// over the exemplar itself (2); with --benchmark_enable_random_interleaving,
+// in turn.
 void BM_fitness_floor(benchmark::State& state) {
     if (!__builtin_cpu_supports("avx2")) return state.SkipWithError("no AVX2");
     const FloorData f = floor_data();
@@ -169,6 +173,7 @@ void BM_fitness_floor(benchmark::State& state) {
     const double floor = floor_error_sum(f.weights.data(), f.inputs(), f.targets()) / kExamples;
     if (floor != fitness(f.weights, f.exemplar, shape, kExamples) || floor != fitness(f.weights, examples))
         return state.SkipWithError("the floor kernel's result differs from fitness");
+    mc_force_simd_target(HWY_AVX2);
     for (auto _ : state) {
         if (state.range(0) == 0)
             benchmark::DoNotOptimize(floor_error_sum(f.weights.data(), f.inputs(), f.targets()) / kExamples);
@@ -178,6 +183,7 @@ void BM_fitness_floor(benchmark::State& state) {
             benchmark::DoNotOptimize(fitness(f.weights, f.exemplar, shape, kExamples));
     }
     state.SetItemsProcessed(state.iterations() * kExamples);
+    mc_force_simd_target(0);
 }
 
 // The least of the repetitions: the time least disturbed by other work.

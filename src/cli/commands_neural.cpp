@@ -76,7 +76,7 @@ CommandSpec train_command() {
          {"iterations", "Number of iterations (generations)", FieldKind::Number, w.gen},
          {"population", "Population size", FieldKind::Number, w.pop},
          {"agoric", "The agoric algorithm (otherwise genetic)", FieldKind::Flag, "0"},
-         {"gradient", "Gradient training, back-propagation with iRprop+ (otherwise genetic)", FieldKind::Flag, "0"}},
+         {"gradient", "Gradient training, Levenberg-Marquardt and L-BFGS (otherwise genetic)", FieldKind::Flag, "0"}},
         run_train,
         always};
 }

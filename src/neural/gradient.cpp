@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
+#include <variant>
 
 #include "core/fault.h"
+#include "neural/descent.h"
 #include "neural/parallel.h"
 #include "neural/training_progress.h"
 
@@ -11,46 +14,52 @@ namespace tvx {
 
 namespace {
 
-constexpr double kGrow = 1.2;
-constexpr double kShrink = 0.5;
-constexpr double kFirstStep = 0.1;
-constexpr double kLargestStep = 8.0;
-constexpr double kSmallestStep = 1e-8;
-
-double sign(double x) { return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0); }
-
-// The descents that go on after each tenth of the iterations: the better
-// half by fitness so far (the first of equals), but never fewer than this.
-constexpr std::size_t kFewestGoingOn = 4;
-
-void keep_better_half(std::vector<std::size_t>& active, const std::vector<Descent>& descents) {
-    std::stable_sort(active.begin(), active.end(),
-                     [&](std::size_t a, std::size_t b) { return descents[a].best_error < descents[b].best_error; });
-    active.resize(std::min(active.size(), std::max(kFewestGoingOn, (active.size() + 1) / 2)));
-    std::sort(active.begin(), active.end());
+// The weights that residual `o` of an example depends on: every
+// input-to-hidden weight, and the hidden-to-output weights of output o.
+std::vector<std::size_t> residual_weights(const NetShape& shape, std::size_t o) {
+    const auto nh = static_cast<std::size_t>(shape.nhidden), nout = static_cast<std::size_t>(shape.nout);
+    std::vector<std::size_t> index(shape.output_block());
+    std::iota(index.begin(), index.end(), std::size_t{0});
+    for (std::size_t h = 0; h < nh; ++h) index.push_back(shape.output_block() + h * nout + o);
+    return index;
 }
 
-}  // namespace
-
-Errors error_gradient(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
-                      std::int16_t nexem, std::span<double> gradient) {
+// The forward pass over every example in turn, both measures added up,
+// and visit(example, nodes) after each pass.
+template <class Visit>
+Errors over_examples(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
+                     std::int16_t nexem, Visit visit) {
     const auto nin = static_cast<std::size_t>(shape.nin);
-    const auto nhidden = static_cast<std::size_t>(shape.nhidden);
-    const auto nout = static_cast<std::size_t>(shape.nout);
     const std::size_t width = shape.example_width();
-    const double* v = weights.data() + shape.output_block();
-    double* gv = gradient.data() + shape.output_block();
-    std::fill(gradient.begin(), gradient.end(), 0.0);
     NodeTable nodes(shape);
-    std::vector<double> d_out(nout), d_hidden(nhidden);
-    double sum = 0.0;
-    double squares = 0.0;
+    double sum = 0.0, squares = 0.0;
     for (std::size_t k = 0; k < static_cast<std::size_t>(nexem); ++k) {
         const std::span<const double> example = exemplar.subspan(k * width, width);
         feed_forward(weights, example.first(nin), nodes, shape);
         const double distance = example_error(nodes, example.subspan(nin), shape);
         sum += distance;
         squares += distance * distance;
+        visit(example, nodes);
+    }
+    return {fdiv(sum, nexem), fdiv(squares, nexem)};
+}
+
+}  // namespace
+
+Errors errors_of(std::span<const double> weights, const Problem& p) {
+    return over_examples(weights, p.exemplar, p.shape, p.nexem, [](auto, const NodeTable&) {});
+}
+
+Errors error_gradient(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
+                      std::int16_t nexem, std::span<double> gradient) {
+    const auto nin = static_cast<std::size_t>(shape.nin);
+    const auto nhidden = static_cast<std::size_t>(shape.nhidden);
+    const auto nout = static_cast<std::size_t>(shape.nout);
+    const double* v = weights.data() + shape.output_block();
+    double* gv = gradient.data() + shape.output_block();
+    std::fill(gradient.begin(), gradient.end(), 0.0);
+    std::vector<double> d_out(nout), d_hidden(nhidden);
+    const Errors e = over_examples(weights, exemplar, shape, nexem, [&](auto example, const NodeTable& nodes) {
         // d squared distance / d sum of output t: 2 (o - target) * 0.5 (1 - o^2).
         for (std::size_t t = 0; t < nout; ++t) {
             const double o = nodes.output[t];
@@ -69,88 +78,153 @@ Errors error_gradient(std::span<const double> weights, std::span<const double> e
             const double x = nodes.input[i];
             for (std::size_t s = 0; s < nhidden; ++s) gradient[i * nhidden + s] += d_hidden[s] * x;
         }
-    }
+    });
     for (double& g : gradient) g = chk(g / nexem);
-    return {fdiv(sum, nexem), fdiv(squares, nexem)};
+    return e;
 }
 
-Descent::Descent(std::vector<double> start)
-    : weights(std::move(start)),
-      step(weights.size(), kFirstStep),
-      last_gradient(weights.size(), 0.0),
-      last_change(weights.size(), 0.0),
-      best(weights) {}
-
-void rprop_update(Descent& d, std::span<const double> gradient, const Errors& errors) {
-    if (errors.fitness < d.best_error) {
-        d.best_error = errors.fitness;
-        d.best = d.weights;
-    }
-    const double error = errors.squared;
-    const bool worse = d.last_error >= 0.0 && error > d.last_error;
-    for (std::size_t i = 0; i < d.weights.size(); ++i) {
-        const double g = gradient[i];
-        const double turn = g * d.last_gradient[i];
-        double& w = d.weights[i];
-        const double before = w;
-        if (turn < 0.0) {
-            d.step[i] = std::max(d.step[i] * kShrink, kSmallestStep);
-            if (worse) w -= d.last_change[i];
-            d.last_gradient[i] = 0.0;
-        } else {
-            if (turn > 0.0) d.step[i] = std::min(d.step[i] * kGrow, kLargestStep);
-            w -= sign(g) * d.step[i];
-            d.last_gradient[i] = g;
+Errors normal_equations(std::span<const double> weights, const Problem& p, std::span<double> jtj,
+                        std::span<double> jtr) {
+    const NetShape& shape = p.shape;
+    const auto nin = static_cast<std::size_t>(shape.nin), nh = static_cast<std::size_t>(shape.nhidden);
+    const auto nout = static_cast<std::size_t>(shape.nout);
+    const std::size_t n = shape.weights();
+    const double* v = weights.data() + shape.output_block();
+    std::fill(jtj.begin(), jtj.end(), 0.0);
+    std::fill(jtr.begin(), jtr.end(), 0.0);
+    std::vector<std::vector<std::size_t>> index(nout);
+    for (std::size_t o = 0; o < nout; ++o) index[o] = residual_weights(shape, o);
+    std::vector<double> row(index[0].size()), slope(nh);
+    const Errors e = over_examples(weights, p.exemplar, shape, p.nexem, [&](auto example, const NodeTable& nodes) {
+        for (std::size_t h = 0; h < nh; ++h) slope[h] = 0.5 * (1.0 - nodes.hidden[h] * nodes.hidden[h]);
+        for (std::size_t o = 0; o < nout; ++o) {
+            // The residual's derivatives: by the input-to-hidden weights
+            // (input i, hidden h), then by output o's weights from each h.
+            const double out = nodes.output[o], r = out - example[nin + o], a = 0.5 * (1.0 - out * out);
+            for (std::size_t i = 0; i < nin; ++i)
+                for (std::size_t h = 0; h < nh; ++h) row[i * nh + h] = a * v[h * nout + o] * slope[h] * nodes.input[i];
+            for (std::size_t h = 0; h < nh; ++h) row[nin * nh + h] = a * nodes.hidden[h];
+            const std::vector<std::size_t>& at = index[o];
+            for (std::size_t x = 0; x < at.size(); ++x) {
+                jtr[at[x]] += row[x] * r;
+                double* line = jtj.data() + at[x] * n;
+                for (std::size_t y = 0; y <= x; ++y) line[at[y]] += row[x] * row[y];
+            }
         }
-        w = std::clamp(w, -kWeightBound, kWeightBound);
-        d.last_change[i] = turn < 0.0 ? 0.0 : w - before;
+    });
+    // The indices rise along each list, so only the lower triangle was
+    // formed; mirror it.
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = 0; j < i; ++j) jtj[j * n + i] = jtj[i * n + j];
+    for (const double x : jtj) chk(x);
+    for (const double x : jtr) chk(x);
+    return e;
+}
+
+std::vector<std::vector<double>> gradient_starts(std::size_t restarts, std::size_t weights, const Draw& draw) {
+    std::vector<std::vector<double>> starts(restarts, std::vector<double>(weights));
+    for (auto& start : starts)
+        for (double& x : start) x = (2.0 * draw() - 1.0) * kStartScale;
+    return starts;
+}
+
+// Levenberg-Marquardt while its normal equations cost at most 16 times
+// what a gradient does: per example, K^2 / 2 multiply-adds for each output
+// (K = nin * nhidden + nhidden weights bear on it) against about 3 W for
+// the forward and backward passes. Small networks (up to a few dozen
+// weights) take it; the largest (10-15-4, 210 weights: about 86 times)
+// take L-BFGS, whose iterations cost a gradient or two.
+GradientMethod gradient_method(const Problem& p) {
+    const auto k = static_cast<double>(p.shape.output_block() + static_cast<std::size_t>(p.shape.nhidden));
+    const double normal = k * k / 2.0 * p.shape.nout, gradient = 3.0 * static_cast<double>(p.weights());
+    return normal <= 16.0 * gradient ? GradientMethod::Both : GradientMethod::Lbfgs;
+}
+
+namespace {
+
+// The descents that go on after each tenth of the iterations: the better
+// half by fitness so far (the first of equals), but never fewer than this.
+constexpr std::size_t kFewestGoingOn = 4;
+
+// One start's descent by either method.
+class Descent {
+public:
+    Descent(const std::vector<double>& start, const Problem& p, bool levenberg)
+        : d_(levenberg ? Either(std::in_place_type<Levenberg>, start, p)
+                       : Either(std::in_place_type<Lbfgs>, start, p)) {}
+    void iterate(const Problem& p) {
+        std::visit([&](auto& d) { d.iterate(p); }, d_);
     }
-    d.last_error = error;
+    bool stopped() const {
+        return std::visit([](const auto& d) { return d.stopped(); }, d_);
+    }
+    const Record& record() const {
+        return std::visit([](const auto& d) -> const Record& { return d.record(); }, d_);
+    }
+
+private:
+    using Either = std::variant<Levenberg, Lbfgs>;
+    Either d_;
+};
+
+void keep_better_half(std::vector<std::size_t>& active, const std::vector<std::optional<Descent>>& descents) {
+    const auto error = [&](std::size_t k) { return descents[k]->record().best_error(); };
+    std::stable_sort(active.begin(), active.end(), [&](std::size_t a, std::size_t b) { return error(a) < error(b); });
+    active.resize(std::min(active.size(), std::max(kFewestGoingOn, (active.size() + 1) / 2)));
+    std::sort(active.begin(), active.end());
+}
+
+}  // namespace
+
+bool train_gradient_by(const Problem& p, GradientMethod method, std::vector<double>& result, std::int16_t iterations,
+                       std::int16_t restarts, Pmeter& pmeter, UserInterface& ui, const Draw& draw) {
+    const auto starts =
+        gradient_starts(static_cast<std::size_t>(std::max<std::int16_t>(restarts, 1)), p.weights(), draw);
+    const auto levenberg = [&](std::size_t k) {
+        return method == GradientMethod::Levenberg || (method == GradientMethod::Both && k % 2 == 0);
+    };
+    std::vector<std::optional<Descent>> descents(starts.size());
+    std::vector<std::size_t> active(starts.size());
+    std::iota(active.begin(), active.end(), std::size_t{0});
+    const Pump pump = [&ui] { ui.yield(); };
+    const auto best = [&] {
+        double b = 10000.0;
+        for (const auto& d : descents) b = std::min(b, d->record().best_error());
+        return b;
+    };
+    training_progress_start(pmeter, ui, iterations);
+    int tenths = 0;
+    for (int v = 1; v <= iterations && !active.empty(); ++v) {
+        for_each_index_parallel(
+            active.size(),
+            [&](std::size_t i) {
+                const std::size_t k = active[i];
+                if (!descents[k]) descents[k].emplace(starts[k], p, levenberg(k));
+                descents[k]->iterate(p);
+            },
+            pump);
+        std::erase_if(active, [&](std::size_t k) { return descents[k]->stopped(); });
+        if (10 * v >= iterations * (tenths + 1)) {
+            ++tenths;
+            if (method == GradientMethod::Lbfgs) keep_better_half(active, descents);
+        }
+        // When every descent has stopped, the training is done.
+        if (training_progress_step(pmeter, ui, active.empty() ? iterations : v, iterations, best())) return false;
+    }
+    progress_hide(ui, pmeter);
+
+    std::size_t choice = 0;
+    for (std::size_t k = 1; k < descents.size(); ++k)
+        if (descents[k]->record().best_error() < descents[choice]->record().best_error()) choice = k;
+    result = descents[choice]->record().best();
+    return true;
 }
 
 bool train_gradient(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
                     std::vector<double>& result, std::int16_t iterations, std::int16_t restarts, Pmeter& pmeter,
                     UserInterface& ui, const Draw& draw) {
-    const std::size_t w = shape.weights();
-    const auto r = static_cast<std::size_t>(restarts);
-    std::vector<Descent> descents;
-    descents.reserve(r);
-    for (std::size_t k = 0; k < r; ++k) {
-        std::vector<double> start(w);
-        for (double& x : start) x = (2.0 * draw() - 1.0) * kStartScale;
-        descents.emplace_back(std::move(start));
-    }
-    std::vector<std::vector<double>> gradients(r, std::vector<double>(w));
-
-    std::vector<std::size_t> active(r);
-    std::iota(active.begin(), active.end(), std::size_t{0});
-    const Pump pump = [&ui] { ui.yield(); };
-    training_progress_start(pmeter, ui, iterations);
-    int tenths = 0;
-    for (int v = 1; v <= iterations; ++v) {
-        for_each_index_parallel(
-            active.size(),
-            [&](std::size_t i) {
-                const std::size_t k = active[i];
-                const Errors e = error_gradient(descents[k].weights, exemplar, shape, nexem, gradients[k]);
-                rprop_update(descents[k], gradients[k], e);
-            },
-            pump);
-        if (10 * v >= iterations * (tenths + 1)) {
-            ++tenths;
-            keep_better_half(active, descents);
-        }
-        double best = 10000.0;
-        for (const Descent& d : descents) best = std::min(best, d.best_error);
-        if (training_progress_step(pmeter, ui, v, iterations, best)) return false;
-    }
-    progress_hide(ui, pmeter);
-
-    std::size_t choice = 0;
-    for (std::size_t k = 1; k < r; ++k)
-        if (descents[k].best_error < descents[choice].best_error) choice = k;
-    result = descents[choice].best;
-    return true;
+    const Problem p{shape, nexem, exemplar};
+    return train_gradient_by(p, gradient_method(p), result, iterations, restarts, pmeter, ui, draw);
 }
 
 }  // namespace tvx

@@ -1,7 +1,9 @@
 // Training by gradient: the network of network.h, the same forward pass
-// and error measure, with signed weights found by iRprop+ (resilient
-// back-propagation with weight backtracking, Igel and Huesken 2000) on the
-// exact gradient of the mean example error, from several random starts.
+// and error measure, with signed weights fitted by a second-order method
+// on the exact derivatives of the squared error, from several random
+// starts: Levenberg-Marquardt on the normal equations of the residuals
+// where they are cheap to form (small networks or few examples), limited-
+// memory BFGS on the gradient alone where they are not (descent.h).
 #pragma once
 
 #include <cstdint>
@@ -27,48 +29,74 @@ inline constexpr double kStartScale = 0.5;
 // Two measures of one weight vector over the examples: `fitness`, the mean
 // example error (computed as fitness() computes it), by which the result
 // is chosen, and `squared`, the mean of the squared example errors, which
-// the descent follows: it is smooth everywhere, where a distance has a kink
-// at every example fitted exactly, a kink the descent would stick in.
+// the descents minimise: it is smooth everywhere, where a distance has a
+// kink at every example fitted exactly, a kink a descent would stick in.
 struct Errors {
     double fitness = 0.0;
     double squared = 0.0;
 };
+
+// A descent stops early once its mean squared error has fallen by less
+// than kStallFall of itself over its last kStallWindow iterations (or has
+// reached 0), or when no step lowers it any more.
+inline constexpr int kStallWindow = 50;
+inline constexpr double kStallFall = 1e-2;
+
+// The examples a training fits, and its stopping rule.
+struct Problem {
+    NetShape shape;
+    std::int16_t nexem = 0;
+    std::span<const double> exemplar;
+    double stall_fall = kStallFall;
+    int stall_window = kStallWindow;
+    std::size_t weights() const { return shape.weights(); }
+    // Residuals: one per example and output.
+    std::size_t residuals() const { return static_cast<std::size_t>(nexem) * static_cast<std::size_t>(shape.nout); }
+};
+
+// Both measures of `weights`, by the forward pass alone.
+Errors errors_of(std::span<const double> weights, const Problem& p);
 
 // Both measures of `weights` and the gradient of `squared` with respect to
 // every weight, written into `gradient` (W entries), by back-propagation.
 Errors error_gradient(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
                       std::int16_t nexem, std::span<double> gradient);
 
-// One descent from one start.
-struct Descent {
-    std::vector<double> weights;
-    std::vector<double> step;           // each weight's step size
-    std::vector<double> last_gradient;  // 0 after a change of sign
-    std::vector<double> last_change;    // the change made in the last update
-    double last_error = -1.0;           // `squared` of the last update; negative before the first
-    std::vector<double> best;           // the lowest-error weights evaluated
-    double best_error = 10000.0;        // its fitness; above every error at first
+// Both measures of `weights` and the normal equations of the residuals
+// r (each output less its target): J'J into `jtj` (W x W, row-major,
+// symmetric) and J'r into `jtr` (W), J being the derivative of every
+// residual with respect to every weight.
+Errors normal_equations(std::span<const double> weights, const Problem& p, std::span<double> jtj,
+                        std::span<double> jtr);
 
-    explicit Descent(std::vector<double> start);
-};
+// The starts drawn in order, restart by restart, weight by weight.
+std::vector<std::vector<double>> gradient_starts(std::size_t restarts, std::size_t weights, const Draw& draw);
 
-// One iRprop+ update from the current weights' errors and gradient of
-// `squared`: a step grows by 1.2 while its gradient keeps its sign and halves when the sign
-// changes, in which case the last change is undone if the error rose. A
-// weight that would pass the bound stops at it. The weights evaluated are
-// kept as the best when their fitness is the lowest so far.
-void rprop_update(Descent& d, std::span<const double> gradient, const Errors& errors);
+// The methods, and the one the training takes for a problem: while the
+// normal equations of Levenberg-Marquardt cost at most 16 gradients (see
+// gradient.cpp), both, Levenberg-Marquardt from the even-numbered starts
+// and limited-memory BFGS from the odd ones (the first fits closer where
+// weights reach the bound, the second often finds the better basin of a
+// network without a constant input); beyond, L-BFGS alone.
+enum class GradientMethod { Levenberg, Lbfgs, Both };
+GradientMethod gradient_method(const Problem& p);
 
-// `restarts` descents from starts drawn in order (restart by restart,
-// weight by weight), advanced together for `iterations` updates with
-// `pmeter` showing the share done; both cores share the descents. After
-// each tenth of the iterations only the better half of the descents still
-// going on goes on (at least four), so that most of the work goes to the
-// promising starts. Then the best weights of the best descent (the first
-// of equals) go into `result`. On Cancel it returns at the end of that
-// iteration without touching `result`; returns false when cancelled.
+// `restarts` descents from starts drawn by gradient_starts, advanced
+// together, one iteration each at a time, for at most `iterations`
+// iterations, with `pmeter` showing the share done; both cores share the
+// descents. A descent stops early once its squared error stops falling
+// (descent.h); the training ends when every descent has stopped. With
+// L-BFGS (large problems), after each tenth of the iterations only the
+// better half of the descents still going on goes on (at least four), so
+// that most of the work goes to the promising starts. Then the best weights
+// of the best descent (the first of equals) go into `result`. On Cancel it
+// returns at the end of that iteration without touching `result`; returns
+// false when cancelled.
 bool train_gradient(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
                     std::vector<double>& result, std::int16_t iterations, std::int16_t restarts, Pmeter& pmeter,
                     UserInterface& ui, const Draw& draw);
+// The same with the method given (for the tests and the studies).
+bool train_gradient_by(const Problem& p, GradientMethod method, std::vector<double>& result, std::int16_t iterations,
+                       std::int16_t restarts, Pmeter& pmeter, UserInterface& ui, const Draw& draw);
 
 }  // namespace tvx

@@ -1,13 +1,14 @@
 // The solver's step loop, on vectors of four lanes, built for more than one
-// instruction set.
+// instruction set, and the choice among its paths (the four-lane loop in
+// halves and whole, and the eight-lane loop of american_steps_avx512.cpp).
 //
 // The choice among them is the solver's own rather than the simulation's
 // per-target dispatch (Highway's foreach_target): the ring layout below
-// wants four lanes on every instruction set, where Highway's vectors are as
-// wide as the target's (two doubles on the 128-bit targets, eight with
-// AVX-512), and two forms of one four-lane loop, in halves and whole, are
-// all it needs; its own pin also lets the tests run each form without
-// forcing the simulation's choice with it.
+// wants a fixed number of lanes, where Highway's vectors are as wide as
+// the target's (two doubles on the 128-bit targets), and two forms of one
+// four-lane loop, in halves and whole, and one eight-lane loop are all it
+// needs; its own pin also lets the tests run each form without forcing the
+// simulation's choice with it.
 #include "pricing/american_steps.h"
 
 #include <stdexcept>
@@ -229,19 +230,28 @@ using StepLoop = void (*)(const Scheme&, Column&, Work&);
 void run_steps_portable(const Scheme& s, Column& value, Work& work) { run_steps<Halves>(s, value, work); }
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define TVX_SOLVER_AVX2 1
+#define TVX_SOLVER_X86 1
 __attribute__((target("avx2"))) void run_steps_avx2(const Scheme& s, Column& value, Work& work) {
     run_steps<Whole>(s, value, work);
 }
+// The 512-bit loop keeps its column in registers and needs no work space.
+void run_steps_avx512_path(const Scheme& s, Column& value, Work&) { run_steps_avx512(s, value); }
 #endif
 
 bool supported(SolverPath p) {
     switch (p) {
         case SolverPath::Portable: return true;
         case SolverPath::Avx2:
-#ifdef TVX_SOLVER_AVX2
+#ifdef TVX_SOLVER_X86
             __builtin_cpu_init();
             return __builtin_cpu_supports("avx2");
+#else
+            return false;
+#endif
+        case SolverPath::Avx512:
+#ifdef TVX_SOLVER_X86
+            __builtin_cpu_init();
+            return __builtin_cpu_supports("avx512f");
 #else
             return false;
 #endif
@@ -250,14 +260,23 @@ bool supported(SolverPath p) {
 }
 
 StepLoop loop_of(SolverPath p) {
-#ifdef TVX_SOLVER_AVX2
+#ifdef TVX_SOLVER_X86
     if (p == SolverPath::Avx2) return run_steps_avx2;
+    if (p == SolverPath::Avx512) return run_steps_avx512_path;
 #endif
     (void)p;
     return run_steps_portable;
 }
 
-SolverPath fastest_path() { return supported(SolverPath::Avx2) ? SolverPath::Avx2 : SolverPath::Portable; }
+constexpr SolverPath all_paths[] = {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512};
+
+// The last path the processor runs: the widest.
+SolverPath fastest_path() {
+    SolverPath fastest = SolverPath::Portable;
+    for (const SolverPath p : all_paths)
+        if (supported(p)) fastest = p;
+    return fastest;
+}
 
 // The path in use: the fastest one unless a test has pinned another.
 struct Dispatch {
@@ -286,7 +305,7 @@ using usa::supported;
 
 std::vector<SolverPath> solver_usa_paths() {
     std::vector<SolverPath> paths;
-    for (const SolverPath p : {SolverPath::Portable, SolverPath::Avx2})
+    for (const SolverPath p : usa::all_paths)
         if (supported(p)) paths.push_back(p);
     return paths;
 }
@@ -304,6 +323,7 @@ const char* solver_path_name(SolverPath p) {
     switch (p) {
         case SolverPath::Portable: return "portable";
         case SolverPath::Avx2: return "avx2";
+        case SolverPath::Avx512: return "avx512";
     }
     return "?";
 }

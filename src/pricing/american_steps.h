@@ -27,4 +27,8 @@ struct Scheme {
 // start.
 void run_steps(const Scheme& s, Column& value);
 
+// The same on 512-bit vectors (american_steps_avx512.cpp), for processors
+// with AVX-512; run_steps picks it where the processor has it.
+void run_steps_avx512(const Scheme& s, Column& value);
+
 }  // namespace tvx::usa

@@ -43,6 +43,7 @@ void plain_vector_exp(std::span<const double> x, std::span<double> y);
 enum class SolverPath {
     Portable,  // any x86-64 processor (or any other)
     Avx2,      // x86-64 with AVX2
+    Avx512,    // x86-64 with AVX-512 (its foundation, AVX512F)
 };
 
 // The paths this processor can run, the portable one first.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/fault.h"
+#include "neural/descent.h"
 #include "neural/gradient.h"
 #include "support/neural_fixture.h"
 #include "support/recording_ui.h"
@@ -70,40 +71,152 @@ TEST(ErrorGradient, MatchesCentralDifferencesOnSeveralShapes) {
     }
 }
 
-TEST(RpropUpdate, StepsGrowWhileTheSignHoldsAndStopAtTheBound) {
-    Descent d({0.0, kWeightBound - 0.05});
-    const std::vector<double> g{-1.0, -1.0};  // both weights should rise
-    rprop_update(d, g, {0.5, 0.4});
-    EXPECT_DOUBLE_EQ(d.weights[0], 0.1);  // the first step
-    EXPECT_EQ(d.weights[1], kWeightBound);
-    rprop_update(d, g, {0.4, 0.3});
-    EXPECT_DOUBLE_EQ(d.weights[0], 0.1 + 0.12);  // grown by 1.2
-    EXPECT_EQ(d.weights[1], kWeightBound);
-    // A change of sign with a rise of the error undoes the last change and
-    // halves the step.
-    rprop_update(d, std::vector<double>{1.0, -1.0}, {0.45, 0.35});
-    EXPECT_DOUBLE_EQ(d.weights[0], 0.1);
-    EXPECT_DOUBLE_EQ(d.step[0], 0.06);
-    // The best weights are the lowest-fitness ones evaluated: the second.
-    EXPECT_EQ(d.best_error, 0.4);
-    EXPECT_DOUBLE_EQ(d.best[0], 0.1);
+// The residuals (each output less its target) of every example, in
+// example order, output by output.
+std::vector<double> residuals(std::span<const double> w, std::span<const double> exemplar, const NetShape& s,
+                              int nexem) {
+    NodeTable nodes(s);
+    const std::size_t width = s.example_width(), nin = static_cast<std::size_t>(s.nin);
+    std::vector<double> r;
+    for (int k = 0; k < nexem; ++k) {
+        const auto example = exemplar.subspan(static_cast<std::size_t>(k) * width, width);
+        feed_forward(w, example.first(nin), nodes, s);
+        for (std::size_t j = 0; j < static_cast<std::size_t>(s.nout); ++j)
+            r.push_back(nodes.output[j] - example[nin + j]);
+    }
+    return r;
+}
+
+// J'J and J'r against a Jacobian by central differences (h = 1e-5: each
+// entry within about 1e-10, as for the gradient above), and J'r against
+// the back-propagated gradient: the mean squared error's gradient is
+// 2 J'r / n, to rounding.
+TEST(NormalEquations, AreThoseOfTheResidualsJacobian) {
+    const Draw draw = test::repeatable(9);
+    for (const NetShape s : {NetShape{1, 1, 1}, NetShape{2, 5, 3}, NetShape{3, 4, 2}}) {
+        const int nexem = 6;
+        const std::vector<double> exemplar = uniform_values(s.example_width() * nexem, 0.01, 0.99, draw);
+        std::vector<double> w = uniform_values(s.weights(), -2.0, 2.0, draw);
+        const std::size_t n = w.size();
+        const std::vector<double> r = residuals(w, exemplar, s, nexem);
+        std::vector<std::vector<double>> jacobian(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const double keep = w[i];
+            w[i] = keep + 1e-5;
+            const std::vector<double> up = residuals(w, exemplar, s, nexem);
+            w[i] = keep - 1e-5;
+            const std::vector<double> down = residuals(w, exemplar, s, nexem);
+            w[i] = keep;
+            for (std::size_t k = 0; k < r.size(); ++k) jacobian[i].push_back((up[k] - down[k]) / 2e-5);
+        }
+        std::vector<double> jtj(n * n), jtr(n), g(n);
+        const Problem p{s, static_cast<std::int16_t>(nexem), exemplar};
+        const Errors e = normal_equations(w, p, jtj, jtr);
+        const Errors f = error_gradient(w, exemplar, s, static_cast<std::int16_t>(nexem), g);
+        EXPECT_EQ(e.fitness, f.fitness);
+        EXPECT_EQ(e.squared, f.squared);
+        for (std::size_t i = 0; i < n; ++i) {
+            double expected_jtr = 0.0;
+            for (std::size_t k = 0; k < r.size(); ++k) expected_jtr += jacobian[i][k] * r[k];
+            EXPECT_NEAR(jtr[i], expected_jtr, 1e-8) << "weight " << i;
+            EXPECT_NEAR(2.0 * jtr[i] / nexem, g[i], 1e-14) << "weight " << i;
+            for (std::size_t j = 0; j < n; ++j) {
+                double expected = 0.0;
+                for (std::size_t k = 0; k < r.size(); ++k) expected += jacobian[i][k] * jacobian[j][k];
+                EXPECT_NEAR(jtj[i * n + j], expected, 1e-8) << i << ", " << j;
+            }
+        }
+    }
+}
+
+TEST(CholeskySolve, SolvesAPositiveDefiniteSystemAndRefusesAnIndefiniteOne) {
+    // m x = b for x = (1, -1, 2).
+    std::vector<double> m{4, 2, 0, 2, 5, 1, 0, 1, 3};
+    std::vector<double> b{2, -1, 5};
+    ASSERT_TRUE(cholesky_solve(m, b, 3));
+    EXPECT_NEAR(b[0], 1.0, 1e-15);
+    EXPECT_NEAR(b[1], -1.0, 1e-15);
+    EXPECT_NEAR(b[2], 2.0, 1e-15);
+    std::vector<double> indefinite{1, 2, 2, 1}, c{1, 1};  // eigenvalues 3 and -1
+    EXPECT_FALSE(cholesky_solve(indefinite, c, 2));
+}
+
+// The stopping rule: a fall of less than stall_fall of the error over the
+// last ten iterations, or an error of 0; and the best weights by fitness,
+// the first of equals.
+TEST(DescentRecord, StopsWhenTheErrorStopsFallingAndKeepsTheBestWeights) {
+    Record falling({0.0}, 1e-4, 10);
+    double e = 1.0;
+    for (int k = 0; k < 50; ++k) EXPECT_FALSE(falling.stalled_after(e *= 0.999)) << k;  // 1 % over ten
+    Record flat({0.0}, 1e-4, 10);
+    for (int k = 0; k < 10; ++k) EXPECT_FALSE(flat.stalled_after(1.0 - 9e-6 * k)) << k;
+    EXPECT_TRUE(flat.stalled_after(1.0 - 9e-5));  // 0.9e-4 below the error ten iterations back
+    Record exact({0.0}, 1e-4, 10);
+    EXPECT_TRUE(exact.stalled_after(0.0));
+    Record r({0.0}, 1e-4, 10);
+    r.saw(std::vector<double>{1.0}, {0.5, 0.25});
+    r.saw(std::vector<double>{2.0}, {0.5, 0.20});
+    r.saw(std::vector<double>{3.0}, {0.7, 0.10});
+    EXPECT_EQ(r.best_error(), 0.5);
+    EXPECT_EQ(r.best(), std::vector<double>{1.0});
+}
+
+// Targets made by a network of the same shape, from a start near the
+// teacher: Levenberg-Marquardt fits them to rounding within a few dozen
+// iterations (it converges quadratically there), L-BFGS to a
+// hundred-thousandth of the output's range, and each then stops by itself,
+// well before a cap of 500 iterations.
+TEST(Descents, BothMethodsFitARealisableProblemAndStop) {
+    const NetShape s{2, 3, 1};
+    const std::vector<double> teacher{1.5, -2.0, 0.7, -1.0, 2.5, 0.3, 1.2, -1.8, 2.2};
+    std::vector<double> exemplar;
+    NodeTable nodes(s);
+    for (double a : {0.1, 0.3, 0.5, 0.7, 0.9})
+        for (double b : {0.2, 0.5, 0.8}) {
+            const std::vector<double> x{a, b};
+            feed_forward(teacher, x, nodes, s);
+            exemplar.insert(exemplar.end(), {a, b, nodes.output[0]});
+        }
+    const Problem p{s, 15, exemplar};
+    std::vector<double> start = teacher;
+    for (std::size_t i = 0; i < start.size(); ++i) start[i] += i % 2 ? 0.3 : -0.3;
+    const auto run = [&](auto descent, double within) {
+        int iterations = 0;
+        while (!descent.stopped() && iterations < 500) descent.iterate(p), ++iterations;
+        EXPECT_TRUE(descent.stopped());
+        EXPECT_LT(descent.record().best_error(), within);
+        return iterations;
+    };
+    EXPECT_LT(run(Levenberg(start, p), 1e-12), 60);
+    EXPECT_LT(run(Lbfgs(start, p), 1e-4), 500);
+}
+
+TEST(GradientMethod, BothForSmallNetworksLbfgsForTheLargest) {
+    const std::vector<double> none;
+    EXPECT_EQ(gradient_method({NetShape{2, 8, 1}, 1, none}), GradientMethod::Both);
+    EXPECT_EQ(gradient_method({NetShape{4, 3, 1}, 1, none}), GradientMethod::Both);
+    EXPECT_EQ(gradient_method({NetShape{5, 3, 3}, 1, none}), GradientMethod::Both);
+    EXPECT_EQ(gradient_method({NetShape{10, 15, 4}, 1, none}), GradientMethod::Lbfgs);
+    EXPECT_EQ(gradient_method({NetShape{10, 15, 1}, 1, none}), GradientMethod::Lbfgs);
 }
 
 // Examples that need far larger weights than the bound: the inputs are
 // tiny and the target near 1.
-TEST(TrainGradient, WeightsStayWithinTheBound) {
+TEST(TrainGradient, WeightsStayWithinTheBoundByEitherMethod) {
     const NetShape s{1, 2, 1};
     const std::vector<double> exemplar{0.001, 0.999, 0.002, 0.998};
-    std::vector<double> result(s.weights(), 0.0);
-    Pmeter pm;
-    RecordingUi ui;
-    ASSERT_TRUE(train_gradient(s, 2, exemplar, result, 300, 4, pm, ui, test::repeatable(2)));
-    double largest = 0.0;
-    for (double w : result) {
-        EXPECT_LE(std::fabs(w), kWeightBound);
-        largest = std::max(largest, std::fabs(w));
+    for (const GradientMethod m : {GradientMethod::Levenberg, GradientMethod::Lbfgs}) {
+        std::vector<double> result(s.weights(), 0.0);
+        Pmeter pm;
+        RecordingUi ui;
+        ASSERT_TRUE(train_gradient_by({s, 2, exemplar}, m, result, 300, 4, pm, ui, test::repeatable(2)));
+        double largest = 0.0;
+        for (double w : result) {
+            EXPECT_LE(std::fabs(w), kWeightBound);
+            largest = std::max(largest, std::fabs(w));
+        }
+        EXPECT_EQ(largest, kWeightBound);  // the bound was reached, and held
     }
-    EXPECT_EQ(largest, kWeightBound);  // the bound was reached, and held
 }
 
 TEST(TrainGradient, AFaultInTheArithmeticIsRaised) {
@@ -118,7 +231,9 @@ TEST(TrainGradient, AFaultInTheArithmeticIsRaised) {
     EXPECT_EQ(result, std::vector<double>(s.weights(), 0.0));
 }
 
-TEST(TrainGradient, DrivesTheProgressFiguresOncePerIteration) {
+// Once per iteration until every descent has stopped, well before the
+// cap of 1000 on this easy fit; then the bar at its end.
+TEST(TrainGradient, DrivesTheProgressFiguresOncePerIterationUntilTheDescentsStop) {
     const NetShape s{2, 3, 1};
     // y = x1 * (1 - x2) + 0.1 on a small grid.
     std::vector<double> exemplar;
@@ -131,19 +246,23 @@ TEST(TrainGradient, DrivesTheProgressFiguresOncePerIteration) {
     ui.on_yield = [&](int) {
         if (pm.pbar_value > 0 && (seen.empty() || seen.back().pbar_value != pm.pbar_value)) seen.push_back(pm);
     };
-    ASSERT_TRUE(train_gradient(s, 9, exemplar, result, 40, 6, pm, ui, test::repeatable(8)));
-    ASSERT_EQ(seen.size(), 40u);
-    for (std::size_t k = 0; k < seen.size(); ++k) {
+    ASSERT_TRUE(train_gradient(s, 9, exemplar, result, 1000, 6, pm, ui, test::repeatable(8)));
+    ASSERT_GE(seen.size(), 2u);
+    ASSERT_LT(seen.size(), 500u);
+    for (std::size_t k = 0; k + 1 < seen.size(); ++k) {
         const Pmeter& p = seen[k];
         const int done = static_cast<int>(k) + 1;
         ASSERT_EQ(p.curve.size(), k + 1);
         EXPECT_EQ(p.curve.back().step, done);
+        EXPECT_EQ(p.pbar_value, done);
         if (k > 0) {
             EXPECT_LE(p.curve.back().best, seen[k - 1].curve.back().best);  // the lowest so far
             EXPECT_GE(p.elapsed, seen[k - 1].elapsed);
         }
-        EXPECT_NEAR(p.remaining, p.elapsed * (40 - done) / done, 1e-12);
+        EXPECT_NEAR(p.remaining, p.elapsed * (1000 - done) / done, 1e-12);
     }
+    EXPECT_EQ(seen.back().pbar_value, 1000);
+    EXPECT_EQ(seen.back().curve.back().step, 1000);
     EXPECT_EQ(seen.back().remaining, 0.0);
     // The last figure is the error of the network handed back.
     EXPECT_DOUBLE_EQ(pm.curve.back().best, fitness(result, exemplar, s, 9));

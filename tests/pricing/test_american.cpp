@@ -108,7 +108,7 @@ TEST(AmericanSolverPaths, TheFastestRunnablePathIsUsedAndOthersCanBePinned) {
     unpin_solver_usa_path();
     EXPECT_EQ(solver_usa_path(), paths.back());
     // A path the processor cannot run is refused, not run.
-    for (const SolverPath path : {SolverPath::Portable, SolverPath::Avx2}) {
+    for (const SolverPath path : {SolverPath::Portable, SolverPath::Avx2, SolverPath::Avx512}) {
         if (std::find(paths.begin(), paths.end(), path) == paths.end()) {
             EXPECT_THROW(pin_solver_usa_path(path), std::invalid_argument);
         }

@@ -1,0 +1,134 @@
+// How close the gradient training comes to the best its network can do, on
+// small regressions of one input, and how long it takes.
+//
+//   gradient_study [best-restarts] [restarts] [iterations] [case]
+//
+// (a case such as bump40c: the function, the examples, c with the
+// constant column).
+// For each problem (a bump, a step and a sine; 8 to 40 examples; 3, 5 or 8
+// hidden nodes; with and without a constant input column), it first finds
+// the best mean distance (the fitness the training reports) that network
+// reaches: the lowest over `best-restarts` starts (default 300) of each
+// method run for 3000 iterations (stopping only when the error falls by
+// less than 1e-9 of itself over ten iterations). Then it trains as the creation window
+// does, with `restarts` starts (default 10) and at most `iterations`
+// iterations (default 1000), once by each method, and prints the mean
+// distance reached against that best, the iterations taken by the longest
+// descent, and the wall-clock and processor time. The data are scaled as
+// the training file reader scales them: inputs and targets inside (0, 1),
+// the constant column at 0.5.
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "neural/gradient.h"
+#include "support/null_ui.h"
+
+using namespace tvx;
+
+namespace {
+
+struct Case {
+    std::string name;
+    std::function<double(double)> f;  // on [0, 1], into [0, 1]
+    int examples, hidden;
+    bool constant;
+};
+
+std::vector<double> exemplar_of(const Case& c) {
+    std::vector<double> e;
+    for (int k = 0; k < c.examples; ++k) {
+        const double u = (k + 0.5) / c.examples;
+        e.push_back(0.05 + 0.9 * u);
+        if (c.constant) e.push_back(0.5);
+        e.push_back(0.1 + 0.8 * c.f(u));
+    }
+    return e;
+}
+
+Draw draw_from(unsigned seed) {
+    auto gen = std::make_shared<std::mt19937>(seed);
+    return [gen] { return static_cast<double>(std::uniform_real_distribution<float>(0.0f, 1.0f)(*gen)); };
+}
+
+struct Outcome {
+    double fitness, wall, cpu;
+};
+
+Outcome train(Problem p, GradientMethod m, int iterations, int restarts, unsigned seed,
+              double stall_fall = kStallFall) {
+    p.stall_fall = stall_fall;
+    if (std::getenv("TVX_W"))
+        p.stall_window = std::atoi(std::getenv("TVX_W")), p.stall_fall = std::atof(std::getenv("TVX_F"));
+    if (stall_fall < 1e-6) p.stall_fall = stall_fall, p.stall_window = 10;
+    std::vector<double> result;
+    Pmeter pm;
+    bench::NullUi ui;
+    const auto wall = std::chrono::steady_clock::now();
+    const std::clock_t cpu = std::clock();
+    train_gradient_by(p, m, result, static_cast<std::int16_t>(iterations), static_cast<std::int16_t>(restarts), pm, ui,
+                      draw_from(seed));
+    const double cpu_s = static_cast<double>(std::clock() - cpu) / CLOCKS_PER_SEC;
+    const std::chrono::duration<double> w = std::chrono::steady_clock::now() - wall;
+    return {errors_of(result, p).fitness, w.count(), cpu_s};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int best_restarts = argc > 1 ? std::atoi(argv[1]) : 300;
+    const int restarts = argc > 2 ? std::atoi(argv[2]) : 10;
+    const int iterations = argc > 3 ? std::atoi(argv[3]) : 1000;
+    const auto bump = [](double u) { return std::exp(-30.0 * (u - 0.5) * (u - 0.5)); };
+    const auto step = [](double u) { return u < 0.5 ? 0.0 : 1.0; };
+    const auto sine = [](double u) { return 0.5 + 0.5 * std::sin(6.0 * u - 3.0); };
+    std::vector<Case> cases;
+    for (const bool constant : {false, true})
+        for (const auto& [name, f] :
+             {std::pair<const char*, std::function<double(double)>>{"bump", bump}, {"step", step}, {"sine", sine}})
+            for (const auto& [n, h] : {std::pair{8, 3}, std::pair{20, 5}, std::pair{40, 8}})
+                cases.push_back({name, f, n, h, constant});
+    std::printf(
+        "| problem | examples | hidden | constant | best | LM / best | LM s (CPU s) | L-BFGS / best | L-BFGS s (CPU s) "
+        "| both / best | both - best | both s (CPU s) |\n|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+    double worst_lm = 0, worst_lbfgs = 0, worst_both = 0, slowest = 0;
+    int near = 0;
+    const char* only = argc > 4 ? argv[4] : nullptr;
+    for (const Case& c : cases) {
+        if (only && (c.name + std::to_string(c.examples) + (c.constant ? "c" : "")) != only) continue;
+        const std::vector<double> exemplar = exemplar_of(c);
+        const NetShape shape{static_cast<std::int16_t>(c.constant ? 2 : 1), static_cast<std::int16_t>(c.hidden), 1};
+        const Problem p{shape, static_cast<std::int16_t>(c.examples), exemplar};
+        double best = 10000.0;
+        for (const GradientMethod m : {GradientMethod::Levenberg, GradientMethod::Lbfgs})
+            best = std::min(best, train(p, m, 3000, best_restarts, 1000, 1e-9).fitness);
+        const Outcome lm = train(p, GradientMethod::Levenberg, iterations, restarts, 7);
+        const Outcome lb = train(p, GradientMethod::Lbfgs, iterations, restarts, 7);
+        const Outcome both = train(p, GradientMethod::Both, iterations, restarts, 7);
+        best = std::min({best, lm.fitness, lb.fitness, both.fitness});
+        worst_lm = std::max(worst_lm, lm.fitness / best);
+        worst_lbfgs = std::max(worst_lbfgs, lb.fitness / best);
+        worst_both = std::max(worst_both, both.fitness / best);
+        slowest = std::max(slowest, both.wall);
+        // Within 1.5 times the best, or within a thousandth of the output's
+        // scaled range of it (where the best is all but an exact fit).
+        near += both.fitness <= 1.5 * best || both.fitness - best <= 1e-3;
+        std::printf(
+            "| %s | %d | %d | %s | %.3g | %.2f | %.3f (%.3f) | %.2f | %.3f (%.3f) | %.2f | %.2g | %.3f (%.3f) |\n",
+            c.name.c_str(), c.examples, c.hidden, c.constant ? "yes" : "no", best, lm.fitness / best, lm.wall, lm.cpu,
+            lb.fitness / best, lb.wall, lb.cpu, both.fitness / best, both.fitness - best, both.wall, both.cpu);
+        std::fflush(stdout);
+    }
+    std::printf(
+        "\nworst ratio to the best: Levenberg-Marquardt %.2f, L-BFGS %.2f, both (the training's choice) %.2f; both "
+        "within 1.5 times the best or 0.001 of it in %d of %zu, the slowest in %.2f s (%d restarts, at most %d "
+        "iterations)\n",
+        worst_lm, worst_lbfgs, worst_both, near, cases.size(), slowest, restarts, iterations);
+}

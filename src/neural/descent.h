@@ -1,0 +1,96 @@
+// One descent of the gradient training from one start: Levenberg-Marquardt
+// or limited-memory BFGS on the mean squared error, the weights kept within
+// the bound, and when to stop.
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <span>
+#include <vector>
+
+#include "neural/gradient.h"
+
+namespace tvx {
+
+// What every descent keeps: the lowest-fitness weights it has evaluated
+// and its squared error after each iteration.
+class Record {
+public:
+    Record(const std::vector<double>& start, double stall_fall, int stall_window)
+        : best_(start), stall_fall_(stall_fall), stall_window_(static_cast<std::size_t>(stall_window)) {}
+    // Notes an evaluated weight vector: the best when its fitness is the
+    // lowest so far.
+    void saw(std::span<const double> weights, const Errors& e);
+    // Notes the squared error after an iteration; true when the descent
+    // should stop: the error is 0, or has fallen by less than `stall_fall`
+    // of itself over the last `stall_window` iterations.
+    bool stalled_after(double squared);
+    const std::vector<double>& best() const { return best_; }
+    double best_error() const { return best_error_; }
+
+private:
+    std::vector<double> best_;
+    double best_error_ = 10000.0;  // above every error at first
+    double stall_fall_;
+    std::size_t stall_window_;
+    std::deque<double> recent_;  // the last stall_window + 1 errors
+};
+
+// The weights clamped to the bound.
+void clamp_to_bound(std::span<double> weights);
+
+// Whether a weight at the bound stays there: the error's slope by it
+// (`slope`) points outward, so a step downhill would leave the bound.
+bool pinned(double weight, double slope);
+
+// Levenberg-Marquardt: each iteration forms the normal equations at the
+// current weights and solves (J'J + lambda (diag J'J + 1e-9)) d = -J'r
+// (Cholesky), taking w + d when it lowers the squared error (then lambda
+// shrinks tenfold) and otherwise raising lambda tenfold and solving again.
+// It stops by the problem's rule (Problem::stall_fall and stall_window), or
+// when lambda passes 1e10: no step that short lowers the error.
+class Levenberg {
+public:
+    Levenberg(const std::vector<double>& start, const Problem& p);
+    void iterate(const Problem& p);
+    bool stopped() const { return stopped_; }
+    const Record& record() const { return record_; }
+
+private:
+    std::vector<double> w_, trial_, jtj_, jtr_, m_, step_;
+    Errors e_;
+    bool fresh_ = false;  // the normal equations are those of w_
+    double lambda_ = 1e-3;
+    Record record_;
+    bool stopped_ = false;
+};
+
+// Limited-memory BFGS (the last kMemory steps) with a backtracking line
+// search: each iteration takes the quasi-Newton direction (the gradient's
+// negative after a turn uphill) and halves the step from 1 until the error
+// falls by at least 1e-4 of what the slope promises. It stops by the
+// problem's rule, or when no step down to 2^-40 lowers the error.
+class Lbfgs {
+public:
+    static constexpr std::size_t kMemory = 10;
+    Lbfgs(const std::vector<double>& start, const Problem& p);
+    void iterate(const Problem& p);
+    bool stopped() const { return stopped_; }
+    const Record& record() const { return record_; }
+
+private:
+    void direction();
+    std::vector<double> w_, g_, d_, trial_, trial_g_;
+    std::deque<std::vector<double>> s_, y_;  // the last steps and the changes of the gradient
+    std::deque<double> rho_;
+    Errors e_;
+    Record record_;
+    bool stopped_ = false;
+};
+
+// Solves m x = b in place of b for m symmetric positive definite (n x n,
+// row-major, overwritten by its Cholesky factor); false when m is not
+// positive definite to working precision.
+bool cholesky_solve(std::span<double> m, std::span<double> b, std::size_t n);
+
+}  // namespace tvx
