@@ -27,20 +27,22 @@ std::optional<Sensitivities> grid_sensitivities(const OptionTerms& terms, Americ
     // instead off the value grid of the unbumped valuation, the first of
     // the six.
     AmericanCentre centre;
-    bool first = true, stands = true;
+    bool first = true;
+    struct DoesNotStand {};  // the rest of the six need not be valued on the grid
     const Valuation routine = [&](const OptionTerms& o) {
         const AmericanCentre c = solver_usa_centre(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
-        if (method == AmericanMethod::Rule && stands)
-            stands = grid_value_stands(c.value, o, cache, serving_life(o, terms));
-        if (stands) checked_american_value(c.value, o);
+        if (method == AmericanMethod::Rule && !grid_value_stands(c.value, o, cache, serving_life(o, terms)))
+            throw DoesNotStand{};
+        checked_american_value(c.value, o);
         if (first) centre = c, first = false;
         return c.value;
     };
     try {
         Sensitivities s = *sensitivities(routine, terms);
-        if (!stands) return std::nullopt;
         s.gamma = grid_gamma(centre, terms.spot);
         return s;
+    } catch (const DoesNotStand&) {
+        return std::nullopt;
     } catch (const RuntimeError&) {
         if (method == AmericanMethod::Grid) throw;
         return std::nullopt;
