@@ -4,6 +4,7 @@
 
 #include "cli/cli_ui.h"
 #include "cli/commands.h"
+#include "options/american_rule.h"
 #include "options/compute.h"
 #include "options/main_window.h"
 
@@ -13,7 +14,21 @@ namespace {
 
 // Field indices shared by both commands; the sixth is the volatility of
 // `option` and the price of `implied`.
-enum : std::size_t { kSpot, kStrike, kDividend, kTime, kRate, kSixth, kPut, kAmerican, kSvol, kSrate, kCor, kRobust };
+enum : std::size_t {
+    kSpot,
+    kStrike,
+    kDividend,
+    kTime,
+    kRate,
+    kSixth,
+    kPut,
+    kAmerican,
+    kSvol,
+    kSrate,
+    kCor,
+    kMethod,
+    kRobust
+};
 
 std::vector<Field> main_window_fields(bool implied) {
     const MainWindow w;
@@ -30,6 +45,10 @@ std::vector<Field> main_window_fields(bool implied) {
         {"svol", "Stochastic volatility (European options, by simulation)", FieldKind::Flag, "0"},
         {"srate", "Stochastic interest rates (European options, by simulation)", FieldKind::Flag, "0"},
         {"correlation", "Spot price/interest rate correlation, -1 to 1", FieldKind::Number, w.cor},
+        {"method",
+         "American options: auto (the window's rule: the grid, held against the exercise-boundary method, which "
+         "values the terms the grid cannot), grid or boundary",
+         FieldKind::Choice, "auto"},
     };
     if (implied)
         f.push_back({"robust",
@@ -41,9 +60,18 @@ std::vector<Field> main_window_fields(bool implied) {
 
 bool simulates(const Request& r) { return !r.flag(kAmerican) && (r.flag(kSvol) || r.flag(kSrate)); }
 
+std::optional<AmericanMethod> american_method(const std::string& word) {
+    if (word == "auto") return AmericanMethod::Rule;
+    if (word == "grid") return AmericanMethod::Grid;
+    if (word == "boundary") return AmericanMethod::Boundary;
+    return std::nullopt;
+}
+
 Outcome run_main_window(const Request& r, bool implied) {
     const bool robust = implied && r.flag(kRobust);
     if (robust && simulates(r)) return usage_outcome("--robust applies to closed-form and American options");
+    const std::optional<AmericanMethod> method = american_method(r[kMethod]);
+    if (!method) return usage_outcome("--method is auto, grid or boundary");
     MainWindow main;
     Form_Load(main);
     main.current = r[kSpot];
@@ -65,6 +93,7 @@ Outcome run_main_window(const Request& r, bool implied) {
     ComputeResults results;
     ComputeOptions options;
     options.robust_search = robust;
+    options.american_method = *method;
     options.results = &results;
     // The window's simulation, with the statistics of every valuation that
     // stops by its standard error (the value, or a search step's V).
@@ -86,7 +115,10 @@ Outcome run_main_window(const Request& r, bool implied) {
         for (std::string* line :
              {&output.Label1, &output.Label2, &output.Label3, &output.Label4, &output.Label5, &output.Label6})
             out.lines.push_back(std::move(*line));
+        // The American route's line under the six, as the window shows it.
+        if (!output.Method.empty()) out.lines.push_back(std::move(output.Method));
     }
+    if (results.american_valuer) out.method = valuer_name(*results.american_valuer);
     if (results.value) {
         const Sensitivities& s = *results.value;
         out.figures = {{Result::Value, s.value}, {Result::Delta, s.delta}, {Result::Gamma, s.gamma},

@@ -76,7 +76,11 @@ void american_route(RouteContext& cx, OptionTerms terms) {
         terms.sigma = read_volatility(cx.main);
         const AmericanSensitivities s = AmericanRule(cx.options.american_method).sensitivities(terms);
         if (cx.options.results) cx.options.results->american_valuer = s.valuer;
-        report_value(cx, s.s, {}, s.valuer == AmericanValuer::Boundary ? kBoundaryValuedLine : "");
+        const bool chosen = cx.options.american_method == AmericanMethod::Boundary;
+        const char* line = s.valuer != AmericanValuer::Boundary ? ""
+                           : chosen                             ? kBoundaryChosenLine
+                                                                : kBoundaryValuedLine;
+        report_value(cx, s.s, {}, line);
         return;
     }
     const double price = parse_number(cx.main.qqq2);

@@ -55,7 +55,7 @@ const char* valuer_name(AmericanValuer valuer) {
     switch (valuer) {
         case AmericanValuer::ClosedForm: return "closed form";
         case AmericanValuer::Grid: return "grid";
-        case AmericanValuer::Boundary: return "exercise boundary";
+        case AmericanValuer::Boundary: return "boundary";
     }
     return "";
 }

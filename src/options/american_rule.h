@@ -21,14 +21,14 @@ enum class AmericanMethod { Rule, Grid, Boundary };
 // Which one did.
 enum class AmericanValuer { ClosedForm, Grid, Boundary };
 
-// "closed form", "grid", "exercise boundary": the names the command line
-// gives.
+// "closed form", "grid", "boundary": the names the command line gives.
 const char* valuer_name(AmericanValuer valuer);
 
 // The added line under the six of the output window when the method valued
-// the terms.
+// the terms: because the grid cannot, or because it was chosen.
 inline constexpr const char* kBoundaryValuedLine =
     "Valued by the exercise-boundary method: the solver's grid cannot value these terms";
+inline constexpr const char* kBoundaryChosenLine = "Valued by the exercise-boundary method, as chosen";
 
 struct AmericanValue {
     double value = 0;

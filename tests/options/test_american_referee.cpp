@@ -207,7 +207,7 @@ TEST_F(AmericanReferee, TheMethodCanBeForced) {
     main.optEuro = false;
     main.optCall = false;
     compute_with(AmericanMethod::Boundary);
-    EXPECT_EQ(out.Method, kBoundaryValuedLine);
+    EXPECT_EQ(out.Method, kBoundaryChosenLine);
     ASSERT_TRUE(results.value);
     const OptionTerms o{0.5, 0.2, 0.045, 64, 60, 0.021, 1};
     EXPECT_NEAR(results.value->value, solver_usa(0.5, 0.2, 0.045, 64, 60, 0.021, 1), referee_tolerance(o));
