@@ -23,6 +23,7 @@
 #include <random>
 #include <vector>
 
+#include "american_terms.h"
 #include "core/fault.h"
 #include "options/american_rule.h"
 #include "options/sensitivities.h"
@@ -33,27 +34,10 @@ namespace {
 
 using tvx::OptionTerms;
 
-struct Ranges {
-    const char* name;
-    double t_lo, t_hi, sigma_lo, sigma_hi, r_lo, r_hi, q_lo, q_hi, moneyness;
-};
-
-constexpr Ranges ordinary{"ordinary", 0.02, 5.0, 0.05, 1.2, 0.0001, 0.15, 0.0, 0.15, 0.7};
-constexpr Ranges extreme{"extreme", 0.02, 30.0, 0.03, 2.5, 0.0001, 0.20, -0.05, 0.25, 1.5};
-
-OptionTerms draw(const Ranges& g, std::mt19937_64& rng) {
-    std::uniform_real_distribution<double> u(0.0, 1.0);
-    const auto in = [&](double lo, double hi) { return lo + (hi - lo) * u(rng); };
-    OptionTerms o;
-    o.t = in(g.t_lo, g.t_hi);
-    o.sigma = in(g.sigma_lo, g.sigma_hi);
-    o.r = in(g.r_lo, g.r_hi);
-    o.yield = in(g.q_lo, g.q_hi);
-    o.spot = 100.0 * std::exp(in(-3.0, 3.0));
-    o.strike = o.spot * std::exp(in(-g.moneyness, g.moneyness));
-    o.optype = u(rng) < 0.5 ? 0 : 1;
-    return o;
-}
+using tvx::study::draw;
+using tvx::study::extreme;
+using tvx::study::ordinary;
+using tvx::study::Ranges;
 
 // The six terms of a Compute, as the sensitivities bump them.
 std::array<OptionTerms, 6> bumped(const OptionTerms& o) {

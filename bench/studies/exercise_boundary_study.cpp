@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "american_terms.h"
 #include "pricing/exercise_boundary.h"
 #include "support/american_fd_reference.h"
 
@@ -29,35 +30,23 @@ namespace {
 
 using tvx::BoundarySettings;
 
+// The drawn terms in the method's terms.
 struct Terms {
     double t, sigma, r, q, K, S;
     bool call;
 };
 
-struct Ranges {
-    const char* name;
-    double t_lo, t_hi, sigma_lo, sigma_hi, r_lo, r_hi, q_lo, q_hi, moneyness;
-};
-
-constexpr Ranges ordinary{"ordinary", 0.02, 5.0, 0.05, 1.2, 0.0001, 0.15, 0.0, 0.15, 0.7};
-constexpr Ranges extreme{"extreme", 0.02, 30.0, 0.03, 2.5, 0.0001, 0.20, -0.05, 0.25, 1.5};
+using tvx::study::extreme;
+using tvx::study::ordinary;
+using tvx::study::Ranges;
 constexpr BoundarySettings reference_settings{48, 64, 12, 256};
 
 std::vector<Terms> draw(const Ranges& g, long count, unsigned long seed) {
     std::mt19937_64 rng(seed);
-    std::uniform_real_distribution<double> u(0.0, 1.0);
-    const auto in = [&](double lo, double hi) { return lo + (hi - lo) * u(rng); };
     std::vector<Terms> out;
     for (long i = 0; i < count; ++i) {
-        Terms o;
-        o.t = in(g.t_lo, g.t_hi);
-        o.sigma = in(g.sigma_lo, g.sigma_hi);
-        o.r = in(g.r_lo, g.r_hi);
-        o.q = in(g.q_lo, g.q_hi);
-        o.S = 100.0 * std::exp(in(-3.0, 3.0));
-        o.K = o.S * std::exp(in(-g.moneyness, g.moneyness));
-        o.call = u(rng) < 0.5;
-        out.push_back(o);
+        const tvx::OptionTerms o = tvx::study::draw(g, rng);
+        out.push_back({o.t, o.sigma, o.r, o.yield, o.strike, o.spot, o.optype == 0});
     }
     return out;
 }

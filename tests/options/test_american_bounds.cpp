@@ -14,35 +14,19 @@
 #include "options/routes.h"
 #include "pricing/american.h"
 #include "pricing/testing.h"
-#include "support/compute_fixture.h"
+#include "support/american_window.h"
 
 namespace tvx::test {
 namespace {
 
-// Terms as the main window takes them: rates and yields in per cent.
-struct Typed {
-    const char *time, *vol, *rate, *strike, *spot, *yield;
-    bool call;
-};
+using Typed = TypedAmerican;
 
-class AmericanBounds : public ComputeFixture {
+class AmericanBounds : public AmericanWindowFixture {
 protected:
-    void enter(const Typed& a) {
-        main.optEuro = false;
-        main.time = a.time, main.qqq = a.vol, main.irate = a.rate;
-        main.strike = a.strike, main.current = a.spot, main.dividend = a.yield;
-        main.optCall = a.call;
-    }
-    OptionTerms terms_of(const Typed& a) {
-        return {parse_number(a.time), parse_number(a.vol),         parse_number(a.rate) / 100,  parse_number(a.strike),
-                parse_number(a.spot), parse_number(a.yield) / 100, std::int16_t(a.call ? 0 : 1)};
-    }
     void reset() { ui = RecordingUi{}, ui.pacifier = &pac, out = OutputWindow{}; }
-    void compute_on_grid() {
-        ComputeOptions options;
-        options.american_method = AmericanMethod::Grid;
-        cmdCompute_Click(main, out, pac, ui, options);
-    }
+    // With the grid forced (the command line's --method grid) nothing else
+    // values a row the bound check refuses.
+    void compute_on_grid() { compute_with(AmericanMethod::Grid); }
 };
 
 // Values the solver gives that break a bound (from an independent rendering

@@ -17,34 +17,13 @@
 #include "options/routes.h"
 #include "pricing/american.h"
 #include "pricing/exercise_boundary.h"
-#include "support/compute_fixture.h"
+#include "support/american_window.h"
 
 namespace tvx::test {
 namespace {
 
-// Terms as the main window takes them: rates and yields in per cent.
-struct Typed {
-    const char *time, *vol, *rate, *strike, *spot, *yield;
-    bool call;
-};
-
-class AmericanReferee : public ComputeFixture {
-protected:
-    void enter(const Typed& a) {
-        main.optEuro = false;
-        main.time = a.time, main.qqq = a.vol, main.irate = a.rate;
-        main.strike = a.strike, main.current = a.spot, main.dividend = a.yield;
-        main.optCall = a.call;
-    }
-    void compute_with(AmericanMethod method) {
-        ui = RecordingUi{}, ui.pacifier = &pac, out = OutputWindow{};
-        ComputeOptions options;
-        options.american_method = method;
-        options.results = &results;
-        cmdCompute_Click(main, out, pac, ui, options);
-    }
-    ComputeResults results;
-};
+using Typed = TypedAmerican;
+class AmericanReferee : public AmericanWindowFixture {};
 
 // The four rows the bound check refused, with their right values (issue 28:
 // an independent high-precision valuation).
