@@ -10,17 +10,14 @@
 #include <cmath>
 #include <cstddef>
 
+#include "core/simd/vector_exp-inl.h"
 #include "pricing/boundary_kernel.h"
-#include "pricing/mc/vector_math-inl.h"
 #include "pricing/normal.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace tvx::boundary::HWY_NAMESPACE {
 
-namespace hn = hwy::HWY_NAMESPACE;
-using tvx::mc::HWY_NAMESPACE::DF;
-using tvx::mc::HWY_NAMESPACE::ExpSeries;
-using tvx::mc::HWY_NAMESPACE::VF;
+using namespace tvx::simd::HWY_NAMESPACE;
 
 // Mills' ratio R(t) for t >= 0 on every lane (normal.h's series).
 HWY_INLINE VF MillsRatio(DF d, VF t) {
