@@ -22,10 +22,9 @@
 // root spreads the points where the boundary turns fastest. Newton's
 // method runs on all points at once with the whole Jacobian (each point's
 // equation sees the others through the interpolated boundary in its
-// integrals), from the QD+ approximation. The integrals run over
-// u = tau sin^2(theta), which takes away both the sqrt(u) behaviour of b
-// near expiry and the 1 / sqrt(tau - u) of the kernel, with Gauss-Legendre
-// nodes in theta.
+// integrals), from the QD+ approximation. Where the integrals' nodes lie
+// (split near each point, Gauss-Legendre in sqrt(tau - u) there and in an
+// angle beyond) is boundary_geometry.h.
 #include "pricing/boundary_solver.h"
 
 #include <algorithm>
