@@ -167,12 +167,25 @@ void CalculatorForm::draw() {
     }
 }
 
+void CalculatorForm::set_return_command(QWidget* field, std::function<void()> click) {
+    return_clicks_.emplace_back(field, std::move(click));
+}
+
 void CalculatorForm::keyPressEvent(QKeyEvent* event) {
     // Fields and option buttons leave Return to their window.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && default_click_) {
-        event->accept();
-        default_click_();
-        return;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        for (const auto& [field, click] : return_clicks_) {
+            if (field == focusWidget()) {
+                event->accept();
+                click();
+                return;
+            }
+        }
+        if (default_click_) {
+            event->accept();
+            default_click_();
+            return;
+        }
     }
     QWidget::keyPressEvent(event);
 }
