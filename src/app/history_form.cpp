@@ -25,8 +25,6 @@ enum Column { kTime, kWindow, kCommand, kTerms, kResults, kColumns };
 constexpr const char* kHeadings[kColumns] = {history_caption::time, history_caption::window, history_caption::command,
                                              history_caption::terms, history_caption::results};
 
-constexpr const char* kEmpty = "No results yet: each result a window shows is added here, the newest at the top.";
-
 QString cell_text(const HistoryRow& row, int column) {
     switch (column) {
         case kTime: return QString::fromStdString(time_of_day_text(row.time));
@@ -103,10 +101,10 @@ HistoryForm::HistoryForm(HistoryWindow& model, UserInterface& ui) : model_(model
     across->setSectionResizeMode(QHeaderView::Interactive);
     across->setStretchLastSection(true);
     const int digit = view_->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    view_->setColumnWidth(kTime, digit * 10);
-    view_->setColumnWidth(kWindow, digit * 20);
-    view_->setColumnWidth(kCommand, digit * 12);
-    view_->setColumnWidth(kTerms, digit * 44);
+    view_->setColumnWidth(kTime, digit * 9);
+    view_->setColumnWidth(kWindow, digit * 17);
+    view_->setColumnWidth(kCommand, digit * 10);
+    view_->setColumnWidth(kTerms, digit * 42);
 
     note_ = new QLabel;
     note_->setObjectName(QStringLiteral("lblNote"));
@@ -143,7 +141,7 @@ HistoryForm::HistoryForm(HistoryWindow& model, UserInterface& ui) : model_(model
 
 void HistoryForm::draw() {
     table_.take_new_rows();
-    note_->setText(model_.rows.empty() && model_.note.empty() ? QString::fromUtf8(kEmpty)
+    note_->setText(model_.rows.empty() && model_.note.empty() ? QString::fromUtf8(history_text::empty)
                                                               : QString::fromStdString(model_.note));
 }
 

@@ -56,7 +56,7 @@ public:
     bool save_to(const QString& path);
     QTableView* table() const { return view_; }
 
-    QSize sizeHint() const override { return {860, 360}; }
+    QSize sizeHint() const override { return {940, 360}; }
 
 private:
     void save();
