@@ -7,10 +7,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -121,9 +121,9 @@ HistoryForm::HistoryForm(HistoryWindow& model, UserInterface& ui) : model_(model
     connect(copy, &QPushButton::clicked, this, put_on_clipboard);
     connect(save, &QPushButton::clicked, this, [this] { HistoryForm::save(); });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
-    auto* shortcut = new QShortcut(QKeySequence::Copy, view_);
-    shortcut->setContext(Qt::WidgetShortcut);
-    connect(shortcut, &QShortcut::activated, this, put_on_clipboard);
+    // Ctrl+C in the table copies the rows, not the one cell the table
+    // itself would.
+    view_->installEventFilter(this);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(note_, 1);
@@ -137,6 +137,15 @@ HistoryForm::HistoryForm(HistoryWindow& model, UserInterface& ui) : model_(model
     column->addWidget(view_, 1);
     column->addLayout(buttons);
     draw();
+}
+
+bool HistoryForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(copy_text());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void HistoryForm::draw() {

@@ -58,6 +58,9 @@ public:
 
     QSize sizeHint() const override { return {940, 360}; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void save();
 

@@ -34,8 +34,7 @@ inline constexpr const char* results = "Results";
 }  // namespace history_caption
 
 namespace history_text {
-inline constexpr const char* empty =
-    "No results yet: each result a window shows is added here, the newest at the top.";
+inline constexpr const char* empty = "No results yet: each result a window shows is added here, the newest at the top.";
 inline constexpr const char* not_saved = "The history could not be written to ";
 // Followed by the count, " saved to " and the file.
 inline constexpr const char* saved = " saved to ";

@@ -24,9 +24,11 @@ BondSums bond_sums(double c, double y, std::int16_t n);
 // of par. V falls strictly as y rises, from 1 + c n at y = 0 towards 0, so
 // for n >= 1 and 0 < price < 1 + c n there is exactly one; the caller
 // checks that first. Newton's steps on V, kept inside a bracket that
-// always holds the root and halved where a step would leave it, to the
-// last bit of the double. A price so small that its yield cannot be
-// computed with is an arithmetic fault.
+// always holds the root and halved where a step would leave it, until no
+// double lies between the bracket's ends or a step no longer moves: the
+// root of the computed value, as close to the true one as that value's own
+// rounding allows. A price so small that its yield cannot be computed with
+// is an arithmetic fault.
 double bond_yield(double c, std::int16_t n, double price);
 
 // The annual figures at the annual rate `rate` (m periods a year, y =

@@ -311,9 +311,9 @@ TEST(ShippedHelp, EachCalculatorsTopicQuotesItsMessagesAndFields) {
                                       kFuturesFields)},
         {golden::topic::straight_bonds,
          with_captions<StraightBondsWindow>(
-             {b::par, b::coupon, b::time, b::rate, b::price, b::no_period, b::no_yield, kGenericError,
-              b::straight_result, b::yield_result, b::macaulay, b::modified, b::convexity, b::bp_value, b::years,
-              bc::frmBonds2, bc::Command1, bc::cmdYield, bc::cmdRisk, bc::Command2},
+             {b::par,        b::coupon,          b::time,         b::rate,      b::price,    b::no_period, b::no_yield,
+              kGenericError, b::straight_result, b::yield_result, b::macaulay,  b::modified, b::convexity, b::bp_value,
+              b::years,      bc::frmBonds2,      bc::Command1,    bc::cmdYield, bc::cmdRisk, bc::Command2},
              kStraightBondsFields)},
         {golden::topic::convertible_bonds,
          with_captions<ConvertibleBondsWindow>(
