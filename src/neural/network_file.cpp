@@ -1,10 +1,11 @@
 #include "neural/network_file.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "core/fault.h"
 #include "core/numbers.h"
-#include "core/replacing_file.h"
+#include "core/text_file.h"
 
 namespace tvx {
 
@@ -43,10 +44,9 @@ std::string network_text(const NetShape& shape, const Ranges& ranges, const std:
 void write_network_file(const std::string& filename, const NetShape& shape, const Ranges& ranges,
                         const std::vector<double>& weights) {
     const std::string text = network_text(shape, ranges, weights);
-    if (filename.empty()) throw RuntimeError("no name for the network file");
-    ReplacingFile file(resolve_file(filename));
-    file.stream() << text;
-    file.commit();
+    const std::filesystem::path target = resolve_file(filename);
+    if (filename.empty() || !target.has_filename()) throw RuntimeError("no name for the network file");
+    if (!write_file_whole(target, text)) throw RuntimeError("the network file could not be written");
 }
 
 LoadedNet load_net(const std::string& filename) {

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "charts/chart_text.h"
 #include "core/fault.h"
 #include "core/replacing_file.h"
+#include "core/text_file.h"
 #include "support/neural_fixture.h"
 
 namespace tvx {
@@ -60,13 +60,13 @@ TEST(ReplacingFile, DroppedOrFailedItLeavesTheTargetAndNoTemporaryFile) {
     EXPECT_EQ(sorted_names(dir), (std::vector<std::string>{"folder", "kept.csv"}));
 }
 
-TEST(ReplacingFile, TheChartsSavedPointsLeaveAUsersPartFile) {
+TEST(ReplacingFile, AWholeFileWrittenLeavesAUsersPartFile) {
     ScratchDir dir;
     dir.write_raw("points.csv.part", "the user's own");
-    EXPECT_TRUE(save_text_file("points.csv", "x,y\n1,2\n"));
+    EXPECT_TRUE(write_file_whole("points.csv", "x,y\n1,2\n"));
     EXPECT_EQ(dir.read("points.csv"), "x,y\n1,2\n");
     EXPECT_EQ(dir.read("points.csv.part"), "the user's own");
-    EXPECT_FALSE(save_text_file("absent/points.csv", "x"));
+    EXPECT_FALSE(write_file_whole("absent/points.csv", "x"));
 }
 
 }  // namespace
