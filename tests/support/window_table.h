@@ -39,6 +39,7 @@ inline constexpr MenuRow menu_bar[] = {
     {2, "mnuNeural", "&Neural Nets", true},
     {3, "mnuNeuralCreate", "&Create", false},
     {3, "mnuNeuralPredict", "&Predict", false},
+    {2, "mnuExact", "&Exact Values", false},
     {1, "mnuCharts", "&Charts", true},
     {2, "mnuChartsOption", "&Option", false},
     {2, "mnuChartsScenario", "&Scenario Table", false},
