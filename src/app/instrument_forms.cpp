@@ -17,13 +17,17 @@ namespace {
 template <class Model>
 std::unique_ptr<QWidget> calculator_form(const char* name, const char* caption, FieldTable<Model> fields, Model& model,
                                          UserInterface& ui, const char* compute_caption,
-                                         std::function<void()> after_compute = {}) {
+                                         std::function<void()> after_compute = {}, std::function<void()> compute = {}) {
     auto form = std::make_unique<CalculatorForm>(name, caption);
     form->add_fields(fields, model);
     form->add_command(
         "Command1", compute_caption,
-        [&model, &ui, after_compute] {
-            Command1_Click(model, ui);
+        [&model, &ui, after_compute, compute] {
+            if (compute) {
+                compute();
+            } else {
+                Command1_Click(model, ui);
+            }
             if (after_compute) after_compute();
         },
         CommandRole::Default);
@@ -54,7 +58,9 @@ std::unique_ptr<QWidget> make_straight_bonds_form(Models& models, UserInterface&
 std::unique_ptr<QWidget> make_convertible_bonds_form(Models& models, UserInterface& ui) {
     return calculator_form<ConvertibleBondsWindow>(
         "frmBonds", bonds_caption::frmBonds, kConvertibleBondsFields, models.bonds, ui, bonds_caption::Command1,
-        [&models, &ui] { follow_compute(models, ui, ChartSource::Convertible); });
+        [&models, &ui] { follow_compute(models, ui, ChartSource::Convertible); },
+        // Its calls follow Advanced > Exact Values.
+        [&models, &ui] { Command1_Click(models.bonds, ui, nullptr, models.main.precision); });
 }
 
 }  // namespace tvx

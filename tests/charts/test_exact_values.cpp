@@ -13,7 +13,9 @@
 #include "charts/chart_commands.h"
 #include "charts/chart_fixture.h"
 #include "charts/chart_text.h"
+#include "instruments/convertible.h"
 #include "options/robust_implied.h"
+#include "pricing/closed_form.h"
 #include "support/american_reference.h"
 #include "support/black_scholes.h"
 #include "support/compute_fixture.h"
@@ -153,6 +155,23 @@ TEST_F(ExactCharts, AValueChartShowsNoKinksAndTheScenarioTableFollowsTheChoice) 
     EXPECT_NE(chart.grid.title.find("(exact values)"), std::string::npos);
     ASSERT_TRUE(chart.grid.current_value);
     EXPECT_NEAR(*chart.grid.current_value, exact_bs(0.5, 0.2, 0.045, 64, 60, 0.021, true).value, 1e-12);
+}
+
+TEST_F(ExactCharts, TheConvertiblesCallsFollowTheChoiceInItsComputeAndItsChart) {
+    // Q = B / P * 100 + R V / P * 100: the calls' part alone moves, by R /
+    // P * 100 = 10 times the difference of the two closed forms at S = 9.5.
+    BondValue standard{}, exact{};
+    Command1_Click(convertible, ui, &standard);
+    Command1_Click(convertible, ui, &exact, Precision::Exact);
+    const double v_exact = exact_bs(3.5, 0.3, 0.045, 10, 9.5, 0.021, true).value;  // 2.064534680 (mpmath)
+    EXPECT_NEAR(v_exact, 2.06453468045504, 1e-12);
+    const double v_standard = solver_euro(3.5, 0.3, 0.045, 10, 9.5, 0.021, 0);
+    EXPECT_NEAR(exact.percent - standard.percent, 10.0 * (v_exact - v_standard), 1e-10);
+
+    main.precision = Precision::Exact;
+    open(ChartSource::Convertible);
+    ASSERT_FALSE(chart.plot.empty());
+    EXPECT_NE(chart.plot.title.find("(exact values)"), std::string::npos);
 }
 
 }  // namespace

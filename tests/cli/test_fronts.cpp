@@ -173,7 +173,13 @@ WindowLines run_window(const std::string& command, const Args& a) {
     if (command == "warrant") return run_calculator<WarrantsWindow>(a, kWarrantsFields);
     if (command == "forward") return run_calculator<FuturesWindow>(a, kFuturesFields);
     if (command == "bond") return run_calculator<StraightBondsWindow>(a, kStraightBondsFields);
-    if (command == "convertible") return run_calculator<ConvertibleBondsWindow>(a, kConvertibleBondsFields);
+    if (command == "convertible") {
+        ConvertibleBondsWindow w;
+        set<ConvertibleBondsWindow>(a, kConvertibleBondsFields, w);
+        test::RecordingUi ui;
+        Command1_Click(w, ui, nullptr, a.has("exact") ? Precision::Exact : Precision::Standard);
+        return lines_of(ui);
+    }
     if (command == "predict") {
         PredictWindow w;
         for (std::size_t i = 0; i < a.bare.size(); ++i) w.Text[i] = a.bare[i];
