@@ -94,7 +94,8 @@ void american_route(RouteContext& cx, OptionTerms terms) {
         const char* line = s.valuer != AmericanValuer::Boundary || exact ? ""
                            : chosen                                      ? kBoundaryChosenLine
                                                                          : kBoundaryValuedLine;
-        report_value(cx, s.s, {}, line, exact ? kExactAmericanLine : "");
+        const char* exact_line = s.valuer == AmericanValuer::ClosedForm ? kExactLine : kExactAmericanLine;
+        report_value(cx, s.s, {}, line, exact ? exact_line : "");
         return;
     }
     const double price = parse_number(cx.main.qqq2);

@@ -107,6 +107,9 @@ AmericanSensitivities AmericanRule::sensitivities(const OptionTerms& terms) {
     const Valuation routine = [&](const OptionTerms& o) {
         return checked_american_value(cache_.value(o, kBoundaryFull, serving_life(o, terms)), o);
     };
+    // Exact figures take central differences of the method's values (a
+    // longer life solves its own boundary).
+    if (precision_ == Precision::Exact) return {central_sensitivities(routine, terms), AmericanValuer::Boundary};
     return {*tvx::sensitivities(routine, terms), AmericanValuer::Boundary};
 }
 

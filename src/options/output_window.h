@@ -29,7 +29,7 @@ struct OutputWindow {
 inline constexpr const char* kExactLine =
     "Exact values: the normal distribution to full precision, analytic sensitivities";
 inline constexpr const char* kExactAmericanLine =
-    "Exact values: the exercise-boundary method at full accuracy, sensitivities by its differences";
+    "Exact values: the exercise-boundary method at full accuracy, sensitivities by its central differences";
 
 inline constexpr const char* kOkCaption = "OK";
 

@@ -18,4 +18,9 @@ using AfterValuation = std::function<bool(int k)>;
 std::optional<Sensitivities> sensitivities(const Valuation& routine, const OptionTerms& in,
                                            const AfterValuation& after = {});
 
+// The same five by central differences, each input moved a thousandth of
+// itself either way (nine valuations): second-order accurate in the step,
+// for exact figures of a routine without a closed form.
+Sensitivities central_sensitivities(const Valuation& routine, const OptionTerms& in);
+
 }  // namespace tvx

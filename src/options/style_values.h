@@ -18,7 +18,7 @@ Sensitivities european_sensitivities(const OptionTerms& terms, Precision precisi
 // The American route: the closed form for a call without dividend yield
 // (worth its European value), the solver otherwise, its Gamma read off the
 // solver's value grid. Exact: the exercise-boundary method at its full
-// setting, its sensitivities the differences of six of its values (the
+// setting, its sensitivities central differences of its values (the
 // exact closed form for a call without dividend yield).
 double american_value(const OptionTerms& terms, Precision precision = Precision::Standard);
 Sensitivities american_sensitivities(const OptionTerms& terms, Precision precision = Precision::Standard);
