@@ -77,22 +77,24 @@ void BM_cli_option_row(benchmark::State& state) {
 }
 BENCHMARK(BM_cli_option_row)->Unit(benchmark::kMicrosecond);
 
-std::string option_rows(std::size_t n, bool implied) {
+std::string option_rows(std::size_t n, bool implied, bool exact = false) {
     std::ostringstream s;
     s.precision(17);
-    s << (implied ? "command,spot,strike,dividend,time,rate,price,put,robust\n"
-                  : "command,spot,strike,dividend,time,rate,volatility,put\n");
+    s << (implied ? "command,spot,strike,dividend,time,rate,price,put,robust"
+                  : "command,spot,strike,dividend,time,rate,volatility,put")
+      << (exact ? ",exact\n" : "\n");
     for (const Case& c : random_cases(n)) {
         const tvx::OptionTerms& o = c.terms;
         s << (implied ? "implied," : "option,") << o.spot << ',' << o.strike << ',' << o.yield * 100 << ',' << o.t
-          << ',' << o.r * 100 << ',' << (implied ? c.price : o.sigma) << ',' << o.optype << (implied ? ",1\n" : "\n");
+          << ',' << o.r * 100 << ',' << (implied ? c.price : o.sigma) << ',' << o.optype << (implied ? ",1" : "")
+          << (exact ? ",1\n" : "\n");
     }
     return s.str();
 }
 
 // A whole batch in wall time: state.range(0) rows on state.range(1) threads.
-void run_batch_bench(benchmark::State& state, bool implied) {
-    const std::string input = option_rows(static_cast<std::size_t>(state.range(0)), implied);
+void run_batch_bench(benchmark::State& state, bool implied, bool exact = false) {
+    const std::string input = option_rows(static_cast<std::size_t>(state.range(0)), implied, exact);
     tvx::cli::BatchSettings settings;
     settings.jobs = static_cast<unsigned>(state.range(1));
     for (auto _ : state) {
@@ -105,6 +107,11 @@ void run_batch_bench(benchmark::State& state, bool implied) {
 
 void BM_batch_option_rows(benchmark::State& state) { run_batch_bench(state, false); }
 BENCHMARK(BM_batch_option_rows)->Args({50000, 1})->Args({50000, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same rows with the exact column on (--exact): analytic sensitivities
+// instead of six valuations.
+void BM_batch_exact_option_rows(benchmark::State& state) { run_batch_bench(state, false, true); }
+BENCHMARK(BM_batch_exact_option_rows)->Args({50000, 1})->Args({50000, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_batch_robust_implied_rows(benchmark::State& state) { run_batch_bench(state, true); }
 BENCHMARK(BM_batch_robust_implied_rows)

@@ -5,6 +5,7 @@
 
 #include "options/compute.h"
 #include "pricing/closed_form.h"
+#include "pricing/exact_closed_form.h"
 #include "support/null_ui.h"
 
 namespace {
@@ -17,6 +18,27 @@ void BM_solver_euro(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_solver_euro);
+
+// Advanced > Exact Values: the exact closed form's value alone, and the
+// value with its five analytic sensitivities (the terms worked out once, as
+// every Compute does), against one call of solver_euro above.
+void BM_solver_euro_exact(benchmark::State& state) {
+    double S = 60.0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(S);
+        benchmark::DoNotOptimize(tvx::solver_euro_exact(0.5, 0.2, 0.045, 64.0, S, 0.021, 0));
+    }
+}
+BENCHMARK(BM_solver_euro_exact);
+
+void BM_exact_value_and_sensitivities(benchmark::State& state) {
+    double S = 60.0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(S);
+        benchmark::DoNotOptimize(tvx::exact_euro_sensitivities(0.5, 0.2, 0.045, 64.0, S, 0.021, 0));
+    }
+}
+BENCHMARK(BM_exact_value_and_sensitivities);
 
 void run_compute(benchmark::State& state, tvx::MainWindow main,
                  tvx::AmericanMethod method = tvx::AmericanMethod::Rule) {

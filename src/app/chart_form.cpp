@@ -243,8 +243,7 @@ void ChartForm::draw() {
         tvx::draw_plot(view_->chart(), m.plot, [this](const QString& text) { hover_->setText(text); });
         draw_table();
     }
-    title_->setText(QString::fromStdString(
-        scenario ? (m.grid.empty() ? "" : "Scenario table: value over spot and volatility") : m.plot.title));
+    title_->setText(QString::fromStdString(scenario ? (m.grid.empty() ? "" : m.grid.title) : m.plot.title));
     caption_->setText(QString::fromStdString(scenario ? m.grid.caption : m.plot.caption));
 }
 

@@ -29,13 +29,18 @@ template <class Model>
 std::unique_ptr<CalculatorForm> calculator_form(const char* name, const char* caption, FieldTable<Model> fields,
                                                 Model& model, UserInterface& ui, const char* compute_caption,
                                                 std::function<void()> after_compute = {},
-                                                std::vector<ExtraCommand> extra = {}) {
+                                                std::vector<ExtraCommand> extra = {},
+                                                std::function<void()> compute = {}) {
     auto form = std::make_unique<CalculatorForm>(name, caption);
     form->add_fields(fields, model);
     form->add_command(
         "Command1", compute_caption,
-        [&model, &ui, after_compute] {
-            Command1_Click(model, ui);
+        [&model, &ui, after_compute, compute] {
+            if (compute) {
+                compute();
+            } else {
+                Command1_Click(model, ui);
+            }
             if (after_compute) after_compute();
         },
         CommandRole::Default);
@@ -76,7 +81,10 @@ std::unique_ptr<QWidget> make_convertible_bonds_form(Models& models, UserInterfa
     return calculator_form<ConvertibleBondsWindow>(
         "frmBonds", bonds_caption::frmBonds, kConvertibleBondsFields, w, ui, bonds_caption::Command1,
         [&models, &ui] { follow_compute(models, ui, ChartSource::Convertible); },
-        {{"cmdAnalytics", bonds_caption::cmdAnalytics, [&w, &ui] { cmdAnalytics_Click(w, ui); }}});
+        {{"cmdAnalytics", bonds_caption::cmdAnalytics,
+          [&models, &w, &ui] { cmdAnalytics_Click(w, ui, nullptr, models.main.precision); }}},
+        // Its calls follow Advanced > Exact Values.
+        [&models, &w, &ui] { Command1_Click(w, ui, nullptr, models.main.precision); });
 }
 
 }  // namespace tvx

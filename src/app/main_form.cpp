@@ -103,6 +103,17 @@ void MainForm::build_menus() {
         QAction* action = open_menus.back()->addAction(caption);
         action->setObjectName(QString::fromLatin1(item.name));
         const auto& click = item.click;
+        if (item.checked) {
+            // The check mark shows the model's state, whatever the click did.
+            const auto& checked = item.checked;
+            action->setCheckable(true);
+            action->setChecked(checked(models_));
+            connect(action, &QAction::triggered, this, [this, &click, &checked, action] {
+                click(models_, ui_);
+                action->setChecked(checked(models_));
+            });
+            continue;
+        }
         connect(action, &QAction::triggered, this, [this, &click] { click(models_, ui_); });
     }
 }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
+#include "app/chart_form.h"
 #include "app/windows.h"
+#include "charts/chart_commands.h"
 #include "options/menu_commands.h"
 
 namespace tvx {
@@ -15,6 +17,7 @@ struct Node {
     const char* caption;
     std::function<void(Models&, UserInterface&)> click;  // empty for a menu
     std::vector<Node> children;
+    std::function<bool(const Models&)> checked = {};
 };
 
 // The menu among the nodes, added after the others when it is not there.
@@ -33,7 +36,7 @@ void add(std::vector<Node>& bar, const std::vector<Menu>& path, Node item) {
 
 void flatten(const std::vector<Node>& nodes, int level, std::vector<MenuItem>& out) {
     for (const Node& n : nodes) {
-        out.push_back({level, n.name, n.caption, n.click});
+        out.push_back({level, n.name, n.caption, n.click, n.checked});
         flatten(n.children, level + 1, out);
     }
 }
@@ -42,6 +45,18 @@ std::vector<MenuItem> derive() {
     std::vector<Node> bar;
     for (const WindowRow& row : window_rows())
         for (const MenuEntry& e : row.menu) add(bar, e.path, {e.name, e.caption, e.click, {}});
+
+    // The choice of exact figures is the program's, not a window's: last in
+    // the Advanced menu. It redraws an open chart on the new figures.
+    add(bar, {menu::advanced},
+        {"mnuExact",
+         "&Exact Values",
+         [](Models& m, UserInterface& ui) {
+             ChartContext cx = chart_context(m, ui);
+             mnuExact_Click(cx);
+         },
+         {},
+         [](const Models& m) { return m.main.precision == Precision::Exact; }});
 
     std::vector<const HelpEntry*> help;
     for (const WindowRow& row : window_rows())

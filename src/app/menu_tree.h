@@ -20,10 +20,13 @@ struct MenuItem {
     const char* name;
     const char* caption;
     std::function<void(Models&, UserInterface&)> click;
+    // A check item's state (Advanced > Exact Values); empty for the others.
+    std::function<bool(const Models&)> checked = {};
 };
 
-// The whole tree, in display order. There are no separators, check marks
-// or shortcut keys, and no item is ever disabled or hidden.
+// The whole tree, in display order. There are no separators or shortcut
+// keys, one check item (Exact Values, last in the Advanced menu), and no
+// item is ever disabled or hidden.
 const std::vector<MenuItem>& menu_tree();
 
 }  // namespace tvx

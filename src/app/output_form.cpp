@@ -53,6 +53,14 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     method_->setWordWrap(true);
     method_->setMaximumWidth(kLineWidth);
     column->addWidget(method_);
+    exact_ = new QLabel;
+    exact_->setObjectName(QStringLiteral("lblExact"));
+    exact_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    exact_->installEventFilter(this);
+    exact_->setStyleSheet(QStringLiteral("color: #505050;"));
+    exact_->setWordWrap(true);
+    exact_->setMaximumWidth(kLineWidth);
+    column->addWidget(exact_);
 
     auto* ok = new QPushButton(QString::fromUtf8(kOkCaption));
     ok->setObjectName(QStringLiteral("Command1"));
@@ -93,6 +101,7 @@ QString OutputForm::text() const {
     for (const QLabel* line : lines_) all << line->text();
     if (!std_error_->isHidden()) all << std_error_->text();
     if (!method_->isHidden()) all << method_->text();
+    if (!exact_->isHidden()) all << exact_->text();
     return all.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
@@ -104,6 +113,8 @@ void OutputForm::draw() {
     std_error_->setHidden(model_.StdError.empty());
     method_->setText(QString::fromStdString(model_.Method));
     method_->setHidden(model_.Method.empty());
+    exact_->setText(QString::fromStdString(model_.Exact));
+    exact_->setHidden(model_.Exact.empty());
 }
 
 }  // namespace tvx

@@ -28,6 +28,7 @@ private:
     std::array<QLabel*, 6> lines_{};
     QLabel* std_error_ = nullptr;  // the simulation's added line, hidden on other routes
     QLabel* method_ = nullptr;     // the American route's added line, hidden but for the exercise-boundary method
+    QLabel* exact_ = nullptr;      // that the figures are exact (Advanced > Exact Values)
 };
 
 }  // namespace tvx

@@ -76,6 +76,7 @@ Plot bond_plot(const StraightBondTerms& terms, BondX x, const Range& range, int 
 Plot convertible_plot(const ConvertibleTerms& terms, const Range& range, int points) {
     Plot plot;
     plot.title = "Fair value of the convertible bond against the share price";
+    if (terms.precision == Precision::Exact) plot.title += " (exact values)";
     plot.caption = "Convertible bond: par " + general_text(terms.P) + ", " + coupon_text(terms.coupon, terms.annual) +
                    ", conversion ratio " + std::to_string(terms.R) + ", time to maturity " + general_text(terms.T) +
                    " years, share price " + range_or(range, true, terms.S) + ", rate " + general_text(terms.r * 100.0) +

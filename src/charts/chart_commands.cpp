@@ -80,6 +80,12 @@ void chart_open(ChartContext& cx, ChartSource source) {
     chart_draw(cx);
 }
 
+void mnuExact_Click(ChartContext& cx) {
+    Precision& precision = cx.sources.main.precision;
+    precision = precision == Precision::Exact ? Precision::Standard : Precision::Exact;
+    if (cx.chart.open) chart_draw(cx);
+}
+
 void chart_follow(ChartContext& cx, ChartSource computed) {
     ChartWindow& c = cx.chart;
     if (!c.open || c.busy) return;

@@ -52,6 +52,11 @@ void chart_choice_changed(ChartContext& cx);
 // note.
 void chart_follow(ChartContext& cx, ChartSource computed);
 
+// Advanced > Exact Values: turns the choice of exact figures on or off (in
+// the main window's model, where every valuation reads it) and draws an
+// open chart again on the new figures.
+void mnuExact_Click(ChartContext& cx);
+
 // Cancel of a simulated chart: it stops after the batch of paths that is
 // running, and the chart shows what it showed before.
 void chart_cancel(ChartWindow& chart);

@@ -28,6 +28,11 @@ inline constexpr const char* not_saved = "The file could not be written: ";
 inline constexpr const char* source_refused =
     "The terms in the source window did not pass its checks: the chart still shows the terms above it.";
 inline constexpr const char* nothing_valued = "No point of this range could be valued.";
+// Under a closed-form curve whose kinks are the five-decimal normal
+// distribution's, not the option's.
+inline constexpr const char* approximation_kinks =
+    "The curve's kinks come from the program's five-decimal normal distribution, not from the option: "
+    "Advanced > Exact Values draws the exact curve.";
 inline constexpr const char* never_exercised =
     "A call without a dividend yield is never exercised early: it has no exercise boundary.";
 }  // namespace chart_text

@@ -57,6 +57,7 @@ struct Plot {
 
 // The option's value over spot x volatility around the current terms.
 struct ScenarioGrid {
+    std::string title = "Scenario table: value over spot and volatility";
     std::string caption;
     std::vector<double> spots;                              // rows
     std::vector<double> vols;                               // columns

@@ -58,7 +58,8 @@ bool draw_bond(ChartContext& cx, UserInterface& ui) {
 }
 
 bool draw_convertible(ChartContext& cx, UserInterface& ui) {
-    const std::optional<ConvertibleTerms> t = read_convertible_terms(cx.sources.convertible, ui);
+    std::optional<ConvertibleTerms> t = read_convertible_terms(cx.sources.convertible, ui);
+    if (t) t->precision = cx.sources.main.precision;  // the calls follow Advanced > Exact Values
     if (!t) return false;
     ChartWindow& c = cx.chart;
     const std::optional<Range> r = chart_range(cx, kSharePrice, default_share_range(t->S));

@@ -66,6 +66,12 @@ std::string simulation_note(const MainWindow& main, const SimulationSetup& s) {
     return note;
 }
 
+// Whether the chart's figures are exact: the choice is on and the route
+// follows it (a simulation does not).
+bool exact_figures(const ChartContext& cx, OptionStyle style) {
+    return style != OptionStyle::Simulated && cx.sources.main.precision == Precision::Exact;
+}
+
 // How the points of a chart are valued: the chosen style with its
 // sensitivities and its counterpart for a curve, the value alone for the
 // scenario table.
@@ -92,6 +98,7 @@ void draw_with(ChartContext& cx, const OptionTerms& terms, OptionStyle style, co
             return;
         }
         c.grid = std::move(*grid);
+        if (exact_figures(cx, style)) c.grid.title += kExactTitle;
         ++c.version;
         c.note = left_out_note(c.grid.left_out, "cell");
         return;
@@ -106,6 +113,11 @@ void draw_with(ChartContext& cx, const OptionTerms& terms, OptionStyle style, co
     c.plot = std::move(*plot);
     ++c.version;
     c.note = chart_plot_note(c.plot);
+    if (exact_figures(cx, style)) {
+        c.plot.title += kExactTitle;
+    } else if (style == OptionStyle::ClosedForm && shows_approximation(c.plot, terms, c.x, c.y)) {
+        c.note += std::string(c.note.empty() ? "" : " ") + chart_text::approximation_kinks;
+    }
 }
 
 }  // namespace
@@ -125,7 +137,10 @@ bool draw_option(ChartContext& cx, UserInterface& ui) {
         // value (its premium is what the counterpart shows) on every fifth
         // point: six solver runs a point for every sensitivity would take
         // the American chart's time.
-        AmericanRule rule;
+        const Precision precision = main.precision;
+        AmericanRule rule(AmericanMethod::Rule, precision);
+        const PointValuer closed_form = [precision](const OptionTerms& o) { return closed_form_point(o, precision); };
+        const ValueOf closed_form_value = [precision](const OptionTerms& o) { return european_value(o, precision); };
         const PointValuer american_point = [&](const OptionTerms& o) {
             return PointValue{rule.sensitivities(o).s, std::nullopt};
         };
@@ -136,8 +151,8 @@ bool draw_option(ChartContext& cx, UserInterface& ui) {
         };
         const ValueOf american_value = [&](const OptionTerms& o) { return rule.value(o).value; };
         const bool american = style == OptionStyle::American;
-        Valuers v = american ? Valuers{american_point, closed_form_point, american_value}
-                             : Valuers{closed_form_point, american_value_only, european_value};
+        Valuers v = american ? Valuers{american_point, closed_form, american_value}
+                             : Valuers{closed_form, american_value_only, closed_form_value};
         if (!american && cx.chart.y != OptionY::Value) v.counterpart = nullptr;
         draw_with(cx, *terms, style, {}, v, {}, american ? 1 : 5);
         ui.set_pointer(Pointer::Normal);
@@ -157,7 +172,7 @@ bool draw_option(ChartContext& cx, UserInterface& ui) {
         const Sensitivities s = *sensitivities(run.routine(), o);
         return PointValue{s, run.reference_stats().standard_error};
     };
-    v.counterpart = closed_form_point;
+    v.counterpart = [](const OptionTerms& o) { return closed_form_point(o); };
     v.value = [&](const OptionTerms& o) {
         run.restart(mc_steps(o.t));
         return run(o);

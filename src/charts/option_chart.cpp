@@ -1,7 +1,9 @@
 #include "charts/option_chart.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "core/fault.h"
 #include "core/numbers.h"
 #include "options/style_values.h"
 #include "pricing/closed_form.h"
@@ -14,7 +16,31 @@ OptionStyle option_style(const MainWindow& main) {
     return OptionStyle::ClosedForm;
 }
 
-PointValue closed_form_point(const OptionTerms& terms) { return {european_sensitivities(terms), std::nullopt}; }
+PointValue closed_form_point(const OptionTerms& terms, Precision precision) {
+    return {european_sensitivities(terms, precision), std::nullopt};
+}
+
+bool shows_approximation(const Plot& plot, const OptionTerms& terms, OptionX x, OptionY y) {
+    if (plot.series.empty() || plot.series.front().y.size() != plot.x.size()) return false;
+    const std::vector<std::optional<double>>& shown = plot.series.front().y;
+    double low = 0, high = 0, gap = 0;
+    bool first = true;
+    for (std::size_t i = 0; i < plot.x.size(); ++i) {
+        if (!shown[i]) continue;
+        double exact = 0;
+        try {
+            exact = pick(european_sensitivities(with_option_x(terms, x, plot.x[i]), Precision::Exact), y);
+        } catch (const RuntimeError&) {
+            continue;
+        }
+        if (!std::isfinite(exact)) continue;
+        low = first ? exact : std::min(low, exact);
+        high = first ? exact : std::max(high, exact);
+        first = false;
+        gap = std::max(gap, std::fabs(*shown[i] - exact));
+    }
+    return !first && gap > 0.01 * (high - low);
+}
 
 double pick(const Sensitivities& s, OptionY y) {
     switch (y) {

@@ -31,7 +31,7 @@ using PointValuer = std::function<PointValue(const OptionTerms& terms)>;
 
 // The closed form as a point valuer (the American route's points come
 // from one options/american_rule.h rule per chart).
-PointValue closed_form_point(const OptionTerms& terms);
+PointValue closed_form_point(const OptionTerms& terms, Precision precision = Precision::Standard);
 
 // Called after each point with the points done and the total; false stops
 // the chart (cancelled).
@@ -54,6 +54,16 @@ struct OptionChartSpec {
 // chosen style, `counterpart` the other one (none: no counterpart curve).
 std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& main, const PointValuer& counterpart,
                                 const AfterPoint& after_point = {});
+
+// Exact figures (Advanced > Exact Values) say so at the end of a chart's
+// title.
+inline constexpr const char* kExactTitle = " (exact values)";
+
+// Whether a closed-form curve drawn on the program's own figures strays
+// visibly from the exact one (Gamma near the money above all): the largest
+// gap beyond a hundredth of the exact curve's height, at the plot's own
+// points. The exact figures are cheap: every point of the curve is valued.
+bool shows_approximation(const Plot& plot, const OptionTerms& terms, OptionX x, OptionY y);
 
 // The chosen sensitivity (or the value) of a point.
 double pick(const Sensitivities& s, OptionY y);

@@ -39,6 +39,7 @@ struct Outcome {
     std::vector<Figure> figures;        // every result at full precision
     std::optional<McStats> simulation;  // the value's (or the last search step's) simulation
     std::optional<std::string> method;  // the method that valued an American option
+    bool exact = false;                 // the figures are exact (--exact)
 };
 
 struct CommandSpec {

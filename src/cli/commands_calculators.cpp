@@ -2,7 +2,7 @@
 // results tables. The bond windows' other commands are options of theirs:
 // `bond --price` runs Yield and `bond --risk` Risk (both may be given,
 // Yield first), `convertible --analytics` runs Analytics, each instead of
-// Compute.
+// Compute; `convertible --exact` puts its calls on the exact closed form.
 #include <utility>
 
 #include "cli/commands.h"
@@ -73,14 +73,30 @@ CommandSpec convertible_command() {
     const std::size_t analytics = c.fields.size();
     c.fields.push_back(
         {"analytics", "The parity, the premium over parity and the share delta instead", FieldKind::Flag, "0"});
+    const std::size_t exact = c.fields.size();
+    c.fields.push_back(
+        {"exact", "Exact values (Advanced > Exact Values): the calls on the exact closed form", FieldKind::Flag, "0"});
     add_names<ConvertibleAnalytics>(c.results, kConvertibleAnalyticsResults);
-    c.run = [analytics, compute = std::move(c.run)](const Request& r) {
-        if (!r.flag(analytics)) return compute(r);
+    c.run = [analytics, exact](const Request& r) {
         static const WindowOptions<ConvertibleBondsWindow> options(kConvertibleBondsFields, ConvertibleBondsWindow{});
         ConvertibleBondsWindow w;
         if (auto clash = options.bind(r, 0, w)) return usage_outcome(std::move(*clash));
-        return run_window_command<ConvertibleBondsWindow, ConvertibleAnalytics>(w, cmdAnalytics_Click,
-                                                                                kConvertibleAnalyticsResults);
+        const Precision precision = r.flag(exact) ? Precision::Exact : Precision::Standard;
+        Outcome o;
+        if (r.flag(analytics)) {
+            const auto click = [precision](ConvertibleBondsWindow& m, UserInterface& ui, ConvertibleAnalytics* f) {
+                cmdAnalytics_Click(m, ui, f, precision);
+            };
+            o = run_window_command<ConvertibleBondsWindow, ConvertibleAnalytics>(w, click,
+                                                                                 kConvertibleAnalyticsResults);
+        } else {
+            const auto click = [precision](ConvertibleBondsWindow& m, UserInterface& ui, BondValue* f) {
+                Command1_Click(m, ui, f, precision);
+            };
+            o = run_window_command<ConvertibleBondsWindow, BondValue>(w, click, kConvertibleBondsCalculator.results);
+        }
+        o.exact = precision == Precision::Exact;
+        return o;
     };
     return c;
 }

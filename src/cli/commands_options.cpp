@@ -2,7 +2,8 @@
 // its sensitivities, `implied` searches for its volatility. Their options
 // are the main window's field table, the volatility for `option` and the
 // option price for `implied` (the field each reads), `--method` (how an
-// American option is valued) and `--robust`.
+// American option is valued), `--robust` and `--exact` (Advanced > Exact
+// Values).
 #include <string>
 
 #include "cli/cli_ui.h"
@@ -70,13 +71,15 @@ Outcome run_main_window(MainWindow& main, bool robust, const std::string& method
         for (std::string* line :
              {&output.Label1, &output.Label2, &output.Label3, &output.Label4, &output.Label5, &output.Label6})
             out.lines.push_back(std::move(*line));
-        // The American route's line under the six, as the window shows it.
+        // The lines under the six, as the window shows them.
         if (!output.Method.empty()) out.lines.push_back(std::move(output.Method));
+        if (!output.Exact.empty()) out.lines.push_back(std::move(output.Exact));
     }
     if (results.american_valuer) out.method = valuer_name(*results.american_valuer);
     if (results.value) out.figures = figures_of(kSensitivityResults, *results.value);
     if (results.implied_volatility) out.figures = {{kImpliedVolatilityLine.name, *results.implied_volatility}};
     if (simulates(main)) out.simulation = stats;
+    out.exact = main.precision == Precision::Exact;
     return out;
 }
 
@@ -91,6 +94,11 @@ CommandSpec main_window_command(std::string name, std::string summary, bool impl
                         "American options: auto (the window's rule: the grid, held against the exercise-boundary "
                         "method, which values the terms the grid cannot), grid or boundary",
                         FieldKind::Choice, "auto"});
+    const std::size_t exact = c.fields.size();
+    c.fields.push_back({"exact",
+                        "Exact values (Advanced > Exact Values): the normal distribution to full precision, analytic "
+                        "sensitivities, American options by the exercise-boundary method at full accuracy",
+                        FieldKind::Flag, "0"});
     const std::size_t robust = c.fields.size();
     if (implied) {
         c.fields.push_back({"robust",
@@ -101,9 +109,10 @@ CommandSpec main_window_command(std::string name, std::string summary, bool impl
     } else {
         c.results = result_names<Sensitivities>(kSensitivityResults);
     }
-    c.run = [options, implied, method, robust](const Request& r) {
+    c.run = [options, implied, method, exact, robust](const Request& r) {
         MainWindow w = main_window(implied);
         options.bind(r, 0, w);
+        if (r.flag(exact)) w.precision = Precision::Exact;
         return run_main_window(w, implied && r.flag(robust), r[method]);
     };
     // Asked of every batch row before it runs: read from the flags alone.

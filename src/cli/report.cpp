@@ -55,6 +55,7 @@ nlohmann::ordered_json json_of(const Request& request, const Outcome& outcome) {
                            {"batches", outcome.simulation->batches}};
     }
     if (outcome.method) j["method"] = *outcome.method;
+    if (outcome.exact) j["exact"] = true;
     j["lines"] = outcome.lines;
     j["messages"] = message_lines(outcome);
     j["status"] = outcome.status;

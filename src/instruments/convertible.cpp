@@ -5,13 +5,15 @@
 #include "core/numbers.h"
 #include "instruments/bonds.h"
 #include "pricing/closed_form.h"
+#include "pricing/exact_closed_form.h"
 
 namespace tvx {
 
 double convertible_value(double P, double c, double y, std::int16_t n, std::int16_t R, double T, double S, double sigma,
-                         double r, double q) {
+                         double r, double q, Precision precision) {
     const double K = fdiv(P, R);  // conversion price: par given up for each share
-    const double V = solver_euro(T, sigma, r, K, S, q, 0);
+    const double V = precision == Precision::Exact ? solver_euro_exact(T, sigma, r, K, S, q, 0)
+                                                   : solver_euro(T, sigma, r, K, S, q, 0);
     const double B = bond_value(P, c, y, n);
     return chk(chk(fdiv(B, P) * 100.0) + chk(fdiv(chk(R * V), P) * 100.0));
 }
@@ -44,27 +46,39 @@ std::optional<ConvertibleTerms> read_convertible_terms(const ConvertibleBondsWin
 
 double convertible_percent(const ConvertibleTerms& c) {
     const BondPeriods p = bond_periods(c.r, c.T, c.annual);
-    return convertible_value(c.P, c.coupon, p.y, p.n, c.R, c.T, c.S, c.sigma, c.r, c.q);
+    return convertible_value(c.P, c.coupon, p.y, p.n, c.R, c.T, c.S, c.sigma, c.r, c.q, c.precision);
 }
 
-void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui, BondValue* results) {
-    calculate(
-        ui, kConvertibleBondsCalculator, w, results, [&] { return read_convertible_terms(w, ui); },
-        [](const ConvertibleTerms& c) { return BondValue{convertible_percent(c)}; });
+void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui, BondValue* results, Precision precision) {
+    const auto read = [&]() -> std::optional<ConvertibleTerms> {
+        std::optional<ConvertibleTerms> terms = read_convertible_terms(w, ui);
+        if (terms) terms->precision = precision;
+        return terms;
+    };
+    calculate(ui, kConvertibleBondsCalculator, w, results, read,
+              [](const ConvertibleTerms& c) { return BondValue{convertible_percent(c)}; });
 }
 
 ConvertibleAnalytics convertible_analytics(const ConvertibleTerms& c) {
     ConvertibleAnalytics a;
     a.parity = chk(fdiv(chk(c.R * c.S), c.P) * 100.0);
     a.premium = chk(fdiv(chk(convertible_percent(c) - a.parity), a.parity) * 100.0);
-    a.delta = chk(c.R * euro_call_delta(c.T, c.sigma, c.r, fdiv(c.P, c.R), c.S, c.q));
+    const double strike = fdiv(c.P, c.R);
+    const double call_delta = c.precision == Precision::Exact
+                                  ? exact_euro_sensitivities(c.T, c.sigma, c.r, strike, c.S, c.q, 0).delta
+                                  : euro_call_delta(c.T, c.sigma, c.r, strike, c.S, c.q);
+    a.delta = chk(c.R * call_delta);
     return a;
 }
 
-void cmdAnalytics_Click(ConvertibleBondsWindow& w, UserInterface& ui, ConvertibleAnalytics* results) {
-    calculate(
-        ui, kConvertibleAnalyticsCalculator, w, results, [&] { return read_convertible_terms(w, ui); },
-        convertible_analytics);
+void cmdAnalytics_Click(ConvertibleBondsWindow& w, UserInterface& ui, ConvertibleAnalytics* results,
+                        Precision precision) {
+    const auto read = [&]() -> std::optional<ConvertibleTerms> {
+        std::optional<ConvertibleTerms> terms = read_convertible_terms(w, ui);
+        if (terms) terms->precision = precision;
+        return terms;
+    };
+    calculate(ui, kConvertibleAnalyticsCalculator, w, results, read, convertible_analytics);
 }
 
 void Command2_Click(ConvertibleBondsWindow& w, UserInterface& ui) {

@@ -3,6 +3,8 @@
 // the conversion price P / R and expiring with the bond.
 #pragma once
 
+#include "pricing/precision.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -83,8 +85,9 @@ inline constexpr CalculatorTables<ConvertibleBondsWindow, ConvertibleAnalytics> 
 // B = bond_value(P, c, y, n) plus the R calls on one share each (strike
 // P / R, expiry T, volatility sigma, rate r, dividend yield q; r and q as
 // decimal fractions), Q = B / P * 100 + R * V / P * 100.
+// Exact (Advanced > Exact Values): the calls on the exact closed form.
 double convertible_value(double P, double c, double y, std::int16_t n, std::int16_t R, double T, double S, double sigma,
-                         double r, double q);
+                         double r, double q, Precision precision = Precision::Standard);
 
 // The convertible's terms as Compute reads them.
 struct ConvertibleTerms {
@@ -97,6 +100,9 @@ struct ConvertibleTerms {
     double r = 0;        // annual rate, a decimal fraction
     double sigma = 0;    // share price volatility
     double q = 0;        // dividend yield, a decimal fraction
+    // How the calls are valued: the choice of the caller (the program's
+    // Advanced > Exact Values), never a field of the window.
+    Precision precision = Precision::Standard;
 };
 
 // Reads the fields in Compute's order (a text that is not a number, or a
@@ -110,17 +116,22 @@ double convertible_percent(const ConvertibleTerms& c);
 // Parity R S / P * 100; the premium (Q - parity) / parity * 100 of the
 // fair value Q over it; and the delta R e^(-q T) N(d1) of the R calls, in
 // shares: the bond's value in dollars moves by that many times a move of
-// the share price.
+// the share price. With exact precision N is the exact normal distribution,
+// as in the value's calls.
 ConvertibleAnalytics convertible_analytics(const ConvertibleTerms& c);
 
 // Compute: reads the fields and the payment type, stops at the first
 // failed check, and shows the fair value in per cent of par; `results`,
-// when given, receives it at full precision.
-void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui, BondValue* results = nullptr);
+// when given, receives it at full precision. `precision` is the program's
+// choice of exact figures (Advanced > Exact Values).
+void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui, BondValue* results = nullptr,
+                    Precision precision = Precision::Standard);
 
 // Analytics: reads and checks what Compute does and shows the parity, the
-// premium over parity and the share delta.
-void cmdAnalytics_Click(ConvertibleBondsWindow& w, UserInterface& ui, ConvertibleAnalytics* results = nullptr);
+// premium over parity and the share delta, on the calls that `precision`
+// picks as Compute does.
+void cmdAnalytics_Click(ConvertibleBondsWindow& w, UserInterface& ui, ConvertibleAnalytics* results = nullptr,
+                        Precision precision = Precision::Standard);
 
 // Cancel: the window goes back to its defaults and is unloaded.
 void Command2_Click(ConvertibleBondsWindow& w, UserInterface& ui);

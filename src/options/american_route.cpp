@@ -9,22 +9,30 @@
 #include "options/routes.h"
 #include "options/style_values.h"
 #include "pricing/closed_form.h"
+#include "pricing/exact_closed_form.h"
 
 namespace tvx {
 
 inline constexpr const char* kAmericanSuccessTitle = "Computation Output";
 
-double european_value(const OptionTerms& o) {
-    return solver_euro(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
+double european_value(const OptionTerms& o, Precision precision) {
+    const RoutineFn f = precision == Precision::Exact ? solver_euro_exact : solver_euro;
+    return f(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
 }
 
-Sensitivities european_sensitivities(const OptionTerms& terms) {
-    return *sensitivities(valuation_of(solver_euro), terms);  // no hook, so never cancelled
+Sensitivities european_sensitivities(const OptionTerms& o, Precision precision) {
+    if (precision == Precision::Exact)
+        return exact_euro_sensitivities(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
+    return *sensitivities(valuation_of(solver_euro), o);  // no hook, so never cancelled
 }
 
-double american_value(const OptionTerms& o) { return AmericanRule().value(o).value; }
+double american_value(const OptionTerms& o, Precision precision) {
+    return AmericanRule(AmericanMethod::Rule, precision).value(o).value;
+}
 
-Sensitivities american_sensitivities(const OptionTerms& terms) { return AmericanRule().sensitivities(terms).s; }
+Sensitivities american_sensitivities(const OptionTerms& terms, Precision precision) {
+    return AmericanRule(AmericanMethod::Rule, precision).sensitivities(terms).s;
+}
 
 namespace {
 
@@ -58,13 +66,16 @@ SearchResult window_search(RouteContext& cx, double price, const OptionTerms& te
 // where the grid values: each of its valuations follows the rule, and the
 // answer's own valuation names the method.
 SearchResult robust_search(RouteContext& cx, double price, const OptionTerms& terms, AmericanValuer& valuer) {
-    AmericanRule rule(cx.options.american_method);
-    const SearchResult result =
-        robust_implied([&](const OptionTerms& o) { return rule.solver_value(o).value; }, price, terms);
+    AmericanRule rule(cx.options.american_method, cx.main.precision);
+    // Exact figures invert the value shown: a call without dividend yield on
+    // the exact closed form.
+    const bool exact = rule.precision() == Precision::Exact;
+    const auto valued = [&](const OptionTerms& o) { return exact ? rule.value(o) : rule.solver_value(o); };
+    const SearchResult result = robust_implied([&](const OptionTerms& o) { return valued(o).value; }, price, terms);
     if (result.outcome == SearchOutcome::Success) {
         OptionTerms at = terms;
         at.sigma = result.sigma;
-        valuer = rule.solver_value(at).valuer;
+        valuer = valued(at).valuer;
     }
     return result;
 }
@@ -74,19 +85,24 @@ SearchResult robust_search(RouteContext& cx, double price, const OptionTerms& te
 void american_route(RouteContext& cx, OptionTerms terms) {
     if (cx.main.optPrice) {
         terms.sigma = read_volatility(cx.main);
-        const AmericanSensitivities s = AmericanRule(cx.options.american_method).sensitivities(terms);
+        const bool exact = cx.main.precision == Precision::Exact;
+        const AmericanSensitivities s =
+            AmericanRule(cx.options.american_method, cx.main.precision).sensitivities(terms);
         if (cx.options.results) cx.options.results->american_valuer = s.valuer;
         const bool chosen = cx.options.american_method == AmericanMethod::Boundary;
-        const char* line = s.valuer != AmericanValuer::Boundary ? ""
-                           : chosen                             ? kBoundaryChosenLine
-                                                                : kBoundaryValuedLine;
-        report_value(cx, s.s, {}, line);
+        // Exact figures say so in their own line, and it is the only one.
+        const char* line = s.valuer != AmericanValuer::Boundary || exact ? ""
+                           : chosen                                      ? kBoundaryChosenLine
+                                                                         : kBoundaryValuedLine;
+        const char* exact_line = s.valuer == AmericanValuer::ClosedForm ? kExactLine : kExactAmericanLine;
+        report_value(cx, s.s, {}, line, exact ? exact_line : "");
         return;
     }
     const double price = parse_number(cx.main.qqq2);
     AmericanValuer valuer = AmericanValuer::Grid;
+    const bool safeguarded = cx.options.robust_search || cx.main.precision == Precision::Exact;
     const SearchResult result =
-        cx.options.robust_search ? robust_search(cx, price, terms, valuer) : window_search(cx, price, terms, valuer);
+        safeguarded ? robust_search(cx, price, terms, valuer) : window_search(cx, price, terms, valuer);
     if (cx.options.results) cx.options.results->american_valuer = valuer;
     report_search(cx, result, kAmericanSuccessTitle);
 }

@@ -6,6 +6,7 @@
 #include "options/american_bounds.h"
 #include "pricing/american.h"
 #include "pricing/closed_form.h"
+#include "pricing/exact_closed_form.h"
 
 namespace tvx {
 
@@ -76,15 +77,27 @@ AmericanValue AmericanRule::solver_value(const OptionTerms& o) {
     return {checked_american_value(boundary_value(o), o), AmericanValuer::Boundary};
 }
 
+bool AmericanRule::closed_form_values(const OptionTerms& o) const {
+    return takes_closed_form(o) && (method_ != AmericanMethod::Boundary || precision_ == Precision::Exact);
+}
+
 AmericanValue AmericanRule::value(const OptionTerms& o) {
-    if (takes_closed_form(o) && method_ != AmericanMethod::Boundary)
-        return {solver_euro(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype), AmericanValuer::ClosedForm};
+    if (closed_form_values(o)) {
+        const RoutineFn f = precision_ == Precision::Exact ? solver_euro_exact : solver_euro;
+        return {f(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype), AmericanValuer::ClosedForm};
+    }
     return solver_value(o);
 }
 
 AmericanSensitivities AmericanRule::sensitivities(const OptionTerms& terms) {
-    if (takes_closed_form(terms) && method_ != AmericanMethod::Boundary)
+    if (closed_form_values(terms)) {
+        if (precision_ == Precision::Exact) {
+            const OptionTerms& o = terms;
+            return {exact_euro_sensitivities(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype),
+                    AmericanValuer::ClosedForm};
+        }
         return {*tvx::sensitivities(valuation_of(solver_euro), terms), AmericanValuer::ClosedForm};
+    }
     if (method_ != AmericanMethod::Boundary) {
         if (const std::optional<Sensitivities> grid = grid_sensitivities(terms, method_, cache_))
             return {*grid, AmericanValuer::Grid};
@@ -94,6 +107,9 @@ AmericanSensitivities AmericanRule::sensitivities(const OptionTerms& terms) {
     const Valuation routine = [&](const OptionTerms& o) {
         return checked_american_value(cache_.value(o, kBoundaryFull, serving_life(o, terms)), o);
     };
+    // Exact figures take central differences of the method's values (a
+    // longer life solves its own boundary).
+    if (precision_ == Precision::Exact) return {central_sensitivities(routine, terms), AmericanValuer::Boundary};
     return {*tvx::sensitivities(routine, terms), AmericanValuer::Boundary};
 }
 

@@ -11,6 +11,7 @@
 #include "options/american_referee.h"
 #include "options/sensitivities.h"
 #include "options/valuation.h"
+#include "pricing/precision.h"
 
 namespace tvx {
 
@@ -45,10 +46,14 @@ struct AmericanSensitivities {
 // chart's spots, a Compute's bumped spot) share their boundaries.
 class AmericanRule {
 public:
-    explicit AmericanRule(AmericanMethod method = AmericanMethod::Rule) : method_(method) {}
+    // Exact figures (Advanced > Exact Values) are the exercise-boundary
+    // method's at its full setting, whatever method was asked for.
+    explicit AmericanRule(AmericanMethod method = AmericanMethod::Rule, Precision precision = Precision::Standard)
+        : method_(precision == Precision::Exact ? AmericanMethod::Boundary : method), precision_(precision) {}
 
     // A call without a dividend yield takes the closed form (it is worth its
-    // European value), unless the method is forced.
+    // European value), unless the method is forced; exact figures take the
+    // exact closed form for it.
     AmericanValue value(const OptionTerms& terms);
     // One method for all six valuations, so that the sensitivities are
     // differences of one function: the grid's (its Gamma read off its value
@@ -64,9 +69,13 @@ public:
     double boundary_value(const OptionTerms& terms) { return cache_.value(terms, kBoundaryFull); }
 
     AmericanMethod method() const { return method_; }
+    Precision precision() const { return precision_; }
 
 private:
+    bool closed_form_values(const OptionTerms& terms) const;
+
     AmericanMethod method_;
+    Precision precision_;
     BoundaryCache cache_;
 };
 

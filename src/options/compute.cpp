@@ -13,7 +13,8 @@
 
 namespace tvx {
 
-void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error, std::string method) {
+void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error, std::string method,
+                  std::string exact) {
     static constexpr std::string OutputWindow::*kLabels[] = {&OutputWindow::Label1, &OutputWindow::Label2,
                                                              &OutputWindow::Label3, &OutputWindow::Label4,
                                                              &OutputWindow::Label5, &OutputWindow::Label6};
@@ -24,6 +25,7 @@ void report_value(RouteContext& cx, const Sensitivities& s, std::string std_erro
     for (std::size_t k = 0; k < lines.size(); ++k) cx.output.*kLabels[k] = std::move(lines[k]);
     cx.output.StdError = std::move(std_error);
     cx.output.Method = std::move(method);
+    cx.output.Exact = std::move(exact);
     if (cx.options.results) cx.options.results->value = s;
     record_result(cx.ui, main_caption::history, main_caption::cmdCompute, cx.terms, figures_of(kSensitivityResults, s));
     cx.ui.set_pointer(Pointer::Normal);
@@ -53,14 +55,18 @@ double read_volatility(const MainWindow& main) {
 }
 
 void closed_form_route(RouteContext& cx, OptionTerms terms) {
+    const Precision precision = cx.main.precision;
     if (cx.main.optPrice) {
         terms.sigma = read_volatility(cx.main);
-        report_value(cx, european_sensitivities(terms));
+        report_value(cx, european_sensitivities(terms, precision), {}, {},
+                     precision == Precision::Exact ? kExactLine : "");
         return;
     }
     const double price = parse_number(cx.main.qqq2);
-    if (cx.options.robust_search) {
-        report_search(cx, robust_implied_euro(price, terms), kAppTitle);
+    // Exact figures take the safeguarded search on the exact value, with
+    // its exact vega.
+    if (cx.options.robust_search || precision == Precision::Exact) {
+        report_search(cx, robust_implied_euro(price, terms, precision), kAppTitle);
         return;
     }
     const SearchVariant variant = search_variant(valuation_of(solver_euro), SlopeGuard::None, kAppTitle);

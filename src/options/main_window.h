@@ -9,6 +9,7 @@
 
 #include "core/fields.h"
 #include "core/user_interface.h"
+#include "pricing/precision.h"
 
 namespace tvx {
 
@@ -38,6 +39,11 @@ struct MainWindow {
     bool cmdCompute_enabled = true;
     std::string dlgHelp_HelpFile;  // bound by Form_Load
     bool unloaded = false;         // set when the user confirmed closing
+    // Advanced > Exact Values (mnuExact): off at start and never saved. The
+    // one value every valuation of the program reads the choice from: the
+    // Compute command, the charts, the convertible calculator and whoever
+    // values options for the user.
+    Precision precision = Precision::Standard;
 };
 
 // The option's terms and choices, in the order the command line lists
@@ -88,6 +94,7 @@ inline constexpr const char* cmdCompute = "Compute";
 inline constexpr const char* history = "Equity Options";
 inline constexpr const char* help_file = "brant.hlp";
 inline constexpr const char* exit_question = "Are you sure?";
+inline constexpr const char* mnuExact = "Exact Values";
 }  // namespace main_caption
 
 inline constexpr int kSliderMin = 0;

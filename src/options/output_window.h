@@ -21,7 +21,15 @@ struct OutputWindow {
     // exercise-boundary method valued the terms because the solver's grid
     // cannot. Empty otherwise.
     std::string Method;
+    // Under the six lines while Advanced > Exact Values is on: that the
+    // figures are exact. Empty otherwise.
+    std::string Exact;
 };
+
+inline constexpr const char* kExactLine =
+    "Exact values: the normal distribution to full precision, analytic sensitivities";
+inline constexpr const char* kExactAmericanLine =
+    "Exact values: the exercise-boundary method at full accuracy, sensitivities by its central differences";
 
 inline constexpr const char* kOkCaption = "OK";
 

@@ -42,7 +42,8 @@ double n_minus(double d, const NormalAt& n) { return -d >= 0.0 ? n.upper : 1.0 -
 
 }  // namespace
 
-EuroCurve::EuroCurve(const OptionTerms& o) : terms_(o), call_(o.optype == 0) {
+EuroCurve::EuroCurve(const OptionTerms& o, Precision precision) : terms_(o), call_(o.optype == 0) {
+    if (precision == Precision::Exact) exact_.emplace(o.t, o.r, o.strike, o.spot, o.yield, o.optype);
     sqrt_t_ = fsqrt(o.t);
     log_moneyness_ = flog(fdiv(o.spot, o.strike));
     drift_ = o.r - o.yield;
@@ -51,6 +52,11 @@ EuroCurve::EuroCurve(const OptionTerms& o) : terms_(o), call_(o.optype == 0) {
 }
 
 EuroCurve::Point EuroCurve::at(double sigma) const {
+    const bool call_out_of_money = spot_carry_ <= strike_discount_;
+    if (exact_) {
+        const ExactClosedForm::Point p = exact_->point(sigma);
+        return {call_ ? p.call : p.put, call_out_of_money ? p.call : p.put, p.vega, p.vega * p.d1 * p.d2 / sigma};
+    }
     const double vol_root_t = chk(sigma * sqrt_t_);
     const double d1 = fdiv(log_moneyness_ + chk(chk(drift_ + chk(sigma * sigma) * 0.5) * terms_.t), vol_root_t);
     const double d2 = chk(d1 - vol_root_t);
@@ -60,7 +66,6 @@ EuroCurve::Point EuroCurve::at(double sigma) const {
     const double put = chk(chk(strike_discount_ * n_minus(d2, n2)) - chk(spot_carry_ * n_minus(d1, n1)));
     // d d1 / d sigma = -d2 / sigma and d d2 / d sigma = -d1 / sigma.
     const double vega = chk(chk(strike_discount_ * n2.slope * d1) - chk(spot_carry_ * n1.slope * d2)) / sigma;
-    const bool call_out_of_money = spot_carry_ <= strike_discount_;
     return {call_ ? call : put, call_out_of_money ? call : put, vega, vega * d1 * d2 / sigma};
 }
 
@@ -105,10 +110,10 @@ double halley_step(double f, double f1, double f2) {
 
 }  // namespace
 
-SearchResult robust_implied_euro(double price, const OptionTerms& o) {
+SearchResult robust_implied_euro(double price, const OptionTerms& o, Precision precision) {
     chk(price);
     const double tol = robust_tolerance(price);
-    const EuroCurve c(o);
+    const EuroCurve c(o, precision);
     const double fi = c.forward_intrinsic();
     const bool in_money = c.call() ? fi > 0.0 : fi < 0.0;
     const double otm_price = in_money ? price - std::fabs(fi) : price;
@@ -121,7 +126,15 @@ SearchResult robust_implied_euro(double price, const OptionTerms& o) {
     for (int n = 1; n <= 100; ++n) {
         const EuroCurve::Point p = c.at(sigma);
         const double f = p.value - price;
-        if (std::fabs(f) <= tol) return found(sigma, n);
+        if (std::fabs(f) <= tol) {
+            // Exact figures take one more step from within the tolerance:
+            // the volatility to the last digits the price carries.
+            if (precision == Precision::Exact && p.vega > 0.0) {
+                const double polished = sigma - halley_step(f, p.vega, p.volga);
+                if (std::fabs(polished - sigma) <= 1e-6 * sigma) sigma = polished;
+            }
+            return found(sigma, n);
+        }
         if (f < 0.0) {
             lo = sigma, lo_valued = true;
         } else {
@@ -161,7 +174,7 @@ SearchResult robust_implied_euro(double price, const OptionTerms& o) {
         }
         sigma = next;
     }
-    return robust_implied(valuation_of(solver_euro), price, o);
+    return robust_implied(valuation_of(precision == Precision::Exact ? solver_euro_exact : solver_euro), price, o);
 }
 
 namespace {

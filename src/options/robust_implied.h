@@ -6,9 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "options/implied_vol.h"
 #include "options/valuation.h"
+#include "pricing/exact_closed_form.h"
+#include "pricing/precision.h"
 
 namespace tvx {
 
@@ -30,7 +33,8 @@ inline double robust_tolerance(double price) {
 // routine's own approximation of N).
 class EuroCurve {
 public:
-    explicit EuroCurve(const OptionTerms& terms);
+    // Exact: the exact closed form (solver_euro_exact) and its analytic vega.
+    explicit EuroCurve(const OptionTerms& terms, Precision precision = Precision::Standard);
 
     struct Point {
         double value;  // solver_euro at this volatility, for the terms' type
@@ -52,13 +56,14 @@ public:
 private:
     OptionTerms terms_;
     bool call_;
+    std::optional<ExactClosedForm> exact_;
     double sqrt_t_, log_moneyness_, drift_, spot_carry_, strike_discount_;
 };
 
 // The closed form's search: Newton on the value (above the inflection) or
 // on the logarithm of the out-of-the-money value (below it), with bisection
 // whenever a step would leave the bracket.
-SearchResult robust_implied_euro(double price, const OptionTerms& terms);
+SearchResult robust_implied_euro(double price, const OptionTerms& terms, Precision precision = Precision::Standard);
 
 // Any routine whose value rises with the volatility: the bracket's ends
 // valued first, then inverse quadratic or secant steps inside it (Brent).

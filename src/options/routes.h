@@ -36,8 +36,10 @@ struct RouteContext {
 // Every line is formed before the window is touched, so a rounding overflow
 // leaves the earlier lines in place. `std_error` and `method` are the added
 // lines under the six (the simulation's standard error, the American
-// route's method); empty on the other routes.
-void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error = {}, std::string method = {});
+// route's method); empty on the other routes. `exact` is the line saying
+// that the figures are exact, while Advanced > Exact Values is on.
+void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error = {}, std::string method = {},
+                  std::string exact = {});
 
 // Reports the outcome of an implied-volatility search (nothing when it was
 // cancelled).

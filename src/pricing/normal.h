@@ -1,5 +1,6 @@
 // The standard normal distribution to double precision, for the routines
-// whose accuracy the cumulative normal N (five decimals) cannot carry.
+// whose accuracy the cumulative normal N (five decimals) cannot carry: the
+// exercise-boundary method and the exact closed form.
 #pragma once
 
 #include <array>
@@ -10,9 +11,25 @@ namespace tvx {
 
 inline constexpr double kInvSqrt2Pi = 0.3989422804014327;  // 1 / sqrt(2 pi)
 
-// P(Z <= x), from the complementary error function: accurate in relative
-// terms far into both tails.
-inline double normal_cdf(double x) { return 0.5 * std::erfc(-x * (1.0 / std::numbers::sqrt2)); }
+// e^(-x^2 / 2), with x^2 carried into the exponential to twice double
+// precision: within two ulps however far out x lies.
+double half_square_exp(double x);
+
+// Both sides of the distribution at x, lower = P(Z <= x) and upper =
+// P(Z > x), each accurate in relative terms far into its tail, by Cody's
+// rational Chebyshev approximations (W. J. Cody, ACM TOMS 19 (1993),
+// algorithm 715, ANORM). `g` is e^(-x^2 / 2) (half_square_exp(x)), read only
+// when |x| > kNormalCentral: a caller that has the density at hand saves
+// the exponential.
+struct NormalSides {
+    double lower;
+    double upper;
+};
+inline constexpr double kNormalCentral = 0.66291;
+NormalSides normal_sides(double x, double g);
+
+// P(Z <= x).
+double normal_cdf(double x);
 
 inline double normal_pdf(double x) { return kInvSqrt2Pi * std::exp(-0.5 * x * x); }
 

@@ -33,7 +33,9 @@ void walk(const QList<QAction*>& actions, int level, QList<Row>& rows, QStringLi
     for (QAction* a : actions) {
         if (a->isSeparator()) faults << QStringLiteral("separator at level %1").arg(level);
         if (!a->isEnabled() || !a->isVisible()) faults << a->text() + QStringLiteral(" disabled or hidden");
-        if (a->isCheckable() || !a->shortcut().isEmpty())
+        // The one check item: Advanced > Exact Values, off at start.
+        const bool check_item = a->objectName() == QStringLiteral("mnuExact");
+        if (a->isCheckable() != check_item || a->isChecked() || !a->shortcut().isEmpty())
             faults << a->text() + QStringLiteral(" has a check or shortcut");
         if (QMenu* m = a->menu()) {
             rows.append({level, m->objectName(), a->text(), true});

@@ -146,6 +146,7 @@ WindowLines run_main_window(const Args& a, bool implied) {
     test::RecordingUi ui;
     ComputeOptions options;
     options.robust_search = a.has("robust");
+    if (a.has("exact")) m.precision = Precision::Exact;  // Advanced > Exact Values
     // The window's rule, unless the command line forces a method.
     const auto method = a.options.find("method");
     if (method != a.options.end() && method->second == "grid") options.american_method = AmericanMethod::Grid;
@@ -154,6 +155,7 @@ WindowLines run_main_window(const Args& a, bool implied) {
     WindowLines w = lines_of(ui);
     if (ui.shown(Window::Output)) w.out = {out.Label1, out.Label2, out.Label3, out.Label4, out.Label5, out.Label6};
     if (ui.shown(Window::Output) && !out.Method.empty()) w.out.push_back(out.Method);
+    if (ui.shown(Window::Output) && !out.Exact.empty()) w.out.push_back(out.Exact);
     return w;
 }
 
@@ -186,10 +188,11 @@ WindowLines run_convertible(const Args& a) {
     ConvertibleBondsWindow w;
     set<ConvertibleBondsWindow>(a, kConvertibleBondsFields, w);
     test::RecordingUi ui;
+    const Precision precision = a.has("exact") ? Precision::Exact : Precision::Standard;
     if (a.has("analytics")) {
-        cmdAnalytics_Click(w, ui);
+        cmdAnalytics_Click(w, ui, nullptr, precision);
     } else {
-        Command1_Click(w, ui);
+        Command1_Click(w, ui, nullptr, precision);
     }
     return lines_of(ui);
 }

@@ -40,6 +40,7 @@ inline constexpr MenuRow menu_bar[] = {
     {2, "mnuNeural", "&Neural Nets", true},
     {3, "mnuNeuralCreate", "&Create", false},
     {3, "mnuNeuralPredict", "&Predict", false},
+    {2, "mnuExact", "&Exact Values", false},
     {1, "mnuView", "&View", true},
     {2, "mnuHistory", "&History", false},
     {1, "mnuCharts", "&Charts", true},
