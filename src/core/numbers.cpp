@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -155,8 +156,31 @@ std::string normal_form(std::string_view s, const NumberParts& p, std::size_t fi
 
 }  // namespace
 
-double parse_number(std::string_view text) {
-    const std::string_view s = trim_blanks(text);
+namespace {
+
+std::atomic<DecimalMark> field_mark{DecimalMark::Point};
+
+// The text with its one decimal comma written as a point; the text as it
+// stands when it has no comma. A second separator of either kind makes it
+// no number.
+std::string_view comma_as_point(std::string_view s, std::string& storage) {
+    const std::size_t comma = s.find(',');
+    if (comma == std::string_view::npos) return s;
+    if (s.find_first_of(".,") != comma || s.find_first_of(".,", comma + 1) != std::string_view::npos) not_a_number();
+    storage.assign(s);
+    storage[comma] = '.';
+    return storage;
+}
+
+}  // namespace
+
+DecimalMark field_decimal_mark() { return field_mark.load(std::memory_order_relaxed); }
+void set_field_decimal_mark(DecimalMark mark) { field_mark.store(mark, std::memory_order_relaxed); }
+
+double parse_number(std::string_view text, DecimalMark mark) {
+    std::string pointed;
+    std::string_view s = trim_blanks(text);
+    if (mark == DecimalMark::PointOrComma) s = comma_as_point(s, pointed);
     const NumberParts parts = scan_number(s);
     if (const std::optional<double> direct = convert_as_written(s, parts)) return *direct;
     return convert_normalised(s, parts);

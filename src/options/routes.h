@@ -3,6 +3,8 @@
 // result. Run-time errors propagate to the command's catch-all.
 #pragma once
 
+#include <string>
+
 #include "core/progress.h"
 #include "core/user_interface.h"
 #include "options/compute.h"
@@ -24,6 +26,7 @@ struct RouteContext {
     Pacifier& pacifier;
     UserInterface& ui;
     const ComputeOptions& options;
+    std::string terms;  // the option as typed when Compute was pressed (terms_text)
 };
 
 // Rounds the six results, writes the six lines and shows the output window.
