@@ -95,7 +95,9 @@ void train_and_save(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Dr
         ui.refresh(Window::Neural1);
         ui.set_pointer(Pointer::Normal);
         if (results) *results = result;
-        ui.message_box(kAppTitle, Icon::None, results_text(kTrainingResults, result), Buttons::Ok);
+        const ResultTable<TrainingResult> report =
+            w.Option3 ? ResultTable<TrainingResult>(kGradientResults) : ResultTable<TrainingResult>(kTrainingResults);
+        ui.message_box(kAppTitle, Icon::None, results_text<TrainingResult>(report, result), Buttons::Ok);
     }
     if (w.close_requested) {
         unload(w, ui);

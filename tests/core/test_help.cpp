@@ -339,8 +339,8 @@ TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessagesAndFields) {
         {golden::topic::neural_creation,
          with_captions<CreateWindow>(
              {c::population, c::generations, c::hidden, c::outputs, c::inputs, c::examples, kFileNotFound, kRangeOrder,
-              kExamplesOutOfRange, c::generic_error, c::complete, progress, "0" + progress, Pmeter::caption,
-              cc::frmNeural1, cc::Command1, cc::Command2},
+              kExamplesOutOfRange, c::generic_error, c::complete, c::gradient_complete, progress, "0" + progress,
+              Pmeter::caption, cc::frmNeural1, cc::Command1, cc::Command2},
              kCreateFields)},
         {golden::topic::neural_usage,
          {p::prompt, p::default_file, kFileNotFound, p::out_of_range, kGenericError, first_output, later_output,
