@@ -141,11 +141,11 @@ std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& 
 
     const bool value = spec.y == OptionY::Value;
     const bool simulated = spec.style == OptionStyle::Simulated;
-    Series chosen{style_name(spec.style), SeriesRole::Main, {}};
-    Series other{counterpart_name(spec.style), SeriesRole::Counterpart, {}};
-    Series payoff_line{"Payoff at expiry", SeriesRole::Payoff, {}};
-    Series low{"One standard error below", SeriesRole::BandLow, {}};
-    Series high{"One standard error above", SeriesRole::BandHigh, {}};
+    Series chosen{style_name(spec.style), SeriesRole::Main, {}, {}};
+    Series other{counterpart_name(spec.style), SeriesRole::Counterpart, {}, {}};
+    Series payoff_line{"Payoff at expiry", SeriesRole::Payoff, {}, {}};
+    Series low{"One standard error below", SeriesRole::BandLow, {}, {}};
+    Series high{"One standard error above", SeriesRole::BandHigh, {}, {}};
 
     const double current = option_x(spec.terms, spec.x);
     const bool mark = spec.range.from <= current && current <= spec.range.to;
@@ -170,6 +170,11 @@ std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& 
         if (value) payoff_line.y.push_back(finite(payoff(o.spot, o.strike, o.optype)));
         plot.left_out += faulted ? 1 : 0;
         if (!step()) return std::nullopt;
+    }
+    // The payoff bends where the spot meets the strike.
+    if (value && (spec.x == OptionX::Spot || spec.x == OptionX::Strike)) {
+        const double corner = spec.x == OptionX::Spot ? spec.terms.strike : spec.terms.spot;
+        if (spec.range.from < corner && corner < spec.range.to) payoff_line.corners.emplace_back(corner, 0.0);
     }
     if (mark) {
         try {

@@ -233,8 +233,8 @@ double round4(double x) {
 namespace {
 
 // The text of n / 10,000 written exactly: at most four decimals, trailing
-// zeros and a bare point dropped.
-std::string fixed_point_text(std::int64_t n) {
+// zeros and a bare point dropped (or, with `all_decimals`, always four).
+std::string fixed_point_text(std::int64_t n, bool all_decimals = false) {
     // |n| <= 2^63 - 1, so its magnitude fits.
     const std::uint64_t magnitude = n < 0 ? static_cast<std::uint64_t>(-n) : static_cast<std::uint64_t>(n);
     char buf[32];
@@ -242,9 +242,9 @@ std::string fixed_point_text(std::int64_t n) {
     if (n < 0) *end++ = '-';
     end = std::to_chars(end, buf + sizeof buf, magnitude / 10000).ptr;
     std::uint64_t decimals = magnitude % 10000;
-    if (decimals != 0) {
+    if (decimals != 0 || all_decimals) {
         int places = 4;
-        while (decimals % 10 == 0) decimals /= 10, --places;
+        while (!all_decimals && decimals % 10 == 0) decimals /= 10, --places;
         *end++ = '.';
         for (int k = places - 1; k >= 0; --k, decimals /= 10) end[k] = static_cast<char>('0' + decimals % 10);
         end += places;
@@ -255,6 +255,8 @@ std::string fixed_point_text(std::int64_t n) {
 }  // namespace
 
 std::string four_decimal_text(double x) { return fixed_point_text(round4_fixed(x)); }
+
+std::string four_decimal_fixed_text(double x) { return fixed_point_text(round4_fixed(x), true); }
 
 std::string result_text(double x) {
     const std::int64_t n = round4_fixed(x);

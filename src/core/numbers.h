@@ -69,6 +69,10 @@ double round4(double x);
 // point and "-" for negatives (123456789012.34559 -> "123456789012.3456").
 std::string four_decimal_text(double x);
 
+// The same with all four decimals always written, as a column of money
+// reads best (16 -> "16.0000", -0.063 -> "-0.0630").
+std::string four_decimal_fixed_text(double x);
+
 // Rounding to a 16-bit integer: nearest, ties to even; outside
 // -32768..32767 is an overflow.
 std::int16_t round_int16(double x);

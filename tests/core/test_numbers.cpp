@@ -185,6 +185,12 @@ TEST(FourDecimalText, SmallValuesTiesAndSigns) {
     EXPECT_EQ(four_decimal_text(-0.00004), "0");  // no "-0"
     EXPECT_EQ(four_decimal_text(1e-300), "0");
     EXPECT_EQ(four_decimal_text(0.5e-4 * 3), "0.0002");
+    // With every decimal written, for a column of figures.
+    EXPECT_EQ(four_decimal_fixed_text(16.0), "16.0000");
+    EXPECT_EQ(four_decimal_fixed_text(4.462), "4.4620");
+    EXPECT_EQ(four_decimal_fixed_text(-0.063), "-0.0630");
+    EXPECT_EQ(four_decimal_fixed_text(-0.00004), "0.0000");
+    EXPECT_EQ(four_decimal_fixed_text(0.03125), "0.0312");
 }
 
 TEST(RoundInt16, NearestWithTiesToEvenWithinRange) {
