@@ -86,7 +86,7 @@ std::span<const WindowRow> window_rows() {
           {{menu::charts}, "mnuChartsScenario", "&Scenario Table", on_chart<ChartSource::Scenario>},
           {{menu::charts}, "mnuChartsBond", "S&traight Bond", on_chart<ChartSource::Bond>},
           {{menu::charts}, "mnuChartsConvertible", "&Convertible Bond", on_chart<ChartSource::Convertible>}},
-         {}},
+         {800, "mnuHelpCharts", "C&harts"}},
         {Window::Help, make_bound<HelpForm, &Models::help>, FreeSpot, {}, {}},
     };
     return rows;

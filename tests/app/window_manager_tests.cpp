@@ -1,19 +1,27 @@
 // What only a window manager shows, on X with openbox (run by
 // run_with_openbox.sh): the window whose command showed a box is in front
-// of the main window again afterwards, and a box's title bar shows the
-// whole title however short the box's text.
+// of the main window again afterwards, a box's title bar shows the whole
+// title however short the box's text, the help viewer opens large enough
+// to read and keeps its size, and a saved chart carries its title.
 #include <QAction>
+#include <QChartView>
+#include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSet>
+#include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QtTest>
 #include <memory>
 
 #include "app/box_answerer.h"
 #include "app/boxes.h"
+#include "app/chart_form.h"
 #include "app/main_window_fixture.h"
 #include "app/qt_user_interface.h"
 
@@ -231,6 +239,77 @@ private slots:
         qInfo("title text: %d px in the wide box, %d px in the box", whole, shown);
         QVERIFY2(whole > 40, "no title text found in the wide box's title bar");
         QVERIFY2(shown >= whole - 1, qPrintable(QStringLiteral("title drawn %1 px wide of %2").arg(shown).arg(whole)));
+    }
+
+    void the_help_viewer_opens_at_a_size_to_read_a_topic_and_keeps_the_size_it_is_given() {
+        // The output window beside the main window, as after a Compute.
+        main->findChild<QPushButton*>(QStringLiteral("cmdCompute"))->click();
+        QWidget* output = ui->existing(Window::Output);
+        QVERIFY(output);
+        QTRY_VERIFY_WITH_TIMEOUT(framed(output), 10000);
+        QWidget* help = open("mnuHelpOptions", Window::Help);
+        QVERIFY(help);
+        QTRY_VERIFY_WITH_TIMEOUT(framed(help), 10000);
+        const QRect frame = window_frame(*help);
+        QVERIFY(help->screen()->availableGeometry().contains(frame));
+        auto* list = help->findChild<QListWidget*>(QStringLiteral("lstTopics"));
+        auto* page = help->findChild<QTextBrowser*>(QStringLiteral("txtTopic"));
+        qInfo("help viewer %d x %d, list %d, page %d", help->width(), help->height(), list->width(),
+              page->viewport()->width());
+        // Lines of some seventy characters beside a list of titles that
+        // takes no more than it needs.
+        QVERIFY(page->viewport()->width() >= 60 * page->fontMetrics().averageCharWidth());
+        QVERIFY(list->width() * 100 <= help->width() * 30);
+        QVERIFY(page->viewport()->height() >= 20 * page->fontMetrics().lineSpacing());
+        // No topic is wider than the page: none scrolls sideways.
+        for (int row = 0; row < list->count(); ++row) {
+            list->setCurrentRow(row);
+            QVERIFY2(page->document()->size().width() <= page->viewport()->width(),
+                     qPrintable(list->item(row)->text()));
+        }
+        // The size the user gives it is kept for the session.
+        const QSize given = help->size() + QSize(60, 40);
+        help->resize(given);
+        QTRY_COMPARE_WITH_TIMEOUT(help->size(), given, 5000);
+        QTest::keyClick(page, Qt::Key_Escape);
+        QTRY_VERIFY(!help->isVisible());
+        main->findChild<QAction*>(QStringLiteral("mnuHelpFutures"))->trigger();
+        QTRY_VERIFY(help->isVisible());
+        QCOMPARE(help->size(), given);
+    }
+
+    void a_saved_chart_says_what_it_shows() {
+        QWidget* w = open("mnuChartsOption", Window::Chart);
+        auto* chart = dynamic_cast<ChartForm*>(w);
+        QVERIFY(chart);
+        QTRY_VERIFY_WITH_TIMEOUT(framed(w), 10000);
+        const QString title = w->findChild<QLabel*>(QStringLiteral("lblTitle"))->text();
+        const QString terms = w->findChild<QLabel*>(QStringLiteral("lblCaption"))->text();
+        QCOMPARE(title, QStringLiteral("Value of the call against the spot"));
+        QVERIFY(terms.startsWith(QStringLiteral("Call, European: spot 30 to 90, strike 64")));
+        QTemporaryDir dir;
+        QVERIFY(chart->save_to(dir.filePath(QStringLiteral("c.png"))));
+        QVERIFY(chart->save_to(dir.filePath(QStringLiteral("c.svg"))));
+        // The SVG holds the title and the terms as text.
+        QFile svg(dir.filePath(QStringLiteral("c.svg")));
+        QVERIFY(svg.open(QIODevice::ReadOnly));
+        const QString drawing = QString::fromUtf8(svg.readAll());
+        QVERIFY(drawing.contains(title));
+        QVERIFY(drawing.contains(QStringLiteral("strike 64")));
+        // The PNG is the chart with a band of text over it: dark pixels of
+        // writing on white above the chart's own picture.
+        const QImage png(dir.filePath(QStringLiteral("c.png")));
+        auto* view = w->findChild<QChartView*>(QStringLiteral("chtView"));
+        QCOMPARE(png.width(), view->width());
+        const int header = png.height() - view->height();
+        QVERIFY2(header >= 2 * w->fontMetrics().height(), qPrintable(QString::number(header)));
+        int dark = 0;
+        for (int y = 0; y < header; ++y)
+            for (int x = 0; x < png.width(); ++x) dark += qGray(png.pixel(x, y)) < 100;
+        QVERIFY2(dark > 200, qPrintable(QString::number(dark)));
+        // Below the band, the chart as the window shows it.
+        QCOMPARE(png.copy(0, header, png.width(), view->height()),
+                 view->grab().toImage().convertToFormat(png.format()));
     }
 };
 

@@ -16,6 +16,7 @@ inline constexpr int straight_bonds = 400;
 inline constexpr int convertible_bonds = 500;
 inline constexpr int neural_creation = 600;
 inline constexpr int neural_usage = 700;
+inline constexpr int charts = 800;
 }  // namespace topic
 
 // The menu bar, depth first: level 1 the bar's titles, "submenu" for an
@@ -52,6 +53,7 @@ inline constexpr MenuRow menu_bar[] = {
     {2, "mnuHelpCbonds", "&Convertible Bonds", false},
     {2, "mnuHelpNets1", "&Neural Net Creation", false},
     {2, "mnuHelpNets2", "Neual Net &Usage", false},
+    {2, "mnuHelpCharts", "C&harts", false},
 };
 
 // Every window: its object name, the menu item that opens it (the main
@@ -76,7 +78,7 @@ inline constexpr WindowFacts windows[] = {
     {Window::Bonds2, "frmBonds2", "mnusbonds", topic::straight_bonds, "mnuHelpSbonds"},
     {Window::Neural1, "frmNeural1", "mnuNeuralCreate", topic::neural_creation, "mnuHelpNets1"},
     {Window::Neural3, "frmNeural3", "mnuNeuralPredict", topic::neural_usage, "mnuHelpNets2"},
-    {Window::Chart, "frmChart", "mnuChartsOption", 0, nullptr},
+    {Window::Chart, "frmChart", "mnuChartsOption", topic::charts, "mnuHelpCharts"},
     {Window::Help, "frmHelp", nullptr, 0, nullptr},
 };
 
