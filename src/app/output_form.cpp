@@ -50,6 +50,14 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     std_error_->installEventFilter(this);
     column->addSpacing(4);
     column->addWidget(std_error_);
+    method_ = new QLabel;
+    method_->setObjectName(QStringLiteral("lblMethod"));
+    method_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    method_->installEventFilter(this);
+    method_->setStyleSheet(QStringLiteral("color: #505050;"));
+    method_->setWordWrap(true);
+    method_->setMaximumWidth(kLineWidth);
+    column->addWidget(method_);
 
     auto* ok = new QPushButton(QString::fromUtf8(kOkCaption));
     ok->setObjectName(QStringLiteral("Command1"));
@@ -90,6 +98,7 @@ QString OutputForm::text() const {
     if (model_.stale) all << earlier_->text();
     for (const QLabel* line : lines_) all << line->text();
     if (!std_error_->isHidden()) all << std_error_->text();
+    if (!method_->isHidden()) all << method_->text();
     return all.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
@@ -105,6 +114,9 @@ void OutputForm::draw() {
     const QString colour = model_.stale ? QStringLiteral("color: #8c8c8c;") : QString();
     for (QLabel* line : lines_) line->setStyleSheet(colour);
     std_error_->setStyleSheet(model_.stale ? colour : QStringLiteral("color: #505050;"));
+    method_->setText(QString::fromStdString(model_.Method));
+    method_->setHidden(model_.Method.empty());
+    method_->setStyleSheet(model_.stale ? colour : QStringLiteral("color: #505050;"));
 }
 
 }  // namespace tvx

@@ -29,6 +29,7 @@ private:
     std::array<QLabel*, 6> lines_{};
     QLabel* std_error_ = nullptr;  // the simulation's added line, hidden on other routes
     QLabel* earlier_ = nullptr;    // over stale lines: the terms they are from
+    QLabel* method_ = nullptr;     // the American route's added line, hidden but for the exercise-boundary method
 };
 
 }  // namespace tvx

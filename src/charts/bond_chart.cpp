@@ -33,7 +33,7 @@ std::string range_or(const Range& r, bool charted, double value) {
 // The value of every x by `value`, each fault left out and counted.
 Series curve(const char* name, SeriesRole role, const std::vector<double>& xs, int& left_out,
              const std::function<double(double)>& value) {
-    Series s{name, role, {}, {}};
+    Series s{name, role, {}};
     for (const double x : xs) {
         try {
             const double y = value(x);

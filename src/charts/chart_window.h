@@ -13,7 +13,7 @@
 
 namespace tvx {
 
-enum class ChartSource { Option, Scenario, Bond, Convertible };
+enum class ChartSource { Option, Scenario, Bond, Convertible, Boundary };
 
 // What an option chart plots against what.
 enum class OptionY { Value, Delta, Gamma, Theta, Vega, Rho };
@@ -30,6 +30,7 @@ enum class SeriesRole {
     Conversion,   // the convertible's conversion value
     BandLow,      // one standard error below a simulated value
     BandHigh,     // and above it
+    Strike,       // the option's strike, beside its exercise boundary
 };
 
 // One curve: a y for every x of its plot, none where the point could not
@@ -41,7 +42,7 @@ struct Series {
     // Points between the plot's x where the curve bends (a payoff at its
     // strike), in x order: the drawn line passes through them, so its
     // corner stands where it belongs however coarse the x.
-    std::vector<std::pair<double, double>> corners;
+    std::vector<std::pair<double, double>> corners = {};
 };
 
 struct Plot {

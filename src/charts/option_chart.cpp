@@ -15,7 +15,6 @@ OptionStyle option_style(const MainWindow& main) {
 }
 
 PointValue closed_form_point(const OptionTerms& terms) { return {european_sensitivities(terms), std::nullopt}; }
-PointValue american_point(const OptionTerms& terms) { return {american_sensitivities(terms), std::nullopt}; }
 
 double pick(const Sensitivities& s, OptionY y) {
     switch (y) {
@@ -141,11 +140,11 @@ std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& 
 
     const bool value = spec.y == OptionY::Value;
     const bool simulated = spec.style == OptionStyle::Simulated;
-    Series chosen{style_name(spec.style), SeriesRole::Main, {}, {}};
-    Series other{counterpart_name(spec.style), SeriesRole::Counterpart, {}, {}};
-    Series payoff_line{"Payoff at expiry", SeriesRole::Payoff, {}, {}};
-    Series low{"One standard error below", SeriesRole::BandLow, {}, {}};
-    Series high{"One standard error above", SeriesRole::BandHigh, {}, {}};
+    Series chosen{style_name(spec.style), SeriesRole::Main, {}};
+    Series other{counterpart_name(spec.style), SeriesRole::Counterpart, {}};
+    Series payoff_line{"Payoff at expiry", SeriesRole::Payoff, {}};
+    Series low{"One standard error below", SeriesRole::BandLow, {}};
+    Series high{"One standard error above", SeriesRole::BandHigh, {}};
 
     const double current = option_x(spec.terms, spec.x);
     const bool mark = spec.range.from <= current && current <= spec.range.to;

@@ -34,7 +34,7 @@ void mark_earlier(OutputWindow& output, UserInterface& ui) {
 
 }  // namespace
 
-void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error) {
+void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error, std::string method) {
     static constexpr std::string OutputWindow::*kLabels[] = {&OutputWindow::Label1, &OutputWindow::Label2,
                                                              &OutputWindow::Label3, &OutputWindow::Label4,
                                                              &OutputWindow::Label5, &OutputWindow::Label6};
@@ -46,6 +46,7 @@ void report_value(RouteContext& cx, const Sensitivities& s, std::string std_erro
     cx.output.StdError = std::move(std_error);
     cx.output.Terms = cx.terms;
     cx.output.stale = false;
+    cx.output.Method = std::move(method);
     if (cx.options.results) cx.options.results->value = s;
     cx.ui.set_pointer(Pointer::Normal);
     cx.ui.show(Window::Output);

@@ -27,6 +27,10 @@ struct OutputWindow {
     // the six lines: they stay, drawn greyed under a line saying which
     // terms they are from, until the next value.
     bool stale = false;
+    // Under the six lines, on the American route only: that the
+    // exercise-boundary method valued the terms because the solver's grid
+    // cannot. Empty otherwise.
+    std::string Method;
 };
 
 // Over the six lines while they are stale, followed by their terms.
