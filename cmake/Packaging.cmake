@@ -78,10 +78,11 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "calculator for options, warrants, futures and bonds")
 set(CPACK_PACKAGE_DESCRIPTION
   "Tarvenix values European and American equity options (closed form,\n"
-  "finite differences or simulation, with the sensitivities or the implied\n"
-  "volatility), warrants, forward and futures contracts, straight bonds and\n"
-  "convertible bonds, and trains small neural networks on a file of\n"
-  "examples. Each calculator is a window of its own with a help topic.")
+  "finite differences, the exercise-boundary method or simulation, with the\n"
+  "sensitivities or the implied volatility), warrants, forward and futures\n"
+  "contracts, straight bonds and convertible bonds, charts them, and trains\n"
+  "small neural networks on a file of examples (genetic, agoric or gradient\n"
+  "training). Each calculator is a window of its own with a help topic.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
