@@ -84,14 +84,27 @@ bool painted(const QImage& bar) {
     return colours.size() >= 8;
 }
 
+bool differs(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) > 60;
+}
+
+// The title's text is drawn: the middle third of the bar, where a centred
+// title always reaches, holds a row of two clearly different colours (the
+// bar's background changes from row to row only). On a loaded machine the
+// grabs of a box's bar have come back without a title (all black) for
+// seconds after the window manager framed and activated the box: measured,
+// such a bar has no title text at all.
+bool titled(const QImage& bar) {
+    for (int y = 0; y < bar.height(); ++y)
+        for (int x = bar.width() / 3; x < 2 * bar.width() / 3; ++x)
+            if (differs(bar.pixel(x, y), bar.pixel(bar.width() / 3, y))) return true;
+    return false;
+}
+
 bool same_column(const QImage& a, int xa, const QImage& b, int xb) {
     for (int y = 0; y < a.height(); ++y)
         if (a.pixel(xa, y) != b.pixel(xb, y)) return false;
     return true;
-}
-
-bool differs(QRgb a, QRgb b) {
-    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) > 60;
 }
 
 // Width of the drawn title text in two bars of the same title: the parts
@@ -220,15 +233,23 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(QApplication::activeWindow() == box && wm_active(box), 10000);
             // Its whole frame on the screen, title bar included.
             QTRY_VERIFY_WITH_TIMEOUT(box->screen()->availableGeometry().contains(window_frame(*box)), 10000);
-            // Until the bar is painted (not one flat colour) and the same
-            // in two grabs in a row: an unpainted frame is also "stable".
+            // Until the bar is painted (not one flat colour), with its
+            // title, and the same in two grabs in a row: an unpainted frame
+            // is also "stable".
             QImage bar = title_bar(box);
             for (int tries = 0; tries < 50; ++tries) {
                 QTest::qWait(200);
                 const QImage again = title_bar(box);
-                if (again == bar && painted(bar)) break;
+                if (again == bar && painted(bar) && titled(bar)) break;
                 bar = again;
             }
+            const QRect f = window_frame(*box);
+            QVERIFY2(painted(bar) && titled(bar),
+                     qPrintable(QStringLiteral("no title drawn in the bar at %1,%2 %3 x %4")
+                                    .arg(f.x())
+                                    .arg(f.y())
+                                    .arg(f.width())
+                                    .arg(bar.height())));
             bars[slot++] = bar;
         });
         ui->message_box_from(Window::Main, title, Icon::None, std::string(180, 'x'), Buttons::Ok);
