@@ -5,6 +5,7 @@
 
 #include "charts/chart_window.h"
 #include "core/help.h"
+#include "core/history_window.h"
 #include "core/progress.h"
 #include "instruments/bonds.h"
 #include "instruments/convertible.h"
@@ -30,6 +31,7 @@ struct Models {
     PredictWindow neural3;
     HelpViewer help;
     ChartWindow chart;
+    HistoryWindow history;
 };
 
 }  // namespace tvx

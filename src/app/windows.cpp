@@ -2,6 +2,7 @@
 
 #include "app/chart_form.h"
 #include "app/help_form.h"
+#include "app/history_form.h"
 #include "app/instrument_forms.h"
 #include "app/main_form.h"
 #include "app/neural_forms.h"
@@ -79,6 +80,11 @@ std::span<const WindowRow> window_rows() {
          FreeSpot,
          {{{menu::advanced, menu::neural}, "mnuNeuralPredict", "&Predict", on_main<mnuNeuralPredict_Click>}},
          {700, "mnuHelpNets2", "Neual Net &Usage"}},
+        {Window::History,
+         make_history_form,
+         FreeSpot,
+         {{{menu::view}, "mnuHistory", "&History", on_main<mnuHistory_Click>}},
+         {800, "mnuHelpHistory", "&History"}},
         {Window::Chart,
          make_chart_form,
          FreeSpot,
@@ -87,7 +93,7 @@ std::span<const WindowRow> window_rows() {
           {{menu::charts}, "mnuChartsBond", "S&traight Bond", on_chart<ChartSource::Bond>},
           {{menu::charts}, "mnuChartsConvertible", "&Convertible Bond", on_chart<ChartSource::Convertible>},
           {{menu::charts}, "mnuChartsBoundary", "Exercise &Boundary", on_chart<ChartSource::Boundary>}},
-         {800, "mnuHelpCharts", "C&harts"}},
+         {900, "mnuHelpCharts", "C&harts"}},
         {Window::Help, make_bound<HelpForm, &Models::help>, FreeSpot, {}, {}},
     };
     return rows;

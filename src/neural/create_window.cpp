@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/checks.h"
+#include "core/history.h"
 #include "core/numbers.h"
 #include "core/random.h"
 #include "neural/agoric.h"
@@ -79,6 +80,8 @@ void check_sizes(const Counts& n) {
 void train_and_save(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Draw& draw, const Counts& n,
                     const TrainingSet& set, const std::string& ofile, TrainingResult* results) {
     const NetShape shape{n.nin, n.nhidden, n.nout};
+    // The fields as Train read them: they may change while it runs.
+    std::vector<HistoryTerm> terms = terms_of<CreateWindow>(kCreateFields, w);
     std::vector<double> weights(shape.weights(), 0.0);
     bool completed = false;
     {
@@ -97,6 +100,8 @@ void train_and_save(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Dr
         if (results) *results = result;
         const ResultTable<TrainingResult> report =
             w.Option3 ? ResultTable<TrainingResult>(kGradientResults) : ResultTable<TrainingResult>(kTrainingResults);
+        record_result(ui, neural1_caption::frmNeural1, neural1_caption::Command1, std::move(terms),
+                      figures_of(report, result));
         ui.message_box(kAppTitle, Icon::None, results_text<TrainingResult>(report, result), Buttons::Ok);
     }
     if (w.close_requested) {

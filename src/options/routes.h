@@ -4,7 +4,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "core/history.h"
 #include "core/progress.h"
 #include "core/user_interface.h"
 #include "options/compute.h"
@@ -26,7 +28,10 @@ struct RouteContext {
     Pacifier& pacifier;
     UserInterface& ui;
     const ComputeOptions& options;
-    std::string terms;  // the option as typed when Compute was pressed (terms_text)
+    std::string terms_line;  // the option as typed when Compute was pressed (terms_text)
+    // The fields as Compute read them, for the history (a simulation lets
+    // the user type on while it runs).
+    std::vector<HistoryTerm> terms = {};
 };
 
 // Rounds the six results, writes the six lines and shows the output window.

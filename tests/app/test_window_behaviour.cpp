@@ -196,7 +196,7 @@ private slots:
         } windows[] = {{"mnuWarrants", "frmWarrants", 300},    {"mnuAdvancedFutures", "frmFutures", 200},
                        {"mnusbonds", "frmBonds2", 400},        {"mnuCbonds", "frmBonds", 500},
                        {"mnuNeuralCreate", "frmNeural1", 600}, {"mnuNeuralPredict", "frmNeural3", 700},
-                       {"mnuChartsOption", "frmChart", 800}};
+                       {"mnuChartsOption", "frmChart", 900}};
         for (const auto& w : windows) {
             QWidget* form = open(w.menu, w.name);
             press(form->findChildren<QLineEdit*>().value(0), Qt::Key_F1);

@@ -50,6 +50,7 @@ const std::map<std::string, std::string> kDescribed = {
     {"frmNeural1", "neural networks trained"},
     {"frmNeural3", "used for predictions"},
     {"frmChart", "charts"},
+    {"frmHistory", "a history of every result"},
 };
 
 TEST(Metainfo, NamesEveryWindowWithAHelpTopic) {
