@@ -68,8 +68,9 @@ add_custom_target(debian_changelog ALL DEPENDS "${PROJECT_BINARY_DIR}/debian/cha
 install(FILES "${PROJECT_BINARY_DIR}/debian/changelog.gz" DESTINATION "${TVX_DOC_DIR}")
 
 # The Debian package. Its dependencies are those dpkg-shlibdeps finds for
-# the programs' libraries, and the Qt SVG plugins, which Qt loads at run
-# time for the icon (Debian 12 ships them in libqt6svg6).
+# the programs' libraries. They include libqt6svg6, which also holds the
+# Qt SVG plugins Qt loads at run time for the icon: the program links its
+# library, so it is not named again by hand (it would stand twice).
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "tarvenix")
 set(CPACK_PACKAGE_VENDOR "The Tarvenix developers")
@@ -77,10 +78,11 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "calculator for options, warrants, futures and bonds")
 set(CPACK_PACKAGE_DESCRIPTION
   "Tarvenix values European and American equity options (closed form,\n"
-  "finite differences or simulation, with the sensitivities or the implied\n"
-  "volatility), warrants, forward and futures contracts, straight bonds and\n"
-  "convertible bonds, and trains small neural networks on a file of\n"
-  "examples. Each calculator is a window of its own with a help topic.")
+  "finite differences, the exercise-boundary method or simulation, with the\n"
+  "sensitivities or the implied volatility), warrants, forward and futures\n"
+  "contracts, straight bonds and convertible bonds, charts them, and trains\n"
+  "small neural networks on a file of examples (genetic, agoric or gradient\n"
+  "training). Each calculator is a window of its own with a help topic.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
@@ -90,6 +92,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "math")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${TVX_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

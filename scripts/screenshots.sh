@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Screenshots of the main window and of the output window after Compute,
+# Screenshots of the main window and of the output window after Compute
+# (and greyed after an implied volatility of other terms),
 # taken from the built program on a virtual X server (with the openbox
 # window manager for title bars, when it is installed) and driven with
 # xdotool. Needs xvfb, xdotool, x11-utils and imagemagick.
@@ -77,9 +78,10 @@ calculator_shot "alt+a f" "Futures Calculator" futures-window.png
 calculator_shot "alt+a b s" "Straight Bonds" straight-bonds-window.png
 calculator_shot "alt+a b o" "Convertible Bonds" convertible-bonds-window.png
 
-# Three calculators and the help viewer (F1 in the last one), each where it
-# first opens: beside the main window, none covering it or another. Then
-# Esc closes each of them.
+# Three calculators (F1 in the last one), each where it first opens: beside
+# the main window, none covering it or another; the help viewer, for which
+# no room is left at its reading size, cascades from the main window's
+# corner. Then Esc closes each of them.
 for keys in "alt+a w" "alt+a f" "alt+a b s"; do
     xdotool windowactivate --sync "$main"
     # shellcheck disable=SC2086
@@ -113,8 +115,8 @@ sleep 1
 shoot "$main" "$out/menu-help.png"
 xdotool key --clearmodifiers o
 help=$(xdotool search --sync --onlyvisible --name ' - Tarvenix Help$' | head -n 1)
-# Its own size: it took a smaller one to fit beside the calculators above.
-xdotool windowmove --sync "$help" 24 40 windowsize --sync "$help" 860 640
+# The size it opens at (the one it had above: it keeps its size in a session).
+xdotool windowmove --sync "$help" 24 40
 sleep 1
 shoot "$help" "$out/help-viewer.png"
 ls -l "$out"/menu-advanced.png "$out"/menu-help.png "$out"/help-viewer.png
@@ -223,3 +225,20 @@ output=$(xdotool search --sync --onlyvisible --name '^Computation Output$' | hea
 shoot "$output" "$out/output-window-boundary.png"
 ls -l "$out/output-window-boundary.png"
 
+
+# Then the implied volatility of other terms (a strike of 6): its result is
+# a box, and the output window keeps the lines above, greyed under the line
+# that says which terms they are from. Back from the volatility to the
+# calculation type (Implied Volatility), then to the strike; Return runs
+# Compute.
+xdotool windowactivate --sync "$main"
+xdotool key --clearmodifiers shift+Tab Down
+for step in 1 2 3 4 5 6; do xdotool key --clearmodifiers shift+Tab; done
+xdotool key --clearmodifiers ctrl+a
+xdotool type 6
+xdotool key --clearmodifiers Return
+sleep 2
+xdotool windowraise "$output"
+sleep 1
+shoot "$output" "$out/output-window-earlier.png"
+ls -l "$out/output-window-earlier.png"

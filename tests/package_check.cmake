@@ -53,6 +53,19 @@ foreach(want "Package: tarvenix" "Version: ${VERSION}" "Architecture: amd64" "li
     message(FATAL_ERROR "the package's control data lack '${want}':\n${control}")
   endif()
 endforeach()
+# Each dependency once (dpkg-shlibdeps' versioned one, not beside it an
+# unversioned one written by hand).
+string(REGEX MATCH "Depends: [^\n]*" depends "${control}")
+string(REPLACE "Depends: " "" depends "${depends}")
+string(REGEX MATCHALL "[a-z0-9.+-]+( \\([^)]*\\))?" deps "${depends}")
+set(seen "")
+foreach(dep IN LISTS deps)
+  string(REGEX REPLACE " .*" "" name "${dep}")
+  if(name IN_LIST seen)
+    message(FATAL_ERROR "the package depends on ${name} twice:\n${depends}")
+  endif()
+  list(APPEND seen "${name}")
+endforeach()
 
 # Installation into a scratch root.
 set(root "${SCRATCH}")

@@ -10,9 +10,15 @@
 #include <QScreen>
 #include <QSpacerItem>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 namespace tvx {
+
+QRect window_frame(const QWidget& w) {
+    const QWindow* native = w.windowHandle();
+    return native && w.isWindow() ? native->frameGeometry() : w.frameGeometry();
+}
 
 int title_bar_width(const QString& title) {
     QFont font = QApplication::font();
@@ -33,7 +39,7 @@ namespace {
 void keep_frame_on_screen(QDialog& box) {
     auto* timer = new QTimer(&box);
     QObject::connect(timer, &QTimer::timeout, &box, [&box, timer, tries = 0]() mutable {
-        const QRect frame = box.frameGeometry();
+        const QRect frame = window_frame(box);
         if (frame.top() >= box.geometry().top() && ++tries < 40) return;  // not framed yet
         timer->stop();
         if (box.screen() == nullptr) return;

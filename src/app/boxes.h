@@ -9,10 +9,18 @@
 #include "core/user_interface.h"
 
 class QDialog;
+class QRect;
 class QString;
 class QWidget;
 
 namespace tvx {
+
+// A top-level window's frame on the screen, title bar included, as the
+// window system last reported it. QWidget::frameGeometry() keeps the frame
+// it first worked out until the window next moves or resizes: asked before
+// the window manager has framed a window that it then leaves in place, it
+// goes on answering with no frame at all.
+QRect window_frame(const QWidget& w);
 
 // The width a box needs for its title in the window system's title bar:
 // the title in a bold face somewhat larger than the program's, plus room

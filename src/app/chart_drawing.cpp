@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "charts/axes.h"
 #include "charts/chart_text.h"
 
 namespace tvx {
@@ -29,30 +30,18 @@ QPen pen_of(SeriesRole role) {
     return {};
 }
 
+// The curve's points, and its corners between them in x order.
 QLineSeries* line_of(const Plot& plot, const Series& s) {
     auto* line = new QLineSeries;
     line->setName(QString::fromStdString(s.name));
+    auto corner = s.corners.begin();
     for (std::size_t i = 0; i < plot.x.size() && i < s.y.size(); ++i) {
+        for (; corner != s.corners.end() && corner->first < plot.x[i]; ++corner)
+            line->append(corner->first, corner->second);
         if (s.y[i] && std::isfinite(*s.y[i])) line->append(plot.x[i], *s.y[i]);
     }
     line->setPen(pen_of(s.role));
     return line;
-}
-
-// The range of the drawn y values, with a margin; a flat curve gets a
-// band around its value.
-std::pair<double, double> y_range(const Plot& plot) {
-    double low = INFINITY, high = -INFINITY;
-    for (const Series& s : plot.series) {
-        for (const auto& y : s.y) {
-            if (!y || !std::isfinite(*y)) continue;
-            low = std::min(low, *y);
-            high = std::max(high, *y);
-        }
-    }
-    if (!std::isfinite(low)) return {0.0, 1.0};
-    const double margin = high > low ? (high - low) * 0.06 : std::max(std::fabs(high) * 0.05, 0.5);
-    return {low - margin, high + margin};
 }
 
 // A round step near `rough`: 1, 2, 2.5 or 5 times a power of ten.
@@ -83,8 +72,8 @@ QValueAxis* x_axis_of(const Plot& plot) {
 QValueAxis* y_axis_of(const Plot& plot) {
     auto* axis = new QValueAxis;
     axis->setTitleText(QString::fromStdString(plot.y_label));
-    const auto [low, high] = y_range(plot);
-    axis->setRange(low, high);
+    const AxisRange range = value_axis(plot);
+    axis->setRange(range.low, range.high);
     axis->setTickCount(7);
     axis->applyNiceNumbers();  // ticks on round numbers
     axis->setLabelFormat(QStringLiteral("%.4g"));

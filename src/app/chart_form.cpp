@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -19,12 +20,14 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QSvgGenerator>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "app/chart_drawing.h"
 #include "charts/chart_text.h"
+#include "charts/option_chart.h"
 #include "charts/scenario.h"
 #include "core/numbers.h"
 
@@ -146,6 +149,7 @@ QWidget* ChartForm::build_choices() {
     connect(shown_, &QComboBox::activated, this, [this](int i) {
         cx_.chart.pnl = i == 1;
         draw_table();
+        draw();  // and the title that says which
     });
     const auto bind = [this, &m](QLineEdit* edit, std::string ChartWindow::*member) {
         connect(edit, &QLineEdit::textEdited, this, [this, &m, member](const QString& text) {
@@ -243,7 +247,10 @@ void ChartForm::draw() {
         tvx::draw_plot(view_->chart(), m.plot, [this](const QString& text) { hover_->setText(text); });
         draw_table();
     }
-    title_->setText(QString::fromStdString(scenario ? (m.grid.empty() ? "" : m.grid.title) : m.plot.title));
+    // The scenario table's title follows the P&L switch; an exact grid says so.
+    std::string grid_title = scenario_title(m.pnl);
+    if (m.grid.title.ends_with(kExactTitle)) grid_title += kExactTitle;
+    title_->setText(QString::fromStdString(scenario ? (m.grid.empty() ? "" : grid_title) : m.plot.title));
     caption_->setText(QString::fromStdString(scenario ? m.grid.caption : m.plot.caption));
 }
 
@@ -270,43 +277,97 @@ QWidget* ChartForm::picture() const {
     return cx_.chart.source == ChartSource::Scenario ? static_cast<QWidget*>(table_) : view_;
 }
 
+namespace {
+constexpr int kPictureMargin = 12;
+}  // namespace
+
+ChartForm::PictureLayout ChartForm::picture_layout() const {
+    const int width = picture()->width();
+    const QRect caption = caption_->fontMetrics().boundingRect(QRect(0, 0, width - 2 * kPictureMargin, 100000),
+                                                               Qt::TextWordWrap, caption_->text());
+    const int header = kPictureMargin + title_->fontMetrics().height() + 4 + caption.height() + kPictureMargin;
+    return {{width, header + picture()->height()}, header};
+}
+
+void ChartForm::paint_picture(QPainter& painter, const PictureLayout& layout) const {
+    painter.fillRect(QRect(QPoint(0, 0), layout.size), Qt::white);
+    painter.setPen(Qt::black);
+    const int text_width = layout.size.width() - 2 * kPictureMargin;
+    painter.setFont(title_->font());
+    const int title_height = title_->fontMetrics().height();
+    painter.drawText(QRect(kPictureMargin, kPictureMargin, text_width, title_height), Qt::AlignLeft | Qt::AlignVCenter,
+                     title_->text());
+    painter.setFont(caption_->font());
+    painter.drawText(QRect(kPictureMargin, kPictureMargin + title_height + 4, text_width, layout.header),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, caption_->text());
+    picture()->render(&painter, QPoint(0, layout.header), QRegion(), QWidget::DrawChildren);
+}
+
+QImage ChartForm::picture_image() const {
+    const PictureLayout layout = picture_layout();
+    QImage image(layout.size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paint_picture(painter, layout);
+    painter.end();
+    return image;
+}
+
 void ChartForm::copy() {
     auto* mime = new QMimeData;
     mime->setText(QString::fromStdString(chart_copy_text(cx_.chart)));
-    if (cx_.chart.source != ChartSource::Scenario) mime->setImageData(view_->grab().toImage());
+    if (cx_.chart.source != ChartSource::Scenario) mime->setImageData(picture_image());
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 bool ChartForm::save_to(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    // The name's bytes as the file system takes them.
-    if (suffix == QLatin1String("csv")) return chart_save_csv(cx_.chart, QFile::encodeName(path).toStdString(), cx_.ui);
-    // Written whole or not at all: into a temporary file, then committed.
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok && suffix == QLatin1String("svg")) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&file);
-        svg.setSize(picture()->size());
-        svg.setViewBox(QRect(QPoint(0, 0), picture()->size()));
-        svg.setTitle(QString::fromStdString(cx_.chart.plot.title));
-        QPainter painter(&svg);
-        picture()->render(&painter);
-        ok = painter.end();
-    } else if (ok) {
-        ok = picture()->grab().save(&file, "PNG");
+    bool ok = false;
+    if (suffix == QLatin1String("csv")) {
+        // The name's bytes as the file system takes them.
+        ok = chart_save_csv(cx_.chart, QFile::encodeName(path).toStdString(), cx_.ui);
+    } else {
+        // Written whole or not at all: into a temporary file, then committed.
+        QSaveFile file(path);
+        ok = file.open(QIODevice::WriteOnly);
+        if (ok && suffix == QLatin1String("svg")) {
+            QSvgGenerator svg;
+            svg.setOutputDevice(&file);
+            const PictureLayout layout = picture_layout();
+            svg.setSize(layout.size);
+            svg.setViewBox(QRect(QPoint(0, 0), layout.size));
+            svg.setTitle(title_->text());
+            svg.setDescription(caption_->text());
+            QPainter painter(&svg);
+            paint_picture(painter, layout);
+            ok = painter.end();
+        } else if (ok) {
+            ok = picture_image().save(&file, "PNG");
+        }
+        ok = ok && file.commit();
+        cx_.chart.note = ok ? std::string() : chart_text::not_saved + path.toStdString();
+        draw();
     }
-    ok = ok && file.commit();
-    cx_.chart.note = ok ? std::string() : chart_text::not_saved + path.toStdString();
-    draw();
+    if (ok) chart_saved_into(cx_.chart, path.toStdString());
     return ok;
+}
+
+QString ChartForm::suggested_save_path() const {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QString::fromStdString(chart_save_suggestion(cx_.chart, documents.toStdString()).string());
 }
 
 void ChartForm::save() {
     QString filter;
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Save the chart"), QStringLiteral("chart.png"),
-        QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;Points as CSV (*.csv)"), &filter);
+    const QString png = QStringLiteral("PNG image (*.png)");
+    const QString svg = QStringLiteral("SVG drawing (*.svg)");
+    const QString csv = QStringLiteral("Points as CSV (*.csv)");
+    // The offered name's kind first: a table is saved as its figures.
+    const bool table = cx_.chart.source == ChartSource::Scenario;
+    const QString filters =
+        (table ? QStringList{csv, png, svg} : QStringList{png, svg, csv}).join(QStringLiteral(";;"));
+    const QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save the chart"), suggested_save_path(), filters, &filter);
     if (path.isEmpty()) return;
     QString target = path;
     if (QFileInfo(path).suffix().isEmpty()) {

@@ -11,6 +11,8 @@
 #include "charts/chart_commands.h"
 
 class QChart;
+class QImage;
+class QPainter;
 class QChartView;
 class QComboBox;
 class QLabel;
@@ -37,6 +39,12 @@ public:
     bool save_to(const QString& path);
     // Copy: the points as text, and a chart's picture.
     void copy();
+    // Where Save starts: a name that says what is saved, in the folder of
+    // the session's last Save or else the user's documents folder.
+    QString suggested_save_path() const;
+    // The picture Save and Copy make: the title and the terms over the
+    // chart (or the table), so that it says what it shows.
+    QImage picture_image() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,6 +56,13 @@ private:
     void draw_table();
     void save();
     QWidget* picture() const;
+    // A picture's size, with the height of the title and terms over it.
+    struct PictureLayout {
+        QSize size;
+        int header = 0;
+    };
+    PictureLayout picture_layout() const;
+    void paint_picture(QPainter& painter, const PictureLayout& layout) const;
 
     ChartContext cx_;
     int drawn_version_ = -1;

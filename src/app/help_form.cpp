@@ -3,12 +3,16 @@
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
 #include <QUrl>
+#include <algorithm>
+#include <cmath>
 
 namespace tvx {
 
@@ -31,6 +35,20 @@ void tidy_tables(QTextDocument* doc) {
     }
 }
 
+constexpr int kDocumentMargin = 14;
+
+// The least width of the page for this Markdown: what it takes with every
+// line broken where it can be (the widest word, table or code line).
+int least_page_width(const std::string& markdown, const QFont& font) {
+    QTextDocument doc;
+    doc.setDefaultFont(font);
+    doc.setDocumentMargin(kDocumentMargin);
+    doc.setMarkdown(QString::fromStdString(markdown));
+    tidy_tables(&doc);
+    doc.setTextWidth(1);
+    return static_cast<int>(std::ceil(doc.size().width()));
+}
+
 }  // namespace
 
 HelpForm::HelpForm(HelpViewer& model) : model_(model) {
@@ -48,22 +66,29 @@ HelpForm::HelpForm(HelpViewer& model) : model_(model) {
     page_ = new QTextBrowser;
     page_->setObjectName(QStringLiteral("txtTopic"));
     page_->setOpenLinks(false);
-    page_->document()->setDocumentMargin(14);
+    page_->document()->setDocumentMargin(kDocumentMargin);
     connect(page_, &QTextBrowser::anchorClicked, this, &HelpForm::follow);
 
     auto* split = new QSplitter;
     split->addWidget(topics_);
     split->addWidget(page_);
     split->setStretchFactor(1, 1);
-    split->setSizes({200, 650});
     split->setChildrenCollapsible(false);
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(split);
-    resize(sizeHint());
 
     draw();
+    // The list as wide as its titles, the page taking the rest.
+    const int list = std::max(topics_->minimumWidth(), topics_->sizeHintForColumn(0) + 2 * topics_->frameWidth() + 12);
+    int page = 70 * page_->fontMetrics().averageCharWidth();
+    for (const HelpTopic& t : model_.file.topics) page = std::max(page, least_page_width(t.body, page_->font()));
+    page += page_->verticalScrollBar()->sizeHint().width() + 2 * page_->frameWidth();
+    const int chrome = layout->contentsMargins().left() + layout->contentsMargins().right() + split->handleWidth();
+    least_ = QSize(list + page + chrome, 28 * page_->fontMetrics().lineSpacing());
+    resize(sizeHint().expandedTo(least_));
+    split->setSizes({list, width() - list - chrome});
 }
 
 void HelpForm::go_to(int topic) {

@@ -22,6 +22,11 @@ public:
     void draw() override;
     // Room for a page of text beside the list of topics.
     QSize sizeHint() const override { return {860, 640}; }
+    // The least size that shows every topic of the file readably: lines of
+    // about seventy characters, and nothing wider than the page (no
+    // scrolling sideways). The window opens no smaller (see
+    // QtUserInterface::place_first); the user may still make it so.
+    QSize minimumSizeHint() const override { return least_; }
 
 private:
     void go_to(int topic);
@@ -33,6 +38,7 @@ private:
     // The Markdown on the page, so that redrawing the same text keeps its
     // scroll position.
     std::string shown_;
+    QSize least_;
 };
 
 }  // namespace tvx

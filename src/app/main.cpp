@@ -1,8 +1,10 @@
 #include <QApplication>
+#include <QLocale>
 #include <cstdio>
 #include <cstring>
 
 #include "app/app_icon.h"
+#include "app/locale_numbers.h"
 #include "app/qt_user_interface.h"
 
 int main(int argc, char* argv[]) {
@@ -16,6 +18,8 @@ int main(int argc, char* argv[]) {
     // The desktop entry's name: the task bar matches windows to it.
     QApplication::setDesktopFileName(QStringLiteral("tarvenix"));
     tvx::set_application_icon();
+    // "60,5" in every field where the user's language writes a decimal comma.
+    tvx::use_locale_decimal_mark(QLocale());
     // Closing the main window ends the program (after its confirmation),
     // whatever else is still open.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -28,6 +28,12 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     column->setSizeConstraint(QLayout::SetFixedSize);
     column->setContentsMargins(18, 16, 18, 14);
     column->setSpacing(6);
+    earlier_ = new QLabel;
+    earlier_->setObjectName(QStringLiteral("lblEarlier"));
+    earlier_->setWordWrap(true);
+    earlier_->setFixedWidth(kLineWidth);
+    earlier_->setStyleSheet(QStringLiteral("color: #8a4b00;"));
+    column->addWidget(earlier_);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         lines_[i] = new QLabel;
         lines_[i]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
@@ -37,12 +43,11 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
         column->addWidget(lines_[i]);
     }
     // The value line leads; the sensitivities follow it.
-    column->insertSpacing(1, 6);
+    column->insertSpacing(2, 6);
     std_error_ = new QLabel;
     std_error_->setObjectName(QStringLiteral("lblStdError"));
     std_error_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     std_error_->installEventFilter(this);
-    std_error_->setStyleSheet(QStringLiteral("color: #505050;"));
     column->addSpacing(4);
     column->addWidget(std_error_);
     method_ = new QLabel;
@@ -98,6 +103,7 @@ bool OutputForm::eventFilter(QObject* watched, QEvent* event) {
 
 QString OutputForm::text() const {
     QStringList all;
+    if (model_.stale) all << earlier_->text();
     for (const QLabel* line : lines_) all << line->text();
     if (!std_error_->isHidden()) all << std_error_->text();
     if (!method_->isHidden()) all << method_->text();
@@ -111,10 +117,18 @@ void OutputForm::draw() {
     for (std::size_t i = 0; i < lines_.size(); ++i) lines_[i]->setText(QString::fromStdString(*texts[i]));
     std_error_->setText(QString::fromStdString(model_.StdError));
     std_error_->setHidden(model_.StdError.empty());
+    // Lines of earlier terms are greyed under the line that names them.
+    earlier_->setText(QString::fromStdString(earlier_compute_line(model_)));
+    earlier_->setVisible(model_.stale);
+    const QString colour = model_.stale ? QStringLiteral("color: #8c8c8c;") : QString();
+    for (QLabel* line : lines_) line->setStyleSheet(colour);
+    std_error_->setStyleSheet(model_.stale ? colour : QStringLiteral("color: #505050;"));
     method_->setText(QString::fromStdString(model_.Method));
     method_->setHidden(model_.Method.empty());
+    method_->setStyleSheet(model_.stale ? colour : QStringLiteral("color: #505050;"));
     exact_->setText(QString::fromStdString(model_.Exact));
     exact_->setHidden(model_.Exact.empty());
+    exact_->setStyleSheet(model_.stale ? colour : QStringLiteral("color: #505050;"));
 }
 
 }  // namespace tvx

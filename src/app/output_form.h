@@ -17,7 +17,8 @@ class OutputForm final : public QWidget, public FormView {
 public:
     explicit OutputForm(OutputWindow& model);
     void draw() override;
-    // The six lines as plain text, one per line.
+    // The six lines as plain text, one per line (with the standard error's
+    // under them, and over them the line naming earlier terms).
     QString text() const;
 
 protected:
@@ -27,6 +28,7 @@ private:
     OutputWindow& model_;
     std::array<QLabel*, 6> lines_{};
     QLabel* std_error_ = nullptr;  // the simulation's added line, hidden on other routes
+    QLabel* earlier_ = nullptr;    // over stale lines: the terms they are from
     QLabel* method_ = nullptr;     // the American route's added line, hidden but for the exercise-boundary method
     QLabel* exact_ = nullptr;      // that the figures are exact (Advanced > Exact Values)
 };

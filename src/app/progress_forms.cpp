@@ -85,6 +85,8 @@ PmeterForm::PmeterForm(Pmeter& model) : model_(model) {
 void PmeterForm::draw() {
     pbar_->setRange(model_.pbar_min, model_.pbar_max);
     pbar_->setValue(model_.pbar_value);
+    // The bar's own text would truncate the share; the message rounds it.
+    pbar_->setFormat(QStringLiteral("%1%").arg(pmeter_percent(model_)));
     message_->setText(QString::fromStdString(model_.message));
     best_->setText(QString::fromStdString(best_error_text(model_)));
     times_->setText(QString::fromStdString(training_time_text(model_)));

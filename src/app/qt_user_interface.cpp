@@ -74,18 +74,22 @@ void QtUserInterface::place_first(QWidget* w) const {
     if (!screen) return;
     // The new window's frame is taken to be as thick as the main window's.
     w->adjustSize();
-    const QSize frame = main->frameGeometry().size() - main->size();
-    const QSize outer = w->size() + frame;
+    const QSize frame = window_frame(*main).size() - main->size();
     std::vector<ScreenRect> open;
     for (const auto& [id, other] : forms_) {
         if (other.get() != w && other.get() != main && other->isVisible())
-            open.push_back(rect_of(other->frameGeometry()));
+            open.push_back(rect_of(window_frame(*other)));
     }
-    const ScreenRect room = rect_of(screen->availableGeometry());
-    const ScreenRect beside = rect_of(main->frameGeometry());
+    const QRect available = screen->availableGeometry();
+    const ScreenRect room = rect_of(available);
+    const ScreenRect beside = rect_of(window_frame(*main));
     // A window that can be smaller than it would like (the help viewer)
-    // takes the largest size, down to its least, that finds a free spot.
-    const QSize least = w->minimumSizeHint().expandedTo(w->minimumSize()).boundedTo(w->size()) + frame;
+    // takes the largest size, down to its least, that finds a free spot;
+    // without one, it keeps its size, at least its least (a help viewer too
+    // small to read serves nobody), and only the screen bounds it.
+    const QSize least = (w->minimumSizeHint().expandedTo(w->minimumSize()) + frame).boundedTo(available.size());
+    const QSize outer = (w->size() + frame).expandedTo(least).boundedTo(available.size());
+    w->resize(outer - frame);
     for (int step = 0; step <= 8 && least != outer; ++step) {
         const QSize size = outer - (outer - least) * step / 8;
         if (const auto spot = free_spot(room, beside, open, size.width(), size.height())) {

@@ -93,7 +93,7 @@ std::span<const WindowRow> window_rows() {
           {{menu::charts}, "mnuChartsBond", "S&traight Bond", on_chart<ChartSource::Bond>},
           {{menu::charts}, "mnuChartsConvertible", "&Convertible Bond", on_chart<ChartSource::Convertible>},
           {{menu::charts}, "mnuChartsBoundary", "Exercise &Boundary", on_chart<ChartSource::Boundary>}},
-         {}},
+         {900, "mnuHelpCharts", "C&harts"}},
         {Window::Help, make_bound<HelpForm, &Models::help>, FreeSpot, {}, {}},
     };
     return rows;

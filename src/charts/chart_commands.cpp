@@ -125,6 +125,41 @@ std::string chart_csv_text(const ChartWindow& chart) {
     return csv;
 }
 
+namespace {
+
+// Lower-case letters and digits, each other run of characters one hyphen.
+std::string file_words(const std::string& title) {
+    std::string name;
+    for (const char c : title) {
+        const bool word = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (word) {
+            name += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        } else if (!name.empty() && name.back() != '-') {
+            name += '-';
+        }
+    }
+    while (!name.empty() && name.back() == '-') name.pop_back();
+    return name;
+}
+
+}  // namespace
+
+std::string chart_file_name(const ChartWindow& chart) {
+    if (chart.source == ChartSource::Scenario) return chart.pnl ? "scenario-table-pnl.csv" : "scenario-table-value.csv";
+    const std::string words = file_words(chart.plot.title);
+    return (words.empty() ? "chart" : words) + ".png";
+}
+
+std::filesystem::path chart_save_suggestion(const ChartWindow& chart, const std::filesystem::path& documents) {
+    const std::filesystem::path folder =
+        chart.save_folder.empty() ? documents : std::filesystem::path(chart.save_folder);
+    return folder / chart_file_name(chart);
+}
+
+void chart_saved_into(ChartWindow& chart, const std::filesystem::path& path) {
+    if (path.has_parent_path()) chart.save_folder = path.parent_path().string();
+}
+
 bool chart_save_csv(ChartWindow& chart, const std::filesystem::path& path, UserInterface& ui) {
     const bool saved = write_file_whole(path, chart_csv_text(chart));
     chart.note = saved ? std::string() : chart_text::not_saved + path.string();

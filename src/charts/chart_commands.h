@@ -70,6 +70,19 @@ void chart_close(ChartContext& cx);
 std::string chart_copy_text(const ChartWindow& chart);
 std::string chart_csv_text(const ChartWindow& chart);
 
+// The file name Save offers for what is shown, saying what it is:
+// "value-of-the-call-against-the-spot.png" for a curve (its title), and
+// "scenario-table-value.csv" or "scenario-table-pnl.csv" for the table.
+std::string chart_file_name(const ChartWindow& chart);
+
+// Where Save starts: the offered name in the folder of the last Save of
+// the session, else in `documents`.
+std::filesystem::path chart_save_suggestion(const ChartWindow& chart, const std::filesystem::path& documents);
+
+// A file was saved (or its saving tried) here: the next Save starts in its
+// folder.
+void chart_saved_into(ChartWindow& chart, const std::filesystem::path& path);
+
 // Saves the points as CSV; a file that cannot be written is told in the
 // note.
 bool chart_save_csv(ChartWindow& chart, const std::filesystem::path& path, UserInterface& ui);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tvx {
@@ -38,6 +39,10 @@ struct Series {
     std::string name;
     SeriesRole role = SeriesRole::Main;
     std::vector<std::optional<double>> y;
+    // Points between the plot's x where the curve bends (a payoff at its
+    // strike), in x order: the drawn line passes through them, so its
+    // corner stands where it belongs however coarse the x.
+    std::vector<std::pair<double, double>> corners = {};
 };
 
 struct Plot {
@@ -98,6 +103,9 @@ struct ChartWindow {
     std::string progress;
     std::int16_t kill = 0;  // Cancel pressed while busy
     bool open = false;      // shown and not closed since
+    // The folder the last Save of this session wrote into; empty before
+    // the first, when Save starts in the user's documents folder.
+    std::string save_folder;
 };
 
 // Points of a curve: enough for a smooth curve, fewer when every point is a

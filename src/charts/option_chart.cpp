@@ -196,6 +196,11 @@ std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& 
         plot.left_out += faulted ? 1 : 0;
         if (!step()) return std::nullopt;
     }
+    // The payoff bends where the spot meets the strike.
+    if (value && (spec.x == OptionX::Spot || spec.x == OptionX::Strike)) {
+        const double corner = spec.x == OptionX::Spot ? spec.terms.strike : spec.terms.spot;
+        if (spec.range.from < corner && corner < spec.range.to) payoff_line.corners.emplace_back(corner, 0.0);
+    }
     if (mark) {
         try {
             plot.current_y = finite(pick(main(spec.terms).s, spec.y));

@@ -43,7 +43,7 @@ std::string scenario_cell(const ScenarioGrid& grid, std::size_t spot, std::size_
     const std::optional<double>& v = grid.value.at(spot).at(vol);
     if (!v || (pnl && !grid.current_value)) return {};
     try {
-        return result_text(pnl ? chk(*v - *grid.current_value) : *v);
+        return four_decimal_fixed_text(pnl ? chk(*v - *grid.current_value) : *v);
     } catch (const RuntimeError&) {
         return {};
     }
@@ -59,6 +59,11 @@ std::string scenario_tsv(const ScenarioGrid& grid, bool pnl) {
         text += "\n";
     }
     return text;
+}
+
+std::string scenario_title(bool pnl) {
+    return pnl ? "Scenario table: P&L over spot and volatility, against the value at the terms as typed"
+               : "Scenario table: value over spot and volatility";
 }
 
 }  // namespace tvx

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "charts/chart_window.h"
 #include "charts/option_chart.h"
@@ -21,9 +22,13 @@ std::optional<ScenarioGrid> scenario_grid(const OptionTerms& terms, OptionStyle 
                                           const std::string& simulation_note, const Range& spots, const Range& vols,
                                           const ValueOf& value, const AfterPoint& after_point = {});
 
-// A cell as shown: the value or the P&L rounded to four decimals; empty
-// where it could not be valued.
+// A cell as shown: the value or the P&L with four decimals, all of them
+// written so that a column's points line up; empty where it could not be
+// valued.
 std::string scenario_cell(const ScenarioGrid& grid, std::size_t spot, std::size_t vol, bool pnl);
+
+// What the table shows, as its title says: the value, or the P&L.
+std::string scenario_title(bool pnl);
 
 // The table as tab-separated lines, for a spreadsheet: a corner cell, the
 // volatilities across, then each spot with its row.

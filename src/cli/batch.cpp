@@ -16,6 +16,11 @@ namespace tvx::cli {
 
 namespace {
 
+// The line under a header the batch cannot use, as under every usage error.
+constexpr const char* kHeaderHint =
+    "Usage: a header row with a 'command' column and the commands' option names without the dashes; see "
+    "tarvenix-cli batch --help or tarvenix-cli COMMAND --help";
+
 // What the header says: the command column and, for every command, the
 // column of each of its fields (or -1).
 struct Plan {
@@ -32,6 +37,35 @@ bool known_column(const std::string& name) {
     return false;
 }
 
+// Levenshtein distance: letters inserted, left out or changed.
+std::size_t edits(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j < row.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The unknown column's message, naming the known column it is most
+// likely a slip for (two edits at most), if there is one.
+std::string unknown_column(const std::string& name) {
+    std::string best = "command";
+    std::size_t fewest = edits(name, best);
+    for (const auto& c : commands())
+        for (const auto& f : c.fields)
+            if (const std::size_t n = edits(name, f.name); n < fewest) fewest = n, best = f.name;
+    std::string why = "unknown column '" + name + "'";
+    if (fewest <= 2 && fewest < name.size()) why += " (did you mean '" + best + "'?)";
+    return why;
+}
+
 // The plan, or the reason the header cannot be used.
 std::optional<Plan> plan_of(const CsvRecord& header, std::string& why) {
     Plan p;
@@ -46,7 +80,7 @@ std::optional<Plan> plan_of(const CsvRecord& header, std::string& why) {
         if (name == "command") {
             p.command_column = i, has_command = true;
         } else if (!known_column(name)) {
-            why = "unknown column '" + name + "'";
+            why = unknown_column(name);
             return std::nullopt;
         }
     }
@@ -223,7 +257,7 @@ int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const Batc
     std::optional<Plan> plan;
     if (reader.next(header)) plan = header.error.empty() ? plan_of(header, why) : (why = header.error, std::nullopt);
     if (!plan) {
-        err << "tarvenix-cli: batch: " << why << "\n";
+        err << "tarvenix-cli: batch: " << why << "\n" << kHeaderHint << "\n";
         return kExitUsage;
     }
     plan->json = settings.json;

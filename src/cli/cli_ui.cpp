@@ -48,8 +48,7 @@ void CliUi::show(Window window) {
 
 void CliUi::refresh(Window window) {
     if (window != Window::Pmeter || !pmeter) return;
-    const long span = std::max(1, pmeter->pbar_max - pmeter->pbar_min);
-    const long percent = std::clamp((pmeter->pbar_value - pmeter->pbar_min) * 100L / span, 0L, 100L);
+    const long percent = pmeter_percent(*pmeter);
     if (bar_drawn_ && percent == drawn_percent_) return;  // redraw only when the bar moves
     drawn_percent_ = percent;
     const std::string bar(static_cast<std::size_t>(percent * 40 / 100), '#');

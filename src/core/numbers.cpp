@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -155,8 +156,31 @@ std::string normal_form(std::string_view s, const NumberParts& p, std::size_t fi
 
 }  // namespace
 
-double parse_number(std::string_view text) {
-    const std::string_view s = trim_blanks(text);
+namespace {
+
+std::atomic<DecimalMark> field_mark{DecimalMark::Point};
+
+// The text with its one decimal comma written as a point; the text as it
+// stands when it has no comma. A second separator of either kind makes it
+// no number.
+std::string_view comma_as_point(std::string_view s, std::string& storage) {
+    const std::size_t comma = s.find(',');
+    if (comma == std::string_view::npos) return s;
+    if (s.find_first_of(".,") != comma || s.find_first_of(".,", comma + 1) != std::string_view::npos) not_a_number();
+    storage.assign(s);
+    storage[comma] = '.';
+    return storage;
+}
+
+}  // namespace
+
+DecimalMark field_decimal_mark() { return field_mark.load(std::memory_order_relaxed); }
+void set_field_decimal_mark(DecimalMark mark) { field_mark.store(mark, std::memory_order_relaxed); }
+
+double parse_number(std::string_view text, DecimalMark mark) {
+    std::string pointed;
+    std::string_view s = trim_blanks(text);
+    if (mark == DecimalMark::PointOrComma) s = comma_as_point(s, pointed);
     const NumberParts parts = scan_number(s);
     if (const std::optional<double> direct = convert_as_written(s, parts)) return *direct;
     return convert_normalised(s, parts);
@@ -209,8 +233,8 @@ double round4(double x) {
 namespace {
 
 // The text of n / 10,000 written exactly: at most four decimals, trailing
-// zeros and a bare point dropped.
-std::string fixed_point_text(std::int64_t n) {
+// zeros and a bare point dropped (or, with `all_decimals`, always four).
+std::string fixed_point_text(std::int64_t n, bool all_decimals = false) {
     // |n| <= 2^63 - 1, so its magnitude fits.
     const std::uint64_t magnitude = n < 0 ? static_cast<std::uint64_t>(-n) : static_cast<std::uint64_t>(n);
     char buf[32];
@@ -218,9 +242,9 @@ std::string fixed_point_text(std::int64_t n) {
     if (n < 0) *end++ = '-';
     end = std::to_chars(end, buf + sizeof buf, magnitude / 10000).ptr;
     std::uint64_t decimals = magnitude % 10000;
-    if (decimals != 0) {
+    if (decimals != 0 || all_decimals) {
         int places = 4;
-        while (decimals % 10 == 0) decimals /= 10, --places;
+        while (!all_decimals && decimals % 10 == 0) decimals /= 10, --places;
         *end++ = '.';
         for (int k = places - 1; k >= 0; --k, decimals /= 10) end[k] = static_cast<char>('0' + decimals % 10);
         end += places;
@@ -231,6 +255,8 @@ std::string fixed_point_text(std::int64_t n) {
 }  // namespace
 
 std::string four_decimal_text(double x) { return fixed_point_text(round4_fixed(x)); }
+
+std::string four_decimal_fixed_text(double x) { return fixed_point_text(round4_fixed(x), true); }
 
 std::string result_text(double x) {
     const std::int64_t n = round4_fixed(x);

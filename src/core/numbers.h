@@ -17,13 +17,29 @@ public:
     using RuntimeError::RuntimeError;
 };
 
+// The decimal separators a number text may use.
+enum class DecimalMark {
+    Point,         // "60.5" only: the files, the command line
+    PointOrComma,  // "60.5" or "60,5": the fields, where the user's locale writes a comma
+};
+
+// The rule of the windows' fields: the point alone, unless the desktop
+// program found at start-up that the user's locale writes a decimal comma.
+DecimalMark field_decimal_mark();
+void set_field_decimal_mark(DecimalMark mark);
+
 // Text to number. Blanks (spaces and tabs) around the number are ignored. A
 // number is an optional sign, digits with an optional "." and fraction (".5"
 // and "5." included), and an optional exponent: "e" or "E", an optional sign
-// and digits. Everything else is not a number: the empty text, "1,5",
-// "1 000", "0x10", "inf", "nan", trailing text. A magnitude too large for a
-// double is an overflow; one too small becomes 0.
-double parse_number(std::string_view text);
+// and digits. Everything else is not a number: the empty text, "1 000",
+// "0x10", "inf", "nan", trailing text. A magnitude too large for a double is
+// an overflow; one too small becomes 0.
+//
+// Under PointOrComma a comma may stand where the point does ("60,5" is
+// 60.5, and "60.5" still reads as typed); neither is ever a thousands
+// separator, so a text with two separators ("1.000,5", "1,000,5") is not a
+// number. Under Point, "1,5" is not a number.
+double parse_number(std::string_view text, DecimalMark mark = field_decimal_mark());
 
 // General number text: the shortest decimal form with at most 15 significant
 // digits, no trailing zeros, no thousands separators, "0" before the point and
@@ -52,6 +68,10 @@ double round4(double x);
 // four decimals, trailing zeros and a bare point dropped, "0" before the
 // point and "-" for negatives (123456789012.34559 -> "123456789012.3456").
 std::string four_decimal_text(double x);
+
+// The same with all four decimals always written, as a column of money
+// reads best (16 -> "16.0000", -0.063 -> "-0.0630").
+std::string four_decimal_fixed_text(double x);
 
 // Rounding to a 16-bit integer: nearest, ties to even; outside
 // -32768..32767 is an overflow.

@@ -3,7 +3,9 @@
 // flag at its own check points, hide at the end however it ends.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -46,6 +48,17 @@ struct Pmeter : ProgressWindow {
     double elapsed = 0.0;     // seconds
     double remaining = -1.0;  // seconds
 };
+
+// How far the bar has got, in whole per cent: the share done rounded to
+// the nearest, as the message's figure rounds ("77.7777777777778% of ..."
+// is 78). The bar's own text and every drawing of the bar use it, so the
+// two never disagree.
+inline int pmeter_percent(const Pmeter& w) {
+    const double span = static_cast<double>(w.pbar_max) - w.pbar_min;
+    if (!(span > 0.0)) return 100;
+    const double share = (static_cast<double>(w.pbar_value) - w.pbar_min) * 100.0 / span;
+    return static_cast<int>(std::lround(std::clamp(share, 0.0, 100.0)));
+}
 
 inline constexpr const char* kCancelCaption = "Cancel";
 

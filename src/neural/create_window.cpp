@@ -101,9 +101,11 @@ void train_and_save(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Dr
         ui.refresh(Window::Neural1);
         ui.set_pointer(Pointer::Normal);
         if (results) *results = result;
+        const ResultTable<TrainingResult> report =
+            w.Option3 ? ResultTable<TrainingResult>(kGradientResults) : ResultTable<TrainingResult>(kTrainingResults);
         record_result(ui, neural1_caption::frmNeural1, neural1_caption::Command1, std::move(terms),
-                      figures_of(kTrainingResults, result));
-        ui.message_box(kAppTitle, Icon::None, results_text(kTrainingResults, result), Buttons::Ok);
+                      figures_of(report, result));
+        ui.message_box(kAppTitle, Icon::None, results_text<TrainingResult>(report, result), Buttons::Ok);
     }
     if (w.close_requested) {
         unload(w, ui);

@@ -73,6 +73,8 @@ inline constexpr const char* outputs = "Error: Number of output layer nodes must
 inline constexpr const char* inputs = "Error: Number of input layer nodes must be between 1 and 10";
 inline constexpr const char* examples = "Error: Number of examples must be positive";
 inline constexpr const char* complete = "Evolution complete, average error remaining is ";
+// A gradient training is no evolution: its box says so.
+inline constexpr const char* gradient_complete = "Gradient training complete, average error remaining is ";
 inline constexpr const char* generic_error =
     "There has been an error generated in the program. Please check your input values and try again.";
 }  // namespace neural1_text
@@ -82,8 +84,12 @@ struct TrainingResult {
     double average_error = 0;  // the average error the network leaves over the examples
 };
 
+// Genetic and Agoric, and Gradient.
 inline constexpr ResultRow<TrainingResult> kTrainingResults[] = {
     {{"average_error", neural1_text::complete, general_15}, &TrainingResult::average_error},
+};
+inline constexpr ResultRow<TrainingResult> kGradientResults[] = {
+    {{"average_error", neural1_text::gradient_complete, general_15}, &TrainingResult::average_error},
 };
 
 // Train: checks the boxes, reads the training file, runs the chosen

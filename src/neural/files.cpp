@@ -55,8 +55,8 @@ Range read_range(LineReader& in) {
     const std::string line = in.next();
     const std::size_t comma = line.find(',');
     if (comma == std::string::npos) throw RuntimeError("a range line without a comma");
-    return {parse_number(std::string_view(line).substr(0, comma)),
-            parse_number(std::string_view(line).substr(comma + 1))};
+    return {parse_number(std::string_view(line).substr(0, comma), DecimalMark::Point),
+            parse_number(std::string_view(line).substr(comma + 1), DecimalMark::Point)};
 }
 
 }  // namespace
@@ -92,10 +92,10 @@ TrainingSet read_training_file(const std::string& filename, const NetShape& shap
         for (std::size_t v = 0; v + 1 < width; ++v) {
             const std::size_t comma = text.find(',', from);
             if (comma == std::string_view::npos) throw RuntimeError("an example line with too few values");
-            set.exemplar.push_back(parse_number(text.substr(from, comma - from)));
+            set.exemplar.push_back(parse_number(text.substr(from, comma - from), DecimalMark::Point));
             from = comma + 1;
         }
-        set.exemplar.push_back(parse_number(text.substr(from)));
+        set.exemplar.push_back(parse_number(text.substr(from), DecimalMark::Point));
     }
 
     // Scale every value into its node's range; the range must hold the data

@@ -51,7 +51,7 @@ void write_network_file(const std::string& filename, const NetShape& shape, cons
 
 LoadedNet load_net(const std::string& filename) {
     LineReader in(filename);
-    auto number = [&in] { return parse_number(in.next()); };
+    auto number = [&in] { return parse_number(in.next(), DecimalMark::Point); };
     LoadedNet net;
     NetShape& s = net.shape;
     s.nin = round_int16(number());

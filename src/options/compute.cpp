@@ -13,6 +13,27 @@
 
 namespace tvx {
 
+std::string terms_text(const MainWindow& main) {
+    std::string text = std::string(main.optEuro ? "European " : "American ") + (main.optCall ? "call" : "put") +
+                       ": spot " + main.current + ", strike " + main.strike + ", dividend " + main.dividend +
+                       " %, time " + main.time + " years, rate " + main.irate + " %, volatility " + main.qqq;
+    if (main.optEuro && main.svol) text += ", stochastic volatility";
+    if (main.optEuro && main.srate) text += ", stochastic rates, correlation " + main.cor;
+    return text;
+}
+
+namespace {
+
+// A Compute starts: until it shows a value, the lines in the output window
+// are those of the terms before it.
+void mark_earlier(OutputWindow& output, UserInterface& ui) {
+    if (output.Terms.empty() || output.stale) return;
+    output.stale = true;
+    ui.refresh(Window::Output);
+}
+
+}  // namespace
+
 void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error, std::string method,
                   std::string exact) {
     static constexpr std::string OutputWindow::*kLabels[] = {&OutputWindow::Label1, &OutputWindow::Label2,
@@ -24,6 +45,8 @@ void report_value(RouteContext& cx, const Sensitivities& s, std::string std_erro
         lines[k] = result_line(kSensitivityResults[k].line, s.*kSensitivityResults[k].value);
     for (std::size_t k = 0; k < lines.size(); ++k) cx.output.*kLabels[k] = std::move(lines[k]);
     cx.output.StdError = std::move(std_error);
+    cx.output.Terms = cx.terms_line;
+    cx.output.stale = false;
     cx.output.Method = std::move(method);
     cx.output.Exact = std::move(exact);
     if (cx.options.results) cx.options.results->value = s;
@@ -116,7 +139,8 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
                       const ComputeOptions& options) {
     // A run already in progress (waiting in the event loop) owns the command.
     if (!main.cmdCompute_enabled) return;
-    RouteContext cx{main, output, pacifier, ui, options};
+    mark_earlier(output, ui);
+    RouteContext cx{main, output, pacifier, ui, options, terms_text(main)};
     try {
         const std::optional<OptionTerms> terms = read_option_terms(main, ui);
         if (!terms) return;

@@ -38,6 +38,11 @@ double simulate_mcarlo(const OptionTerms& terms, std::int16_t itype, double rho,
 // volatility is left to the caller (see read_volatility in routes.h).
 std::optional<OptionTerms> read_option_terms(const MainWindow& main, UserInterface& ui);
 
+// The option as the main window holds it, in words: "European call: spot
+// 60.0, strike 64.0, dividend 2.1 %, time 0.5 years, rate 4.5 %, volatility
+// 0.2", with the simulation's model and correlation when one is chosen.
+std::string terms_text(const MainWindow& main);
+
 // The results of one Compute before they are rounded for the screen.
 struct ComputeResults {
     std::optional<Sensitivities> value;             // a valuation reported in the output window

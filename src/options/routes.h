@@ -3,6 +3,7 @@
 // result. Run-time errors propagate to the command's catch-all.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "core/history.h"
@@ -27,6 +28,7 @@ struct RouteContext {
     Pacifier& pacifier;
     UserInterface& ui;
     const ComputeOptions& options;
+    std::string terms_line;  // the option as typed when Compute was pressed (terms_text)
     // The fields as Compute read them, for the history (a simulation lets
     // the user type on while it runs).
     std::vector<HistoryTerm> terms = {};

@@ -5,14 +5,17 @@
 #include <QAction>
 #include <QChartView>
 #include <QClipboard>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QValueAxis>
 #include <QtTest>
 #include <memory>
 
@@ -91,6 +94,55 @@ private slots:
         ModalAnswerer ok(QMessageBox::Ok);  // the result box
         bond->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
         QVERIFY(caption().contains(QStringLiteral("rate 1.2 to 18 %")));
+    }
+
+    void the_table_says_what_it_shows_and_lines_up_its_figures() {
+        item("mnuChartsScenario")->trigger();
+        auto* title = in_chart<QLabel>("lblTitle");
+        QCOMPARE(title->text(), QStringLiteral("Scenario table: value over spot and volatility"));
+        auto* shown = in_chart<QComboBox>("cboShown");
+        shown->setCurrentIndex(1);
+        emit shown->activated(1);
+        QVERIFY(title->text().startsWith(QStringLiteral("Scenario table: P&L over spot and volatility")));
+        auto* table = in_chart<QTableWidget>("tblScenario");
+        QCOMPARE(table->item(4, 3)->text(), QStringLiteral("0.0000"));
+        for (int row = 0; row < table->rowCount(); ++row) {
+            const QString cell = table->item(row, 0)->text();
+            QCOMPARE(cell.size() - cell.indexOf(QLatin1Char('.')), 5);
+        }
+    }
+
+    void the_value_axis_starts_at_zero_and_the_payoff_bends_at_the_strike() {
+        item("mnuChartsOption")->trigger();
+        QChart* chart = in_chart<QChartView>("chtView")->chart();
+        const auto axes = chart->axes(Qt::Vertical);
+        QCOMPARE(axes.size(), 1);
+        QCOMPARE(static_cast<QValueAxis*>(axes[0])->min(), 0.0);
+        QLineSeries* payoff = nullptr;
+        for (QAbstractSeries* s : chart->series())
+            if (s->name() == QStringLiteral("Payoff at expiry")) payoff = static_cast<QLineSeries*>(s);
+        QVERIFY(payoff);
+        // 200 points from 30 to 90 miss 64; the corner is drawn there.
+        QCOMPARE(payoff->count(), 201);
+        QVERIFY(payoff->points().contains(QPointF(64.0, 0.0)));
+    }
+
+    void save_starts_in_the_documents_folder_then_in_the_last_one_used() {
+        item("mnuChartsOption")->trigger();
+        auto* form = dynamic_cast<ChartForm*>(chart_window());
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QCOMPARE(form->suggested_save_path(), documents + QStringLiteral("/value-of-the-call-against-the-spot.png"));
+        QTemporaryDir dir;
+        QVERIFY(form->save_to(dir.filePath(QStringLiteral("mine.svg"))));
+        QCOMPARE(form->suggested_save_path(), dir.filePath(QStringLiteral("value-of-the-call-against-the-spot.png")));
+        // The folder is the session's, not the window's: closed and opened
+        // again on the table, Save starts there with the table's name.
+        form->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        item("mnuChartsScenario")->trigger();
+        form = dynamic_cast<ChartForm*>(ui->existing(Window::Chart));
+        QVERIFY(form);
+        QCOMPARE(form->suggested_save_path(), dir.filePath(QStringLiteral("scenario-table-value.csv")));
     }
 
     void hover_copy_and_save() {

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,11 +15,13 @@
 #include <QtTest>
 #include <memory>
 
+#include "app/locale_numbers.h"
 #include "app/main_window_fixture.h"
 #include "app/modal_answerer.h"
 #include "app/qt_user_interface.h"
 #include "app/window_checks.h"
 #include "options/compute.h"
+#include "support/decimal_comma.h"
 
 using namespace tvx;
 
@@ -181,6 +184,70 @@ private slots:
         delta->setSelection(0, 5);
         QTest::keyClick(delta, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Delta"));
+    }
+
+    void results_of_earlier_terms_are_greyed_under_a_line_naming_them() {
+        QTest::mouseClick(child<QPushButton>("cmdCompute"), Qt::LeftButton);
+        QWidget* out = top_level(QStringLiteral("frmOutput"));
+        QVERIFY(out);
+        auto* earlier = out->findChild<QLabel*>(QStringLiteral("lblEarlier"));
+        auto* value = out->findChild<QLabel*>(QStringLiteral("Label1"));
+        QVERIFY(earlier->isHidden());
+        const QColor black = value->palette().color(QPalette::WindowText);
+
+        // An implied volatility answers in a box: the six lines are the
+        // previous option's, and say so.
+        child<QRadioButton>("optVol")->click();
+        type("current", QStringLiteral("70"));
+        {
+            ModalAnswerer answerer(QMessageBox::Ok);
+            QTest::mouseClick(child<QPushButton>("cmdCompute"), Qt::LeftButton);
+            QCOMPARE(answerer.seen.size(), 1);
+        }
+        QVERIFY(!earlier->isHidden());
+        QCOMPARE(earlier->text(), QStringLiteral("From an earlier Compute, for the European call: spot 60.0, strike "
+                                                 "64.0, dividend 2.1 %, time 0.5 years, rate 4.5 %, volatility 0.2"));
+        QCOMPARE(output_line(1), QStringLiteral("The option value is 2.0694 dollars"));
+        QVERIFY(value->palette().color(QPalette::WindowText) != black);
+        QGuiApplication::clipboard()->clear();
+        out->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(out));
+        QTest::keyClick(out, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(earlier->text() + QLatin1Char('\n')));
+
+        // The next value is black again, without the line.
+        child<QRadioButton>("optPrice")->click();
+        QTest::mouseClick(child<QPushButton>("cmdCompute"), Qt::LeftButton);
+        QVERIFY(earlier->isHidden());
+        QVERIFY(output_line(1) != QStringLiteral("The option value is 2.0694 dollars"));
+        QCOMPARE(value->palette().color(QPalette::WindowText), black);
+    }
+
+    void a_decimal_comma_is_read_where_the_locale_writes_one() {
+        QCOMPARE(decimal_mark_of(QLocale(QLocale::German, QLocale::Germany)), DecimalMark::PointOrComma);
+        QCOMPARE(decimal_mark_of(QLocale(QLocale::French, QLocale::France)), DecimalMark::PointOrComma);
+        QCOMPARE(decimal_mark_of(QLocale(QLocale::English, QLocale::UnitedStates)), DecimalMark::Point);
+        QCOMPARE(decimal_mark_of(QLocale::c()), DecimalMark::Point);
+
+        DecimalCommaLocale comma;
+        type("current", QStringLiteral("60,0"));
+        type("qqq", QStringLiteral("0,2"));
+        QTest::mouseClick(child<QPushButton>("cmdCompute"), Qt::LeftButton);
+        QCOMPARE(output_line(1), QStringLiteral("The option value is 2.0694 dollars"));
+        // And in a calculator: 12,5 of a share against an exercise price
+        // of 10 is worth 2.5.
+        ui->show(Window::Warrants);
+        QWidget* warrants = ui->widget(Window::Warrants);
+        auto* share = warrants->findChild<QLineEdit*>(QStringLiteral("share"));
+        share->selectAll();
+        QTest::keyClicks(share, QStringLiteral("12,5"));
+        auto* exercise = warrants->findChild<QLineEdit*>(QStringLiteral("exercise"));
+        exercise->selectAll();
+        QTest::keyClicks(exercise, QStringLiteral("10"));
+        ModalAnswerer answerer(QMessageBox::Ok);
+        QTest::mouseClick(warrants->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+        QCOMPARE(answerer.seen.size(), 1);
+        QVERIFY(answerer.seen[0].text.startsWith(QStringLiteral("The intrinsic value is 2.5\n")));
     }
 
     void minimum_size_shows_every_control_whole() {

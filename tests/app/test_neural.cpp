@@ -212,7 +212,7 @@ private slots:
         answerer.start();
         child<QPushButton>(create, "Command1")->click();
         QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes[0].startsWith(QStringLiteral("Evolution complete, average error remaining is ")));
+        QVERIFY(boxes[0].startsWith(QStringLiteral("Gradient training complete, average error remaining is ")));
         QVERIFY(!boxes[0].contains(QStringLiteral("Output node")));
         QVERIFY(shown.startsWith(QStringLiteral("Output node 1: root mean square error ")));
         QCOMPARE(shown, QString::fromStdString(models->neural1.details));

@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <tuple>
 
 #include "app/modal_answerer.h"
 #include "app/qt_user_interface.h"
 #include "app/window_checks.h"
+#include "neural/training_progress.h"
 
 using namespace tvx;
 
@@ -100,6 +102,20 @@ private slots:
         QCOMPARE(bar->value(), 10);
         QCOMPARE(child<QLabel>(Window::Pmeter, "message")->text(),
                  QStringLiteral("25% of neural net training complete"));
+        QCOMPARE(bar->text(), QStringLiteral("25%"));
+
+        // 7 of 9 steps: the message says 77.78 %; the bar must not say 77.
+        training_progress_start(pm, *ui, 9);
+        training_progress_step(pm, *ui, 7, 9, std::nullopt);
+        QVERIFY(child<QLabel>(Window::Pmeter, "message")->text().startsWith(QStringLiteral("77.7777777777778%")));
+        QCOMPARE(bar->text(), QStringLiteral("78%"));
+        const std::tuple<int, int, const char*> shares[] = {
+            {1, 3, "33%"}, {2, 3, "67%"}, {1, 200, "1%"}, {3, 3, "100%"}};
+        for (const auto& [done, total, shown] : shares) {
+            training_progress_start(pm, *ui, total);
+            training_progress_step(pm, *ui, done, total, std::nullopt);
+            QCOMPARE(bar->text(), QString::fromLatin1(shown));
+        }
 
         QTest::mouseClick(child<QPushButton>(Window::Pmeter, "Command1"), Qt::LeftButton);
         QCOMPARE(pm.kill, 1);

@@ -157,6 +157,28 @@ TEST_F(SimulatedChart, ShowsItsProgressLocksComputeAndDrawsABand) {
     EXPECT_NE(chart.plot.caption.find("(stochastic volatility)"), std::string::npos);
 }
 
+TEST_F(SimulatedChart, ThePayoffBendsAtTheStrikeBetweenTheSamplePoints) {
+    // 21 points over spot 30 to 90 fall every 3 dollars, on 63 and 66 but
+    // not on the strike 64: the call's payoff max(S - 64, 0) has its
+    // corner there, as one point of the drawn line.
+    open(ChartSource::Option);
+    const Series& payoff = series(SeriesRole::Payoff);
+    ASSERT_EQ(payoff.corners.size(), 1u);
+    EXPECT_EQ(payoff.corners[0], (std::pair<double, double>{64.0, 0.0}));
+    EXPECT_EQ(*payoff.y[11], 0.0);  // at 63
+    EXPECT_EQ(*payoff.y[12], 2.0);  // at 66
+    // Against the strike the corner is at the spot; against a term that
+    // moves neither, the payoff is flat and has none.
+    chart.x = OptionX::Strike;
+    main.svol = false;
+    chart_choice_changed(cx);
+    ASSERT_EQ(series(SeriesRole::Payoff).corners.size(), 1u);
+    EXPECT_EQ(series(SeriesRole::Payoff).corners[0].first, 60.0);
+    chart.x = OptionX::Volatility;
+    chart_choice_changed(cx);
+    EXPECT_TRUE(series(SeriesRole::Payoff).corners.empty());
+}
+
 TEST_F(SimulatedChart, CancelStopsItAndLeavesThePreviousChart) {
     main.svol = false;
     open(ChartSource::Option);

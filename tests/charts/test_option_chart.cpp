@@ -3,7 +3,9 @@
 // the whole curve, the American curve never below the European one nor
 // below the payoff, and the scenario table.
 #include <cmath>
+#include <filesystem>
 
+#include "charts/axes.h"
 #include "charts/chart_fixture.h"
 #include "charts/scenario.h"
 #include "support/black_scholes.h"
@@ -119,6 +121,47 @@ TEST_F(OptionChart, TheTitleStatesTheTermsWithTheChartedOneAsItsRange) {
     EXPECT_NE(chart.plot.caption.find("spot 55 to 150"), std::string::npos);
 }
 
+TEST_F(OptionChart, TheValueAxisNeverRunsPastZeroIntoValuesNoCurveHas) {
+    // An option's value, its payoff and the counterpart are never below 0:
+    // the axis starts at 0, not at a margin below it.
+    open(ChartSource::Option);
+    EXPECT_EQ(value_axis(chart.plot).low, 0.0);
+    EXPECT_GT(value_axis(chart.plot).high, *series(SeriesRole::Payoff).y.back());
+    // A put's Delta lies in [-1, 0]: the axis ends at 0.
+    main.optCall = false;
+    chart.y = OptionY::Delta;
+    chart_draw(cx);
+    EXPECT_EQ(value_axis(chart.plot).high, 0.0);
+    EXPECT_LT(value_axis(chart.plot).low, -0.9);
+    // Values on both sides keep a margin of 6 % of their span each side;
+    // a flat curve a band around it.
+    Plot both;
+    both.series.push_back({"", SeriesRole::Main, {-1.0, std::nullopt, 3.0}, {}});
+    EXPECT_DOUBLE_EQ(value_axis(both).low, -1.24);
+    EXPECT_DOUBLE_EQ(value_axis(both).high, 3.24);
+    Plot flat;
+    flat.series.push_back({"", SeriesRole::Main, {0.0, 0.0}, {}});
+    EXPECT_EQ(value_axis(flat).low, 0.0);
+    EXPECT_EQ(value_axis(flat).high, 1.0);
+}
+
+TEST_F(OptionChart, SaveOffersANameThatSaysWhatIsSavedInTheLastFolderUsed) {
+    open(ChartSource::Option);
+    EXPECT_EQ(chart_file_name(chart), "value-of-the-call-against-the-spot.png");
+    EXPECT_EQ(chart_save_suggestion(chart, "/home/u/Documents"),
+              std::filesystem::path("/home/u/Documents/value-of-the-call-against-the-spot.png"));
+    chart_saved_into(chart, "/tmp/charts/mine.svg");
+    chart.y = OptionY::Gamma;
+    chart_draw(cx);
+    EXPECT_EQ(chart_save_suggestion(chart, "/home/u/Documents"),
+              std::filesystem::path("/tmp/charts/gamma-of-the-call-against-the-spot.png"));
+    // The table is saved as its figures.
+    open(ChartSource::Scenario);
+    EXPECT_EQ(chart_file_name(chart), "scenario-table-value.csv");
+    chart.pnl = true;
+    EXPECT_EQ(chart_file_name(chart), "scenario-table-pnl.csv");
+}
+
 TEST_F(OptionChart, TheScenarioTableValuesEveryCellAndItsProfitAndLoss) {
     open(ChartSource::Scenario);
     const ScenarioGrid& g = chart.grid;
@@ -135,9 +178,24 @@ TEST_F(OptionChart, TheScenarioTableValuesEveryCellAndItsProfitAndLoss) {
         }
     }
     // The middle cell holds the terms as typed: no profit, no loss; the
-    // default value is about 2.0694.
-    EXPECT_EQ(scenario_cell(g, 4, 3, true), "0");
+    // default value is about 2.0694. Every cell has four decimals, so a
+    // column's points line up: by the closed form, the value at spot 48 and
+    // volatility 0.1 is 0.0000429 (25 % out of the money), at spot 72 and
+    // volatility 0.3 about 11.0084.
+    EXPECT_EQ(scenario_cell(g, 4, 3, true), "0.0000");
     EXPECT_EQ(scenario_cell(g, 4, 3, false), "2.0694");
+    EXPECT_EQ(scenario_cell(g, 0, 0, false), "0.0000");
+    EXPECT_EQ(scenario_cell(g, 8, 6, false).substr(0, 5), "11.00");
+    for (std::size_t i = 0; i < 9; ++i) {
+        for (std::size_t j = 0; j < 7; ++j) {
+            for (const bool pnl : {false, true}) {
+                const std::string cell = scenario_cell(g, i, j, pnl);
+                EXPECT_EQ(cell.size() - cell.find('.'), 5u) << cell;
+            }
+        }
+    }
+    EXPECT_EQ(scenario_title(false), "Scenario table: value over spot and volatility");
+    EXPECT_EQ(scenario_title(true).rfind("Scenario table: P&L over spot and volatility", 0), 0u);
     // For a spreadsheet: a header line and nine rows of eight cells.
     const std::string tsv = chart_copy_text(chart);
     EXPECT_EQ(std::count(tsv.begin(), tsv.end(), '\n'), 10);

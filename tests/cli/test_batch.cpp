@@ -39,6 +39,31 @@ std::vector<std::string> cells(const std::string& line) {
     return c;
 }
 
+TEST(Batch, AHeaderItCannotUseIsAUsageErrorWithAHint) {
+    // A slip of a letter or two names the column meant; a word far from
+    // every column names none. Every header fault has the usage line under
+    // it, and no row runs.
+    const struct {
+        const char* header;
+        const char* message;
+    } cases[] = {
+        {"command,strik", "tarvenix-cli: batch: unknown column 'strik' (did you mean 'strike'?)\n"},
+        {"comand,spot", "tarvenix-cli: batch: unknown column 'comand' (did you mean 'command'?)\n"},
+        {"command,colour", "tarvenix-cli: batch: unknown column 'colour'\n"},
+        {"command,x", "tarvenix-cli: batch: unknown column 'x'\n"},
+        {"spot", "tarvenix-cli: batch: the header has no 'command' column\n"},
+        {"command,spot,spot", "tarvenix-cli: batch: the column 'spot' appears more than once\n"},
+    };
+    for (const auto& c : cases) {
+        const BatchRun r = batch(std::string(c.header) + "\noption,60\n");
+        EXPECT_EQ(r.status, 64) << c.header;  // the usage status
+        EXPECT_TRUE(r.lines.empty()) << c.header;
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), c.message);
+        EXPECT_EQ(r.err.rfind("Usage: ", r.err.find('\n') + 1), r.err.find('\n') + 1) << c.header;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << c.header;
+    }
+}
+
 TEST(Batch, RowsComeOutInInputOrderOnEveryThreadAndChunkSize) {
     // Each row's value is the closed form at its own spot: a row written
     // out of order would carry another row's spot.

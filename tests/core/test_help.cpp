@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "charts/chart_text.h"
+#include "charts/ranges.h"
 #include "core/help.h"
 #include "core/history_window.h"
 #include "instruments/bonds.h"
@@ -200,7 +202,7 @@ std::vector<std::string> lines_of(const std::string& message) {
     return out;
 }
 
-TEST(ShippedHelp, HasTheEightTopicsOfTheMenuWithTitlesAndRealBodies) {
+TEST(ShippedHelp, HasTheNineTopicsOfTheMenuWithTitlesAndRealBodies) {
     const HelpFile f = shipped();
     EXPECT_TRUE(f.problems.empty()) << testing::PrintToString(f.problems);
     const std::map<int, std::string> titles{
@@ -212,6 +214,7 @@ TEST(ShippedHelp, HasTheEightTopicsOfTheMenuWithTitlesAndRealBodies) {
         {golden::topic::neural_creation, "Neural Net Creation"},
         {golden::topic::neural_usage, "Neural Net Usage"},
         {golden::topic::history, "History"},
+        {golden::topic::charts, "Charts"},
     };
     EXPECT_EQ(f.topics.size(), titles.size());
     for (const auto& [context, title] : titles) {
@@ -277,6 +280,7 @@ TEST(ShippedHelp, EquityOptionsQuotesEveryMessageOfTheMainWindow) {
         compute_text::initializing_search,
         compute_text::search_iteration,
         OutputWindow::caption,
+        kEarlierCompute,
         Pacifier::caption,
     };
     for (const char* m : compute_text::after_valuation) messages.emplace_back(m);
@@ -348,8 +352,8 @@ TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessagesAndFields) {
         {golden::topic::neural_creation,
          with_captions<CreateWindow>(
              {c::population, c::generations, c::hidden, c::outputs, c::inputs, c::examples, kFileNotFound, kRangeOrder,
-              kExamplesOutOfRange, c::generic_error, c::complete, progress, "0" + progress, Pmeter::caption,
-              cc::frmNeural1, cc::Command1, cc::Command2},
+              kExamplesOutOfRange, c::generic_error, c::complete, c::gradient_complete, progress, "0" + progress,
+              Pmeter::caption, cc::frmNeural1, cc::Command1, cc::Command2},
              kCreateFields)},
         {golden::topic::neural_usage,
          {p::prompt, p::default_file, kFileNotFound, p::out_of_range, kGenericError, first_output, later_output,
@@ -361,6 +365,23 @@ TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessagesAndFields) {
         const std::string body = flattened(file.find(context)->body);
         for (const std::string& t : quoted) EXPECT_NE(body.find(t), std::string::npos) << t;
     }
+}
+
+// The chart window's notes, as the program writes them.
+TEST(ShippedHelp, TheChartsTopicQuotesEveryNoteOfTheChartWindow) {
+    std::vector<std::string> notes{chart_text::cancelled,      chart_text::busy_elsewhere, chart_text::not_saved,
+                                   chart_text::source_refused, chart_text::nothing_valued, left_out_note(3),
+                                   ChartWindow::caption};
+    const auto problem = [](const std::string& from, const std::string& to) {
+        RangeProblem p;
+        EXPECT_FALSE(read_range(from, to, term_name(OptionX::Spot), "range", "txtFrom", "txtTo", p));
+        return p.message;
+    };
+    notes.push_back(problem("x", "1"));
+    notes.push_back(problem("2", "1"));
+    notes.push_back(problem("0", "1"));
+    const std::string body = flattened(shipped().find(golden::topic::charts)->body);
+    for (const std::string& n : notes) EXPECT_NE(body.find(n), std::string::npos) << n;
 }
 
 }  // namespace

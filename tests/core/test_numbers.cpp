@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/numbers.h"
+#include "support/decimal_comma.h"
 
 namespace tvx {
 namespace {
@@ -30,6 +31,24 @@ TEST(ParseNumber, RejectsEverythingElse) {
     const char* bad[] = {"",   "   ", "abc", "1,5", "1 000", "0x10", "inf",   "-inf", "nan", "NaN", "12abc",
                          "1e", "1e+", "+",   "-",   ".",     "..5",  "1.2.3", "e5",   "--1", "1-",  "$5"};
     for (const char* text : bad) EXPECT_THROW(parse_number(text), NumberTextError) << "text \"" << text << '"';
+}
+
+TEST(ParseNumber, UnderADecimalCommaEitherSeparatorIsTheDecimalOneAndNeverAThousandsOne) {
+    DecimalCommaLocale comma;
+    struct Case {
+        const char* text;
+        double expected;
+    };
+    // A comma stands where a point would; a point still reads as typed (the
+    // windows' default texts are written with one), so "1.000" is one.
+    const Case cases[] = {{"60,0", 60.0},    {"60.0", 60.0}, {" -2,5 ", -2.5}, {",5", 0.5},      {"5,", 5.0},
+                          {"1,5e3", 1500.0}, {"1.000", 1.0}, {"1,000", 1.0},   {"0,063", 0.063}, {"4,462", 4.462}};
+    for (const auto& c : cases) EXPECT_EQ(parse_number(c.text), c.expected) << "text \"" << c.text << '"';
+    // Two separators of either kind are not a number, nor is a comma alone.
+    for (const char* bad : {"1.000,5", "1,000.5", "1,000,5", "1,,5", ",", "1,5,", "1 000,5", "1e3,5"})
+        EXPECT_THROW(parse_number(bad), NumberTextError) << "text \"" << bad << '"';
+    // Files keep the point whatever the locale.
+    EXPECT_THROW(parse_number("60,0", DecimalMark::Point), NumberTextError);
 }
 
 TEST(ParseNumber, TooLargeIsAnOverflowNotInfinity) {
@@ -166,6 +185,12 @@ TEST(FourDecimalText, SmallValuesTiesAndSigns) {
     EXPECT_EQ(four_decimal_text(-0.00004), "0");  // no "-0"
     EXPECT_EQ(four_decimal_text(1e-300), "0");
     EXPECT_EQ(four_decimal_text(0.5e-4 * 3), "0.0002");
+    // With every decimal written, for a column of figures.
+    EXPECT_EQ(four_decimal_fixed_text(16.0), "16.0000");
+    EXPECT_EQ(four_decimal_fixed_text(4.462), "4.4620");
+    EXPECT_EQ(four_decimal_fixed_text(-0.063), "-0.0630");
+    EXPECT_EQ(four_decimal_fixed_text(-0.00004), "0.0000");
+    EXPECT_EQ(four_decimal_fixed_text(0.03125), "0.0312");
 }
 
 TEST(RoundInt16, NearestWithTiesToEvenWithinRange) {

@@ -23,6 +23,8 @@ using test::ScratchDir;
 using test::UiEvent;
 
 constexpr const char* kDone = "Evolution complete, average error remaining is ";
+// A gradient training is no evolution, and its box does not call it one.
+constexpr const char* kGradientDone = "Gradient training complete, average error remaining is ";
 
 struct Training {
     CreateWindow w;
@@ -71,6 +73,11 @@ TEST(TrainChoices, GeneticAndAgoricGiveTheirEarlierNetworks) {
                   " 0.661535799503326\r\n 0.911388397216797\r\n 0.83824610710144\r\n 0.953874170780182\r\n"
                   " 0.802069127559662\r\n 0.944786787033081\r\n 0.562564969062805\r\n 0.892255187034607\r\n"
                   " 0.674825251102448\r\n 0.5650874376297\r\n 0.214950501918793\r\n 0.924899280071259\r\n");
+    // Both are evolutions, and their boxes say so.
+    for (const Training* t : {&genetic, &agoric}) {
+        ASSERT_EQ(t->ui.boxes().size(), 1u);
+        EXPECT_EQ(t->ui.box_texts()[0].rfind(kDone, 0), 0u);
+    }
 }
 
 // y = 1 - x, with a constant second input standing in for a bias; every
@@ -96,7 +103,7 @@ TEST(TrainChoices, GradientLearnsAFallingRelation) {
     r.w.pop = "8";
     r.train(3);
     ASSERT_EQ(r.ui.boxes().size(), 1u);
-    EXPECT_EQ(r.ui.box_texts()[0].rfind(kDone, 0), 0u);
+    EXPECT_EQ(r.ui.box_texts()[0].rfind(kGradientDone, 0), 0u);
     // Signed weights: at least one is negative, which no evolution makes.
     const LoadedNet net = load_net("neural.net");
     EXPECT_LT(*std::min_element(net.weights.begin(), net.weights.end()), 0.0);
@@ -117,7 +124,7 @@ TEST(TrainChoices, GradientLearnsXor) {
     r.w.pop = "10";
     r.train(6);
     ASSERT_EQ(r.ui.boxes().size(), 1u);
-    const double remaining = parse_number(r.ui.box_texts()[0].substr(std::string(kDone).size()));
+    const double remaining = parse_number(r.ui.box_texts()[0].substr(std::string(kGradientDone).size()));
     EXPECT_LT(remaining, 0.01);  // scaled: a hundredth of the output's range of 2
     EXPECT_NEAR(predict({"0", "0", "1"})[0], 0.0, 0.05);
     EXPECT_NEAR(predict({"0", "1", "1"})[0], 1.0, 0.05);

@@ -2,8 +2,12 @@
 // existence test.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "core/fault.h"
 #include "neural/files.h"
+#include "neural/network_file.h"
+#include "support/decimal_comma.h"
 #include "support/neural_fixture.h"
 #include "support/recording_ui.h"
 
@@ -69,8 +73,20 @@ TEST(TrainingFile, LinesAfterTheExamplesAreNeverRead) {
     EXPECT_EQ(read_training_file("train.dat", kThreeOne, 1).outcome, Outcome::Read);
 }
 
-TEST(TrainingFile, MalformedFilesAreRunTimeErrors) {
+// Files keep the point under a desktop locale with a decimal comma too:
+// "10,0,1" is never a range of 10 and 0.1, nor is " 0,5" a weight of 0.5.
+class Malformed : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(TrainingFile, Malformed, ::testing::Bool(),
+                         [](const auto& p) { return p.param ? "UnderADecimalComma" : "UnderAPoint"; });
+
+TEST_P(Malformed, FilesAreRunTimeErrors) {
+    std::optional<DecimalCommaLocale> comma;
+    if (GetParam()) comma.emplace();
     ScratchDir dir;
+    dir.write_raw("comma.net", "1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n0\r\n 0,5\r\n 0.5\r\n");
+    EXPECT_THROW(load_net("comma.net"), RuntimeError);
+    dir.write_raw("point.net", "1\r\n1\r\n1\r\n1\r\n0\r\n1\r\n0\r\n 0.5\r\n 0.5\r\n");
+    EXPECT_EQ(load_net("point.net").weights, (std::vector<double>{0.5, 0.5}));
     const std::vector<std::vector<std::string>> bad{
         {"10,0", "10,0", "10,0", "1,0", "2,4,6,0.5"},                 // one example line short (nexem 2)
         {"10,0", "10 0", "10,0", "1,0", "2,4,6,0.5", "2,4,6,0.5"},    // range line without a comma

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "support/compute_fixture.h"
+#include "support/decimal_comma.h"
 
 namespace tvx::test {
 namespace {
@@ -123,6 +124,25 @@ TEST_F(Compute, AfterTheGenericBoxTheFirstFieldThatIsNoNumberTakesTheFocus) {
     EXPECT_EQ(focus_after([](MainWindow& w) { w.optPrice = false, w.qqq = "abc", w.qqq2 = "?"; }), "qqq2");
 }
 
+TEST_F(Compute, UnderADecimalCommaEveryFieldTakesItAndTwoSeparatorsAreTheGenericError) {
+    DecimalCommaLocale comma;
+    // The defaults written with commas give the defaults' lines.
+    main.current = "60,0", main.strike = "64,0", main.dividend = "2,1", main.time = "0,5", main.irate = "4,5";
+    main.qqq = "0,2", main.cor = "0,0";
+    compute();
+    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_EQ(out.Label1, "The option value is 2.0694 dollars");
+    EXPECT_EQ(out.Label6, "Rho is 10.289");
+    // A thousands separator is never guessed: the generic box, and the
+    // field at fault takes the focus.
+    RecordingUi r;
+    main.strike = "1.064,0";
+    cmdCompute_Click(main, out, pac, r);
+    EXPECT_EQ(r.box_texts(), std::vector<std::string>{kGenericError});
+    ASSERT_EQ(r.events.back().kind, Kind::Focus);
+    EXPECT_EQ(r.events.back().text, "strike");
+}
+
 TEST_F(Compute, NegativeDividendIsAccepted) {
     main.dividend = "-1";
     compute();
@@ -188,6 +208,56 @@ TEST_F(Compute, NegativeVolatilityIsRefusedOnEveryRoute) {
             expect_generic_error();
         }
     }
+}
+
+TEST_F(Compute, LinesOfEarlierTermsAreMarkedUntilTheNextValue) {
+    // Nothing to mark before the first value.
+    main.irate = "0";
+    compute();
+    EXPECT_FALSE(out.stale);
+    EXPECT_EQ(out.Label1, "Label1");
+
+    main.irate = "4.5";
+    compute();
+    EXPECT_FALSE(out.stale);
+    const std::vector<std::string> first = lines();
+    const std::string earlier =
+        "From an earlier Compute, for the European call: spot 60.0, strike 64.0, dividend 2.1 %, time 0.5 years, "
+        "rate 4.5 %, volatility 0.2";
+
+    // An implied volatility (its result is a box), a failed check and the
+    // generic error each leave the lines as they were, marked as earlier.
+    const auto after = [this](void (*change)(MainWindow&)) {
+        change(main);
+        ui.events.clear();
+        compute();
+        EXPECT_TRUE(out.stale);
+        EXPECT_EQ(lines(),
+                  (std::vector<std::string>{"The option value is 2.0694 dollars", "Delta is 0.3775", "Gamma is 0.0446",
+                                            "Theta is 3.6512", "Vega is 15.9996", "Rho is 10.289"}));
+        EXPECT_EQ(ui.count(Kind::Refresh, Window::Output), 1);
+        out.stale = false;  // as if fresh again, for the next case
+    };
+    after([](MainWindow& m) { m.optPrice = false, m.qqq2 = "5"; });
+    EXPECT_EQ(earlier_compute_line(out), earlier);
+    after([](MainWindow& m) { m.optPrice = true, m.current = "0"; });
+    after([](MainWindow& m) { m.current = "x"; });
+    after([](MainWindow& m) { m.current = "70", m.qqq = "0"; });  // a volatility of 0 divides by zero
+    EXPECT_EQ(earlier_compute_line(out), earlier);
+
+    // The next value is current again, and names its own terms.
+    main = MainWindow{};
+    main.optEuro = false, main.optCall = false, main.svol = true;
+    compute();
+    EXPECT_FALSE(out.stale);
+    EXPECT_EQ(out.Terms,
+              "American put: spot 60.0, strike 64.0, dividend 2.1 %, time 0.5 years, rate 4.5 %, volatility 0.2");
+    main = MainWindow{};
+    main.srate = true, main.cor = "-0.5";
+    EXPECT_EQ(terms_text(main),
+              "European call: spot 60.0, strike 64.0, dividend 2.1 %, time 0.5 years, rate 4.5 %, volatility 0.2, "
+              "stochastic rates, correlation -0.5");
+    EXPECT_NE(lines(), first);
 }
 
 TEST_F(Compute, WholeNumbersHaveNoDecimals) {

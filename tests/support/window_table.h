@@ -17,6 +17,7 @@ inline constexpr int convertible_bonds = 500;
 inline constexpr int neural_creation = 600;
 inline constexpr int neural_usage = 700;
 inline constexpr int history = 800;
+inline constexpr int charts = 900;
 }  // namespace topic
 
 // The menu bar, depth first: level 1 the bar's titles, "submenu" for an
@@ -58,6 +59,7 @@ inline constexpr MenuRow menu_bar[] = {
     {2, "mnuHelpNets1", "&Neural Net Creation", false},
     {2, "mnuHelpNets2", "Neual Net &Usage", false},
     {2, "mnuHelpHistory", "&History", false},
+    {2, "mnuHelpCharts", "C&harts", false},
 };
 
 // Every window: its object name, the menu item that opens it (the main
@@ -83,7 +85,7 @@ inline constexpr WindowFacts windows[] = {
     {Window::Neural1, "frmNeural1", "mnuNeuralCreate", topic::neural_creation, "mnuHelpNets1"},
     {Window::Neural3, "frmNeural3", "mnuNeuralPredict", topic::neural_usage, "mnuHelpNets2"},
     {Window::History, "frmHistory", "mnuHistory", topic::history, "mnuHelpHistory"},
-    {Window::Chart, "frmChart", "mnuChartsOption", 0, nullptr},
+    {Window::Chart, "frmChart", "mnuChartsOption", topic::charts, "mnuHelpCharts"},
     {Window::Help, "frmHelp", nullptr, 0, nullptr},
 };
 
