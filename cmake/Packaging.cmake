@@ -16,14 +16,17 @@ set(TVX_MAINTAINER "The Tarvenix developers <maintainers@tarvenix.example.org>")
 set(TVX_HOMEPAGE "https://tarvenix.example.org" CACHE STRING "The project's home page")
 
 # Manual pages: Markdown in docs/man, turned into roff by pandoc and
-# compressed as Debian ships them.
-find_program(TVX_PANDOC pandoc REQUIRED)
+# compressed as Debian ships them, with the programs when pandoc is
+# installed. Without it the programs build alone, and an installation or a
+# package, which must hold the pages, stops with the reason.
+find_program(TVX_PANDOC pandoc)
 find_program(TVX_GZIP gzip REQUIRED)
 set(TVX_MAN_PAGES "")
 function(tvx_man_page name section)
   set(src "${PROJECT_SOURCE_DIR}/docs/man/${name}.${section}.md")
   set(out "${PROJECT_BINARY_DIR}/man/${name}.${section}")
   add_custom_command(OUTPUT "${out}.gz"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${PROJECT_BINARY_DIR}/man"
     COMMAND "${TVX_PANDOC}" --standalone --to man -M "footer=Tarvenix ${PROJECT_VERSION}" -o "${out}" "${src}"
     COMMAND "${TVX_GZIP}" -9 -n -f "${out}"
     DEPENDS "${src}" VERBATIM)
@@ -32,9 +35,16 @@ function(tvx_man_page name section)
   set(TVX_MAN_PAGES ${TVX_MAN_PAGES} "${name}.${section}" PARENT_SCOPE)
 endfunction()
 
-tvx_man_page(tarvenix 1)
-if(TARGET tarvenix-cli)
-  tvx_man_page(tarvenix-cli 1)
+if(TVX_PANDOC)
+  tvx_man_page(tarvenix 1)
+  if(TARGET tarvenix-cli)
+    tvx_man_page(tarvenix-cli 1)
+  endif()
+else()
+  set(TVX_NO_PANDOC "pandoc was not found, so the manual pages (docs/man) are not built, and installing or \
+packaging Tarvenix stops: install pandoc (Debian package pandoc) and configure again to build them.")
+  message(WARNING "${TVX_NO_PANDOC}")
+  install(CODE "message(FATAL_ERROR \"${TVX_NO_PANDOC}\")")
 endif()
 
 # The AppStream metadata: the programs it names, then the file itself.

@@ -30,10 +30,10 @@ tvx_configure() {
 }
 
 # ccache is optional: the builds use it when it is there.
-# pandoc turns the manual pages' Markdown into roff.
-TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libhwy-dev libqt6svg6 libcli11-dev nlohmann-json3-dev ccache pandoc)
-# Making the Debian package: dpkg-shlibdeps computes its dependencies.
-TVX_PACKAGE_PACKAGES=(dpkg-dev fakeroot)
+TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libhwy-dev libqt6svg6 libcli11-dev nlohmann-json3-dev ccache)
+# Making the Debian package (and installing): pandoc turns the manual pages'
+# Markdown into roff; dpkg-shlibdeps computes the package's dependencies.
+TVX_PACKAGE_PACKAGES=(pandoc dpkg-dev fakeroot)
 # The package test also checks the package (lintian) and its AppStream
 # metadata (appstreamcli). Xvfb, openbox and xprop (x11-utils) run the tests
 # of what only a window manager shows; without them those tests are skipped.

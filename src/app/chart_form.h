@@ -8,7 +8,6 @@
 
 #include "app/forms.h"
 #include "app/models.h"
-#include "app/windows.h"
 #include "charts/chart_commands.h"
 
 class QChart;

@@ -2,18 +2,15 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli/cli_ui.h"
 #include "cli/commands.h"
 #include "cli/csv.h"
 #include "cli/report.h"
+#include "core/thread_pool.h"
 
 namespace tvx::cli {
 
@@ -152,42 +149,30 @@ void work(const Plan& plan, Row& row) {
     if (!row.deferred) run_row(plan, row);
 }
 
-// Threads that work through a chunk of rows beside the caller, so that
-// the caller can read the next chunk and write the last one meanwhile.
+// A chunk of rows that the pool's threads work through beside the caller,
+// so that the caller can read the next chunk and write the last one
+// meanwhile.
 class Workers {
 public:
-    Workers(const Plan& plan, unsigned helpers) : plan_(plan) {
-        for (unsigned k = 0; k < helpers; ++k) threads_.emplace_back([this] { serve(); });
+    // Without helpers no thread is started: a process that never starts
+    // one allocates faster.
+    Workers(const Plan& plan, unsigned helpers) : plan_(plan), helpers_(helpers) {
+        if (helpers) reserve_pool_threads(helpers);
     }
-    ~Workers() {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_all();
-        for (auto& t : threads_) t.join();
-    }
-    Workers(const Workers&) = delete;
-    Workers& operator=(const Workers&) = delete;
 
     // Hands the first `count` rows to the helpers.
     void start(std::vector<Row>& rows, std::size_t count) {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            rows_ = &rows;
-            count_ = count;
-            next_.store(0);
-            busy_ = threads_.size();
-            ++round_;
-        }
-        wake_.notify_all();
+        rows_ = &rows;
+        count_ = count;
+        next_.store(0);
+        if (helpers_) team_.emplace(helpers_, [this] { drain(); });
     }
     // Works on the rows beside the helpers until none is left, then waits
     // for the helpers' last ones.
     void finish() {
         drain();
-        std::unique_lock<std::mutex> lock(mutex_);
-        done_.wait(lock, [this] { return busy_ == 0; });
+        if (team_) team_->join();
+        team_.reset();
     }
 
 private:
@@ -200,34 +185,13 @@ private:
             for (std::size_t i = from; i < std::min(count_, from + kGrain); ++i) work(plan_, (*rows_)[i]);
         }
     }
-    void serve() {
-        std::uint64_t seen = 0;
-        for (;;) {
-            {
-                std::unique_lock<std::mutex> lock(mutex_);
-                wake_.wait(lock, [&] { return stopping_ || round_ != seen; });
-                if (stopping_) return;
-                seen = round_;
-            }
-            drain();
-            {
-                const std::lock_guard<std::mutex> lock(mutex_);
-                --busy_;
-            }
-            done_.notify_one();
-        }
-    }
 
     const Plan& plan_;
-    std::vector<std::thread> threads_;
-    std::mutex mutex_;
-    std::condition_variable wake_, done_;
+    unsigned helpers_;
     std::vector<Row>* rows_ = nullptr;
     std::size_t count_ = 0;
     std::atomic<std::size_t> next_{0};
-    std::size_t busy_ = 0;
-    std::uint64_t round_ = 0;
-    bool stopping_ = false;
+    std::optional<Team> team_;
 };
 
 // Reads up to rows.size() records into rows; the number read.
@@ -271,7 +235,7 @@ int run_batch(std::istream& in, std::ostream& out, std::ostream& err, const Batc
         for (const auto& name : result_columns()) line += (line.empty() ? "" : ",") + name;
         out << line << '\n';
     }
-    const unsigned jobs = settings.jobs ? settings.jobs : std::max(1u, std::thread::hardware_concurrency());
+    const unsigned jobs = settings.jobs ? settings.jobs : processors();
     // Two chunks in turn: while the workers run one, this thread reads the
     // next into the other, and then writes the one they finished.
     const std::size_t chunk = std::max<std::size_t>(1, settings.chunk);

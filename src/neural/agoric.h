@@ -55,7 +55,7 @@ Clearing clear_market(const Agents& agents, std::span<const std::int16_t> rankin
 // The agents in rank order buy their units and run one trial change per
 // unit (stopping at the first position with no units). An improvement is
 // kept by the agent and paid 100 times the error it removed. Agents run on
-// both cores (`pump` called meanwhile); the draws are taken first, in rank
+// the pool's threads (`pump` called meanwhile); the draws are taken first, in rank
 // order, on this thread. Returns the lowest error among the serviced
 // agents after their trials (none when no agent was serviced).
 std::optional<double> run_trials(Agents& agents, std::span<const double> exemplar, const NetShape& shape,

@@ -20,16 +20,13 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "core/simd/vector_exp-inl.h"
 #include "neural/fitness_kernel.h"
-#include "pricing/mc/vector_math-inl.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace tvx::neural::HWY_NAMESPACE {
 
-namespace hn = hwy::HWY_NAMESPACE;
-using DF = hn::ScalableTag<double>;
-using VF = hn::Vec<DF>;
-using MF = hn::Mask<DF>;
+using namespace tvx::simd::HWY_NAMESPACE;  // hn, DF, VF, MF and the exponential
 
 constexpr std::size_t kMaxLanes = hn::MaxLanes(DF());
 // Vectors side by side in a pass: a pass takes sixteen examples (or one
@@ -50,7 +47,7 @@ HWY_INLINE void Tanh(DF d, VF (&x)[K], MF& in_range) {
     if constexpr (kCheck) {
         for (std::size_t j = 0; j < K; ++j) in_range = hn::And(in_range, hn::Le(hn::Abs(x[j]), hn::Set(d, 706.0)));
     }
-    mc::HWY_NAMESPACE::ExpPlain(d, x);
+    ExpPlain(d, x);
     VF inv[K];
     for (std::size_t j = 0; j < K; ++j) inv[j] = hn::Div(hn::Set(d, 1.0), x[j]);
     for (std::size_t j = 0; j < K; ++j) x[j] = hn::Div(hn::Sub(x[j], inv[j]), hn::Add(x[j], inv[j]));

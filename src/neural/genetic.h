@@ -29,7 +29,7 @@ std::vector<std::int16_t> rank_ascending(std::span<const double> values);
 // pair writes keeps its content.
 void crossover(const WeightSet& population, WeightSet& children, const Draw& draw);
 
-// Evaluates parents and children (both cores, `pump` called meanwhile) and
+// Evaluates parents and children (on the pool's threads, `pump` called meanwhile) and
 // keeps the P lowest errors, copied from the sets as they stood. Returns
 // the 2P errors.
 std::vector<double> select_survivors(WeightSet& population, const WeightSet& children, std::span<const double> exemplar,

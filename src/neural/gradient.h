@@ -83,8 +83,8 @@ GradientMethod gradient_method(const Problem& p);
 
 // `restarts` descents from starts drawn by gradient_starts, advanced
 // together, one iteration each at a time, for at most `iterations`
-// iterations, with `pmeter` showing the share done; both cores share the
-// descents. A descent stops early once its squared error stops falling
+// iterations, with `pmeter` showing the share done; the pool's threads
+// share the descents. A descent stops early once its squared error stops falling
 // (descent.h); the training ends when every descent has stopped. With
 // L-BFGS (large problems), after each tenth of the iterations only the
 // better half of the descents still going on goes on (at least four), so

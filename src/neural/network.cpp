@@ -7,8 +7,8 @@
 
 #include "core/fault.h"
 #include "core/numbers.h"
+#include "core/simd/exponential.h"
 #include "neural/fitness_kernel.h"
-#include "pricing/exponential.h"
 
 namespace tvx {
 

@@ -33,7 +33,7 @@ struct NetShape {
 
 // The activation function, from one exponential: e = exp(x),
 // (e - 1/e) / (e + 1/e), with the program's own exponential (exp_plain,
-// pricing/exponential.h), which the SIMD evaluation of fitness shares. An
+// core/simd/exponential.h), which the SIMD evaluation of fitness shares. An
 // argument whose exponential overflows or vanishes is an arithmetic error.
 double tanh(double x);
 

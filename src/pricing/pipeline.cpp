@@ -6,13 +6,17 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
-#include <thread>
+#include <optional>
 #include <vector>
 
 #include <time.h>
 
+#include "core/thread_pool.h"
+
 namespace tvx {
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // The processor time the calling thread has had.
 std::chrono::nanoseconds thread_time() {
@@ -24,7 +28,9 @@ std::chrono::nanoseconds thread_time() {
     return std::chrono::nanoseconds(0);
 }
 
-// One call of run_pipeline: what has been claimed and finished.
+// One call of run_pipeline: what has been claimed and finished, under its
+// mutex. Every change of state bumps the version and wakes the threads
+// waiting in the run.
 struct Run {
     std::size_t count = 0;
     std::size_t ahead = 1;
@@ -33,213 +39,98 @@ struct Run {
     std::size_t next_first = 0;  // the next item to take
     bool first_busy = false;     // somebody is in the first stage
     std::vector<char> second_done;
-    unsigned helpers_in = 0;  // helper threads inside this run (and so in its stages)
     std::exception_ptr error;
-};
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::atomic<unsigned long long> version{0};
 
-class Pool {
-public:
-    Pool() { start(default_helpers()); }
-    ~Pool() { stop(); }
-    Pool(const Pool&) = delete;
-    Pool& operator=(const Pool&) = delete;
-
-    unsigned helpers() const { return static_cast<unsigned>(threads_.size()); }
-
-    void resize(unsigned count) {
-        stop();
-        start(count);
-        std::lock_guard lock(mutex_);
-        skip_ = backoff_ = 0;
+    void changed() {
+        version.fetch_add(1, std::memory_order_release);
+        wake.notify_all();
     }
 
-    void run(Run& r) {
-        using Clock = std::chrono::steady_clock;
-        std::unique_lock lock(mutex_);
-        // Helpers are called in unless a recent run found them too slow to
-        // answer (below).
-        const bool with_helpers = !threads_.empty() && skip_ == 0;
-        if (skip_ > 0) --skip_;
-        if (with_helpers) {
-            current_ = &r;
-            call();
-        }
-        const Clock::time_point start = Clock::now();
-        const std::chrono::nanoseconds cpu_start = thread_time();
-        Clock::duration waited{};
-        work(r, lock, &waited);
-        const auto finished = [&] { return r.helpers_in == 0; };
-        while (!finished()) wait(lock, finished, &waited);
-        current_ = nullptr;
-        // When other programs keep the cores busy, the helpers only get in
-        // the way: the system shares the cores among more threads, and a
-        // helper kept off the processor holds up the caller, which must wait
-        // for it at the end of a run, or for the first stage it is in. When
-        // the caller has lost more than half of a run that way (waiting,
-        // or kept off the processor itself), the next runs go without
-        // helpers, more of them each time it happens again.
-        if (with_helpers) {
-            const auto wall = Clock::now() - start;
-            const auto off_processor = wall - (thread_time() - cpu_start);
-            if ((waited + off_processor) * 2 > wall) {
-                backoff_ = std::min<unsigned>(backoff_ == 0 ? 2 : 2 * backoff_, 1024);
-                skip_ = backoff_;
-            } else {
-                backoff_ = 0;
-            }
-        }
+    void stage(const PipelineStage& f, std::size_t i, std::unique_lock<std::mutex>& lock) {
         lock.unlock();
-        if (r.error) std::rethrow_exception(r.error);
-    }
-
-private:
-    static unsigned default_helpers() {
-        const unsigned cores = std::thread::hardware_concurrency();
-        return cores > 1 ? std::min(cores - 1, 3u) : 0u;
-    }
-
-    void start(unsigned count) {
-        stopping_ = false;
-        for (unsigned k = 0; k < count; ++k) threads_.emplace_back([this] { helper(); });
-    }
-
-    void stop() {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-            call();
+        std::exception_ptr failure;
+        try {
+            f(i);
+        } catch (...) {
+            failure = std::current_exception();
         }
-        for (std::thread& t : threads_) t.join();
-        threads_.clear();
-    }
-
-    void helper() {
-        std::unique_lock lock(mutex_);
-        unsigned long long seen = generation_.load(std::memory_order_relaxed);
-        const auto called = [&] {
-            return stopping_ || (current_ != nullptr && generation_.load(std::memory_order_relaxed) != seen);
-        };
-        for (;;) {
-            while (!called()) wait_on(lock, generation_, call_, called, nullptr);
-            if (stopping_) return;
-            seen = generation_.load(std::memory_order_relaxed);
-            Run& r = *current_;
-            ++r.helpers_in;
-            work(r, lock);
-            --r.helpers_in;
-            changed();
-        }
+        lock.lock();
+        if (failure && !error) error = failure;
     }
 
     // Takes items until none is left to take (or a stage has failed): the
     // next item's first stage as soon as nobody else is in it, then that
     // item's second stage right away, on the same thread, while another
-    // thread takes the next item's first stage. Called and returns with the
-    // lock held.
-    void work(Run& r, std::unique_lock<std::mutex>& lock, std::chrono::steady_clock::duration* waited = nullptr) {
+    // thread takes the next item's first stage. Returns the time it waited.
+    Clock::duration work() {
+        std::unique_lock lock(mutex);
         const auto can_take = [&] {
-            const std::size_t i = r.next_first;
-            return r.error || i >= r.count || (!r.first_busy && (i < r.ahead || r.second_done[i - r.ahead]));
+            const std::size_t i = next_first;
+            return error || i >= count || (!first_busy && (i < ahead || second_done[i - ahead]));
         };
+        Clock::duration waited{};
         for (;;) {
-            while (!can_take()) wait(lock, can_take, waited);
-            if (r.error || r.next_first >= r.count) return;
-            const std::size_t i = r.next_first++;
-            r.first_busy = true;
-            stage(r, *r.first, i, lock);
-            r.first_busy = false;
+            waited += spin_wait(lock, wake, version, can_take);
+            if (error || next_first >= count) return waited;
+            const std::size_t i = next_first++;
+            first_busy = true;
+            stage(*first, i, lock);
+            first_busy = false;
             changed();
-            if (r.error) return;
-            stage(r, *r.second, i, lock);
-            r.second_done[i] = 1;
+            if (error) return waited;
+            stage(*second, i, lock);
+            second_done[i] = 1;
             changed();
         }
     }
-
-    void stage(Run& r, const PipelineStage& f, std::size_t i, std::unique_lock<std::mutex>& lock) {
-        lock.unlock();
-        std::exception_ptr error;
-        try {
-            f(i);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        lock.lock();
-        if (error && !r.error) r.error = error;
-    }
-
-    // A new run for the helpers, or the end: bumps the generation and wakes
-    // the idle helpers.
-    void call() {
-        generation_.fetch_add(1, std::memory_order_release);
-        call_.notify_all();
-    }
-
-    // Every change of state within a run bumps the version and wakes the
-    // threads waiting in it.
-    void changed() {
-        version_.fetch_add(1, std::memory_order_release);
-        wake_.notify_all();
-    }
-
-    // Waits, with the lock held on entry and return, until `counter` has
-    // changed (with a notification of `cv`) or `ready` holds. The stages of
-    // one item take microseconds, and waking a sleeping thread can take as
-    // long: a waiter first spins for a while with the lock released, and
-    // only then sleeps. The time waited is added to *waited when that is
-    // given.
-    template <class Ready>
-    void wait_on(std::unique_lock<std::mutex>& lock, const std::atomic<unsigned long long>& counter,
-                 std::condition_variable& cv, Ready ready, std::chrono::steady_clock::duration* waited) {
-        if (ready()) return;
-        const auto began = std::chrono::steady_clock::now();
-        const unsigned long long seen = counter.load(std::memory_order_acquire);
-        lock.unlock();
-        const auto until = began + std::chrono::microseconds(50);
-        for (unsigned spins = 1; counter.load(std::memory_order_acquire) == seen; ++spins) {
-            pause();
-            // Now and then the processor goes to any other thread that
-            // waits for it: this one may be spinning on the core that the
-            // thread it waits for needs.
-            if (spins % 16 == 0) {
-                std::this_thread::yield();
-                if (std::chrono::steady_clock::now() > until) break;
-            }
-        }
-        lock.lock();
-        cv.wait(lock, [&] { return counter.load(std::memory_order_acquire) != seen || ready(); });
-        if (waited) *waited += std::chrono::steady_clock::now() - began;
-    }
-
-    // Within a run: until its state changes.
-    template <class Ready>
-    void wait(std::unique_lock<std::mutex>& lock, Ready ready, std::chrono::steady_clock::duration* waited = nullptr) {
-        wait_on(lock, version_, wake_, ready, waited);
-    }
-
-    static void pause() {
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#else
-        std::this_thread::yield();
-#endif
-    }
-
-    std::atomic<unsigned long long> version_{0};
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::atomic<unsigned long long> generation_{0};
-    std::condition_variable call_;
-    Run* current_ = nullptr;
-    bool stopping_ = false;
-    unsigned skip_ = 0;     // runs still to go without helpers
-    unsigned backoff_ = 0;  // how many the last back-off skipped
-    std::vector<std::thread> threads_;
 };
 
-Pool& pool() {
-    static Pool p;
-    return p;
+// When other programs keep the cores busy, the helpers only get in the way:
+// the system shares the cores among more threads, and a helper kept off the
+// processor holds up the caller, which must wait for it at the end of a
+// run, or for the first stage it is in. When the caller has lost more than
+// half of a run that way (waiting, or kept off the processor itself), the
+// next runs go without helpers, more of them each time it happens again.
+class Backoff {
+public:
+    // Whether this run calls the helpers in.
+    bool with_helpers() {
+        const std::lock_guard lock(mutex_);
+        if (skip_ == 0) return true;
+        --skip_;
+        return false;
+    }
+    void record(Clock::duration wall, Clock::duration lost) {
+        const std::lock_guard lock(mutex_);
+        if (lost * 2 > wall) {
+            backoff_ = std::min<unsigned>(backoff_ == 0 ? 2 : 2 * backoff_, 1024);
+            skip_ = backoff_;
+        } else {
+            backoff_ = 0;
+        }
+    }
+    void reset() {
+        const std::lock_guard lock(mutex_);
+        skip_ = backoff_ = 0;
+    }
+
+private:
+    std::mutex mutex_;
+    unsigned skip_ = 0;     // runs still to go without helpers
+    unsigned backoff_ = 0;  // how many the last back-off skipped
+};
+
+Backoff& backoff() {
+    static Backoff b;
+    return b;
+}
+
+std::atomic<unsigned>& helpers_setting() {
+    static std::atomic<unsigned> helpers{std::min(processors() - 1, 3u)};
+    return helpers;
 }
 
 }  // namespace
@@ -252,11 +143,29 @@ void run_pipeline(std::size_t count, std::size_t ahead, const PipelineStage& fir
     r.first = &first;
     r.second = &second;
     r.second_done.assign(count, 0);
-    pool().run(r);
+    const unsigned helpers = pipeline_helpers();
+    const bool with_helpers = helpers > 0 && backoff().with_helpers();
+    std::optional<Team> team;
+    if (with_helpers) team.emplace(helpers, [&r] { r.work(); });
+    const Clock::time_point start = Clock::now();
+    const std::chrono::nanoseconds cpu_start = thread_time();
+    Clock::duration waited = r.work();
+    if (team) {
+        const Clock::time_point joining = Clock::now();
+        team->join();
+        waited += Clock::now() - joining;
+        const auto wall = Clock::now() - start;
+        backoff().record(wall, waited + (wall - (thread_time() - cpu_start)));
+    }
+    if (r.error) std::rethrow_exception(r.error);
 }
 
-unsigned pipeline_helpers() { return pool().helpers(); }
+unsigned pipeline_helpers() { return helpers_setting().load(); }
 
-void set_pipeline_helpers(unsigned count) { pool().resize(count); }
+void set_pipeline_helpers(unsigned count) {
+    reserve_pool_threads(count);
+    helpers_setting().store(count);
+    backoff().reset();
+}
 
 }  // namespace tvx

@@ -3,7 +3,7 @@
 // and whose second stage may run on any core (everything computed from
 // those draws). The calling thread takes part, so that the work goes on at
 // full speed on one core when the helpers are busy elsewhere or there are
-// none; helper threads are started once and wait between runs.
+// none; the helpers are the program's pool threads (core/thread_pool.h).
 #pragma once
 
 #include <cstddef>
@@ -24,8 +24,9 @@ using PipelineStage = std::function<void(std::size_t)>;
 void run_pipeline(std::size_t count, std::size_t ahead, const PipelineStage& first, const PipelineStage& second);
 
 // The helper threads beside the caller: by default one fewer than the
-// processor's cores, at most three. Tests and benchmarks set 0 (the caller
-// alone) or any other count, which stays in force until set again.
+// processors, at most three. Tests and benchmarks set 0 (the caller alone)
+// or any other count (the pool grows to it), which stays in force until set
+// again.
 unsigned pipeline_helpers();
 void set_pipeline_helpers(unsigned count);
 

@@ -33,7 +33,7 @@ void mc_force_simd_target(std::int64_t target);
 // length).
 void mc_vector_exp(std::span<const double> x, std::span<double> y);
 
-// The same exponential in its plain form (pricing/exponential.h), on the
+// The same exponential in its plain form (core/simd/exponential.h), on the
 // build in use, for |x[k]| <= 706.
 void plain_vector_exp(std::span<const double> x, std::span<double> y);
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "core/fault.h"
+#include "core/simd/exponential.h"
 #include "neural/network.h"
-#include "pricing/exponential.h"
 #include "pricing/testing.h"
 
 namespace tvx {

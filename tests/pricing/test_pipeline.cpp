@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pricing/pipeline.h"
+#include "support/thread_counts.h"
 
 namespace tvx {
 namespace {
@@ -20,17 +21,7 @@ void busy(std::chrono::microseconds d) {
     while (std::chrono::steady_clock::now() < until) {}
 }
 
-// Sets a helper count for one test and puts the old one back.
-class WithHelpers {
-public:
-    explicit WithHelpers(unsigned n) : old_(pipeline_helpers()) { set_pipeline_helpers(n); }
-    ~WithHelpers() { set_pipeline_helpers(old_); }
-    WithHelpers(const WithHelpers&) = delete;
-    WithHelpers& operator=(const WithHelpers&) = delete;
-
-private:
-    unsigned old_;
-};
+using WithHelpers = test::WithCount<pipeline_helpers, set_pipeline_helpers>;
 
 TEST(Pipeline, FirstStagesInOrderAloneAndSecondStagesAfterTheirOwn) {
     for (const unsigned helpers : {0u, 1u, 3u}) {

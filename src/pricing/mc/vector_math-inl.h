@@ -1,12 +1,11 @@
-// The program's vector exponential and logarithm, each within about an ulp
-// of the true value over the range the kernels give it: the simulation's,
-// and the neural network's activation (its exponential, in a form that
-// rounds the same on every instruction set).
+// The simulation's vector math: the program's vector exponential and the
+// kernels' shared names (hn, DF, VF, MF) from core/simd/vector_exp-inl.h,
+// and the vector logarithm of the normal draws, within about an ulp of the
+// true value over the range the draws give it.
 // Included once per instruction set (by a file that goes through Highway's
 // foreach_target); the guard below flips with each target.
 
-#include <cstddef>
-#include <cstdint>
+#include "core/simd/vector_exp-inl.h"
 
 #if defined(TVX_PRICING_MC_VECTOR_MATH_INL_H_) == defined(HWY_TARGET_TOGGLE)
 #ifdef TVX_PRICING_MC_VECTOR_MATH_INL_H_
@@ -20,109 +19,7 @@
 HWY_BEFORE_NAMESPACE();
 namespace tvx::mc::HWY_NAMESPACE {
 
-namespace hn = hwy::HWY_NAMESPACE;
-using DF = hn::ScalableTag<double>;
-using VF = hn::Vec<DF>;
-using MF = hn::Mask<DF>;
-
-// A product plus a sum, fused where the instruction set has it (kFused) or
-// always rounded twice, as plain code without contraction rounds it.
-template <bool kFused, class V>
-HWY_INLINE V MulAddOf(V a, V b, V c) {
-    if constexpr (kFused) {
-        return hn::MulAdd(a, b, c);
-    } else {
-        return hn::Add(hn::Mul(a, b), c);
-    }
-}
-
-// c - a b, the same way.
-template <bool kFused, class V>
-HWY_INLINE V NegMulAddOf(V a, V b, V c) {
-    if constexpr (kFused) {
-        return hn::NegMulAdd(a, b, c);
-    } else {
-        return hn::Sub(c, hn::Mul(a, b));
-    }
-}
-
-// e^x for |x| <= 706, within about 1 ulp. The argument is reduced by the
-// nearest multiple k of ln 2 (ln 2 in two parts, the first short enough
-// that k times it is exact), e^r comes from its Taylor series to r^13
-// (|r| <= 0.35, so the first term left out is below 4e-18 of the result),
-// and 2^k is put straight into the exponent bits: k is read from the low
-// bits of x / ln 2 + 1.5 2^52, where the addition leaves it, so no
-// conversion between integers and doubles is needed, and for |x| <= 706
-// the scale 2^k (|k| <= 1019) is a normal number and one product is exact.
-// Either k of a fused and an unfused x / ln 2 + 1.5 2^52 leaves |r| within
-// the series' range, and k ln 2 in its first part is exact, so only the
-// rounding of the series differs between the two forms below.
-//
-// ExpSeries takes K vectors at once, step by step side by side, so that a
-// caller with many independent arguments gives the processor K chains of
-// work to overlap; each lane still goes through the same operations.
-template <bool kFused, std::size_t K, class D>
-HWY_INLINE void ExpSeries(D d, hn::Vec<D> (&x)[K]) {
-    using V = hn::Vec<D>;
-    const hn::RebindToUnsigned<D> du;
-    const auto c = [&](double v) { return hn::Set(d, v); };
-    const V shift = c(0x1.8p52);
-    V kd[K], r[K], r2[K], r4[K], bracket[K];
-    for (std::size_t j = 0; j < K; ++j) {
-        kd[j] = MulAddOf<kFused>(x[j], c(1.4426950408889634), shift);
-        const V k = hn::Sub(kd[j], shift);
-        r[j] = NegMulAddOf<kFused>(k, c(0x1.62e42fee00000p-1), x[j]);
-        r[j] = NegMulAddOf<kFused>(k, c(0x1.a39ef35793c76p-33), r[j]);
-    }
-    // 1 + r + r^2 (1/2! + r/3! + ... + r^11/13!), the bracket by Estrin's scheme.
-    for (std::size_t j = 0; j < K; ++j) r2[j] = hn::Mul(r[j], r[j]), r4[j] = hn::Mul(r2[j], r2[j]);
-    for (std::size_t j = 0; j < K; ++j) {
-        const V p01 = MulAddOf<kFused>(c(1.0 / 6), r[j], c(1.0 / 2));
-        const V p23 = MulAddOf<kFused>(c(1.0 / 120), r[j], c(1.0 / 24));
-        const V p45 = MulAddOf<kFused>(c(1.0 / 5040), r[j], c(1.0 / 720));
-        const V p67 = MulAddOf<kFused>(c(1.0 / 362880), r[j], c(1.0 / 40320));
-        const V p89 = MulAddOf<kFused>(c(1.0 / 39916800), r[j], c(1.0 / 3628800));
-        const V p1011 = MulAddOf<kFused>(c(1.0 / 6227020800), r[j], c(1.0 / 479001600));
-        const V q0 = MulAddOf<kFused>(p23, r2[j], p01);
-        const V q1 = MulAddOf<kFused>(p67, r2[j], p45);
-        const V q2 = MulAddOf<kFused>(p1011, r2[j], p89);
-        bracket[j] = MulAddOf<kFused>(MulAddOf<kFused>(q2, r4[j], q1), r4[j], q0);
-    }
-    for (std::size_t j = 0; j < K; ++j) {
-        const V y = hn::Add(MulAddOf<kFused>(bracket[j], r2[j], r[j]), c(1.0));
-        const auto scale =
-            hn::BitCast(d, hn::Add(hn::ShiftLeft<52>(hn::BitCast(du, kd[j])), hn::Set(du, std::uint64_t{1023} << 52)));
-        x[j] = hn::Mul(y, scale);
-    }
-}
-
-template <bool kFused, class D>
-HWY_INLINE hn::Vec<D> ExpSeries(D d, hn::Vec<D> x) {
-    hn::Vec<D> one[1] = {x};
-    ExpSeries<kFused>(d, one);
-    return one[0];
-}
-
-// The simulation's exponential: its multiply-adds fuse where the
-// instruction set has them. The result is within the bound either way, the
-// simulation's estimate is only ever compared with the scalar model within
-// the rounding of the exponential, and fusing saves a third of the
-// operations.
-HWY_INLINE VF ExpNear(DF d, VF x) { return ExpSeries<true>(d, x); }
-
-// The same exponential with every product and sum rounded by itself: the
-// same bits on every instruction set, for any number of lanes (one lane is
-// its scalar form), for callers that compare results bit for bit.
-template <class D>
-HWY_INLINE hn::Vec<D> ExpPlain(D d, hn::Vec<D> x) {
-    return ExpSeries<false>(d, x);
-}
-
-// The same for K vectors at once, in place.
-template <std::size_t K, class D>
-HWY_INLINE void ExpPlain(D d, hn::Vec<D> (&x)[K]) {
-    ExpSeries<false>(d, x);
-}
+using namespace tvx::simd::HWY_NAMESPACE;
 
 // ln x for normal x > 0 (the polar method's w, at least 2^-46), as the
 // classic argument reduction does it: x = 2^k y with y within a factor

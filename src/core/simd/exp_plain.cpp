@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "pricing/exponential.h"
-#include "pricing/mc/vector_math-inl.h"
+#include "core/simd/exponential.h"
+#include "core/simd/vector_exp-inl.h"
 
 namespace tvx {
 
@@ -13,7 +13,7 @@ double exp_plain(double x) {
     if (!(std::fabs(x) <= 706.0)) return std::exp(x);
     namespace hn = hwy::HWY_NAMESPACE;
     const hn::CappedTag<double, 1> d;
-    return hn::GetLane(mc::HWY_NAMESPACE::ExpPlain(d, hn::Set(d, x)));
+    return hn::GetLane(simd::HWY_NAMESPACE::ExpPlain(d, hn::Set(d, x)));
 }
 
 }  // namespace tvx
