@@ -28,6 +28,7 @@ enum class Window {
     Neural3,   // frmNeural3, neural net prediction
     Help,      // frmHelp, the help viewer
     Chart,     // frmChart, charts of a value against its terms
+    Strategy,  // frmStrategy, the strategy builder
 };
 
 class UserInterface {

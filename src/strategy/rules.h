@@ -24,6 +24,12 @@ inline constexpr const char* volatility = "Volatility must be positive";
 inline constexpr const char* premium = "Premium must not be negative";
 inline constexpr const char* no_legs = "Add a leg or choose a preset";
 inline constexpr const char* shares_alone = "A position of shares alone needs a Horizon and a Spot Volatility";
+// The presets' placement (the command line's --strike and --width).
+inline constexpr const char* centre = "Centre Strike must be positive";
+inline constexpr const char* width = "Width must be positive";
+// Open and Save, followed by the file's name.
+inline constexpr const char* not_opened = "The strategy could not be opened from ";
+inline constexpr const char* not_saved = "The strategy could not be saved to ";
 }  // namespace strategy_text
 
 // A whole number from 1 to kMaxQuantity.
