@@ -12,6 +12,7 @@
 #include "cli/cli_ui.h"
 #include "cli/commands.h"
 #include "cli/report.h"
+#include "cli/strategy_command.h"
 #include "cli/window_command.h"
 #include "neural/files.h"
 
@@ -168,12 +169,17 @@ int run_cli(int argc, const char* const* argv) {
         ->check(CLI::IsMember({"csv", "json"}))
         ->capture_default_str();
     batch_app->add_option("--jobs", batch.jobs, "Threads (default: all processors)")->check(CLI::PositiveNumber);
+    StrategyRequest strategy;
+    CLI::App* strategy_app = add_strategy_command(app, strategy);
 
     try {
         // CLI11 would take an unknown command for a stray argument.
-        if (argc > 1 && argv[1][0] != '-' && !find_command(argv[1]) && std::string(argv[1]) != "batch")
+        if (argc > 1 && argv[1][0] != '-' && !find_command(argv[1]) && std::string(argv[1]) != "batch" &&
+            std::string(argv[1]) != "strategy")
             throw CLI::ExtrasError("unknown command '" + std::string(argv[1]) + "'", CLI::ExitCodes::ExtrasError);
         app.parse(argc, argv);
+        if (strategy_app->parsed())
+            if (std::optional<std::string> usage = strategy_usage_error(strategy)) throw CLI::ValidationError(*usage);
     } catch (const CLI::Success& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
@@ -182,6 +188,7 @@ int run_cli(int argc, const char* const* argv) {
         return kExitUsage;
     }
     if (batch_app->parsed()) return run_batch_command(batch);
+    if (strategy_app->parsed()) return print_strategy(strategy, run_strategy(strategy));
     for (auto& s : singles)
         if (s->app->parsed()) return run_single(*s);
     return kExitUsage;

@@ -222,7 +222,7 @@ void strategy_preset(StrategyWindow& w, const MainWindow& main, UserInterface& u
         const double width = at.width.empty() ? default_width(centre) : parse_number(at.width);
         Checks c(ui, Window::Strategy, CheckPolicy::ReportEvery);
         c.positive(centre, at_spot ? "spot" : "centre", at_spot ? strategy_text::spot : strategy_text::centre);
-        c.positive(width, "width", strategy_text::width);
+        if (!at.width.empty()) c.positive(width, "width", strategy_text::width);
         if (!c.passed()) return;
         const std::vector<Leg> legs = preset.legs({centre, width, 1.0, 1.0, LegStyle::European});
         w.legs = {};
@@ -248,13 +248,17 @@ bool strategy_load(StrategyWindow& w, UserInterface& ui, std::string_view text, 
     return true;
 }
 
-void strategy_open(StrategyWindow& w, UserInterface& ui, const std::string& path) {
+bool strategy_read_file(StrategyWindow& w, UserInterface& ui, const std::string& path) {
     const std::optional<std::string> text = file_text(path);
     if (!text) {
         warn(ui, strategy_text::not_opened + path + ":\rthe file cannot be read");
-        return;
+        return false;
     }
-    if (strategy_load(w, ui, *text, path)) strategy_compute(w, ui);
+    return strategy_load(w, ui, *text, path);
+}
+
+void strategy_open(StrategyWindow& w, UserInterface& ui, const std::string& path) {
+    if (strategy_read_file(w, ui, path)) strategy_compute(w, ui);
 }
 
 void strategy_save(StrategyWindow& w, UserInterface& ui, const std::string& path) {

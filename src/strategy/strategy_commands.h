@@ -58,7 +58,11 @@ void strategy_preset(StrategyWindow& w, const MainWindow& main, UserInterface& u
 // A strategy file's text into the fields; a malformed one is told (by
 // its `name`) and changes nothing. False then.
 bool strategy_load(StrategyWindow& w, UserInterface& ui, std::string_view text, const std::string& name);
-// Open: reads the file, loads it and computes.
+// A strategy file into the fields: one that cannot be read (or is larger
+// than any strategy, a megabyte) or is malformed is told and changes
+// nothing. False then.
+bool strategy_read_file(StrategyWindow& w, UserInterface& ui, const std::string& path);
+// Open: reads the file and computes.
 void strategy_open(StrategyWindow& w, UserInterface& ui, const std::string& path);
 // Save: reads and checks the fields as Compute does, then writes the file
 // whole or not at all.
