@@ -6,19 +6,15 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStackedWidget>
-#include <QSvgGenerator>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -248,21 +244,10 @@ void ChartForm::draw() {
 
 void ChartForm::draw_table() {
     const ScenarioGrid& g = cx_.chart.grid;
-    table_->clear();
-    table_->setRowCount(static_cast<int>(g.spots.size()));
-    table_->setColumnCount(static_cast<int>(g.vols.size()));
     QStringList across, down;
     for (const double v : g.vols) across << QStringLiteral("Volatility ") + QString::fromStdString(result_text(v));
     for (const double s : g.spots) down << QStringLiteral("Spot ") + QString::fromStdString(result_text(s));
-    table_->setHorizontalHeaderLabels(across);
-    table_->setVerticalHeaderLabels(down);
-    for (std::size_t i = 0; i < g.spots.size(); ++i) {
-        for (std::size_t j = 0; j < g.vols.size(); ++j) {
-            auto* item = new QTableWidgetItem(QString::fromStdString(scenario_cell(g, i, j, cx_.chart.pnl)));
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            table_->setItem(static_cast<int>(i), static_cast<int>(j), item);
-        }
-    }
+    fill_scenario_table(table_, g, cx_.chart.pnl, across, down);
 }
 
 QWidget* ChartForm::picture() const {
@@ -279,40 +264,15 @@ void ChartForm::copy() {
 bool ChartForm::save_to(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("csv")) return chart_save_csv(cx_.chart, path.toStdString(), cx_.ui);
-    // Written whole or not at all: into a temporary file, then committed.
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok && suffix == QLatin1String("svg")) {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&file);
-        svg.setSize(picture()->size());
-        svg.setViewBox(QRect(QPoint(0, 0), picture()->size()));
-        svg.setTitle(QString::fromStdString(cx_.chart.plot.title));
-        QPainter painter(&svg);
-        picture()->render(&painter);
-        ok = painter.end();
-    } else if (ok) {
-        ok = picture()->grab().save(&file, "PNG");
-    }
-    ok = ok && file.commit();
+    const bool ok = save_picture(picture(), path, QString::fromStdString(cx_.chart.plot.title));
     cx_.chart.note = ok ? std::string() : chart_text::not_saved + path.toStdString();
     draw();
     return ok;
 }
 
 void ChartForm::save() {
-    QString filter;
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Save the chart"), QStringLiteral("chart.png"),
-        QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;Points as CSV (*.csv)"), &filter);
-    if (path.isEmpty()) return;
-    QString target = path;
-    if (QFileInfo(path).suffix().isEmpty()) {
-        target += filter.contains(QLatin1String("svg"))   ? QStringLiteral(".svg")
-                  : filter.contains(QLatin1String("csv")) ? QStringLiteral(".csv")
-                                                          : QStringLiteral(".png");
-    }
-    save_to(target);
+    const QString path = ask_chart_file(this, QStringLiteral("chart.png"));
+    if (!path.isEmpty()) save_to(path);
 }
 
 void ChartForm::closeEvent(QCloseEvent* event) {

@@ -14,6 +14,7 @@
 #include "neural/predict_window.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
+#include "strategy/strategy_window.h"
 
 namespace tvx {
 
@@ -30,6 +31,7 @@ struct Models {
     PredictWindow neural3;
     HelpViewer help;
     ChartWindow chart;
+    StrategyWindow strategy;
 };
 
 }  // namespace tvx

@@ -224,10 +224,13 @@ void QtUserInterface::focus_field(Window window, const std::string& control) {
     QWidget* w = existing(window);
     if (!w) return;
     auto* edit = w->findChild<QLineEdit*>(QString::fromStdString(control));
-    if (!edit) return;
+    // A control that is not a text field (a button to press) just takes
+    // the focus.
+    QWidget* target = edit ? edit : w->findChild<QWidget*>(QString::fromStdString(control));
+    if (!target) return;
     w->activateWindow();
-    edit->setFocus(Qt::OtherFocusReason);
-    edit->selectAll();
+    target->setFocus(Qt::OtherFocusReason);
+    if (edit) edit->selectAll();
 }
 
 void QtUserInterface::yield() { QCoreApplication::processEvents(); }

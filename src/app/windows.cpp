@@ -7,7 +7,9 @@
 #include "app/neural_forms.h"
 #include "app/output_form.h"
 #include "app/progress_forms.h"
+#include "app/strategy_form.h"
 #include "options/menu_commands.h"
+#include "strategy/strategy_commands.h"
 
 namespace tvx {
 
@@ -32,6 +34,9 @@ void on_chart(Models& models, UserInterface& ui) {
     ChartContext cx = chart_context(models, ui);
     chart_open(cx, source);
 }
+
+// Advanced > Strategy Builder: it takes the main window's terms.
+void on_strategy(Models& models, UserInterface& ui) { mnuStrategy_Click(models.main, models.strategy, ui); }
 
 }  // namespace
 
@@ -79,6 +84,11 @@ std::span<const WindowRow> window_rows() {
          FreeSpot,
          {{{menu::advanced, menu::neural}, "mnuNeuralPredict", "&Predict", on_main<mnuNeuralPredict_Click>}},
          {700, "mnuHelpNets2", "Neual Net &Usage"}},
+        {Window::Strategy,
+         make_strategy_form,
+         FreeSpot,
+         {{{menu::advanced}, "mnuStrategy", "&Strategy Builder", on_strategy}},
+         {800, "mnuHelpStrategy", "Strategy &Builder"}},
         {Window::Chart,
          make_chart_form,
          FreeSpot,

@@ -113,6 +113,7 @@ StrategyFigures strategy_figures(const Strategy& s, const LegValuer& valuer) {
 StrategyReport strategy_report(const Strategy& s, const LegValuer& valuer) {
     const PricedPosition position(s, valuer);
     StrategyReport r;
+    r.strategy = s;
     r.figures = figures_of(s, position);
     r.curves = curves_of(s, position, r.figures);
     r.grid = grid_of(s, position);

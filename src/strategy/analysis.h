@@ -53,6 +53,7 @@ struct StrategyGrid {
 };
 
 struct StrategyReport {
+    Strategy strategy;  // as analysed
     StrategyFigures figures;
     StrategyCurves curves;
     StrategyGrid grid;

@@ -88,6 +88,12 @@ LegRow row_of(const Leg& leg) {
     return row;
 }
 
+void take_terms(StrategyWindow& w, const MainWindow& main) {
+    w.spot = main.current;
+    w.rate = main.irate;
+    w.dividend = main.dividend;
+}
+
 // A preset's leg, placed for a life of 1 and volatility 1, with the main
 // window's time to expiry (as typed; a calendar's far leg twice it, when
 // it reads as a number), volatility and style.
@@ -170,7 +176,7 @@ void strategy_compute(StrategyWindow& w, UserInterface& ui) {
 
 void mnuStrategy_Click(MainWindow& main, StrategyWindow& w, UserInterface& ui) {
     if (!w.open) {
-        strategy_take_terms(w, main, ui);
+        take_terms(w, main);
         if (w.leg_count == 0) {
             LegRow& first = w.legs[0];
             first.instrument = main.optCall ? Instrument::Call : Instrument::Put;
@@ -186,9 +192,7 @@ void mnuStrategy_Click(MainWindow& main, StrategyWindow& w, UserInterface& ui) {
 }
 
 void strategy_take_terms(StrategyWindow& w, const MainWindow& main, UserInterface& ui) {
-    w.spot = main.current;
-    w.rate = main.irate;
-    w.dividend = main.dividend;
+    take_terms(w, main);
     ui.refresh(Window::Strategy);
 }
 

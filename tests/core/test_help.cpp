@@ -20,6 +20,8 @@
 #include "options/compute.h"
 #include "options/implied_vol.h"
 #include "options/main_window.h"
+#include "strategy/rules.h"
+#include "strategy/strategy_window.h"
 #include "support/recording_ui.h"
 #include "support/window_table.h"
 
@@ -199,7 +201,7 @@ std::vector<std::string> lines_of(const std::string& message) {
     return out;
 }
 
-TEST(ShippedHelp, HasTheSevenTopicsOfTheMenuWithTitlesAndRealBodies) {
+TEST(ShippedHelp, HasTheTopicsOfTheMenuWithTitlesAndRealBodies) {
     const HelpFile f = shipped();
     EXPECT_TRUE(f.problems.empty()) << testing::PrintToString(f.problems);
     const std::map<int, std::string> titles{
@@ -210,6 +212,7 @@ TEST(ShippedHelp, HasTheSevenTopicsOfTheMenuWithTitlesAndRealBodies) {
         {golden::topic::convertible_bonds, "Convertible Bonds"},
         {golden::topic::neural_creation, "Neural Net Creation"},
         {golden::topic::neural_usage, "Neural Net Usage"},
+        {golden::topic::strategy, "Strategy Builder"},
     };
     EXPECT_EQ(f.topics.size(), titles.size());
     for (const auto& [context, title] : titles) {
@@ -352,6 +355,47 @@ TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessagesAndFields) {
         const std::string body = flattened(file.find(context)->body);
         for (const std::string& t : quoted) EXPECT_NE(body.find(t), std::string::npos) << t;
     }
+}
+
+// The strategy builder, by its own texts: every check, every file and
+// result message, every field and command.
+TEST(ShippedHelp, StrategyBuilderQuotesItsMessagesAndFields) {
+    namespace t = strategy_text;
+    namespace c = strategy_caption;
+    std::vector<std::string> quoted = with_captions<StrategyWindow>({t::spot,
+                                                                     t::rate,
+                                                                     t::strike,
+                                                                     t::time,
+                                                                     t::horizon,
+                                                                     t::horizon_after_expiry,
+                                                                     t::spot_volatility,
+                                                                     t::quantity,
+                                                                     t::volatility,
+                                                                     t::premium,
+                                                                     t::no_legs,
+                                                                     t::shares_alone,
+                                                                     t::not_opened,
+                                                                     t::not_saved,
+                                                                     kGenericError,
+                                                                     StrategyWindow::caption,
+                                                                     c::cmdTerms,
+                                                                     c::cmdAddLeg,
+                                                                     c::cmdCompute,
+                                                                     c::cmdOpen,
+                                                                     c::cmdSave,
+                                                                     c::cmdCancel,
+                                                                     "The net premium is a debit of",
+                                                                     "The position is worth",
+                                                                     "The breakevens are",
+                                                                     "The maximum profit is",
+                                                                     "The maximum loss is",
+                                                                     "The probability of profit is",
+                                                                     "not well-formed JSON",
+                                                                     "the key appears twice",
+                                                                     "must hold 1 to 8 legs"},
+                                                                    strategy_fields());
+    const std::string body = flattened(shipped().find(golden::topic::strategy)->body);
+    for (const std::string& q : quoted) EXPECT_NE(body.find(q), std::string::npos) << q;
 }
 
 }  // namespace
