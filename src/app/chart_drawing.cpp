@@ -137,6 +137,7 @@ void add_x_bands(QChart* chart, const Plot& plot, QAbstractAxis* x_axis, QAbstra
         chart->addSeries(band);
         band->attachAxis(x_axis);
         band->attachAxis(y_axis);
+        for (QLegendMarker* m : chart->legend()->markers(band)) m->setVisible(false);  // the caption says them
         alpha += 22;
     }
 }
@@ -163,12 +164,9 @@ void add_rules(QChart* chart, const Plot& plot, QValueAxis* x_axis, QValueAxis* 
     if (plot.y_line)
         add_rule(chart, x_axis, y_axis, {plot.x.front(), *plot.y_line}, {plot.x.back(), *plot.y_line}, QString(),
                  QPen(QColor(0x50, 0x50, 0x50), 1.0), false);
-    for (std::size_t k = 0; k < plot.x_marks.size(); ++k) {
-        const XMark& m = plot.x_marks[k];
-        const bool first_of_name = std::none_of(plot.x_marks.begin(), plot.x_marks.begin() + k,
-                                                [&](const XMark& earlier) { return earlier.name == m.name; });
+    for (const XMark& m : plot.x_marks) {
         add_rule(chart, x_axis, y_axis, {m.x, low}, {m.x, high}, QString::fromStdString(m.name),
-                 QPen(QColor(0xa0, 0x20, 0x60), 1.5, Qt::DashLine), first_of_name);
+                 QPen(QColor(0xa0, 0x20, 0x60), 1.5, Qt::DashLine), false);
     }
 }
 

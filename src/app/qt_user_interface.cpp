@@ -71,7 +71,11 @@ void QtUserInterface::place_first(QWidget* w) const {
     const QScreen* screen = main->screen();
     if (!screen) return;
     // The new window's frame is taken to be as thick as the main window's.
+    // adjustSize keeps a window within two thirds of the screen, which can
+    // be less than its controls need: it is placed at the size it will
+    // have when shown.
     w->adjustSize();
+    w->resize(w->size().expandedTo(w->minimumSizeHint()));
     const QSize frame = main->frameGeometry().size() - main->size();
     const QSize outer = w->size() + frame;
     std::vector<ScreenRect> open;

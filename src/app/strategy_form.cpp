@@ -58,6 +58,8 @@ StrategyForm::StrategyForm(Models& models, UserInterface& ui) : models_(models),
     results_ = named(new QLabel, "lblResults");
     results_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     results_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    results_->setWordWrap(true);
+    results_->setMinimumWidth(results_->fontMetrics().horizontalAdvance(QString(44, QLatin1Char('0'))));
     auto* results_box = named(new QGroupBox(QStringLiteral("Results")), "fraResults");
     auto* results_lines = new QVBoxLayout(results_box);
     results_lines->addWidget(results_);
@@ -65,6 +67,7 @@ StrategyForm::StrategyForm(Models& models, UserInterface& ui) : models_(models),
 
     auto* lower = new QHBoxLayout;
     lower->setSpacing(12);
+    results_box->setMaximumWidth(results_->minimumWidth() + 40);
     lower->addWidget(results_box, 0);
     lower->addWidget(build_chart(), 1);
 
@@ -88,7 +91,7 @@ StrategyForm::StrategyForm(Models& models, UserInterface& ui) : models_(models),
 
 QLineEdit* StrategyForm::term_field(const char* name, std::string& text) {
     auto* edit = named(new QLineEdit, name);
-    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000.0000")) + 12);
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000.0000")) + 12);
     connect(edit, &QLineEdit::textEdited, this, [&text](const QString& typed) { text = typed.toStdString(); });
     terms_.emplace_back(edit, &text);
     tab_chain_.push_back(edit);
@@ -124,7 +127,7 @@ QWidget* StrategyForm::build_terms() {
     connect(preset_, &QComboBox::activated, this, [this](int i) {
         if (i > 0) strategy_preset(w_, models_.main, ui_, i - 1);
     });
-    auto* preset_label = new QLabel(QStringLiteral("Preset around the spot"));
+    auto* preset_label = new QLabel(QStringLiteral("&Preset around the spot"));
     preset_label->setBuddy(preset_);
     grid->addWidget(preset_label, 0, 4);
     grid->addWidget(preset_, 0, 5);
@@ -177,7 +180,7 @@ QWidget* StrategyForm::build_chart() {
     caption_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     view_ = named(new QChartView, "chtStrategy");
     view_->setRenderHint(QPainter::Antialiasing);
-    view_->setMinimumSize(560, 300);
+    view_->setMinimumSize(480, 300);
     view_->chart()->legend()->setAlignment(Qt::AlignBottom);
     view_->chart()->setMargins(QMargins(4, 4, 10, 4));
 

@@ -29,7 +29,7 @@ public:
     StrategyForm(Models& models, UserInterface& ui);
 
     void draw() override;
-    QSize sizeHint() const override { return {1300, 780}; }
+    QSize sizeHint() const override { return {1240, 860}; }
 
     // Saves the chart shown (the curves, or the grid) by the file's
     // suffix: .png, .svg, or .csv (the grid: tab-separated). False, and a

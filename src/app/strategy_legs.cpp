@@ -58,7 +58,7 @@ StrategyLegs::StrategyLegs(StrategyWindow& model, std::function<void(int)> remov
 QLineEdit* StrategyLegs::text_cell(const char* column, int k, std::string LegRow::*member) {
     auto* edit = new QLineEdit;
     edit->setObjectName(name_of(column, k));
-    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("0000.0000")) + 10);
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("000.0000")) + 10);
     connect(edit, &QLineEdit::textEdited, this,
             [this, k, member](const QString& typed) { model_.legs[k].*member = typed.toStdString(); });
     return edit;
@@ -70,6 +70,7 @@ StrategyLegs::Row StrategyLegs::make_row(int k, QGridLayout* grid) {
     r.position = combo("position", k, {"Long", "Short"});
     r.quantity = text_cell("quantity", k, &LegRow::quantity);
     r.quantity->setMinimumWidth(r.quantity->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 10);
+    r.quantity->setMaximumWidth(r.quantity->minimumWidth() + 20);
     r.instrument = combo("instrument", k, {"Call", "Put", "Share"});
     r.style = combo("style", k, {"European", "American"});
     r.strike = text_cell("strike", k, &LegRow::strike);

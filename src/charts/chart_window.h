@@ -40,7 +40,8 @@ struct Series {
 };
 
 // A stretch of x shaded across the whole height of a plot (where the spot
-// is likely to be).
+// is likely to be). Bands and marks stay out of the legend: the plot's
+// caption says what they are.
 struct XBand {
     std::string name;
     double from = 0;

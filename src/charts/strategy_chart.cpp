@@ -29,23 +29,23 @@ Plot strategy_plot(const StrategyReport& r) {
     const StrategyFigures& f = r.figures;
     Plot p;
     p.title = "Profit and loss of the position against the spot";
-    p.caption = market_caption(s, f);
+    p.caption = market_caption(s, f) +
+                ". Shaded: the spot at the horizon within one and two standard deviations; dashed: the breakevens.";
     p.x_label = "Spot price (dollars)";
     p.y_label = "Profit and loss (dollars)";
     p.x = c.spots;
     const bool alive = !c.at_horizon.empty();
     const std::string horizon = "At the horizon, " + general_text(f.horizon) + " years";
     if (alive) p.series.push_back(series(horizon, SeriesRole::Main, c.at_horizon));
-    p.series.push_back(series(alive ? "At expiry" : "At expiry (the horizon)",
+    p.series.push_back(series(alive ? "At expiry" : "At expiry and horizon",
                               alive ? SeriesRole::Payoff : SeriesRole::Main, c.at_expiry));
     p.series.push_back(series("Today", SeriesRole::Counterpart, c.today));
     p.current_x = s.market.spot;
     p.current_y = f.total.value - f.net_premium;
     p.left_out = c.left_out;
-    p.x_bands = {{"Spot within two standard deviations at the horizon", c.bands[0], c.bands[3]},
-                 {"Within one", c.bands[1], c.bands[2]}};
+    p.x_bands = {{"Spot at the horizon, ±2 sd", c.bands[0], c.bands[3]}, {"±1 sd", c.bands[1], c.bands[2]}};
     p.y_line = 0.0;
-    for (const double b : f.at_horizon.breakevens) p.x_marks.push_back({"Breakeven", b});
+    for (const double b : f.at_horizon.breakevens) p.x_marks.push_back({"Breakevens", b});
     return p;
 }
 
@@ -62,7 +62,7 @@ ScenarioGrid strategy_scenario(const StrategyReport& r) {
 }
 
 std::string grid_spot_header(double spot) { return "Spot " + result_text(spot); }
-std::string grid_factor_header(double factor) { return "Volatility x" + general_text(factor, 4); }
+std::string grid_factor_header(double factor) { return "Volatility\n\u00d7" + general_text(factor); }
 
 std::string strategy_grid_tsv(const ScenarioGrid& grid, bool pnl) {
     std::string text = pnl ? "P&L: spot \\ volatility factor" : "Value: spot \\ volatility factor";

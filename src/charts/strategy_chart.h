@@ -23,7 +23,8 @@ ScenarioGrid strategy_scenario(const StrategyReport& r);
 // volatility factors across, then each spot with its row; P&L or value.
 std::string strategy_grid_tsv(const ScenarioGrid& grid, bool pnl);
 
-// The headers of the grid: "Spot 54" down, "Volatility x0.5" across.
+// The headers of the grid: "Spot 54" down, "Volatility" over "×0.5"
+// across.
 std::string grid_spot_header(double spot);
 std::string grid_factor_header(double factor);
 

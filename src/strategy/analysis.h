@@ -61,7 +61,7 @@ struct StrategyReport {
 
 inline constexpr int kStrategyCurvePoints = 200;
 inline constexpr int kStrategyGridSpots = 9;    // 0.8 to 1.2 times the spot
-inline constexpr int kStrategyGridFactors = 7;  // 0.5 to 1.5 times each volatility
+inline constexpr int kStrategyGridFactors = 5;  // 0.5 to 1.5 times each volatility, by 0.25
 
 // The horizon and the distribution's volatility as the strategy sets them
 // or, when it does not, the first expiry and the mean of the option legs'
