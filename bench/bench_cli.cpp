@@ -137,7 +137,8 @@ void floor_batch(const std::string& input, std::string& out) {
             out += ',';
             out.append(buf, std::to_chars(buf, buf + sizeof buf, x).ptr);
         }
-        out += ",,,,,,,,,,,,,,,,,,0\n";  // the other figures, the simulation's, no message, status 0
+        out +=
+            ",,,,,,,,,,,,,,,,,,,0\n";  // the other figures, no American method, the simulation's, no message, status 0
         at = end + 1;
     }
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the chart window: an American put's value and its Gamma
 # against the spot, the scenario table, the straight bond's price-yield
-# curve and the convertible against the share price. Taken from the built
+# curve, the convertible against the share price and the put's exercise
+# boundary. Taken from the built
 # program on a virtual X server with openbox, driven with xdotool; needs
 # xvfb, xdotool, x11-utils, imagemagick and openbox.
 # Usage: scripts/chart-screenshots.sh [path/to/tarvenix] [output folder]
@@ -49,8 +50,9 @@ xdotool key --clearmodifiers Tab Down Down
 sleep 2
 shoot "$chart" "$out/chart-option-gamma.png"
 
-# The scenario table, then the two bond charts, from the Charts menu.
-for entry in "s chart-scenario.png" "t chart-bond.png" "c chart-convertible.png"; do
+# The scenario table, the two bond charts and the exercise boundary, from
+# the Charts menu.
+for entry in "s chart-scenario.png" "t chart-bond.png" "c chart-convertible.png" "b chart-boundary.png"; do
     set -- $entry
     xdotool windowactivate --sync "$main"
     xdotool key --clearmodifiers alt+c "$1"

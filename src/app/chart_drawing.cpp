@@ -33,6 +33,7 @@ QPen pen_of(SeriesRole role) {
         case SeriesRole::Conversion: return QPen(QColor(0xb0, 0x30, 0x90), 2.0, Qt::DashDotLine);
         case SeriesRole::BandLow:
         case SeriesRole::BandHigh: return QPen(QColor(0x1f, 0x5f, 0xbf, 90), 1.0);
+        case SeriesRole::Strike: return QPen(QColor(0x60, 0x60, 0x60), 1.5, Qt::DotLine);
     }
     return {};
 }

@@ -116,7 +116,8 @@ ChartForm::ChartForm(Models& models, UserInterface& ui) : cx_(chart_context(mode
 }
 
 QWidget* ChartForm::build_choices() {
-    source_ = combo("cboSource", {"Option", "Scenario table", "Straight bond", "Convertible bond"});
+    source_ =
+        combo("cboSource", {"Option", "Scenario table", "Straight bond", "Convertible bond", "Exercise boundary"});
     y_ = combo("cboY", {"Value", "Delta", "Gamma", "Theta", "Vega", "Rho"});
     x_ = combo("cboX", {"Spot", "Strike", "Volatility", "Time to expiry", "Rate"});
     bond_x_ = combo("cboBondX", {"Rate (price-yield)", "Time to maturity"});

@@ -45,6 +45,14 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     std_error_->setStyleSheet(QStringLiteral("color: #505050;"));
     column->addSpacing(4);
     column->addWidget(std_error_);
+    method_ = new QLabel;
+    method_->setObjectName(QStringLiteral("lblMethod"));
+    method_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    method_->installEventFilter(this);
+    method_->setStyleSheet(QStringLiteral("color: #505050;"));
+    method_->setWordWrap(true);
+    method_->setMaximumWidth(kLineWidth);
+    column->addWidget(method_);
 
     auto* ok = new QPushButton(QString::fromUtf8(kOkCaption));
     ok->setObjectName(QStringLiteral("Command1"));
@@ -84,6 +92,7 @@ QString OutputForm::text() const {
     QStringList all;
     for (const QLabel* line : lines_) all << line->text();
     if (!std_error_->isHidden()) all << std_error_->text();
+    if (!method_->isHidden()) all << method_->text();
     return all.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
@@ -93,6 +102,8 @@ void OutputForm::draw() {
     for (std::size_t i = 0; i < lines_.size(); ++i) lines_[i]->setText(QString::fromStdString(*texts[i]));
     std_error_->setText(QString::fromStdString(model_.StdError));
     std_error_->setHidden(model_.StdError.empty());
+    method_->setText(QString::fromStdString(model_.Method));
+    method_->setHidden(model_.Method.empty());
 }
 
 }  // namespace tvx

@@ -27,6 +27,7 @@ private:
     OutputWindow& model_;
     std::array<QLabel*, 6> lines_{};
     QLabel* std_error_ = nullptr;  // the simulation's added line, hidden on other routes
+    QLabel* method_ = nullptr;     // the American route's added line, hidden but for the exercise-boundary method
 };
 
 }  // namespace tvx

@@ -95,7 +95,8 @@ std::span<const WindowRow> window_rows() {
          {{{menu::charts}, "mnuChartsOption", "&Option", on_chart<ChartSource::Option>},
           {{menu::charts}, "mnuChartsScenario", "&Scenario Table", on_chart<ChartSource::Scenario>},
           {{menu::charts}, "mnuChartsBond", "S&traight Bond", on_chart<ChartSource::Bond>},
-          {{menu::charts}, "mnuChartsConvertible", "&Convertible Bond", on_chart<ChartSource::Convertible>}},
+          {{menu::charts}, "mnuChartsConvertible", "&Convertible Bond", on_chart<ChartSource::Convertible>},
+          {{menu::charts}, "mnuChartsBoundary", "Exercise &Boundary", on_chart<ChartSource::Boundary>}},
          {}},
         {Window::Help, make_bound<HelpForm, &Models::help>, FreeSpot, {}, {}},
     };

@@ -42,6 +42,7 @@ bool draw_through(ChartContext& cx, UserInterface& ui, bool quiet) {
             case ChartSource::Scenario: return draw_option(cx, ui);
             case ChartSource::Bond: return draw_bond(cx, ui);
             case ChartSource::Convertible: return draw_convertible(cx, ui);
+            case ChartSource::Boundary: return draw_boundary(cx, ui);
         }
     } catch (const std::exception&) {
         // A text that is not a number, or a fault outside every point: the
@@ -81,8 +82,12 @@ void chart_open(ChartContext& cx, ChartSource source) {
 void chart_follow(ChartContext& cx, ChartSource computed) {
     ChartWindow& c = cx.chart;
     if (!c.open || c.busy) return;
-    const bool option = computed == ChartSource::Option || computed == ChartSource::Scenario;
-    const bool same = c.source == computed || (option && c.source == ChartSource::Scenario);
+    // The option, the scenario table and the exercise boundary all take the
+    // main window's terms.
+    const auto of_main = [](ChartSource s) {
+        return s == ChartSource::Option || s == ChartSource::Scenario || s == ChartSource::Boundary;
+    };
+    const bool same = c.source == computed || (of_main(computed) && of_main(c.source));
     if (!same) return;
     QuietUi quiet(cx.ui);
     if (!draw_through(cx, quiet, true)) c.note = chart_text::source_refused;

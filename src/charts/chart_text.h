@@ -33,6 +33,8 @@ inline constexpr const char* not_saved = "The file could not be written: ";
 inline constexpr const char* source_refused =
     "The terms in the source window did not pass its checks: the chart still shows the terms above it.";
 inline constexpr const char* nothing_valued = "No point of this range could be valued.";
+inline constexpr const char* never_exercised =
+    "A call without a dividend yield is never exercised early: it has no exercise boundary.";
 }  // namespace chart_text
 
 }  // namespace tvx

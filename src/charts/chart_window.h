@@ -12,7 +12,7 @@
 
 namespace tvx {
 
-enum class ChartSource { Option, Scenario, Bond, Convertible };
+enum class ChartSource { Option, Scenario, Bond, Convertible, Boundary };
 
 // What an option chart plots against what.
 enum class OptionY { Value, Delta, Gamma, Theta, Vega, Rho };
@@ -29,6 +29,7 @@ enum class SeriesRole {
     Conversion,   // the convertible's conversion value
     BandLow,      // one standard error below a simulated value
     BandHigh,     // and above it
+    Strike,       // the option's strike, beside its exercise boundary
 };
 
 // One curve: a y for every x of its plot, none where the point could not

@@ -9,6 +9,7 @@
 #include "charts/option_chart.h"
 #include "charts/scenario.h"
 #include "core/numbers.h"
+#include "options/american_rule.h"
 #include "options/routes.h"
 #include "options/simulation_run.h"
 #include "options/style_values.h"
@@ -117,14 +118,23 @@ bool draw_option(ChartContext& cx, UserInterface& ui) {
     const OptionStyle style = option_style(main);
     if (style != OptionStyle::Simulated) {
         ui.set_pointer(Pointer::Busy);
-        // Beside a closed-form chart, the American value (its premium is
-        // what the counterpart shows) on every fifth point: six solver runs
-        // a point for every sensitivity would take the American chart's time.
-        const PointValuer american_value_only = [](const OptionTerms& o) {
+        // Every American point as Compute values it, through one rule for
+        // the whole chart: the boundaries it solves for the method serve
+        // every point that shares their terms (all of a curve against the
+        // spot or the strike). Beside a closed-form chart, the American
+        // value (its premium is what the counterpart shows) on every fifth
+        // point: six solver runs a point for every sensitivity would take
+        // the American chart's time.
+        AmericanRule rule;
+        const PointValuer american_point = [&](const OptionTerms& o) {
+            return PointValue{rule.sensitivities(o).s, std::nullopt};
+        };
+        const PointValuer american_value_only = [&](const OptionTerms& o) {
             PointValue p;
-            p.s.value = american_value(o);
+            p.s.value = rule.value(o).value;
             return p;
         };
+        const ValueOf american_value = [&](const OptionTerms& o) { return rule.value(o).value; };
         const bool american = style == OptionStyle::American;
         Valuers v = american ? Valuers{american_point, closed_form_point, american_value}
                              : Valuers{closed_form_point, american_value_only, european_value};

@@ -12,6 +12,7 @@
 namespace tvx {
 
 bool draw_option(ChartContext& cx, UserInterface& ui);
+bool draw_boundary(ChartContext& cx, UserInterface& ui);
 bool draw_bond(ChartContext& cx, UserInterface& ui);
 bool draw_convertible(ChartContext& cx, UserInterface& ui);
 

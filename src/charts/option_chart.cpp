@@ -15,7 +15,6 @@ OptionStyle option_style(const MainWindow& main) {
 }
 
 PointValue closed_form_point(const OptionTerms& terms) { return {european_sensitivities(terms), std::nullopt}; }
-PointValue american_point(const OptionTerms& terms) { return {american_sensitivities(terms), std::nullopt}; }
 
 double pick(const Sensitivities& s, OptionY y) {
     switch (y) {

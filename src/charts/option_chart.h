@@ -29,9 +29,9 @@ struct PointValue {
 };
 using PointValuer = std::function<PointValue(const OptionTerms& terms)>;
 
-// The closed form and the American route as point valuers.
+// The closed form as a point valuer (the American route's points come
+// from one options/american_rule.h rule per chart).
 PointValue closed_form_point(const OptionTerms& terms);
-PointValue american_point(const OptionTerms& terms);
 
 // Called after each point with the points done and the total; false stops
 // the chart (cancelled).

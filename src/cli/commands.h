@@ -20,6 +20,7 @@ enum class FieldKind {
     Text,        // a file name
     Flag,        // "1" or "0"
     Positional,  // number text given as a bare argument (the prediction's inputs)
+    Choice,      // one word of a few, named in its help (the American method)
 };
 
 struct Field {
@@ -37,6 +38,7 @@ struct Outcome {
     std::vector<std::string> messages;  // the message boxes' texts, in order (lines split at "\r")
     std::vector<Figure> figures;        // every result at full precision
     std::optional<McStats> simulation;  // the value's (or the last search step's) simulation
+    std::optional<std::string> method;  // the method that valued an American option
 };
 
 struct CommandSpec {

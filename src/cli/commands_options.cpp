@@ -1,12 +1,14 @@
 // The main window's Compute as two commands: `option` values an option with
 // its sensitivities, `implied` searches for its volatility. Their options
 // are the main window's field table, the volatility for `option` and the
-// option price for `implied` (the field each reads), and `--robust`.
+// option price for `implied` (the field each reads), `--method` (how an
+// American option is valued) and `--robust`.
 #include <string>
 
 #include "cli/cli_ui.h"
 #include "cli/commands.h"
 #include "cli/window_command.h"
+#include "options/american_rule.h"
 #include "options/compute.h"
 #include "options/main_window.h"
 
@@ -39,14 +41,24 @@ Simulation recording_simulation(std::optional<McStats>& stats) {
 
 bool simulates(const MainWindow& w) { return w.optEuro && (w.svol || w.srate); }
 
-Outcome run_main_window(MainWindow main, bool robust) {
+std::optional<AmericanMethod> american_method(const std::string& word) {
+    if (word == "auto") return AmericanMethod::Rule;
+    if (word == "grid") return AmericanMethod::Grid;
+    if (word == "boundary") return AmericanMethod::Boundary;
+    return std::nullopt;
+}
+
+Outcome run_main_window(MainWindow& main, bool robust, const std::string& method_word) {
     if (robust && simulates(main)) return usage_outcome("--robust applies to closed-form and American options");
+    const std::optional<AmericanMethod> method = american_method(method_word);
+    if (!method) return usage_outcome("--method is auto, grid or boundary");
     OutputWindow output;
     Pacifier pacifier;
     CliUi ui;
     ComputeResults results;
     ComputeOptions options;
     options.robust_search = robust;
+    options.american_method = *method;
     options.results = &results;
     std::optional<McStats> stats;
     options.simulate = recording_simulation(stats);
@@ -58,7 +70,10 @@ Outcome run_main_window(MainWindow main, bool robust) {
         for (std::string* line :
              {&output.Label1, &output.Label2, &output.Label3, &output.Label4, &output.Label5, &output.Label6})
             out.lines.push_back(std::move(*line));
+        // The American route's line under the six, as the window shows it.
+        if (!output.Method.empty()) out.lines.push_back(std::move(output.Method));
     }
+    if (results.american_valuer) out.method = valuer_name(*results.american_valuer);
     if (results.value) out.figures = figures_of(kSensitivityResults, *results.value);
     if (results.implied_volatility) out.figures = {{kImpliedVolatilityLine.name, *results.implied_volatility}};
     if (simulates(main)) out.simulation = stats;
@@ -71,6 +86,11 @@ CommandSpec main_window_command(std::string name, std::string summary, bool impl
     c.summary = std::move(summary);
     const WindowOptions<MainWindow> options(kMainFields, main_window(implied));
     c.fields = options.fields(main_window(implied));
+    const std::size_t method = c.fields.size();
+    c.fields.push_back({"method",
+                        "American options: auto (the window's rule: the grid, held against the exercise-boundary "
+                        "method, which values the terms the grid cannot), grid or boundary",
+                        FieldKind::Choice, "auto"});
     const std::size_t robust = c.fields.size();
     if (implied) {
         c.fields.push_back({"robust",
@@ -81,12 +101,11 @@ CommandSpec main_window_command(std::string name, std::string summary, bool impl
     } else {
         c.results = result_names<Sensitivities>(kSensitivityResults);
     }
-    const auto bound = [implied, options](const Request& r) {
+    c.run = [options, implied, method, robust](const Request& r) {
         MainWindow w = main_window(implied);
         options.bind(r, 0, w);
-        return w;
+        return run_main_window(w, implied && r.flag(robust), r[method]);
     };
-    c.run = [bound, implied, robust](const Request& r) { return run_main_window(bound(r), implied && r.flag(robust)); };
     // Asked of every batch row before it runs: read from the flags alone.
     const auto flag = [&c](const char* option) { return static_cast<std::size_t>(field_index(c, option)); };
     c.shares_generator = [american = flag("american"), svol = flag("svol"), srate = flag("srate")](const Request& r) {

@@ -26,7 +26,8 @@ std::size_t column_of(const char* name, const std::vector<const char*>& columns)
 nlohmann::ordered_json input_value(const Field& field, const std::string& text) {
     switch (field.kind) {
         case FieldKind::Flag: return text == "1";
-        case FieldKind::Text: return text;
+        case FieldKind::Text:
+        case FieldKind::Choice: return text;
         case FieldKind::Number:
         case FieldKind::Positional: try { return parse_number(text);
             } catch (const std::exception&) {
@@ -53,6 +54,7 @@ nlohmann::ordered_json json_of(const Request& request, const Outcome& outcome) {
                            {"pairs", outcome.simulation->pairs},
                            {"batches", outcome.simulation->batches}};
     }
+    if (outcome.method) j["method"] = *outcome.method;
     j["lines"] = outcome.lines;
     j["messages"] = message_lines(outcome);
     j["status"] = outcome.status;
@@ -62,7 +64,8 @@ nlohmann::ordered_json json_of(const Request& request, const Outcome& outcome) {
 const std::vector<std::string>& result_columns() {
     static const std::vector<std::string> columns = [] {
         std::vector<std::string> c(figure_names().begin(), figure_names().end());
-        for (const char* name : {"standard_error", "pairs", "batches", "message", "status"}) c.emplace_back(name);
+        for (const char* name : {"method_used", "standard_error", "pairs", "batches", "message", "status"})
+            c.emplace_back(name);
         return c;
     }();
     return columns;
@@ -91,6 +94,8 @@ void append_result_cells(std::string& out, const Outcome& outcome) {
         out += ',';
         if (by_column[k]) append_number(out, by_column[k]->value);
     }
+    out += ',';
+    if (outcome.method) append_csv_field(out, *outcome.method);
     out += ',';
     if (outcome.simulation) {
         append_number(out, outcome.simulation->standard_error);

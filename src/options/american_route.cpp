@@ -1,23 +1,18 @@
 // American style: the finite-difference solver for the value, its
-// sensitivities and the implied volatility; calls without a dividend yield
-// are worth their European value and take the closed form. Every value of
-// the solver is checked against the bounds of an American option before it
-// is used.
+// sensitivities and the implied volatility, held against the
+// exercise-boundary method wherever it values (american_rule.h); calls
+// without a dividend yield are worth their European value and take the
+// closed form.
 #include "core/numbers.h"
-#include "options/american_bounds.h"
+#include "options/american_rule.h"
 #include "options/robust_implied.h"
 #include "options/routes.h"
 #include "options/style_values.h"
-#include "pricing/american.h"
 #include "pricing/closed_form.h"
 
 namespace tvx {
 
 inline constexpr const char* kAmericanSuccessTitle = "Computation Output";
-
-namespace {
-bool takes_closed_form(const OptionTerms& o) { return o.optype == 0 && o.yield == 0.0; }
-}  // namespace
 
 double european_value(const OptionTerms& o) {
     return solver_euro(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
@@ -27,48 +22,73 @@ Sensitivities european_sensitivities(const OptionTerms& terms) {
     return *sensitivities(valuation_of(solver_euro), terms);  // no hook, so never cancelled
 }
 
-double american_value(const OptionTerms& o) {
-    if (takes_closed_form(o)) return european_value(o);
-    return checked_american_value(solver_usa(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype), o);
+double american_value(const OptionTerms& o) { return AmericanRule().value(o).value; }
+
+Sensitivities american_sensitivities(const OptionTerms& terms) { return AmericanRule().sensitivities(terms).s; }
+
+namespace {
+
+// A grid valuation of the search that the referee does not let stand.
+struct GridCannot {};
+
+// The window's search always values by the solver, for dividend-free calls
+// too: on the grid while the referee lets every one of its values stand,
+// again on the exercise-boundary method from the start when one does not.
+SearchResult window_search(RouteContext& cx, double price, const OptionTerms& terms, AmericanValuer& valuer) {
+    AmericanRule rule(cx.options.american_method);
+    if (rule.method() != AmericanMethod::Boundary) {
+        const bool refereed = rule.method() == AmericanMethod::Rule;
+        const Valuation on_grid = [&](const OptionTerms& o) {
+            const AmericanValue v = rule.solver_value(o);
+            if (refereed && v.valuer != AmericanValuer::Grid) throw GridCannot{};
+            return v.value;
+        };
+        try {
+            valuer = AmericanValuer::Grid;
+            return implied_vol(american_search(on_grid), price, terms);
+        } catch (const GridCannot&) {}
+    }
+    valuer = AmericanValuer::Boundary;
+    AmericanRule boundary(AmericanMethod::Boundary);
+    const Valuation on_boundary = [&](const OptionTerms& o) { return boundary.solver_value(o).value; };
+    return implied_vol(american_search(on_boundary), price, terms);
 }
 
-Sensitivities american_sensitivities(const OptionTerms& terms) {
-    if (takes_closed_form(terms)) return european_sensitivities(terms);
-    // The solver's grid is laid around the spot, so bumping the spot moves
-    // the whole grid and the bumped values are nearly linear in S: their
-    // second difference misses almost all of the curvature. Gamma is read
-    // instead off the value grid of the unbumped valuation, the first of
-    // the six.
-    AmericanCentre centre;
-    bool first = true;
-    const Valuation routine = [&](const OptionTerms& o) {
-        const AmericanCentre c = solver_usa_centre(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
-        checked_american_value(c.value, o);
-        if (first) centre = c, first = false;
-        return c.value;
-    };
-    Sensitivities s = *sensitivities(routine, terms);
-    s.gamma = grid_gamma(centre, terms.spot);
-    return s;
+// The safeguarded search scans volatilities from 1e-6 to 10, far beyond
+// where the grid values: each of its valuations follows the rule, and the
+// answer's own valuation names the method.
+SearchResult robust_search(RouteContext& cx, double price, const OptionTerms& terms, AmericanValuer& valuer) {
+    AmericanRule rule(cx.options.american_method);
+    const SearchResult result =
+        robust_implied([&](const OptionTerms& o) { return rule.solver_value(o).value; }, price, terms);
+    if (result.outcome == SearchOutcome::Success) {
+        OptionTerms at = terms;
+        at.sigma = result.sigma;
+        valuer = rule.solver_value(at).valuer;
+    }
+    return result;
 }
+
+}  // namespace
 
 void american_route(RouteContext& cx, OptionTerms terms) {
     if (cx.main.optPrice) {
         terms.sigma = read_volatility(cx.main);
-        report_value(cx, american_sensitivities(terms));
+        const AmericanSensitivities s = AmericanRule(cx.options.american_method).sensitivities(terms);
+        if (cx.options.results) cx.options.results->american_valuer = s.valuer;
+        const bool chosen = cx.options.american_method == AmericanMethod::Boundary;
+        const char* line = s.valuer != AmericanValuer::Boundary ? ""
+                           : chosen                             ? kBoundaryChosenLine
+                                                                : kBoundaryValuedLine;
+        report_value(cx, s.s, {}, line);
         return;
     }
-    // The search always uses the solver, for dividend-free calls too.
     const double price = parse_number(cx.main.qqq2);
-    const Valuation checked_solver = [](const OptionTerms& o) {
-        return checked_american_value(solver_usa(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype), o);
-    };
-    if (cx.options.robust_search) {
-        report_search(cx, robust_implied(checked_solver, price, terms), kAmericanSuccessTitle);
-        return;
-    }
-    const SearchVariant variant = american_search(checked_solver);
-    report_search(cx, implied_vol(variant, price, terms), variant.success_title);
+    AmericanValuer valuer = AmericanValuer::Grid;
+    const SearchResult result =
+        cx.options.robust_search ? robust_search(cx, price, terms, valuer) : window_search(cx, price, terms, valuer);
+    if (cx.options.results) cx.options.results->american_valuer = valuer;
+    report_search(cx, result, kAmericanSuccessTitle);
 }
 
 SearchVariant american_search(Valuation routine) {

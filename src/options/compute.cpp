@@ -13,7 +13,7 @@
 
 namespace tvx {
 
-void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error) {
+void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error, std::string method) {
     static constexpr std::string OutputWindow::*kLabels[] = {&OutputWindow::Label1, &OutputWindow::Label2,
                                                              &OutputWindow::Label3, &OutputWindow::Label4,
                                                              &OutputWindow::Label5, &OutputWindow::Label6};
@@ -23,6 +23,7 @@ void report_value(RouteContext& cx, const Sensitivities& s, std::string std_erro
         lines[k] = result_line(kSensitivityResults[k].line, s.*kSensitivityResults[k].value);
     for (std::size_t k = 0; k < lines.size(); ++k) cx.output.*kLabels[k] = std::move(lines[k]);
     cx.output.StdError = std::move(std_error);
+    cx.output.Method = std::move(method);
     if (cx.options.results) cx.options.results->value = s;
     cx.ui.set_pointer(Pointer::Normal);
     cx.ui.show(Window::Output);

@@ -10,6 +10,7 @@
 #include "core/progress.h"
 #include "core/results.h"
 #include "core/user_interface.h"
+#include "options/american_rule.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
 #include "options/sensitivities.h"
@@ -39,8 +40,9 @@ std::optional<OptionTerms> read_option_terms(const MainWindow& main, UserInterfa
 
 // The results of one Compute before they are rounded for the screen.
 struct ComputeResults {
-    std::optional<Sensitivities> value;        // a valuation reported in the output window
-    std::optional<double> implied_volatility;  // a search reported in its box
+    std::optional<Sensitivities> value;             // a valuation reported in the output window
+    std::optional<double> implied_volatility;       // a search reported in its box
+    std::optional<AmericanValuer> american_valuer;  // on the American route, the method that valued
 };
 
 // How a Compute runs. The window uses the defaults; other front ends may
@@ -51,6 +53,8 @@ struct ComputeOptions {
     // to watch what the route asks for.
     Simulation simulate = simulate_mcarlo;
     bool robust_search = false;  // see options/robust_implied.h
+    // The American route's method: the window's rule, or one forced.
+    AmericanMethod american_method = AmericanMethod::Rule;
     ComputeResults* results = nullptr;
 };
 

@@ -17,6 +17,10 @@ struct OutputWindow {
     // Under the six lines, on the simulation route only: the value's
     // standard error and the pairs it took. Empty on every other route.
     std::string StdError;
+    // Under the six lines, on the American route only: that the
+    // exercise-boundary method valued the terms because the solver's grid
+    // cannot. Empty otherwise.
+    std::string Method;
 };
 
 inline constexpr const char* kOkCaption = "OK";

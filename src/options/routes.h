@@ -28,9 +28,10 @@ struct RouteContext {
 
 // Rounds the six results, writes the six lines and shows the output window.
 // Every line is formed before the window is touched, so a rounding overflow
-// leaves the earlier lines in place. `std_error` is the added line under
-// the six (the simulation's standard error); empty on the other routes.
-void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error = {});
+// leaves the earlier lines in place. `std_error` and `method` are the added
+// lines under the six (the simulation's standard error, the American
+// route's method); empty on the other routes.
+void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error = {}, std::string method = {});
 
 // Reports the outcome of an implied-volatility search (nothing when it was
 // cancelled).

@@ -55,4 +55,8 @@ void pin_solver_usa_path(SolverPath path);
 void unpin_solver_usa_path();
 const char* solver_path_name(SolverPath path);
 
+// The boundaries the exercise-boundary method has solved in this run (a
+// chart against the spot solves its boundaries once, not once a point).
+long boundary_solves();
+
 }  // namespace tvx

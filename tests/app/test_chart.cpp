@@ -54,7 +54,8 @@ private slots:
     }
 
     void every_entry_opens_the_one_chart_window() {
-        for (const char* name : {"mnuChartsOption", "mnuChartsScenario", "mnuChartsBond", "mnuChartsConvertible"}) {
+        for (const char* name :
+             {"mnuChartsOption", "mnuChartsScenario", "mnuChartsBond", "mnuChartsConvertible", "mnuChartsBoundary"}) {
             item(name)->trigger();
             QWidget* w = chart_window();
             QVERIFY2(w && w->isVisible(), name);

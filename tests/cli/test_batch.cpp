@@ -3,6 +3,7 @@
 // JSON figures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "cli/batch.h"
@@ -126,6 +127,44 @@ TEST(Json, ResultsAtFullPrecisionAndTheSimulationsStatistics) {
     const auto b = json_of(bad, run_request(bad));
     EXPECT_EQ(b["inputs"]["share"], "12,5");  // not a number: kept as typed
     EXPECT_EQ(b["status"], 2);
+}
+
+}  // namespace
+}  // namespace tvx::cli
+
+namespace tvx::cli {
+namespace {
+
+TEST(Batch, AmericanRowsReadTheirMethodAndSayWhichValued) {
+    // The defaults as an American put stand on the grid; issue 28's first
+    // row does not, and the exercise-boundary method gives its right value
+    // (5.4648, an independent high-precision valuation); with the grid forced
+    // that row is refused by the bound check (the generic error); the method
+    // forced values the defaults; an unknown method is a usage error.
+    const BatchRun r = batch(
+        "command,american,put,time,volatility,rate,strike,spot,dividend,method\n"
+        "option,1,1,,,,,,,\n"
+        "option,1,1,19.1,0.097,0.28,5.877,4.366,19.4,\n"
+        "option,1,1,19.1,0.097,0.28,5.877,4.366,19.4,grid\n"
+        "option,1,1,,,,,,,boundary\n"
+        "option,1,1,,,,,,,fast\n"
+        "option,,,,,,,,,boundary\n");
+    ASSERT_EQ(r.lines.size(), 7u);
+    const std::vector<std::string> header = cells(r.lines[0]);
+    const auto column = [&](const char* name) {
+        return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+    };
+    const auto cell = [&](std::size_t row, const char* name) { return cells(r.lines[row]).at(column(name)); };
+    EXPECT_EQ(cell(1, "method_used"), "grid");
+    EXPECT_EQ(cell(2, "method_used"), "boundary");
+    EXPECT_NEAR(std::stod(cell(2, "value")), 5.4648, 5e-5);
+    EXPECT_EQ(cell(3, "status"), "2");
+    EXPECT_EQ(cell(3, "method_used"), "");
+    EXPECT_EQ(cell(4, "method_used"), "boundary");
+    EXPECT_NE(r.lines[5].find("\"--method is auto, grid or boundary\",64"), std::string::npos) << r.lines[5];
+    // A European row has no method to name.
+    EXPECT_EQ(cell(6, "method_used"), "");
+    EXPECT_EQ(cell(6, "status"), "0");
 }
 
 }  // namespace

@@ -149,9 +149,14 @@ WindowLines run_main_window(const Args& a, bool implied) {
     test::RecordingUi ui;
     ComputeOptions options;
     options.robust_search = a.has("robust");
+    // The window's rule, unless the command line forces a method.
+    const auto method = a.options.find("method");
+    if (method != a.options.end() && method->second == "grid") options.american_method = AmericanMethod::Grid;
+    if (method != a.options.end() && method->second == "boundary") options.american_method = AmericanMethod::Boundary;
     cmdCompute_Click(m, out, pac, ui, options);
     WindowLines w = lines_of(ui);
     if (ui.shown(Window::Output)) w.out = {out.Label1, out.Label2, out.Label3, out.Label4, out.Label5, out.Label6};
+    if (ui.shown(Window::Output) && !out.Method.empty()) w.out.push_back(out.Method);
     return w;
 }
 

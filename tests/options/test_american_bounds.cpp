@@ -1,5 +1,7 @@
-// The bounds check of the American route: values that no American option
-// can have end in the generic error; every sound value passes unchanged.
+// The bounds check of the American route, the last guard of every value it
+// shows: values that no American option can have end in the generic error
+// (with the grid forced, where the exercise-boundary method does not take
+// over); every sound value passes unchanged.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,30 +14,19 @@
 #include "options/routes.h"
 #include "pricing/american.h"
 #include "pricing/testing.h"
-#include "support/compute_fixture.h"
+#include "support/american_window.h"
 
 namespace tvx::test {
 namespace {
 
-// Terms as the main window takes them: rates and yields in per cent.
-struct Typed {
-    const char *time, *vol, *rate, *strike, *spot, *yield;
-    bool call;
-};
+using Typed = TypedAmerican;
 
-class AmericanBounds : public ComputeFixture {
+class AmericanBounds : public AmericanWindowFixture {
 protected:
-    void enter(const Typed& a) {
-        main.optEuro = false;
-        main.time = a.time, main.qqq = a.vol, main.irate = a.rate;
-        main.strike = a.strike, main.current = a.spot, main.dividend = a.yield;
-        main.optCall = a.call;
-    }
-    OptionTerms terms_of(const Typed& a) {
-        return {parse_number(a.time), parse_number(a.vol),         parse_number(a.rate) / 100,  parse_number(a.strike),
-                parse_number(a.spot), parse_number(a.yield) / 100, std::int16_t(a.call ? 0 : 1)};
-    }
     void reset() { ui = RecordingUi{}, ui.pacifier = &pac, out = OutputWindow{}; }
+    // With the grid forced (the command line's --method grid) nothing else
+    // values a row the bound check refuses.
+    void compute_on_grid() { compute_with(AmericanMethod::Grid); }
 };
 
 // Values the solver gives that break a bound (from an independent rendering
@@ -60,12 +51,14 @@ void on_every_path(Check check) {
 }
 
 TEST_F(AmericanBounds, ValuesNoAmericanOptionCanHaveAreTheGenericError) {
+    // With the grid forced (the command line's --method grid) nothing else
+    // values these rows: the bound check refuses them.
     on_every_path([&] {
         for (const Typed& a : broken) {
             SCOPED_TRACE(std::string("strike ") + a.strike);
             reset();
             enter(a);
-            compute();
+            compute_on_grid();
             expect_generic_error();
         }
     });
@@ -73,7 +66,7 @@ TEST_F(AmericanBounds, ValuesNoAmericanOptionCanHaveAreTheGenericError) {
 
 TEST_F(AmericanBounds, TheSearchChecksEveryValuation) {
     // The first valuation of the search, at 0.25, lies outside the bounds
-    // for the third row; the search must not go on with it.
+    // for the third row; the search on the grid must not go on with it.
     const Typed& a = broken[2];
     OptionTerms o = terms_of(a);
     o.sigma = kSearchStart;
@@ -84,7 +77,7 @@ TEST_F(AmericanBounds, TheSearchChecksEveryValuation) {
         enter(a);
         main.optPrice = false;
         main.qqq2 = "0.6434";
-        compute();
+        compute_on_grid();
         expect_generic_error();
     });
 }

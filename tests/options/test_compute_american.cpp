@@ -94,20 +94,6 @@ TEST_F(AmericanRoute, FarOutOfTheMoneyShowsNearlyNothingWithADeltaOfTheRightSign
     EXPECT_GE(shown_number(out.Label2, "Delta is "), 0.0) << out.Label2;
 }
 
-TEST_F(AmericanRoute, UnstableSchemeIsTheGenericError) {
-    // Volatility 0.01 over 30 years with a drift of 0.35 makes the weight of
-    // the node below negative; the scheme would show "-4 dollars".
-    main.optEuro = false;
-    main.current = "60";
-    main.strike = "64";
-    main.dividend = "-5";
-    main.time = "30";
-    main.irate = "30";
-    main.qqq = "0.01";
-    compute();
-    expect_generic_error();
-}
-
 TEST_F(AmericanRoute, AdvancedPreferencesHaveNoEffect) {
     main.optEuro = false;
     main.optCall = false;

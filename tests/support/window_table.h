@@ -46,6 +46,7 @@ inline constexpr MenuRow menu_bar[] = {
     {2, "mnuChartsScenario", "&Scenario Table", false},
     {2, "mnuChartsBond", "S&traight Bond", false},
     {2, "mnuChartsConvertible", "&Convertible Bond", false},
+    {2, "mnuChartsBoundary", "Exercise &Boundary", false},
     {1, "mnuHelp", "&Help", true},
     {2, "mnuHelpOptions", "&Options", false},
     {2, "mnuHelpFutures", "&Futures", false},
