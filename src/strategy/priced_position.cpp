@@ -57,7 +57,7 @@ OptionTerms PricedPosition::terms(const Leg& leg, double S, double life, double 
 double PricedPosition::unit_value(const Leg& leg, double S, double date, double vol_factor) const {
     if (!leg.option()) return S;
     if (leg.time <= date) return payoff(S, leg.strike, optype_of(leg));
-    return valuer_.value(terms(leg, S, chk(leg.time - date), vol_factor), leg.style);
+    return valuer_.value(terms(leg, S, chk(leg.time - date), vol_factor), leg.style, leg.time);
 }
 
 double PricedPosition::pnl(double S, double date, double vol_factor) const {
