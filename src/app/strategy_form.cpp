@@ -202,9 +202,12 @@ QWidget* StrategyForm::build_chart() {
     tabs_ = named(new QTabWidget, "tabChart");
     tabs_->addTab(view_, QStringLiteral("Profit and loss"));
     tabs_->addTab(grid_page, QStringLiteral("Spot × volatility"));
-    connect(tabs_, &QTabWidget::currentChanged, this, [this] { draw(); });
-
     hover_ = named(new QLabel(QStringLiteral(" ")), "lblHover");
+    // The pointer's coordinates belong to the chart: the grid does not keep them.
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+        hover_->setText(QStringLiteral(" "));
+        draw();
+    });
     note_label_ = named(new QLabel, "lblNote");
     note_label_->setStyleSheet(QStringLiteral("color: #a02020;"));
     QPushButton* copy = button("cmdCopyChart", "Copy");
