@@ -167,6 +167,28 @@ void CalculatorForm::draw() {
     }
 }
 
+void CalculatorForm::set_return_command(QWidget* field, std::function<void()> click) {
+    field->installEventFilter(this);
+    return_clicks_.emplace_back(field, std::move(click));
+}
+
+bool CalculatorForm::eventFilter(QObject* watched, QEvent* event) {
+    // Return in a field with its own command runs that command and goes no
+    // further (the window would run its Default command).
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            for (const auto& [field, click] : return_clicks_) {
+                if (field == watched) {
+                    click();
+                    return true;
+                }
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void CalculatorForm::keyPressEvent(QKeyEvent* event) {
     // Fields and option buttons leave Return to their window.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && default_click_) {

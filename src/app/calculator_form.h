@@ -24,7 +24,8 @@
 //   A choice is a group box with two (or three) option buttons, selected
 //   as its row says.
 // - Return in any field or option button runs the Default command (Return
-//   on a focused button runs that button). The window's close box runs the
+//   on a focused button runs that button), or the field's own command when
+//   it has one (set_return_command). The window's close box runs the
 //   Cancel command, exactly as its button does.
 // - The window's minimum size is what its controls need: every label,
 //   caption and a field wide enough for a typical figure stay whole, and
@@ -38,6 +39,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/forms.h"
@@ -97,6 +99,9 @@ public:
     QPushButton* add_command(const char* name, const char* caption, std::function<void()> click,
                              CommandRole role = CommandRole::Plain);
 
+    // Return in this field runs `click` instead of the Default command.
+    void set_return_command(QWidget* field, std::function<void()> click);
+
     // Lays the controls out and sets the tab order; call once, last.
     void finish();
 
@@ -105,6 +110,7 @@ public:
     void draw() override;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -137,6 +143,7 @@ private:
     std::vector<QWidget*> tab_chain_;
     std::vector<QPushButton*> commands_;
     std::function<void()> default_click_;
+    std::vector<std::pair<QWidget*, std::function<void()>>> return_clicks_;
     std::function<void()> cancel_click_;
     bool finished_ = false;
 };

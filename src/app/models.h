@@ -5,6 +5,7 @@
 
 #include "charts/chart_window.h"
 #include "core/help.h"
+#include "core/history_window.h"
 #include "core/progress.h"
 #include "instruments/bonds.h"
 #include "instruments/convertible.h"
@@ -32,6 +33,7 @@ struct Models {
     HelpViewer help;
     ChartWindow chart;
     StrategyWindow strategy;
+    HistoryWindow history;
 };
 
 }  // namespace tvx

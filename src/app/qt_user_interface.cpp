@@ -49,6 +49,7 @@ public:
     void yield() override { ui_.yield(); }
     // A message about the help file is this window's too.
     void show_help(const std::string& help_file, int topic) override { ui_.show_help_for(*this, help_file, topic); }
+    void record(const HistoryRow& row) override { ui_.record(row); }
 
 private:
     QtUserInterface& ui_;
@@ -235,6 +236,11 @@ void QtUserInterface::focus_field(Window window, const std::string& control) {
     w->activateWindow();
     target->setFocus(Qt::OtherFocusReason);
     if (edit) edit->selectAll();
+}
+
+void QtUserInterface::record(const HistoryRow& row) {
+    models_.history.rows.push_back(row);
+    refresh(Window::History);
 }
 
 void QtUserInterface::yield() { QCoreApplication::processEvents(); }

@@ -37,6 +37,9 @@ public:
     void focus_field(Window window, const std::string& control) override;
     void yield() override;
     void show_help(const std::string& help_file, int topic) override;
+    // Keeps the result in the History window's model and shows it there
+    // when the window is open.
+    void record(const HistoryRow& row) override;
 
     // The interface as the commands of one window see it: the same in
     // everything, except that its boxes are that window's.

@@ -26,6 +26,7 @@
 #include "app/strategy_legs.h"
 #include "charts/chart_text.h"
 #include "charts/strategy_chart.h"
+#include "core/text_file.h"
 #include "strategy/presets.h"
 #include "strategy/strategy_commands.h"
 
@@ -288,7 +289,7 @@ bool StrategyForm::save_chart_to(const QString& path) {
     bool ok = false;
     if (QFileInfo(path).suffix().toLower() == QLatin1String("csv")) {
         const std::string text = grid_shown() ? strategy_grid_tsv(grid_, shown_->currentIndex() == 0) : plot_csv(plot_);
-        ok = save_text_file(path.toStdString(), text);
+        ok = write_file_whole(path.toStdString(), text);
     } else {
         ok = save_picture(picture(), path, QString::fromStdString(plot_.title));
     }

@@ -2,6 +2,7 @@
 
 #include "app/chart_form.h"
 #include "app/help_form.h"
+#include "app/history_form.h"
 #include "app/instrument_forms.h"
 #include "app/main_form.h"
 #include "app/neural_forms.h"
@@ -84,11 +85,16 @@ std::span<const WindowRow> window_rows() {
          FreeSpot,
          {{{menu::advanced, menu::neural}, "mnuNeuralPredict", "&Predict", on_main<mnuNeuralPredict_Click>}},
          {700, "mnuHelpNets2", "Neual Net &Usage"}},
+        {Window::History,
+         make_history_form,
+         FreeSpot,
+         {{{menu::view}, "mnuHistory", "&History", on_main<mnuHistory_Click>}},
+         {800, "mnuHelpHistory", "&History"}},
         {Window::Strategy,
          make_strategy_form,
          FreeSpot,
          {{{menu::advanced}, "mnuStrategy", "&Strategy Builder", on_strategy}},
-         {800, "mnuHelpStrategy", "Strategy &Builder"}},
+         {900, "mnuHelpStrategy", "Strategy &Builder"}},
         {Window::Chart,
          make_chart_form,
          FreeSpot,

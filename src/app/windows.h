@@ -34,6 +34,7 @@ inline constexpr Menu file{"mnuFile", "&File"};
 inline constexpr Menu advanced{"mnuAdvanced", "&Advanced"};
 inline constexpr Menu bonds{"mnuBonds", "&Bonds"};
 inline constexpr Menu neural{"mnuNeural", "&Neural Nets"};
+inline constexpr Menu view{"mnuView", "&View"};
 inline constexpr Menu charts{"mnuCharts", "&Charts"};
 inline constexpr Menu help{"mnuHelp", "&Help"};
 }  // namespace menu

@@ -6,6 +6,7 @@
 #include "charts/chart_text.h"
 #include "charts/draw_parts.h"
 #include "charts/scenario.h"
+#include "core/text_file.h"
 
 namespace tvx {
 
@@ -119,7 +120,7 @@ std::string chart_csv_text(const ChartWindow& chart) {
 }
 
 bool chart_save_csv(ChartWindow& chart, const std::filesystem::path& path, UserInterface& ui) {
-    const bool saved = save_text_file(path, chart_csv_text(chart));
+    const bool saved = write_file_whole(path, chart_csv_text(chart));
     chart.note = saved ? std::string() : chart_text::not_saved + path.string();
     ui.refresh(Window::Chart);
     return saved;

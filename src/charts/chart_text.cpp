@@ -1,20 +1,11 @@
 #include "charts/chart_text.h"
 
-#include <fstream>
-#include <system_error>
-
+#include "core/csv_text.h"
 #include "core/numbers.h"
 
 namespace tvx {
 
 namespace {
-
-std::string csv_field(const std::string& text) {
-    if (text.find_first_of(",\"\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
 
 std::string rounded(double x) {
     try {
@@ -27,8 +18,12 @@ std::string rounded(double x) {
 }  // namespace
 
 std::string plot_csv(const Plot& plot) {
-    std::string text = csv_field(plot.x_label);
-    for (const Series& s : plot.series) text += "," + csv_field(s.name);
+    std::string text;
+    append_csv_field(text, plot.x_label);
+    for (const Series& s : plot.series) {
+        text += ',';
+        append_csv_field(text, s.name);
+    }
     text += "\n";
     for (std::size_t i = 0; i < plot.x.size(); ++i) {
         text += general_text(plot.x[i]);
@@ -50,30 +45,6 @@ std::string left_out_note(int count, const char* what) {
     const std::string things = std::string(what) + (count == 1 ? "" : "s");
     return std::to_string(count) + " " + things +
            (count == 1 ? " could not be valued and is" : " could not be valued and are") + " left out.";
-}
-
-bool save_text_file(const std::filesystem::path& path, const std::string& text) {
-    std::filesystem::path part = path;
-    part += ".part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << text;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(part, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(part, path, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(part, ignored);
-    }
-    return !error;
 }
 
 }  // namespace tvx

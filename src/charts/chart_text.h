@@ -1,8 +1,7 @@
 // The chart window's texts: a plot's points as CSV, the coordinates shown
-// under the pointer, the note on points left out, and saving a text file.
+// under the pointer and the note on points left out.
 #pragma once
 
-#include <filesystem>
 #include <string>
 
 #include "charts/chart_window.h"
@@ -20,10 +19,6 @@ std::string hover_text(const Plot& plot, const std::string& series, double x, do
 
 // "3 points could not be valued and are left out." (empty for none).
 std::string left_out_note(int count, const char* what = "point");
-
-// Writes the text whole or not at all: into a file beside the target, then
-// renamed over it. False when it could not be written.
-bool save_text_file(const std::filesystem::path& path, const std::string& text);
 
 namespace chart_text {
 inline constexpr const char* cancelled = "Cancelled: the chart shows what it showed before.";

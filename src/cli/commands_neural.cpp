@@ -49,8 +49,6 @@ Outcome run_train(const Request& r) {
     return o;
 }
 
-constexpr const char* kOutputNames[] = {"output1", "output2", "output3", "output4"};
-
 // The first field is the network file, the input box's answer.
 Outcome run_predict(const Request& r) {
     PredictWindow w;

@@ -6,8 +6,9 @@
 #include <cstddef>
 #include <istream>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "core/csv_text.h"  // the writing side: append_csv_field, append_number
 
 namespace tvx::cli {
 
@@ -38,12 +39,5 @@ private:
 
 inline constexpr const char* kUnbalancedQuote = "malformed CSV: a quoted field is not closed";
 inline constexpr const char* kTextAfterQuote = "malformed CSV: text after the closing quote of a field";
-
-// Appends the text as one field, quoted when it holds a comma, a quote or a
-// line break.
-void append_csv_field(std::string& out, std::string_view text);
-
-// Appends the shortest decimal text that reads back to the same double.
-void append_number(std::string& out, double x);
 
 }  // namespace tvx::cli

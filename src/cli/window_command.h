@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "cli/cli_ui.h"
@@ -80,6 +81,18 @@ private:
     std::vector<Option> options_;
 };
 
+// Runs one of a window's commands on the bound model: what it showed, and
+// its figures when it succeeded.
+template <class Model, class Results, class Click>
+Outcome run_window_command(Model& w, Click click, std::type_identity_t<ResultTable<Results>> table) {
+    CliUi ui;
+    Results figures{};
+    click(w, ui, &figures);
+    Outcome o = outcome_of(ui);
+    if (o.status == kExitOk) o.figures = figures_of(table, figures);
+    return o;
+}
+
 // A calculator's command: the window's Compute (Calculate) on the model
 // bound from the request; its figures are the results struct's.
 template <class Model, class Results>
@@ -94,12 +107,8 @@ CommandSpec calculator_command(std::string name, std::string summary,
     c.run = [&calculator, options](const Request& r) {
         Model w;
         if (auto clash = options.bind(r, 0, w)) return usage_outcome(std::move(*clash));
-        CliUi ui;
-        Results figures{};
-        Command1_Click(w, ui, &figures);
-        Outcome o = outcome_of(ui);
-        if (o.status == kExitOk) o.figures = figures_of(calculator.results, figures);
-        return o;
+        const auto compute = [](Model& m, UserInterface& ui, Results* f) { Command1_Click(m, ui, f); };
+        return run_window_command<Model, Results>(w, compute, calculator.results);
     };
     c.shares_generator = [](const Request&) { return false; };
     return c;

@@ -8,6 +8,8 @@
 
 namespace tvx {
 
+struct HistoryRow;
+
 enum class Icon { None, Exclamation, Critical };
 enum class Buttons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
@@ -29,6 +31,7 @@ enum class Window {
     Help,      // frmHelp, the help viewer
     Chart,     // frmChart, charts of a value against its terms
     Strategy,  // frmStrategy, the strategy builder
+    History,   // frmHistory, every result of the session
 };
 
 class UserInterface {
@@ -66,6 +69,10 @@ public:
 
     // Opens the help file at a topic, without blocking (see core/help.h).
     virtual void show_help(const std::string& help_file, int topic) = 0;
+
+    // A result for the session's history (see core/history.h). A front end
+    // that keeps no history (the command line) lets it go.
+    virtual void record(const HistoryRow&) {}
 };
 
 // Message-box titles and the generic error text shared by the calculators.

@@ -5,6 +5,7 @@
 #include "core/checks.h"
 #include "core/fault.h"
 #include "core/numbers.h"
+#include "instruments/bond_analytics.h"
 
 namespace tvx {
 
@@ -50,6 +51,52 @@ void Command1_Click(StraightBondsWindow& w, UserInterface& ui, BondValue* result
     calculate(
         ui, kStraightBondsCalculator, w, results, [&] { return read_straight_terms(w, ui); },
         [](const StraightBondTerms& b) { return BondValue{straight_percent(b)}; });
+}
+
+std::optional<BondPriceTerms> read_price_terms(const StraightBondsWindow& w, UserInterface& ui) {
+    // Every text is converted before the first check.
+    BondPriceTerms t;
+    StraightBondTerms& b = t.bond;
+    b.P = parse_number(w.pvalue);
+    b.coupon = parse_number(w.coup) / 100.0;
+    b.annual = w.payment;
+    if (!b.annual) b.coupon /= 2.0;
+    b.T = parse_number(w.ttm);
+    t.price = parse_number(w.mprice);
+
+    Checks checks(ui, Window::Bonds2, CheckPolicy::StopAtFirst);
+    checks.positive(b.P, "pvalue", bonds_text::par);
+    checks.positive(b.coupon, "coup", bonds_text::coupon);
+    checks.positive(b.T, "ttm", bonds_text::time);
+    checks.positive(t.price, "mprice", bonds_text::price);
+    if (!checks.failed()) {
+        // At a rate of 0 the bond is worth the sum of its payments.
+        const std::int16_t n = bond_periods(0.0, b.T, b.annual).n;
+        checks.require(n > 0, "ttm", bonds_text::no_period);
+        checks.require(t.price < chk(chk(1.0 + chk(b.coupon * n)) * 100.0), "mprice", bonds_text::no_yield);
+    }
+    if (!checks.passed()) return std::nullopt;
+    return t;
+}
+
+void cmdYield_Click(StraightBondsWindow& w, UserInterface& ui, BondYield* results) {
+    calculate(
+        ui, kBondYieldCalculator, w, results, [&] { return read_price_terms(w, ui); },
+        [](const BondPriceTerms& t) {
+            const BondPeriods p = bond_periods(0.0, t.bond.T, t.bond.annual);
+            const double per_period = bond_yield(t.bond.coupon, p.n, t.price / 100.0);
+            return BondYield{chk(per_period * (t.bond.annual ? 1.0 : 2.0) * 100.0)};
+        });
+}
+
+void cmdRisk_Click(StraightBondsWindow& w, UserInterface& ui, BondRisk* results) {
+    calculate(
+        ui, kBondRiskCalculator, w, results, [&] { return read_straight_terms(w, ui); },
+        [](const StraightBondTerms& b) {
+            const BondPeriods p = bond_periods(b.rate, b.T, b.annual);
+            const BondRiskFigures r = bond_risk(b.coupon, b.rate, p.n, b.annual ? 1 : 2);
+            return BondRisk{r.macaulay, r.modified, r.convexity, r.bp_value};
+        });
 }
 
 void Command2_Click(StraightBondsWindow& w, UserInterface& ui) {

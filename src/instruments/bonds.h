@@ -1,5 +1,8 @@
 // `frmBonds2`, the straight bond calculator, and `bond_value`, the fixed
-// coupon bond that the convertible bond calculator values as well.
+// coupon bond that the convertible bond calculator values as well. Beside
+// Compute (the fair value at the typed rate), Yield gives the yield to
+// maturity at the typed market price and Risk the durations, convexity and
+// value of a basis point at the typed rate (instruments/bond_analytics.h).
 #pragma once
 
 #include <cstdint>
@@ -37,6 +40,7 @@ struct StraightBondsWindow {
     bool payment = true;            // "Annual"; otherwise Option2, "Semi-Annual"
     std::string ttm = "3.5";        // T, years to redemption
     std::string ir = "4.5";         // annual rate, per cent
+    std::string mprice = "100.0";   // market price, per cent of par: for Yield
 
     bool operator==(const StraightBondsWindow&) const = default;
 };
@@ -46,6 +50,9 @@ inline constexpr const char* frmBonds2 = "Straight Bonds";
 inline constexpr const char* frmBonds = "Convertible Bonds";
 inline constexpr const char* Command1 = "Compute";
 inline constexpr const char* Command2 = "Cancel";
+inline constexpr const char* cmdYield = "Yield";
+inline constexpr const char* cmdRisk = "Risk";
+inline constexpr const char* cmdAnalytics = "Analytics";
 }  // namespace bonds_caption
 
 // The rows both bond windows share, for either window's model.
@@ -75,11 +82,33 @@ constexpr Field<M> rate(int column) {
 }
 }  // namespace bond_fields
 
+namespace straight_fields {
+using W = StraightBondsWindow;
+inline constexpr Field<W> price = number_field<&W::mprice>(
+    "mprice", "Market Price (%)", "price", "Market price in per cent of par: gives the yield to maturity");
+}  // namespace straight_fields
+
 // The fields in tab order.
 inline constexpr Field<StraightBondsWindow> kStraightBondsFields[] = {
     bond_fields::par<StraightBondsWindow>(),     bond_fields::coupon<StraightBondsWindow>(),
     bond_fields::payment<StraightBondsWindow>(), bond_fields::maturity<StraightBondsWindow>(),
+    bond_fields::rate<StraightBondsWindow>(0),   straight_fields::price,
+};
+
+// What Compute and Risk read: the bond and the rate.
+inline constexpr Field<StraightBondsWindow> kBondValueFields[] = {
+    bond_fields::par<StraightBondsWindow>(),     bond_fields::coupon<StraightBondsWindow>(),
+    bond_fields::payment<StraightBondsWindow>(), bond_fields::maturity<StraightBondsWindow>(),
     bond_fields::rate<StraightBondsWindow>(0),
+};
+
+// What Yield reads: the bond and its market price.
+inline constexpr Field<StraightBondsWindow> kBondYieldFields[] = {
+    bond_fields::par<StraightBondsWindow>(),
+    bond_fields::coupon<StraightBondsWindow>(),
+    bond_fields::payment<StraightBondsWindow>(),
+    bond_fields::maturity<StraightBondsWindow>(),
+    straight_fields::price,
 };
 
 // Messages shared by the two bond windows.
@@ -95,6 +124,19 @@ inline constexpr const char* volatility = "Error: Volatility must be greater tha
 // The results, each followed by the percentage and "%".
 inline constexpr const char* straight_result = "The fair value for this bond is ";
 inline constexpr const char* convertible_result = "The fair value for this convertible bond is ";
+// Yield's checks and result.
+inline constexpr const char* price = "Error: Market Price must be greater than zero";
+inline constexpr const char* no_period =
+    "Error: The bond has no coupon period left, so it is worth its par value at every rate";
+inline constexpr const char* no_yield =
+    "Error: No positive yield gives this price: it must be below the sum of the bond's payments";
+inline constexpr const char* yield_result = "The yield to maturity is ";
+// Risk's lines.
+inline constexpr const char* macaulay = "The Macaulay duration is ";
+inline constexpr const char* modified = "The modified duration is ";
+inline constexpr const char* convexity = "The convexity is ";
+inline constexpr const char* bp_value = "The value of one basis point is ";
+inline constexpr const char* years = " years";
 }  // namespace bonds_text
 
 // The fair value in per cent of par, before rounding.
@@ -108,7 +150,39 @@ inline constexpr ResultRow<BondValue> kStraightBondResults[] = {
 };
 
 inline constexpr CalculatorTables<StraightBondsWindow, BondValue> kStraightBondsCalculator{
-    Window::Bonds2, kStraightBondsFields, kStraightBondResults, true};
+    Window::Bonds2, kBondValueFields, kStraightBondResults, true, bonds_caption::frmBonds2, bonds_caption::Command1};
+
+// The yield to maturity: the annual rate, in per cent, compounded once or
+// twice a year as the coupons are paid, at which the bond is worth the
+// market price.
+struct BondYield {
+    double yield = 0;
+};
+
+inline constexpr ResultRow<BondYield> kBondYieldResults[] = {
+    {{"yield", bonds_text::yield_result, result_text, "%"}, &BondYield::yield},
+};
+
+inline constexpr CalculatorTables<StraightBondsWindow, BondYield> kBondYieldCalculator{
+    Window::Bonds2, kBondYieldFields, kBondYieldResults, true, bonds_caption::frmBonds2, bonds_caption::cmdYield};
+
+// The bond's sensitivity to its rate, at the typed rate.
+struct BondRisk {
+    double macaulay = 0;   // years: the payments' times weighted by their present values
+    double modified = 0;   // years: -(dV/dr) / V for the annual rate r
+    double convexity = 0;  // years squared: (d2V/dr2) / V
+    double bp_value = 0;   // per cent of par: the fall in value for a rise of 0.01 % in r, to first order
+};
+
+inline constexpr ResultRow<BondRisk> kBondRiskResults[] = {
+    {{"macaulay_duration", bonds_text::macaulay, result_text, bonds_text::years}, &BondRisk::macaulay},
+    {{"modified_duration", bonds_text::modified, result_text, bonds_text::years}, &BondRisk::modified},
+    {{"convexity", bonds_text::convexity, result_text}, &BondRisk::convexity},
+    {{"bp_value", bonds_text::bp_value, result_text, "%"}, &BondRisk::bp_value},
+};
+
+inline constexpr CalculatorTables<StraightBondsWindow, BondRisk> kBondRiskCalculator{
+    Window::Bonds2, kBondValueFields, kBondRiskResults, true, bonds_caption::frmBonds2, bonds_caption::cmdRisk};
 
 // The straight bond's terms as Compute reads them.
 struct StraightBondTerms {
@@ -127,10 +201,30 @@ std::optional<StraightBondTerms> read_straight_terms(const StraightBondsWindow& 
 // The fair value in per cent of par, before rounding.
 double straight_percent(const StraightBondTerms& b);
 
+// The bond's terms and market price as Yield reads them.
+struct BondPriceTerms {
+    StraightBondTerms bond;  // its rate unused
+    double price = 0;        // per cent of par
+};
+
+// Reads the fields Yield needs in the window's order (a text that is not a
+// number throws) and stops at the first failed check: the four values
+// positive, a coupon period left, and a price below the sum of the
+// payments (every lower price has one positive yield); then no value.
+std::optional<BondPriceTerms> read_price_terms(const StraightBondsWindow& w, UserInterface& ui);
+
 // Compute: reads the fields and the payment type, stops at the first value
 // that is not positive, and shows the fair value in per cent of par;
 // `results`, when given, receives it at full precision.
 void Command1_Click(StraightBondsWindow& w, UserInterface& ui, BondValue* results = nullptr);
+
+// Yield: reads the bond and its market price and shows the yield to
+// maturity in per cent.
+void cmdYield_Click(StraightBondsWindow& w, UserInterface& ui, BondYield* results = nullptr);
+
+// Risk: reads what Compute reads and shows the durations, the convexity
+// and the value of a basis point at the typed rate.
+void cmdRisk_Click(StraightBondsWindow& w, UserInterface& ui, BondRisk* results = nullptr);
 
 // Cancel: the window goes back to its defaults and is unloaded.
 void Command2_Click(StraightBondsWindow& w, UserInterface& ui);

@@ -53,6 +53,20 @@ void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui, BondValue* res
         [](const ConvertibleTerms& c) { return BondValue{convertible_percent(c)}; });
 }
 
+ConvertibleAnalytics convertible_analytics(const ConvertibleTerms& c) {
+    ConvertibleAnalytics a;
+    a.parity = chk(fdiv(chk(c.R * c.S), c.P) * 100.0);
+    a.premium = chk(fdiv(chk(convertible_percent(c) - a.parity), a.parity) * 100.0);
+    a.delta = chk(c.R * euro_call_delta(c.T, c.sigma, c.r, fdiv(c.P, c.R), c.S, c.q));
+    return a;
+}
+
+void cmdAnalytics_Click(ConvertibleBondsWindow& w, UserInterface& ui, ConvertibleAnalytics* results) {
+    calculate(
+        ui, kConvertibleAnalyticsCalculator, w, results, [&] { return read_convertible_terms(w, ui); },
+        convertible_analytics);
+}
+
 void Command2_Click(ConvertibleBondsWindow& w, UserInterface& ui) {
     w = ConvertibleBondsWindow{};
     ui.unload(Window::Bonds);

@@ -52,7 +52,32 @@ inline constexpr ResultRow<BondValue> kConvertibleResults[] = {
 };
 
 inline constexpr CalculatorTables<ConvertibleBondsWindow, BondValue> kConvertibleBondsCalculator{
-    Window::Bonds, kConvertibleBondsFields, kConvertibleResults, true};
+    Window::Bonds, kConvertibleBondsFields, kConvertibleResults,
+    true,          bonds_caption::frmBonds, bonds_caption::Command1};
+
+namespace convertible_text {
+inline constexpr const char* parity = "The parity is ";
+inline constexpr const char* premium = "The premium over parity is ";
+inline constexpr const char* delta = "The share delta is ";
+inline constexpr const char* shares = " shares";
+}  // namespace convertible_text
+
+// The convertible against its shares.
+struct ConvertibleAnalytics {
+    double parity = 0;   // the conversion value R S, in per cent of par
+    double premium = 0;  // the fair value over parity, in per cent of parity
+    double delta = 0;    // the change in the bond's value for a change in the share price: R times a call's delta
+};
+
+inline constexpr ResultRow<ConvertibleAnalytics> kConvertibleAnalyticsResults[] = {
+    {{"parity", convertible_text::parity, result_text, "%"}, &ConvertibleAnalytics::parity},
+    {{"premium_over_parity", convertible_text::premium, result_text, "%"}, &ConvertibleAnalytics::premium},
+    {{"share_delta", convertible_text::delta, result_text, convertible_text::shares}, &ConvertibleAnalytics::delta},
+};
+
+inline constexpr CalculatorTables<ConvertibleBondsWindow, ConvertibleAnalytics> kConvertibleAnalyticsCalculator{
+    Window::Bonds, kConvertibleBondsFields, kConvertibleAnalyticsResults,
+    true,          bonds_caption::frmBonds, bonds_caption::cmdAnalytics};
 
 // The fair value in per cent of par, before rounding: the straight bond
 // B = bond_value(P, c, y, n) plus the R calls on one share each (strike
@@ -82,10 +107,20 @@ std::optional<ConvertibleTerms> read_convertible_terms(const ConvertibleBondsWin
 // The fair value in per cent of par, before rounding.
 double convertible_percent(const ConvertibleTerms& c);
 
+// Parity R S / P * 100; the premium (Q - parity) / parity * 100 of the
+// fair value Q over it; and the delta R e^(-q T) N(d1) of the R calls, in
+// shares: the bond's value in dollars moves by that many times a move of
+// the share price.
+ConvertibleAnalytics convertible_analytics(const ConvertibleTerms& c);
+
 // Compute: reads the fields and the payment type, stops at the first
 // failed check, and shows the fair value in per cent of par; `results`,
 // when given, receives it at full precision.
 void Command1_Click(ConvertibleBondsWindow& w, UserInterface& ui, BondValue* results = nullptr);
+
+// Analytics: reads and checks what Compute does and shows the parity, the
+// premium over parity and the share delta.
+void cmdAnalytics_Click(ConvertibleBondsWindow& w, UserInterface& ui, ConvertibleAnalytics* results = nullptr);
 
 // Cancel: the window goes back to its defaults and is unloaded.
 void Command2_Click(ConvertibleBondsWindow& w, UserInterface& ui);

@@ -69,8 +69,8 @@ inline constexpr ResultRow<ForwardFigures> kForwardResults[] = {
 };
 
 // Instantaneous: no busy pointer.
-inline constexpr CalculatorTables<FuturesWindow, ForwardFigures> kFuturesCalculator{Window::Futures, kFuturesFields,
-                                                                                    kForwardResults, false};
+inline constexpr CalculatorTables<FuturesWindow, ForwardFigures> kFuturesCalculator{
+    Window::Futures, kFuturesFields, kForwardResults, false, futures_caption::frmFutures, futures_caption::Command1};
 
 // r and q in per cent a year, T in years.
 ForwardFigures forward_values(double r, double T, double S, double K, double q);

@@ -63,8 +63,9 @@ inline constexpr ResultRow<WarrantFigures> kWarrantResults[] = {
     {{"leverage", warrants_text::leverage, general_15}, &WarrantFigures::leverage},
 };
 
-inline constexpr CalculatorTables<WarrantsWindow, WarrantFigures> kWarrantsCalculator{Window::Warrants, kWarrantsFields,
-                                                                                      kWarrantResults, true};
+inline constexpr CalculatorTables<WarrantsWindow, WarrantFigures> kWarrantsCalculator{
+    Window::Warrants,          kWarrantsFields, kWarrantResults, true, warrants_caption::frmWarrants,
+    warrants_caption::Command1};
 
 // The four figures of a warrant; S and W must be non-zero.
 WarrantFigures warrant_values(double S, double X, double W);

@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/checks.h"
+#include "core/history.h"
 #include "core/numbers.h"
 #include "core/random.h"
 #include "neural/agoric.h"
@@ -79,6 +80,8 @@ void check_sizes(const Counts& n) {
 void train_and_save(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Draw& draw, const Counts& n,
                     const TrainingSet& set, const std::string& ofile, TrainingResult* results) {
     const NetShape shape{n.nin, n.nhidden, n.nout};
+    // The fields as Train read them: they may change while it runs.
+    std::vector<HistoryTerm> terms = terms_of<CreateWindow>(kCreateFields, w);
     std::vector<double> weights(shape.weights(), 0.0);
     bool completed = false;
     {
@@ -95,6 +98,8 @@ void train_and_save(CreateWindow& w, Pmeter& pmeter, UserInterface& ui, const Dr
         ui.refresh(Window::Neural1);
         ui.set_pointer(Pointer::Normal);
         if (results) *results = result;
+        record_result(ui, neural1_caption::frmNeural1, neural1_caption::Command1, std::move(terms),
+                      figures_of(kTrainingResults, result));
         ui.message_box(kAppTitle, Icon::None, results_text(kTrainingResults, result), Buttons::Ok);
     }
     if (w.close_requested) {

@@ -4,7 +4,7 @@
 
 #include "core/fault.h"
 #include "core/numbers.h"
-#include "core/whole_file.h"
+#include "core/text_file.h"
 
 namespace tvx {
 
@@ -40,8 +40,8 @@ void write_network_file(const std::string& filename, const NetShape& shape, cons
                         const std::vector<double>& weights) {
     const std::string text = network_text(shape, ranges, weights);
     const std::filesystem::path target = resolve_file(filename);
-    if (filename.empty() || !write_whole_file(target, text))
-        throw RuntimeError("the network file could not be written");
+    if (filename.empty() || !target.has_filename()) throw RuntimeError("no name for the network file");
+    if (!write_file_whole(target, text)) throw RuntimeError("the network file could not be written");
 }
 
 LoadedNet load_net(const std::string& filename) {

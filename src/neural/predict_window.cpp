@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/checks.h"
+#include "core/history.h"
 #include "core/numbers.h"
 #include "neural/files.h"
 #include "neural/network.h"
@@ -38,6 +39,14 @@ template <std::size_t... Node>
 std::array<Field<PredictWindow>, sizeof...(Node)> input_fields(const InputNames& n, std::index_sequence<Node...>) {
     return {optional_number_field(&input_text<Node>, n.name[Node].c_str(), n.caption[Node].c_str(),
                                   n.option[Node].c_str(), Node < 5 ? 0 : 1)...};
+}
+
+// The network file, then the inputs of its nodes.
+std::vector<HistoryTerm> terms_read(const PredictWindow& w, const std::string& net, std::int16_t nin) {
+    std::vector<HistoryTerm> terms = terms_of<PredictWindow>(predict_fields(), w);
+    terms.resize(static_cast<std::size_t>(nin));
+    terms.insert(terms.begin(), HistoryTerm{"net", net});
+    return terms;
 }
 
 void unload(PredictWindow& w, UserInterface& ui) {
@@ -84,6 +93,7 @@ void Command1_Click(PredictWindow& w, UserInterface& ui) {
         feed_forward(net.weights, std::span<const double>(x).first(static_cast<std::size_t>(shape.nin)), nodes, shape);
 
         std::string text;
+        std::vector<Figure> outputs;
         for (std::size_t j = 0; j < static_cast<std::size_t>(shape.nout); ++j) {
             const double low = net.ranges.out_min[j];
             const double out = chk(chk(net.ranges.out_max[j] - low) * nodes.output[j] + low);
@@ -91,7 +101,10 @@ void Command1_Click(PredictWindow& w, UserInterface& ui) {
                            : "The result for output node " + std::to_string(j + 1) + " is ";
             text += four_decimal_text(out);
             text += '\r';
+            outputs.push_back({kOutputNames[j], out});
         }
+        record_result(ui, neural3_caption::frmNeural3, neural3_caption::Command1, terms_read(w, *answer, shape.nin),
+                      std::move(outputs));
         ui.set_pointer(Pointer::Normal);
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
         unload(w, ui);

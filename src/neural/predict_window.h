@@ -36,9 +36,12 @@ inline constexpr const char* default_file = "neural.net";
 inline constexpr const char* out_of_range = "Error: Input values lie outside of range";
 }  // namespace neural3_text
 
+// The names of the outputs' figures (their JSON keys and batch columns).
+inline constexpr const char* kOutputNames[] = {"output1", "output2", "output3", "output4"};
+
 // Predict: asks for the network file, scales the inputs with its ranges,
-// evaluates the network and shows the outputs in their own units; then the
-// window closes.
+// evaluates the network and shows the outputs in their own units (the
+// history keeps them at full precision); then the window closes.
 void Command1_Click(PredictWindow& w, UserInterface& ui);
 
 // Cancel: closes the window, which opens next time with its defaults.

@@ -25,6 +25,7 @@ void report_value(RouteContext& cx, const Sensitivities& s, std::string std_erro
     cx.output.StdError = std::move(std_error);
     cx.output.Method = std::move(method);
     if (cx.options.results) cx.options.results->value = s;
+    record_result(cx.ui, main_caption::history, main_caption::cmdCompute, cx.terms, figures_of(kSensitivityResults, s));
     cx.ui.set_pointer(Pointer::Normal);
     cx.ui.show(Window::Output);
 }
@@ -35,6 +36,8 @@ void report_search(RouteContext& cx, const SearchResult& result, const std::stri
         case SearchOutcome::Success: {
             const std::string text = result_line(kImpliedVolatilityLine, result.sigma);
             if (cx.options.results) cx.options.results->implied_volatility = result.sigma;
+            record_result(cx.ui, main_caption::history, main_caption::cmdCompute, cx.terms,
+                          {{kImpliedVolatilityLine.name, result.sigma}});
             cx.ui.message_box(success_title, Icon::None, text, Buttons::Ok);
             break;
         }
@@ -111,6 +114,7 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
     try {
         const std::optional<OptionTerms> terms = read_option_terms(main, ui);
         if (!terms) return;
+        cx.terms = terms_of<MainWindow>(kMainFields, main);
         ui.set_pointer(Pointer::Busy);
 
         if (!main.optEuro) {

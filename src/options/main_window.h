@@ -84,6 +84,8 @@ inline constexpr const char* Frame4 = "Advanced Preferences (for European Option
 // and right end (22 and 21 blanks, 47 characters in all).
 inline constexpr const char* Label6 = "-1                      0                     1";
 inline constexpr const char* cmdCompute = "Compute";
+// The window's name in the History window.
+inline constexpr const char* history = "Equity Options";
 inline constexpr const char* help_file = "brant.hlp";
 inline constexpr const char* exit_question = "Are you sure?";
 }  // namespace main_caption

@@ -10,6 +10,7 @@ void mnucbonds_Click(MainWindow&, UserInterface& ui) { ui.show(Window::Bonds); }
 void mnusbonds_Click(MainWindow&, UserInterface& ui) { ui.show(Window::Bonds2); }
 void mnuNeuralCreate_Click(MainWindow&, UserInterface& ui) { ui.show(Window::Neural1); }
 void mnuNeuralPredict_Click(MainWindow&, UserInterface& ui) { ui.show(Window::Neural3); }
+void mnuHistory_Click(MainWindow&, UserInterface& ui) { ui.show(Window::History); }
 
 void mnuHelp_Click(const MainWindow& w, UserInterface& ui, int topic) { ui.show_help(w.dlgHelp_HelpFile, topic); }
 

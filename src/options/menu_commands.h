@@ -16,6 +16,7 @@ void mnucbonds_Click(MainWindow& w, UserInterface& ui);
 void mnusbonds_Click(MainWindow& w, UserInterface& ui);
 void mnuNeuralCreate_Click(MainWindow& w, UserInterface& ui);
 void mnuNeuralPredict_Click(MainWindow& w, UserInterface& ui);
+void mnuHistory_Click(MainWindow& w, UserInterface& ui);
 
 // Every item of the Help menu: the main window's help file at the topic
 // (a context number in the file).

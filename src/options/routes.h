@@ -3,6 +3,9 @@
 // result. Run-time errors propagate to the command's catch-all.
 #pragma once
 
+#include <vector>
+
+#include "core/history.h"
 #include "core/progress.h"
 #include "core/user_interface.h"
 #include "options/compute.h"
@@ -24,6 +27,9 @@ struct RouteContext {
     Pacifier& pacifier;
     UserInterface& ui;
     const ComputeOptions& options;
+    // The fields as Compute read them, for the history (a simulation lets
+    // the user type on while it runs).
+    std::vector<HistoryTerm> terms = {};
 };
 
 // Rounds the six results, writes the six lines and shows the output window.

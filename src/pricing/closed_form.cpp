@@ -21,10 +21,23 @@ double N(double x) {
     return 1.0 - N(-x);
 }
 
-double solver_euro(double t, double Sigma, double r, double x, double S, double delta, std::int16_t optype) {
+namespace {
+
+struct D1 {
+    double d1;
+    double vol_root_t;  // Sigma sqrt(t)
+};
+
+D1 d1_of(double t, double Sigma, double r, double x, double S, double delta) {
     const double sqrt_t = fsqrt(t);
     const double vol_root_t = chk(Sigma * sqrt_t);
-    const double d1 = fdiv(flog(fdiv(S, x)) + chk(chk(r - delta + chk(Sigma * Sigma) * 0.5) * t), vol_root_t);
+    return {fdiv(flog(fdiv(S, x)) + chk(chk(r - delta + chk(Sigma * Sigma) * 0.5) * t), vol_root_t), vol_root_t};
+}
+
+}  // namespace
+
+double solver_euro(double t, double Sigma, double r, double x, double S, double delta, std::int16_t optype) {
+    const auto [d1, vol_root_t] = d1_of(t, Sigma, r, x, S, delta);
     const double d2 = chk(d1 - vol_root_t);
     const double carry = fexp(chk(-delta * t));
     const double discount = fexp(chk(-r * t));
@@ -34,6 +47,10 @@ double solver_euro(double t, double Sigma, double r, double x, double S, double 
     const double minus_d1 = -d1;
     const double minus_d2 = -d2;
     return chk(chk(chk(x * discount) * N(minus_d2)) - chk(chk(S * carry) * N(minus_d1)));
+}
+
+double euro_call_delta(double t, double Sigma, double r, double x, double S, double delta) {
+    return chk(fexp(chk(-delta * t)) * N(d1_of(t, Sigma, r, x, S, delta).d1));
 }
 
 double payoff(double S, double K, std::int16_t op_type) {

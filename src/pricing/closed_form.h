@@ -16,6 +16,10 @@ namespace tvx {
 // overflowing exponential; there is no special case for expiry.
 double solver_euro(double t, double Sigma, double r, double x, double S, double delta, std::int16_t optype);
 
+// The call's delta, dV/dS = e^(-delta t) N(d1), by the same d1 and N as
+// solver_euro; the same faults.
+double euro_call_delta(double t, double Sigma, double r, double x, double S, double delta);
+
 // Cumulative standard normal by Abramowitz and Stegun 26.2.16 (absolute
 // error below 1e-5); the negative half is 1 - N(-x).
 double N(double x);

@@ -7,7 +7,7 @@
 
 #include "core/checks.h"
 #include "core/numbers.h"
-#include "core/whole_file.h"
+#include "core/text_file.h"
 #include "strategy/presets.h"
 #include "strategy/results_lines.h"
 #include "strategy/rules.h"
@@ -269,7 +269,7 @@ void strategy_save(StrategyWindow& w, UserInterface& ui, const std::string& path
     try {
         const std::optional<Strategy> s = read_strategy(w, ui);
         if (!s) return;
-        if (!write_whole_file(path, strategy_file_text(*s))) warn(ui, strategy_text::not_saved + path);
+        if (!write_file_whole(path, strategy_file_text(*s))) warn(ui, strategy_text::not_saved + path);
     } catch (const std::exception&) {
         report_error(ui, Window::Strategy, strategy_fields(), w);
     }

@@ -146,7 +146,11 @@ private slots:
             {"frmBonds2", "Frame1", "Payment Type"},
             {"frmBonds2", "payment", "Annual"},
             {"frmBonds2", "Option2", "Semi-Annual"},
+            {"frmBonds2", "mprice", "100.0"},
+            {"frmBonds2", "mpriceLabel", "Market Price (%)"},
             {"frmBonds2", "Command1", "Compute"},
+            {"frmBonds2", "cmdYield", "Yield"},
+            {"frmBonds2", "cmdRisk", "Risk"},
             {"frmBonds2", "Command2", "Cancel"},
             {"frmBonds", "pvalue", "1000.0"},
             {"frmBonds", "coup", "8.5"},
@@ -168,6 +172,7 @@ private slots:
             {"frmBonds", "payment", "Annual"},
             {"frmBonds", "Option2", "Semi-Annual"},
             {"frmBonds", "Command1", "Compute"},
+            {"frmBonds", "cmdAnalytics", "Analytics"},
             {"frmBonds", "Command2", "Cancel"},
         };
         for (const auto& r : rows)
@@ -210,11 +215,13 @@ private slots:
                                   << QStringList{"share", "exercise", "warrant", "time", "Command1", "Command2"};
         QTest::newRow("futures") << "frmFutures" << QStringList{"ir",    "time",   "spot",     "delivery",
                                                                 "yield", "pvalue", "Command1", "Command2"};
-        QTest::newRow("straight") << "frmBonds2" << QStringList{"pvalue", "coup", "payment",  "Option2",
-                                                                "ttm",    "ir",   "Command1", "Command2"};
+        QTest::newRow("straight") << "frmBonds2"
+                                  << QStringList{"pvalue", "coup",     "payment",  "Option2", "ttm",     "ir",
+                                                 "mprice", "Command1", "cmdYield", "cmdRisk", "Command2"};
         QTest::newRow("convertible") << "frmBonds"
-                                     << QStringList{"pvalue", "coup", "payment", "Option2", "conr",     "ttm",
-                                                    "sprice", "ir",   "vol",     "del",     "Command1", "Command2"};
+                                     << QStringList{"pvalue",   "coup",         "payment", "Option2", "conr",
+                                                    "ttm",      "sprice",       "ir",      "vol",     "del",
+                                                    "Command1", "cmdAnalytics", "Command2"};
     }
     void tab_order_follows_the_reading_order() {
         QFETCH(QString, window);

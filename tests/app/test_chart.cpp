@@ -47,10 +47,10 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    void charts_menu_stands_between_advanced_and_help() {
+    void charts_menu_stands_between_view_and_help() {
         QStringList titles;
         for (QAction* a : main->findChild<QMenuBar*>()->actions()) titles << a->text();
-        QCOMPARE(titles, (QStringList{"&File", "&Advanced", "&Charts", "&Help"}));
+        QCOMPARE(titles, (QStringList{"&File", "&Advanced", "&View", "&Charts", "&Help"}));
     }
 
     void every_entry_opens_the_one_chart_window() {

@@ -141,7 +141,7 @@ private slots:
         auto* list = help->findChild<QListWidget*>(QStringLiteral("lstTopics"));
         const QStringList titles{"Equity Options",   "Futures",           "Warrants",
                                  "Straight Bonds",   "Convertible Bonds", "Neural Net Creation",
-                                 "Neural Net Usage", "Strategy Builder"};
+                                 "Neural Net Usage", "History",           "Strategy Builder"};
         QCOMPARE(list->count(), titles.size());
         for (int i = 0; i < list->count(); ++i) QCOMPARE(list->item(i)->text(), titles[i]);
 

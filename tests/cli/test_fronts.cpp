@@ -196,13 +196,41 @@ WindowLines run_strategy_window(const Args& a) {
     return lines;
 }
 
+// The straight bond's window: Yield for a price, then Risk when asked for
+// (the command line stops after a failed Yield), else Compute.
+WindowLines run_bond(const Args& a) {
+    StraightBondsWindow w;
+    set<StraightBondsWindow>(a, kStraightBondsFields, w);
+    test::RecordingUi ui;
+    if (!a.has("price") && !a.has("risk")) Command1_Click(w, ui);
+    if (a.has("price")) cmdYield_Click(w, ui);
+    const auto failed = [&ui] {
+        const auto boxes = ui.boxes();
+        return std::any_of(boxes.begin(), boxes.end(), [](const test::UiEvent& b) { return b.icon != Icon::None; });
+    };
+    if (a.has("risk") && !failed()) cmdRisk_Click(w, ui);
+    return lines_of(ui);
+}
+
+WindowLines run_convertible(const Args& a) {
+    ConvertibleBondsWindow w;
+    set<ConvertibleBondsWindow>(a, kConvertibleBondsFields, w);
+    test::RecordingUi ui;
+    if (a.has("analytics")) {
+        cmdAnalytics_Click(w, ui);
+    } else {
+        Command1_Click(w, ui);
+    }
+    return lines_of(ui);
+}
+
 WindowLines run_window(const std::string& command, const Args& a) {
     if (command == "strategy") return run_strategy_window(a);
     if (command == "option" || command == "implied") return run_main_window(a, command == "implied");
     if (command == "warrant") return run_calculator<WarrantsWindow>(a, kWarrantsFields);
     if (command == "forward") return run_calculator<FuturesWindow>(a, kFuturesFields);
-    if (command == "bond") return run_calculator<StraightBondsWindow>(a, kStraightBondsFields);
-    if (command == "convertible") return run_calculator<ConvertibleBondsWindow>(a, kConvertibleBondsFields);
+    if (command == "bond") return run_bond(a);
+    if (command == "convertible") return run_convertible(a);
     if (command == "predict") {
         PredictWindow w;
         for (std::size_t i = 0; i < a.bare.size(); ++i) w.Text[i] = a.bare[i];

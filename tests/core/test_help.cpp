@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/help.h"
+#include "core/history_window.h"
 #include "instruments/bonds.h"
 #include "instruments/convertible.h"
 #include "instruments/futures.h"
@@ -212,6 +213,7 @@ TEST(ShippedHelp, HasTheTopicsOfTheMenuWithTitlesAndRealBodies) {
         {golden::topic::convertible_bonds, "Convertible Bonds"},
         {golden::topic::neural_creation, "Neural Net Creation"},
         {golden::topic::neural_usage, "Neural Net Usage"},
+        {golden::topic::history, "History"},
         {golden::topic::strategy, "Strategy Builder"},
     };
     EXPECT_EQ(f.topics.size(), titles.size());
@@ -311,14 +313,21 @@ TEST(ShippedHelp, EachCalculatorsTopicQuotesItsMessagesAndFields) {
                                        f::price, fc::frmFutures, fc::Command1, fc::Command2},
                                       kFuturesFields)},
         {golden::topic::straight_bonds,
-         with_captions<StraightBondsWindow>({b::par, b::coupon, b::time, b::rate, kGenericError, b::straight_result,
-                                             bc::frmBonds2, bc::Command1, bc::Command2},
-                                            kStraightBondsFields)},
+         with_captions<StraightBondsWindow>(
+             {b::par,        b::coupon,          b::time,         b::rate,      b::price,    b::no_period, b::no_yield,
+              kGenericError, b::straight_result, b::yield_result, b::macaulay,  b::modified, b::convexity, b::bp_value,
+              b::years,      bc::frmBonds2,      bc::Command1,    bc::cmdYield, bc::cmdRisk, bc::Command2},
+             kStraightBondsFields)},
         {golden::topic::convertible_bonds,
          with_captions<ConvertibleBondsWindow>(
              {b::par, b::coupon, b::ratio, b::time, b::share, b::rate, b::volatility, kGenericError,
-              b::convertible_result, bc::frmBonds, bc::Command1, bc::Command2},
+              b::convertible_result, convertible_text::parity, convertible_text::premium, convertible_text::delta,
+              convertible_text::shares, bc::frmBonds, bc::Command1, bc::cmdAnalytics, bc::Command2},
              kConvertibleBondsFields)},
+        {golden::topic::history,
+         {history_text::empty, history_text::not_saved, history_caption::frmHistory, history_caption::cmdCopy,
+          history_caption::cmdSave, history_caption::cmdClose, history_caption::time, history_caption::window,
+          history_caption::command, history_caption::terms, history_caption::results}},
     };
     const HelpFile file = shipped();
     for (const auto& [context, quoted] : texts) {

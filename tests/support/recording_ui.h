@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/history.h"
 #include "core/progress.h"
 #include "core/user_interface.h"
 
@@ -35,6 +36,7 @@ public:
     const Pacifier* pacifier = nullptr;             // its message is recorded on each refresh
     Pointer pointer = Pointer::Normal;
     int yields = 0;
+    std::vector<HistoryRow> history;  // the results handed to the history, in order
 
     Answer message_box(const std::string& title, Icon icon, const std::string& text, Buttons buttons) override {
         events.push_back({UiEvent::Kind::MessageBox, title, icon, text, buttons});
@@ -80,6 +82,7 @@ public:
     void show_help(const std::string& file, int topic) override {
         events.push_back({UiEvent::Kind::Help, file, Icon::None, std::to_string(topic)});
     }
+    void record(const HistoryRow& row) override { history.push_back(row); }
 
     // The message boxes, in order.
     std::vector<UiEvent> boxes() const { return of_kind(UiEvent::Kind::MessageBox); }

@@ -16,7 +16,8 @@ inline constexpr int straight_bonds = 400;
 inline constexpr int convertible_bonds = 500;
 inline constexpr int neural_creation = 600;
 inline constexpr int neural_usage = 700;
-inline constexpr int strategy = 800;
+inline constexpr int history = 800;
+inline constexpr int strategy = 900;
 }  // namespace topic
 
 // The menu bar, depth first: level 1 the bar's titles, "submenu" for an
@@ -41,6 +42,8 @@ inline constexpr MenuRow menu_bar[] = {
     {3, "mnuNeuralCreate", "&Create", false},
     {3, "mnuNeuralPredict", "&Predict", false},
     {2, "mnuStrategy", "&Strategy Builder", false},
+    {1, "mnuView", "&View", true},
+    {2, "mnuHistory", "&History", false},
     {1, "mnuCharts", "&Charts", true},
     {2, "mnuChartsOption", "&Option", false},
     {2, "mnuChartsScenario", "&Scenario Table", false},
@@ -55,6 +58,7 @@ inline constexpr MenuRow menu_bar[] = {
     {2, "mnuHelpCbonds", "&Convertible Bonds", false},
     {2, "mnuHelpNets1", "&Neural Net Creation", false},
     {2, "mnuHelpNets2", "Neual Net &Usage", false},
+    {2, "mnuHelpHistory", "&History", false},
     {2, "mnuHelpStrategy", "Strategy &Builder", false},
 };
 
@@ -80,6 +84,7 @@ inline constexpr WindowFacts windows[] = {
     {Window::Bonds2, "frmBonds2", "mnusbonds", topic::straight_bonds, "mnuHelpSbonds"},
     {Window::Neural1, "frmNeural1", "mnuNeuralCreate", topic::neural_creation, "mnuHelpNets1"},
     {Window::Neural3, "frmNeural3", "mnuNeuralPredict", topic::neural_usage, "mnuHelpNets2"},
+    {Window::History, "frmHistory", "mnuHistory", topic::history, "mnuHelpHistory"},
     {Window::Chart, "frmChart", "mnuChartsOption", 0, nullptr},
     {Window::Strategy, "frmStrategy", "mnuStrategy", topic::strategy, "mnuHelpStrategy"},
     {Window::Help, "frmHelp", nullptr, 0, nullptr},

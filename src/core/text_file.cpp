@@ -1,4 +1,4 @@
-#include "core/whole_file.h"
+#include "core/text_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,9 +12,9 @@ namespace tvx {
 
 namespace {
 
-// A new file beside the target: the target's name with a random suffix,
-// opened with O_EXCL so that no name that exists is taken. The open
-// descriptor, or -1 when the folder will not take one.
+// A new file beside the target, made by this call alone: the name is the
+// target's with a random suffix, and O_EXCL refuses any name that exists.
+// Returns the open descriptor, or -1 when the folder will not take one.
 int create_temporary(const std::filesystem::path& target, std::filesystem::path& made) {
     std::random_device entropy;
     for (int attempt = 0; attempt < 64; ++attempt) {
@@ -45,7 +45,7 @@ bool write_all(int fd, const std::string& text) {
 
 }  // namespace
 
-bool write_whole_file(const std::filesystem::path& target, const std::string& text) {
+bool write_file_whole(const std::filesystem::path& target, const std::string& text) {
     if (!target.has_filename()) return false;
     std::filesystem::path temp;
     const int fd = create_temporary(target, temp);
@@ -55,7 +55,8 @@ bool write_whole_file(const std::filesystem::path& target, const std::string& te
     std::error_code ec;
     if (written) std::filesystem::rename(temp, target, ec);
     if (!written || ec) {
-        std::filesystem::remove(temp, ec);  // only the file this call made
+        // Only the file this call made goes.
+        std::filesystem::remove(temp, ec);
         return false;
     }
     return true;

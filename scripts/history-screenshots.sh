@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Screenshots of the bond windows' added boxes (Yield, Risk and the
+# convertible's Analytics, each over its window) and of the History window
+# holding the session's results. Taken from the built program on a virtual
+# X server with openbox, driven with xdotool; needs xvfb, xdotool,
+# x11-utils, imagemagick and openbox.
+# Usage: scripts/history-screenshots.sh [path/to/tarvenix] [output folder]
+set -euo pipefail
+
+app=$(realpath "${1:-build/release/tarvenix}")
+out=${2:-docs}
+display=${TVX_DISPLAY:-:99}  # another free display when :99 is taken
+mkdir -p "$out"
+
+source "$(dirname "$0")/x-session.sh"
+tvx_x_session 1600x900 "$app"
+
+main=$(xdotool search --sync --onlyvisible --name '^Tarvenix$' | head -n 1)
+xdotool windowmove --sync "$main" 24 40
+sleep 1
+
+# Crops the screen to the rectangle around the given windows, frames
+# included.
+shoot_around() {
+    local file=$1 top=0 x0=100000 y0=100000 x1=0 y1=0 info x y w h
+    shift
+    command -v openbox >/dev/null && top=21
+    for win in "$@"; do
+        info=$(xwininfo -id "$win")
+        x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+        y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+        w=$(awk '/Width:/ {print $2}' <<<"$info")
+        h=$(awk '/Height:/ {print $2}' <<<"$info")
+        ((x - 1 < x0)) && x0=$((x - 1))
+        ((y - top - 1 < y0)) && y0=$((y - top - 1))
+        ((x + w + 1 > x1)) && x1=$((x + w + 1))
+        ((y + h + 1 > y1)) && y1=$((y + h + 1))
+    done
+    import -window root -crop "$((x1 - x0))x$((y1 - y0))+${x0}+${y0}" +repage "$file"
+    ls -l "$file"
+}
+
+# The message box in front of a window: the one "Tarvenix" window that is
+# not the main window.
+box() {
+    xdotool search --sync --onlyvisible --name '^Tarvenix$' | grep -v "^$main\$" | head -n 1
+}
+
+# Shoots the box that is up over its window (or nothing) and closes it.
+shoot_box() {
+    local window=$1 file=$2 id
+    sleep 1
+    id=$(box)
+    [ -n "$file" ] && shoot_around "$file" "$window" "$id"
+    xdotool windowactivate --sync "$id" key --clearmodifiers Return
+    sleep 0.5
+}
+
+# A Compute of the main window (Return in the spot price), its output
+# window closed again.
+xdotool windowfocus --sync "$main" key --clearmodifiers Return
+output=$(xdotool search --sync --onlyvisible --name '^Computation Output$' | head -n 1)
+sleep 1
+xdotool windowactivate --sync "$output" key --clearmodifiers Return
+sleep 0.5
+
+# Straight bonds: Compute (Return in the par value), Yield at a market price
+# of 105 (Return in the price, the sixth field), then Risk (the third
+# button after the price, where the focus comes back to).
+xdotool windowactivate --sync "$main" key --clearmodifiers alt+a b s
+bonds=$(xdotool search --sync --onlyvisible --name '^Straight Bonds$' | head -n 1)
+sleep 1
+xdotool windowactivate --sync "$bonds" key --clearmodifiers Return
+shoot_box "$bonds" ""
+xdotool windowactivate --sync "$bonds" key --clearmodifiers Tab Tab Tab Tab Tab ctrl+a
+xdotool type 105
+xdotool key --clearmodifiers Return
+shoot_box "$bonds" "$out/straight-bonds-yield.png"
+xdotool windowactivate --sync "$bonds" key --clearmodifiers Tab Tab Tab space
+shoot_box "$bonds" "$out/straight-bonds-risk.png"
+
+# The convertible's Analytics (two steps back from its first field).
+xdotool windowactivate --sync "$main" key --clearmodifiers alt+a b o
+convertible=$(xdotool search --sync --onlyvisible --name '^Convertible Bonds$' | head -n 1)
+sleep 1
+xdotool windowactivate --sync "$convertible" key --clearmodifiers shift+Tab shift+Tab space
+shoot_box "$convertible" "$out/convertible-analytics.png"
+
+# View > History with the five results, the newest at the top.
+xdotool windowactivate --sync "$main" key --clearmodifiers alt+v h
+history=$(xdotool search --sync --onlyvisible --name '^History$' | head -n 1)
+# Wide enough for the Results column: it took less room to fit beside the
+# two calculators.
+xdotool windowmove --sync "$history" 24 480 windowsize --sync "$history" 1550 300
+sleep 1
+shoot "$history" "$out/history-window.png"
+ls -l "$out/history-window.png"
