@@ -2,15 +2,24 @@
 
 #include <QAreaSeries>
 #include <QChart>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLegendMarker>
 #include <QLineSeries>
+#include <QPainter>
 #include <QPen>
+#include <QSaveFile>
 #include <QScatterSeries>
+#include <QSvgGenerator>
+#include <QTableWidget>
 #include <QValueAxis>
+#include <QWidget>
 #include <algorithm>
 #include <cmath>
 
 #include "charts/axes.h"
 #include "charts/chart_text.h"
+#include "charts/scenario.h"
 
 namespace tvx {
 
@@ -100,6 +109,56 @@ void add_band(QChart* chart, const Plot& plot, QAbstractAxis* x_axis, QAbstractA
     band->attachAxis(y_axis);
 }
 
+// The plot's bands of x, shaded across the height from `low` to `high`,
+// the widest (lightest) first.
+void add_x_bands(QChart* chart, const Plot& plot, QAbstractAxis* x_axis, QAbstractAxis* y_axis, double low,
+                 double high) {
+    int alpha = 28;
+    for (const XBand& b : plot.x_bands) {
+        auto* upper = new QLineSeries;
+        auto* lower = new QLineSeries;
+        upper->append({QPointF(b.from, high), QPointF(b.to, high)});
+        lower->append({QPointF(b.from, low), QPointF(b.to, low)});
+        auto* band = new QAreaSeries(upper, lower);
+        band->setName(QString::fromStdString(b.name));
+        band->setBrush(QColor(0x40, 0x90, 0x40, alpha));
+        band->setPen(Qt::NoPen);
+        chart->addSeries(band);
+        band->attachAxis(x_axis);
+        band->attachAxis(y_axis);
+        for (QLegendMarker* m : chart->legend()->markers(band)) m->setVisible(false);  // the caption says them
+        alpha += 22;
+    }
+}
+
+// A straight line between two points, its legend entry shown only when
+// `legend` holds.
+void add_rule(QChart* chart, QAbstractAxis* x_axis, QAbstractAxis* y_axis, QPointF a, QPointF b, const QString& name,
+              const QPen& pen, bool legend) {
+    auto* line = new QLineSeries;
+    line->setName(name);
+    line->append({a, b});
+    line->setPen(pen);
+    chart->addSeries(line);
+    line->attachAxis(x_axis);
+    line->attachAxis(y_axis);
+    for (QLegendMarker* m : chart->legend()->markers(line)) m->setVisible(legend);
+}
+
+// The level line across the plot and the marks of x, over the bands and
+// under the curves.
+void add_rules(QChart* chart, const Plot& plot, QValueAxis* x_axis, QValueAxis* y_axis) {
+    const double low = y_axis->min(), high = y_axis->max();
+    add_x_bands(chart, plot, x_axis, y_axis, low, high);
+    if (plot.y_line)
+        add_rule(chart, x_axis, y_axis, {plot.x.front(), *plot.y_line}, {plot.x.back(), *plot.y_line}, QString(),
+                 QPen(QColor(0x50, 0x50, 0x50), 1.0), false);
+    for (const XMark& m : plot.x_marks) {
+        add_rule(chart, x_axis, y_axis, {m.x, low}, {m.x, high}, QString::fromStdString(m.name),
+                 QPen(QColor(0xa0, 0x20, 0x60), 1.5, Qt::DashLine), false);
+    }
+}
+
 }  // namespace
 
 void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const QString&)>& hover) {
@@ -125,6 +184,7 @@ void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const Q
         });
     };
 
+    add_rules(chart, plot, x_axis, y_axis);
     add_band(chart, plot, x_axis, y_axis);
     for (const Series& s : plot.series) {
         if (s.role == SeriesRole::BandLow || s.role == SeriesRole::BandHigh) continue;
@@ -138,6 +198,52 @@ void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const Q
         marker->setBorderColor(Qt::white);
         marker->append(*plot.current_x, *plot.current_y);
         attach(marker);
+    }
+}
+
+bool save_picture(QWidget* picture, const QString& path, const QString& title) {
+    // Written whole or not at all: into a temporary file, then committed.
+    QSaveFile file(path);
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok && QFileInfo(path).suffix().toLower() == QLatin1String("svg")) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&file);
+        svg.setSize(picture->size());
+        svg.setViewBox(QRect(QPoint(0, 0), picture->size()));
+        svg.setTitle(title);
+        QPainter painter(&svg);
+        picture->render(&painter);
+        ok = painter.end();
+    } else if (ok) {
+        ok = picture->grab().save(&file, "PNG");
+    }
+    return ok && file.commit();
+}
+
+QString ask_chart_file(QWidget* parent, const QString& suggested) {
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(
+        parent, QStringLiteral("Save the chart"), suggested,
+        QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;Points as CSV (*.csv)"), &filter);
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+    return path + (filter.contains(QLatin1String("svg"))   ? QStringLiteral(".svg")
+                   : filter.contains(QLatin1String("csv")) ? QStringLiteral(".csv")
+                                                           : QStringLiteral(".png"));
+}
+
+void fill_scenario_table(QTableWidget* table, const ScenarioGrid& g, bool pnl, const QStringList& across,
+                         const QStringList& down) {
+    table->clear();
+    table->setRowCount(static_cast<int>(g.spots.size()));
+    table->setColumnCount(static_cast<int>(g.vols.size()));
+    table->setHorizontalHeaderLabels(across);
+    table->setVerticalHeaderLabels(down);
+    for (std::size_t i = 0; i < g.spots.size(); ++i) {
+        for (std::size_t j = 0; j < g.vols.size(); ++j) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(scenario_cell(g, i, j, pnl)));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(static_cast<int>(i), static_cast<int>(j), item);
+        }
     }
 }
 

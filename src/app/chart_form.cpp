@@ -256,21 +256,10 @@ void ChartForm::draw() {
 
 void ChartForm::draw_table() {
     const ScenarioGrid& g = cx_.chart.grid;
-    table_->clear();
-    table_->setRowCount(static_cast<int>(g.spots.size()));
-    table_->setColumnCount(static_cast<int>(g.vols.size()));
     QStringList across, down;
     for (const double v : g.vols) across << QStringLiteral("Volatility ") + QString::fromStdString(result_text(v));
     for (const double s : g.spots) down << QStringLiteral("Spot ") + QString::fromStdString(result_text(s));
-    table_->setHorizontalHeaderLabels(across);
-    table_->setVerticalHeaderLabels(down);
-    for (std::size_t i = 0; i < g.spots.size(); ++i) {
-        for (std::size_t j = 0; j < g.vols.size(); ++j) {
-            auto* item = new QTableWidgetItem(QString::fromStdString(scenario_cell(g, i, j, cx_.chart.pnl)));
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            table_->setItem(static_cast<int>(i), static_cast<int>(j), item);
-        }
-    }
+    fill_scenario_table(table_, g, cx_.chart.pnl, across, down);
 }
 
 QWidget* ChartForm::picture() const {

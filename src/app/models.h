@@ -15,6 +15,7 @@
 #include "neural/predict_window.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
+#include "strategy/strategy_window.h"
 
 namespace tvx {
 
@@ -31,6 +32,7 @@ struct Models {
     PredictWindow neural3;
     HelpViewer help;
     ChartWindow chart;
+    StrategyWindow strategy;
     HistoryWindow history;
 };
 

@@ -73,7 +73,11 @@ void QtUserInterface::place_first(QWidget* w) const {
     const QScreen* screen = main->screen();
     if (!screen) return;
     // The new window's frame is taken to be as thick as the main window's.
+    // adjustSize keeps a window within two thirds of the screen, which can
+    // be less than its controls need: it is placed at the size it will
+    // have when shown.
     w->adjustSize();
+    w->resize(w->size().expandedTo(w->minimumSizeHint()));
     const QSize frame = window_frame(*main).size() - main->size();
     std::vector<ScreenRect> open;
     for (const auto& [id, other] : forms_) {
@@ -230,10 +234,13 @@ void QtUserInterface::focus_field(Window window, const std::string& control) {
     QWidget* w = existing(window);
     if (!w) return;
     auto* edit = w->findChild<QLineEdit*>(QString::fromStdString(control));
-    if (!edit) return;
+    // A control that is not a text field (a button to press) just takes
+    // the focus.
+    QWidget* target = edit ? edit : w->findChild<QWidget*>(QString::fromStdString(control));
+    if (!target) return;
     w->activateWindow();
-    edit->setFocus(Qt::OtherFocusReason);
-    edit->selectAll();
+    target->setFocus(Qt::OtherFocusReason);
+    if (edit) edit->selectAll();
 }
 
 void QtUserInterface::record(const HistoryRow& row) {

@@ -8,7 +8,9 @@
 #include "app/neural_forms.h"
 #include "app/output_form.h"
 #include "app/progress_forms.h"
+#include "app/strategy_form.h"
 #include "options/menu_commands.h"
+#include "strategy/strategy_commands.h"
 
 namespace tvx {
 
@@ -33,6 +35,9 @@ void on_chart(Models& models, UserInterface& ui) {
     ChartContext cx = chart_context(models, ui);
     chart_open(cx, source);
 }
+
+// Advanced > Strategy Builder: it takes the main window's terms.
+void on_strategy(Models& models, UserInterface& ui) { mnuStrategy_Click(models.main, models.strategy, ui); }
 
 }  // namespace
 
@@ -85,6 +90,11 @@ std::span<const WindowRow> window_rows() {
          FreeSpot,
          {{{menu::view}, "mnuHistory", "&History", on_main<mnuHistory_Click>}},
          {800, "mnuHelpHistory", "&History"}},
+        {Window::Strategy,
+         make_strategy_form,
+         FreeSpot,
+         {{{menu::advanced}, "mnuStrategy", "&Strategy Builder", on_strategy}},
+         {1000, "mnuHelpStrategy", "Strategy &Builder"}},
         {Window::Chart,
          make_chart_form,
          FreeSpot,

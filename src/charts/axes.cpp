@@ -18,6 +18,7 @@ AxisRange value_axis(const Plot& plot) {
         for (const auto& [x, y] : s.corners) take(y);
     }
     if (plot.current_y) take(*plot.current_y);
+    if (plot.y_line) take(*plot.y_line);
     if (!std::isfinite(low) || (low == 0.0 && high == 0.0)) return {0.0, 1.0};
     // A flat curve gets a band around its value.
     const double margin = high > low ? (high - low) * 0.06 : std::max(std::fabs(high) * 0.05, 0.5);

@@ -45,6 +45,21 @@ struct Series {
     std::vector<std::pair<double, double>> corners = {};
 };
 
+// A stretch of x shaded across the whole height of a plot (where the spot
+// is likely to be). Bands and marks stay out of the legend: the plot's
+// caption says what they are.
+struct XBand {
+    std::string name;
+    double from = 0;
+    double to = 0;
+};
+
+// A line across the whole height of a plot at one x (a breakeven).
+struct XMark {
+    std::string name;
+    double x = 0;
+};
+
 struct Plot {
     std::string title;    // what is drawn: "Value of a call against the spot"
     std::string caption;  // the terms it was computed for
@@ -56,6 +71,11 @@ struct Plot {
     std::optional<double> current_x;
     std::optional<double> current_y;
     int left_out = 0;  // points at which some curve could not be valued
+    // Drawn under the curves: bands from the widest, then a level line
+    // across the plot (0 for a profit and loss) and marks.
+    std::vector<XBand> x_bands;
+    std::optional<double> y_line;
+    std::vector<XMark> x_marks;
 
     bool empty() const { return x.empty(); }
 };

@@ -10,6 +10,7 @@
 #include "cli/batch.h"
 #include "cli/cli_ui.h"
 #include "cli/report.h"
+#include "cli/strategy_command.h"
 #include "cli/window_command.h"
 #include "core/fault.h"
 #include "core/replacing_file.h"
@@ -201,6 +202,8 @@ struct CommandLine::Parts {
     std::vector<std::unique_ptr<Single>> singles;
     BatchArgs batch;
     CLI::App* batch_app = nullptr;
+    StrategyRequest strategy;
+    CLI::App* strategy_app = nullptr;
     Single* chosen = nullptr;
 
     Parts();
@@ -221,6 +224,7 @@ CommandLine::Parts::Parts() {
         singles.push_back(std::move(s));
     }
     add_batch();
+    strategy_app = add_strategy_command(app, strategy);
 }
 
 void CommandLine::Parts::add_batch() {
@@ -249,7 +253,8 @@ std::optional<int> CommandLine::parse(const std::vector<std::string>& words, std
     std::vector<std::string> args = normalised(words, error);
     if (!error.empty()) return usage(error);
     // CLI11 would take an unknown command for a stray argument.
-    if (!words.empty() && (words[0].empty() || words[0][0] != '-') && !find_command(words[0]) && words[0] != "batch")
+    if (!words.empty() && (words[0].empty() || words[0][0] != '-') && !find_command(words[0]) && words[0] != "batch" &&
+        words[0] != "strategy")
         return usage("unknown command '" + words[0] + "'");
     std::reverse(args.begin(), args.end());
     try {
@@ -260,6 +265,10 @@ std::optional<int> CommandLine::parse(const std::vector<std::string>& words, std
         return usage(e.what());
     }
     if (p.batch_app->parsed()) return std::nullopt;
+    if (p.strategy_app->parsed()) {
+        if (std::optional<std::string> problem = strategy_usage_error(p.strategy)) return usage(*problem);
+        return std::nullopt;
+    }
     for (auto& s : p.singles) {
         if (!s->app->parsed()) continue;
         fill_request(*s);
@@ -275,6 +284,7 @@ int CommandLine::run(std::istream& in, std::ostream& out, std::ostream& err) {
     Parts& p = *parts_;
     if (p.chosen) return run_single(*p.chosen, out, err);
     if (p.batch_app->parsed()) return run_batch_command(p.batch, in, out, err);
+    if (p.strategy_app->parsed()) return print_strategy(p.strategy, run_strategy(p.strategy), out, err);
     return kExitUsage;
 }
 

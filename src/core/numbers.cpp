@@ -199,6 +199,14 @@ std::string general_text(double x, int digits) {
     return out;
 }
 
+std::string exact_text(double x) {
+    chk(x);
+    if (x == 0.0) return "0";
+    std::array<char, 32> buf{};
+    const auto [ptr, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), x);
+    return std::string(buf.data(), ec == std::errc() ? ptr : buf.data());
+}
+
 std::int64_t round4_fixed(double x) {
     chk(x);
     // |x| = M * 2^(e - 53) with the 53-bit integer M, read from the bits:

@@ -51,6 +51,11 @@ double parse_number(std::string_view text, DecimalMark mark = field_decimal_mark
 // digits, rounded to nearest (a figure shown while a training runs).
 std::string general_text(double x, int digits = 15);
 
+// The shortest decimal text that parse_number reads back to the same
+// double ("0.1", "100", "0.30000000000000004", "1e+21"); a number the
+// program writes into a field for the user to keep.
+std::string exact_text(double x);
+
 // A whole count with a comma between groups of three digits: 4800 ->
 // "4,800", -12345 -> "-12,345".
 std::string grouped_count_text(long long n);

@@ -30,6 +30,7 @@ enum class Window {
     Neural3,   // frmNeural3, neural net prediction
     Help,      // frmHelp, the help viewer
     Chart,     // frmChart, charts of a value against its terms
+    Strategy,  // frmStrategy, the strategy builder
     History,   // frmHistory, every result of the session
 };
 

@@ -111,7 +111,7 @@ private slots:
         // Rendered, not shown as source.
         QVERIFY(!page->toPlainText().contains(QStringLiteral("# Neural Net Usage")));
         auto* list = help->findChild<QListWidget*>(QStringLiteral("lstTopics"));
-        QCOMPARE(list->count(), 9);
+        QCOMPARE(list->count(), 10);
         QCOMPARE(list->currentItem()->text(), QStringLiteral("Neural Net Usage"));
 
         // The main window stays usable beside it.
@@ -141,9 +141,9 @@ private slots:
         item("mnuHelpFutures")->trigger();
         QWidget* help = help_window();
         auto* list = help->findChild<QListWidget*>(QStringLiteral("lstTopics"));
-        const QStringList titles{"Equity Options",   "Futures",           "Warrants",
-                                 "Straight Bonds",   "Convertible Bonds", "Neural Net Creation",
-                                 "Neural Net Usage", "History",           "Charts"};
+        const QStringList titles{
+            "Equity Options",      "Futures",          "Warrants", "Straight Bonds", "Convertible Bonds",
+            "Neural Net Creation", "Neural Net Usage", "History",  "Charts",         "Strategy Builder"};
         QCOMPARE(list->count(), titles.size());
         for (int i = 0; i < list->count(); ++i) QCOMPARE(list->item(i)->text(), titles[i]);
 

@@ -24,6 +24,9 @@
 #include "neural/create_window.h"
 #include "neural/predict_window.h"
 #include "options/compute.h"
+#include "strategy/presets.h"
+#include "strategy/results_lines.h"
+#include "strategy/strategy_commands.h"
 #include "support/recording_ui.h"
 
 namespace tvx {
@@ -168,6 +171,33 @@ WindowLines run_calculator(const Args& a, FieldTable<W> fields) {
     return lines_of(ui);
 }
 
+// The strategy window: a file opened or a preset chosen, the market terms
+// typed over; its lines and one for each leg.
+WindowLines run_strategy_window(const Args& a) {
+    StrategyWindow w;
+    test::RecordingUi ui;
+    const auto text = [&](const char* name) { return a.has(name) ? a.options.at(name) : std::string(); };
+    if (!a.bare.empty() && !strategy_read_file(w, ui, a.bare[0])) return lines_of(ui);
+    set<StrategyWindow>(a, strategy_fields(), w);
+    if (a.bare.empty()) {
+        MainWindow main;
+        if (a.has("time")) main.time = text("time");
+        if (a.has("volatility")) main.qqq = text("volatility");
+        main.optEuro = !a.has("american");
+        const int preset = static_cast<int>(preset_named(text("preset")) - presets().data());
+        strategy_preset(w, main, ui, preset, {text("strike"), text("width")});
+    } else {
+        strategy_compute(w, ui);
+    }
+    WindowLines lines = lines_of(ui);
+    if (w.report && ui.boxes().empty()) {
+        lines.out = w.lines;
+        for (std::size_t k = 0; k < w.report->figures.legs.size(); ++k)
+            lines.out.push_back(leg_line(w.report->figures.legs[k], k));
+    }
+    return lines;
+}
+
 // The straight bond's window: Yield for a price, then Risk when asked for
 // (the command line stops after a failed Yield), else Compute.
 WindowLines run_bond(const Args& a) {
@@ -198,6 +228,7 @@ WindowLines run_convertible(const Args& a) {
 }
 
 WindowLines run_window(const std::string& command, const Args& a) {
+    if (command == "strategy") return run_strategy_window(a);
     if (command == "option" || command == "implied") return run_main_window(a, command == "implied");
     if (command == "warrant") return run_calculator<WarrantsWindow>(a, kWarrantsFields);
     if (command == "forward") return run_calculator<FuturesWindow>(a, kFuturesFields);

@@ -23,6 +23,8 @@
 #include "options/compute.h"
 #include "options/implied_vol.h"
 #include "options/main_window.h"
+#include "strategy/rules.h"
+#include "strategy/strategy_window.h"
 #include "support/recording_ui.h"
 #include "support/window_table.h"
 
@@ -202,7 +204,7 @@ std::vector<std::string> lines_of(const std::string& message) {
     return out;
 }
 
-TEST(ShippedHelp, HasTheNineTopicsOfTheMenuWithTitlesAndRealBodies) {
+TEST(ShippedHelp, HasTheTopicsOfTheMenuWithTitlesAndRealBodies) {
     const HelpFile f = shipped();
     EXPECT_TRUE(f.problems.empty()) << testing::PrintToString(f.problems);
     const std::map<int, std::string> titles{
@@ -215,6 +217,7 @@ TEST(ShippedHelp, HasTheNineTopicsOfTheMenuWithTitlesAndRealBodies) {
         {golden::topic::neural_usage, "Neural Net Usage"},
         {golden::topic::history, "History"},
         {golden::topic::charts, "Charts"},
+        {golden::topic::strategy, "Strategy Builder"},
     };
     EXPECT_EQ(f.topics.size(), titles.size());
     for (const auto& [context, title] : titles) {
@@ -382,6 +385,47 @@ TEST(ShippedHelp, TheChartsTopicQuotesEveryNoteOfTheChartWindow) {
     notes.push_back(problem("0", "1"));
     const std::string body = flattened(shipped().find(golden::topic::charts)->body);
     for (const std::string& n : notes) EXPECT_NE(body.find(n), std::string::npos) << n;
+}
+
+// The strategy builder, by its own texts: every check, every file and
+// result message, every field and command.
+TEST(ShippedHelp, StrategyBuilderQuotesItsMessagesAndFields) {
+    namespace t = strategy_text;
+    namespace c = strategy_caption;
+    std::vector<std::string> quoted = with_captions<StrategyWindow>({t::spot,
+                                                                     t::rate,
+                                                                     t::strike,
+                                                                     t::time,
+                                                                     t::horizon,
+                                                                     t::horizon_after_expiry,
+                                                                     t::spot_volatility,
+                                                                     t::quantity,
+                                                                     t::volatility,
+                                                                     t::premium,
+                                                                     t::no_legs,
+                                                                     t::shares_alone,
+                                                                     t::not_opened,
+                                                                     t::not_saved,
+                                                                     kGenericError,
+                                                                     StrategyWindow::caption,
+                                                                     c::cmdTerms,
+                                                                     c::cmdAddLeg,
+                                                                     c::cmdCompute,
+                                                                     c::cmdOpen,
+                                                                     c::cmdSave,
+                                                                     c::cmdCancel,
+                                                                     "The net premium is a debit of",
+                                                                     "The position is worth",
+                                                                     "The breakevens are",
+                                                                     "The maximum profit is",
+                                                                     "The maximum loss is",
+                                                                     "The probability of profit is",
+                                                                     "not well-formed JSON",
+                                                                     "the key appears twice",
+                                                                     "must hold 1 to 8 legs"},
+                                                                    strategy_fields());
+    const std::string body = flattened(shipped().find(golden::topic::strategy)->body);
+    for (const std::string& q : quoted) EXPECT_NE(body.find(q), std::string::npos) << q;
 }
 
 }  // namespace

@@ -51,6 +51,7 @@ const std::map<std::string, std::string> kDescribed = {
     {"frmNeural3", "used for predictions"},
     {"frmChart", "charts"},
     {"frmHistory", "a history of every result"},
+    {"frmStrategy", "strategy builder"},
 };
 
 TEST(Metainfo, NamesEveryWindowWithAHelpTopic) {

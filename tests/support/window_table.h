@@ -18,6 +18,7 @@ inline constexpr int neural_creation = 600;
 inline constexpr int neural_usage = 700;
 inline constexpr int history = 800;
 inline constexpr int charts = 900;
+inline constexpr int strategy = 1000;
 }  // namespace topic
 
 // The menu bar, depth first: level 1 the bar's titles, "submenu" for an
@@ -41,6 +42,7 @@ inline constexpr MenuRow menu_bar[] = {
     {2, "mnuNeural", "&Neural Nets", true},
     {3, "mnuNeuralCreate", "&Create", false},
     {3, "mnuNeuralPredict", "&Predict", false},
+    {2, "mnuStrategy", "&Strategy Builder", false},
     {2, "mnuExact", "&Exact Values", false},
     {1, "mnuView", "&View", true},
     {2, "mnuHistory", "&History", false},
@@ -60,6 +62,7 @@ inline constexpr MenuRow menu_bar[] = {
     {2, "mnuHelpNets2", "Neual Net &Usage", false},
     {2, "mnuHelpHistory", "&History", false},
     {2, "mnuHelpCharts", "C&harts", false},
+    {2, "mnuHelpStrategy", "Strategy &Builder", false},
 };
 
 // Every window: its object name, the menu item that opens it (the main
@@ -85,6 +88,7 @@ inline constexpr WindowFacts windows[] = {
     {Window::Neural1, "frmNeural1", "mnuNeuralCreate", topic::neural_creation, "mnuHelpNets1"},
     {Window::Neural3, "frmNeural3", "mnuNeuralPredict", topic::neural_usage, "mnuHelpNets2"},
     {Window::History, "frmHistory", "mnuHistory", topic::history, "mnuHelpHistory"},
+    {Window::Strategy, "frmStrategy", "mnuStrategy", topic::strategy, "mnuHelpStrategy"},
     {Window::Chart, "frmChart", "mnuChartsOption", topic::charts, "mnuHelpCharts"},
     {Window::Help, "frmHelp", nullptr, 0, nullptr},
 };

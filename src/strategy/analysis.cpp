@@ -1,0 +1,123 @@
+#include "strategy/analysis.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "core/fault.h"
+
+namespace tvx {
+
+namespace {
+
+SpotDistribution distribution_of(const Market& m, const StrategyFigures& f) {
+    return SpotDistribution(m.spot, m.rate / 100.0, m.dividend / 100.0, f.volatility, f.horizon);
+}
+
+StrategyFigures figures_of(const Strategy& s, const PricedPosition& position) {
+    StrategyFigures f;
+    f.net_premium = position.net_premium();
+    f.total = position.total();
+    f.legs = position.legs();
+    const std::optional<double> horizon = horizon_of(s);
+    const std::optional<double> volatility = volatility_of(s);
+    if (!horizon || !volatility) throw RuntimeError("no horizon or no volatility for the distribution");
+    f.horizon = *horizon;
+    f.horizon_set = s.horizon.has_value();
+    f.volatility = *volatility;
+    f.volatility_set = s.volatility.has_value();
+    f.at_horizon = horizon_figures(position, f.horizon, distribution_of(s.market, f));
+    return f;
+}
+
+std::optional<double> valued(const std::function<double()>& value, int& left_out) {
+    try {
+        return value();
+    } catch (const RuntimeError&) {
+        ++left_out;
+        return std::nullopt;
+    }
+}
+
+// From below the lower of the -3 deviations spot and the lowest strike to
+// above the higher of the +3 deviations spot and the highest strike, with
+// a tenth of the span to spare on each side (and never down to 0).
+std::vector<double> curve_spots(const Strategy& s, const SpotDistribution& d) {
+    double low = d.spot_at(-3.0), high = d.spot_at(3.0);
+    for (const Leg& leg : s.legs) {
+        if (!leg.option()) continue;
+        low = std::min(low, leg.strike);
+        high = std::max(high, leg.strike);
+    }
+    const double span = chk(high - low);
+    low = std::max(low - 0.1 * span, 0.5 * low);
+    high = chk(high + 0.1 * span);
+    std::vector<double> spots;
+    for (int k = 0; k < kStrategyCurvePoints; ++k) spots.push_back(low + (high - low) * k / (kStrategyCurvePoints - 1));
+    spots.back() = high;
+    return spots;
+}
+
+StrategyCurves curves_of(const Strategy& s, const PricedPosition& position, const StrategyFigures& f) {
+    const SpotDistribution d = distribution_of(s.market, f);
+    StrategyCurves c;
+    c.spots = curve_spots(s, d);
+    c.bands = {d.spot_at(-2.0), d.spot_at(-1.0), d.spot_at(1.0), d.spot_at(2.0)};
+    bool alive = false;
+    for (const Leg& leg : s.legs) alive = alive || (leg.option() && leg.time > f.horizon);
+    for (const double S : c.spots) {
+        int faults = 0;
+        c.at_expiry.push_back(valued([&] { return position.pnl_at_expiry(S); }, faults));
+        c.today.push_back(valued([&] { return position.pnl(S, 0.0); }, faults));
+        if (alive) c.at_horizon.push_back(valued([&] { return position.pnl(S, f.horizon); }, faults));
+        c.left_out += faults > 0 ? 1 : 0;
+    }
+    return c;
+}
+
+StrategyGrid grid_of(const Strategy& s, const PricedPosition& position) {
+    StrategyGrid g;
+    g.cost = position.net_premium();
+    for (int i = 0; i < kStrategyGridSpots; ++i)
+        g.spots.push_back(s.market.spot * (0.8 + 0.4 * i / (kStrategyGridSpots - 1)));
+    for (int j = 0; j < kStrategyGridFactors; ++j) g.factors.push_back(0.5 + 1.0 * j / (kStrategyGridFactors - 1));
+    for (const double S : g.spots) {
+        std::vector<std::optional<double>> row;
+        for (const double factor : g.factors)
+            row.push_back(valued([&] { return chk(position.pnl(S, 0.0, factor) + g.cost); }, g.left_out));
+        g.value.push_back(std::move(row));
+    }
+    return g;
+}
+
+}  // namespace
+
+std::optional<double> horizon_of(const Strategy& s) { return s.horizon ? s.horizon : first_expiry(s.legs); }
+
+std::optional<double> volatility_of(const Strategy& s) {
+    if (s.volatility) return s.volatility;
+    double sum = 0;
+    int count = 0;
+    for (const Leg& leg : s.legs) {
+        if (!leg.option()) continue;
+        sum = chk(sum + leg.volatility);
+        ++count;
+    }
+    if (count == 0) return std::nullopt;
+    return sum / count;
+}
+
+StrategyFigures strategy_figures(const Strategy& s, const LegValuer& valuer) {
+    return figures_of(s, PricedPosition(s, valuer));
+}
+
+StrategyReport strategy_report(const Strategy& s, const LegValuer& valuer) {
+    const PricedPosition position(s, valuer);
+    StrategyReport r;
+    r.strategy = s;
+    r.figures = figures_of(s, position);
+    r.curves = curves_of(s, position, r.figures);
+    r.grid = grid_of(s, position);
+    return r;
+}
+
+}  // namespace tvx

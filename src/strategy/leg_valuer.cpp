@@ -1,0 +1,42 @@
+#include "strategy/leg_valuer.h"
+
+#include "options/american_bounds.h"
+#include "options/style_values.h"
+#include "pricing/closed_form.h"
+#include "pricing/exercise_boundary.h"
+
+namespace tvx {
+
+struct LegValuer::Solved {
+    double life, sigma, r, yield;
+    std::int16_t optype;
+    ExerciseBoundary boundary;
+};
+
+LegValuer::LegValuer() = default;
+LegValuer::~LegValuer() = default;
+
+const ExerciseBoundary& LegValuer::boundary(const OptionTerms& o, double life) const {
+    for (const std::unique_ptr<Solved>& s : solved_) {
+        if (s->life == life && s->sigma == o.sigma && s->r == o.r && s->yield == o.yield && s->optype == o.optype)
+            return s->boundary;
+    }
+    solved_.push_back(std::make_unique<Solved>(Solved{
+        life, o.sigma, o.r, o.yield, o.optype, ExerciseBoundary(life, o.sigma, o.r, o.strike, o.yield, o.optype)}));
+    return solved_.back()->boundary;
+}
+
+double LegValuer::value(const OptionTerms& o, LegStyle style, double life) const {
+    // A call without a yield is worth its European value, by the closed
+    // form as the rule gives it.
+    if (style == LegStyle::European || (o.optype == 0 && o.yield == 0.0)) return european_value(o);
+    const double whole = life < o.t ? o.t : life;
+    // The bound check stays the last guard of every American value.
+    return checked_american_value(boundary(o, whole).value(o.spot, o.t, o.strike), o);
+}
+
+Sensitivities LegValuer::sensitivities(const OptionTerms& terms, LegStyle style) const {
+    return style == LegStyle::American ? rule_.sensitivities(terms).s : european_sensitivities(terms);
+}
+
+}  // namespace tvx

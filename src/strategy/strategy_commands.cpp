@@ -1,0 +1,283 @@
+#include "strategy/strategy_commands.h"
+
+#include <exception>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "core/checks.h"
+#include "core/numbers.h"
+#include "core/text_file.h"
+#include "strategy/presets.h"
+#include "strategy/results_lines.h"
+#include "strategy/rules.h"
+#include "strategy/strategy_file.h"
+
+namespace tvx {
+
+namespace {
+
+std::optional<double> optional_number(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    return parse_number(text);
+}
+
+// Every number of the fields, in the table's order (a text that is not a
+// number throws), with each leg's quantity as typed, before it is checked.
+struct ReadFields {
+    Strategy strategy;
+    std::vector<double> quantities;
+};
+
+ReadFields parse_fields(const StrategyWindow& w) {
+    ReadFields r;
+    Strategy& s = r.strategy;
+    s.market = {parse_number(w.spot), parse_number(w.rate), parse_number(w.dividend)};
+    s.horizon = optional_number(w.horizon);
+    s.volatility = optional_number(w.spotvol);
+    for (int k = 0; k < w.leg_count; ++k) {
+        const LegRow& row = w.legs[k];
+        Leg leg;
+        leg.side = row.side;
+        leg.instrument = row.instrument;
+        leg.style = row.style;
+        r.quantities.push_back(parse_number(row.quantity));
+        if (whole_quantity(r.quantities.back())) leg.quantity = static_cast<int>(r.quantities.back());
+        if (leg.option()) {
+            leg.strike = parse_number(row.strike);
+            leg.time = parse_number(row.time);
+            leg.volatility = parse_number(row.volatility);
+        }
+        leg.premium = optional_number(row.premium);
+        s.legs.push_back(leg);
+    }
+    return r;
+}
+
+void check_leg(Checks& c, const Leg& leg, double quantity, int k) {
+    const std::string at = "Leg " + std::to_string(k + 1) + ": ";
+    c.require(whole_quantity(quantity), leg_control("quantity", k), (at + strategy_text::quantity).c_str());
+    if (leg.option()) {
+        c.positive(leg.strike, leg_control("strike", k), (at + strategy_text::strike).c_str());
+        c.positive(leg.time, leg_control("time", k), (at + strategy_text::time).c_str());
+        c.positive(leg.volatility, leg_control("volatility", k), (at + strategy_text::volatility).c_str());
+    }
+    if (leg.premium) c.at_least(*leg.premium, 0.0, leg_control("premium", k), (at + strategy_text::premium).c_str());
+}
+
+// The rules that tie the fields together, once each field has passed.
+void check_together(Checks& c, const Strategy& s) {
+    const std::optional<double> first = first_expiry(s.legs);
+    if (s.horizon && first && *s.horizon > *first) c.require(false, "horizon", strategy_text::horizon_after_expiry);
+    if (!first && (!s.horizon || !s.volatility))
+        c.require(false, s.horizon ? "spotvol" : "horizon", strategy_text::shares_alone);
+}
+
+LegRow row_of(const Leg& leg) {
+    LegRow row;
+    row.side = leg.side;
+    row.instrument = leg.instrument;
+    row.style = leg.style;
+    row.quantity = std::to_string(leg.quantity);
+    if (leg.option()) {
+        row.strike = exact_text(leg.strike);
+        row.time = exact_text(leg.time);
+        row.volatility = exact_text(leg.volatility);
+    }
+    if (leg.premium) row.premium = exact_text(*leg.premium);
+    return row;
+}
+
+void take_terms(StrategyWindow& w, const MainWindow& main) {
+    w.spot = main.current;
+    w.rate = main.irate;
+    w.dividend = main.dividend;
+}
+
+// A preset's leg, placed for a life of 1 and volatility 1, with the main
+// window's time to expiry (as typed; a calendar's far leg twice it, when
+// it reads as a number), volatility and style.
+LegRow preset_row(const Leg& leg, const MainWindow& main) {
+    LegRow row = row_of(leg);
+    if (!leg.option()) return row;
+    row.style = main.optEuro ? LegStyle::European : LegStyle::American;
+    row.volatility = main.qqq;
+    row.time = main.time;
+    if (leg.time != 1.0) {
+        try {
+            row.time = exact_text(parse_number(main.time) * leg.time);
+        } catch (const RuntimeError&) {
+            // Compute then names the field that is not a number.
+        }
+    }
+    return row;
+}
+
+// The file's text; none when it cannot be read or is larger than any
+// strategy (a megabyte).
+std::optional<std::string> file_text(const std::string& path) {
+    constexpr std::streamsize kLargest = 1 << 20;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text(kLargest + 1, '\0');
+    in.read(text.data(), kLargest + 1);
+    if (in.bad() || in.gcount() > kLargest) return std::nullopt;
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
+}
+
+}  // namespace
+
+std::optional<Strategy> read_strategy(const StrategyWindow& w, UserInterface& ui) {
+    if (w.leg_count == 0) {
+        refuse(ui, Window::Strategy, "cmdAddLeg", strategy_text::no_legs);
+        return std::nullopt;
+    }
+    const ReadFields r = parse_fields(w);
+    const Strategy& s = r.strategy;
+    Checks c(ui, Window::Strategy, CheckPolicy::ReportEvery);
+    c.positive(s.market.spot, "spot", strategy_text::spot);
+    c.positive(s.market.rate, "rate", strategy_text::rate);
+    if (s.horizon) c.positive(*s.horizon, "horizon", strategy_text::horizon);
+    if (s.volatility) c.positive(*s.volatility, "spotvol", strategy_text::spot_volatility);
+    for (int k = 0; k < w.leg_count; ++k) check_leg(c, s.legs[k], r.quantities[k], k);
+    if (!c.failed()) check_together(c, s);
+    if (!c.passed()) return std::nullopt;
+    return s;
+}
+
+void fill_strategy(StrategyWindow& w, const Strategy& s) {
+    w.spot = exact_text(s.market.spot);
+    w.rate = exact_text(s.market.rate);
+    w.dividend = exact_text(s.market.dividend);
+    w.horizon = s.horizon ? exact_text(*s.horizon) : std::string();
+    w.spotvol = s.volatility ? exact_text(*s.volatility) : std::string();
+    w.legs = {};
+    for (std::size_t k = 0; k < s.legs.size() && k < w.legs.size(); ++k) w.legs[k] = row_of(s.legs[k]);
+    w.leg_count = static_cast<int>(std::min(s.legs.size(), w.legs.size()));
+}
+
+void strategy_compute(StrategyWindow& w, UserInterface& ui) {
+    try {
+        const std::optional<Strategy> s = read_strategy(w, ui);
+        if (!s) return;
+        ui.set_pointer(Pointer::Busy);
+        StrategyReport report = strategy_report(*s, LegValuer{});
+        std::vector<std::string> lines = strategy_lines(report.figures);
+        w.report = std::move(report);
+        w.lines = std::move(lines);
+        ++w.version;
+        ui.set_pointer(Pointer::Normal);
+        ui.refresh(Window::Strategy);
+    } catch (const std::exception&) {
+        report_error(ui, Window::Strategy, strategy_fields(), w);
+    }
+}
+
+void mnuStrategy_Click(MainWindow& main, StrategyWindow& w, UserInterface& ui) {
+    if (!w.open) {
+        take_terms(w, main);
+        if (w.leg_count == 0) {
+            LegRow& first = w.legs[0];
+            first.instrument = main.optCall ? Instrument::Call : Instrument::Put;
+            first.style = main.optEuro ? LegStyle::European : LegStyle::American;
+            first.strike = main.strike;
+            first.time = main.time;
+            first.volatility = main.qqq;
+            w.leg_count = 1;
+        }
+        w.open = true;
+    }
+    ui.show(Window::Strategy);
+}
+
+void strategy_take_terms(StrategyWindow& w, const MainWindow& main, UserInterface& ui) {
+    take_terms(w, main);
+    ui.refresh(Window::Strategy);
+}
+
+void strategy_add_leg(StrategyWindow& w, UserInterface& ui) {
+    if (w.leg_count >= kMaxLegs) return;
+    LegRow row;
+    if (w.leg_count > 0) {
+        row = w.legs[w.leg_count - 1];
+    } else {
+        row.strike = w.spot;
+        row.time = "0.5";
+        row.volatility = "0.2";
+    }
+    w.legs[w.leg_count++] = row;
+    ui.refresh(Window::Strategy);
+}
+
+void strategy_remove_leg(StrategyWindow& w, UserInterface& ui, int leg) {
+    if (leg < 0 || leg >= w.leg_count) return;
+    for (int k = leg; k + 1 < w.leg_count; ++k) w.legs[k] = w.legs[k + 1];
+    w.legs[--w.leg_count] = LegRow{};
+    ui.refresh(Window::Strategy);
+}
+
+void strategy_preset(StrategyWindow& w, const MainWindow& main, UserInterface& ui, int index,
+                     const PresetPlacement& at) {
+    const Preset& preset = presets()[index];
+    try {
+        const bool at_spot = at.centre.empty();
+        const double centre = parse_number(at_spot ? w.spot : at.centre);
+        const double width = at.width.empty() ? default_width(centre) : parse_number(at.width);
+        Checks c(ui, Window::Strategy, CheckPolicy::ReportEvery);
+        c.positive(centre, at_spot ? "spot" : "centre", at_spot ? strategy_text::spot : strategy_text::centre);
+        if (!at.width.empty()) c.positive(width, "width", strategy_text::width);
+        if (!c.passed()) return;
+        const std::vector<Leg> legs = preset.legs({centre, width, 1.0, 1.0, LegStyle::European});
+        w.legs = {};
+        for (std::size_t k = 0; k < legs.size(); ++k) w.legs[k] = preset_row(legs[k], main);
+        w.leg_count = static_cast<int>(legs.size());
+        w.preset = index;
+    } catch (const std::exception&) {
+        report_error(ui, Window::Strategy, strategy_fields(), w);
+        return;
+    }
+    strategy_compute(w, ui);
+}
+
+bool strategy_load(StrategyWindow& w, UserInterface& ui, std::string_view text, const std::string& name) {
+    const StrategyFile f = read_strategy_file(text);
+    if (!f.strategy) {
+        warn(ui, strategy_text::not_opened + name + ":\r" + f.error);
+        return false;
+    }
+    fill_strategy(w, *f.strategy);
+    w.preset = -1;
+    ui.refresh(Window::Strategy);
+    return true;
+}
+
+bool strategy_read_file(StrategyWindow& w, UserInterface& ui, const std::string& path) {
+    const std::optional<std::string> text = file_text(path);
+    if (!text) {
+        warn(ui, strategy_text::not_opened + path + ":\rthe file cannot be read");
+        return false;
+    }
+    return strategy_load(w, ui, *text, path);
+}
+
+void strategy_open(StrategyWindow& w, UserInterface& ui, const std::string& path) {
+    if (strategy_read_file(w, ui, path)) strategy_compute(w, ui);
+}
+
+void strategy_save(StrategyWindow& w, UserInterface& ui, const std::string& path) {
+    try {
+        const std::optional<Strategy> s = read_strategy(w, ui);
+        if (!s) return;
+        if (!write_file_whole(path, strategy_file_text(*s))) warn(ui, strategy_text::not_saved + path);
+    } catch (const std::exception&) {
+        report_error(ui, Window::Strategy, strategy_fields(), w);
+    }
+}
+
+void strategy_cancel(StrategyWindow& w, UserInterface& ui) {
+    w = StrategyWindow{};
+    ui.unload(Window::Strategy);
+}
+
+}  // namespace tvx

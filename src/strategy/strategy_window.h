@@ -1,0 +1,75 @@
+// `frmStrategy`, "Strategy Builder": a position of up to eight legs on one
+// asset, its market terms (taken from the main window), the presets that
+// fill the legs around the spot, and what Compute worked out: the results'
+// lines, the curves of profit and loss and the spot x volatility grid.
+// Every field is free text, read and checked only by the commands.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/fields.h"
+#include "strategy/analysis.h"
+#include "strategy/position.h"
+
+namespace tvx {
+
+// One row of the legs table, as typed.
+struct LegRow {
+    Side side = Side::Long;
+    Instrument instrument = Instrument::Call;
+    LegStyle style = LegStyle::European;
+    std::string quantity = "1";
+    std::string strike;
+    std::string time;        // years
+    std::string volatility;  // a decimal fraction
+    std::string premium;     // one unit's; empty: its model value today
+
+    bool operator==(const LegRow&) const = default;
+};
+
+struct StrategyWindow {
+    static constexpr const char* caption = "Strategy Builder";
+
+    // The market terms: the main window's when the window opens.
+    std::string spot = "60.0";
+    std::string rate = "4.5";      // per cent
+    std::string dividend = "2.1";  // per cent
+    std::string horizon;           // years; empty: the first expiry
+    std::string spotvol;           // the spot's volatility at the horizon; empty: the legs' mean
+
+    std::array<LegRow, kMaxLegs> legs;
+    int leg_count = 0;  // the rows in use, from the first
+    int preset = -1;    // the preset last chosen (an index of presets()), -1 for none
+
+    // What Compute last worked out (kept when a later Compute is refused).
+    std::optional<StrategyReport> report;
+    std::vector<std::string> lines;  // the results as the window and the command line show them
+    int version = 0;                 // counts every new report, so a form redraws the chart only then
+    bool open = false;               // shown and not closed since
+};
+
+// The controls of a leg's row, named with the row's number from 1:
+// "position1", "quantity1", ... "premium8".
+std::string leg_control(const char* column, int leg);
+
+// The text fields in tab order: the market terms, then each leg's
+// quantity, strike, time, volatility and premium. A leg's fields are read
+// only while the leg is in use, and a share's strike, time and volatility
+// never.
+FieldTable<StrategyWindow> strategy_fields();
+
+namespace strategy_caption {
+inline constexpr const char* cmdTerms = "Take from Main Window";
+inline constexpr const char* cmdAddLeg = "Add Leg";
+inline constexpr const char* cmdRemoveLeg = "Remove Leg";
+inline constexpr const char* cmdCompute = "Compute";
+inline constexpr const char* cmdOpen = "Open...";
+inline constexpr const char* cmdSave = "Save...";
+inline constexpr const char* cmdCancel = "Cancel";
+inline constexpr const char* cboPreset = "Choose a preset...";
+}  // namespace strategy_caption
+
+}  // namespace tvx
