@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/checks.h"
+#include "core/history.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "strategy/presets.h"
@@ -157,6 +158,38 @@ void fill_strategy(StrategyWindow& w, const Strategy& s) {
     w.leg_count = static_cast<int>(std::min(s.legs.size(), w.legs.size()));
 }
 
+namespace {
+
+// A leg as the history shows it: "long 1 European call, strike 63, time
+// 0.5, volatility 0.2" (a share: "short 100 share").
+std::string leg_term(const LegRow& r) {
+    std::string text = std::string(r.side == Side::Long ? "long " : "short ") + r.quantity + " ";
+    if (r.instrument == Instrument::Share) return text + "share" + (r.premium.empty() ? "" : ", premium " + r.premium);
+    text += std::string(r.style == LegStyle::European ? "European " : "American ") +
+            (r.instrument == Instrument::Call ? "call" : "put") + ", strike " + r.strike + ", time " + r.time +
+            ", volatility " + r.volatility;
+    return r.premium.empty() ? text : text + ", premium " + r.premium;
+}
+
+// One row of the session's history for a computed position: the market
+// terms and each leg as typed, the position's figures at full precision.
+void record_strategy(const StrategyWindow& w, const StrategyFigures& f, UserInterface& ui) {
+    std::vector<HistoryTerm> terms{{"spot", w.spot}, {"rate", w.rate}, {"dividend", w.dividend}};
+    if (!w.horizon.empty()) terms.push_back({"horizon", w.horizon});
+    if (!w.spotvol.empty()) terms.push_back({"spot-volatility", w.spotvol});
+    for (int k = 0; k < w.leg_count; ++k)
+        terms.push_back({"leg" + std::to_string(k + 1), leg_term(w.legs[static_cast<std::size_t>(k)])});
+    std::vector<Figure> figures{{"net_premium", f.net_premium}, {"value", f.total.value}, {"delta", f.total.delta},
+                                {"gamma", f.total.gamma},       {"theta", f.total.theta}, {"vega", f.total.vega},
+                                {"rho", f.total.rho},           {"horizon", f.horizon}};
+    if (f.at_horizon.max_profit) figures.push_back({"max_profit", *f.at_horizon.max_profit});
+    if (f.at_horizon.max_loss) figures.push_back({"max_loss", *f.at_horizon.max_loss});
+    figures.push_back({"probability_of_profit", f.at_horizon.probability});
+    record_result(ui, StrategyWindow::caption, strategy_caption::cmdCompute, std::move(terms), std::move(figures));
+}
+
+}  // namespace
+
 void strategy_compute(StrategyWindow& w, UserInterface& ui) {
     try {
         const std::optional<Strategy> s = read_strategy(w, ui);
@@ -169,6 +202,7 @@ void strategy_compute(StrategyWindow& w, UserInterface& ui) {
         ++w.version;
         ui.set_pointer(Pointer::Normal);
         ui.refresh(Window::Strategy);
+        record_strategy(w, w.report->figures, ui);
     } catch (const std::exception&) {
         report_error(ui, Window::Strategy, strategy_fields(), w);
     }

@@ -238,5 +238,30 @@ TEST_F(StrategyWindowTest, LegsAreAddedAsCopiesAndRemovedFromTheMiddle) {
     EXPECT_EQ(ui.count(UiEvent::Kind::Unload, Window::Strategy), 1);
 }
 
+// Each computed position is one row of the session's history, with the
+// terms as typed and the figures the window shows at full precision; a
+// refused Compute gives none.
+TEST_F(StrategyWindowTest, AComputedPositionIsOneRowOfTheHistory) {
+    open();
+    strategy_preset(w, main, ui, preset_index("iron-condor"));
+    compute();
+    ASSERT_EQ(ui.history.size(), 1u);
+    const HistoryRow& row = ui.history[0];
+    EXPECT_EQ(row.window, "Strategy Builder");
+    EXPECT_EQ(row.command, "Compute");
+    ASSERT_EQ(row.terms.size(), 7u);  // spot, rate, dividend and the four legs
+    EXPECT_EQ(row.terms[0], (HistoryTerm{"spot", "60.0"}));
+    EXPECT_EQ(row.terms[3], (HistoryTerm{"leg1", "long 1 European put, strike 54, time 0.5, volatility 0.2"}));
+    const StrategyFigures& f = w.report->figures;
+    ASSERT_GE(row.figures.size(), 9u);
+    EXPECT_EQ(std::string(row.figures[0].name), "net_premium");
+    EXPECT_EQ(row.figures[0].value, f.net_premium);
+    EXPECT_EQ(row.figures.back().value, f.at_horizon.probability);
+
+    w.spot = "-1";
+    compute();
+    EXPECT_TRUE(ui.history.empty());
+}
+
 }  // namespace
 }  // namespace tvx::test
