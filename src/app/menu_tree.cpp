@@ -7,6 +7,7 @@
 #include "app/windows.h"
 #include "charts/chart_commands.h"
 #include "options/menu_commands.h"
+#include "strategy/strategy_commands.h"
 
 namespace tvx {
 
@@ -54,6 +55,9 @@ std::vector<MenuItem> derive() {
          [](Models& m, UserInterface& ui) {
              ChartContext cx = chart_context(m, ui);
              mnuExact_Click(cx);
+             // An open strategy builder values its position again.
+             m.strategy.precision = m.main.precision;
+             if (m.strategy.open && m.strategy.report) strategy_compute(m.strategy, ui);
          },
          {},
          [](const Models& m) { return m.main.precision == Precision::Exact; }});

@@ -1,5 +1,6 @@
 #include "charts/strategy_chart.h"
 
+#include "charts/option_chart.h"
 #include "charts/scenario.h"
 #include "core/numbers.h"
 
@@ -29,6 +30,7 @@ Plot strategy_plot(const StrategyReport& r) {
     const StrategyFigures& f = r.figures;
     Plot p;
     p.title = "Profit and loss of the position against the spot";
+    if (r.precision == Precision::Exact) p.title += kExactTitle;
     p.caption = market_caption(s, f) +
                 ". Shaded: the spot at the horizon within one and two standard deviations; dashed: the breakevens.";
     p.x_label = "Spot price (dollars)";
@@ -58,6 +60,7 @@ ScenarioGrid strategy_scenario(const StrategyReport& r) {
     grid.value = g.value;
     grid.current_value = g.cost;
     grid.left_out = g.left_out;
+    if (r.precision == Precision::Exact) grid.caption += "; exact values";
     return grid;
 }
 

@@ -128,6 +128,7 @@ CLI::App* add_strategy_command(CLI::App& app, StrategyRequest& r) {
     s->add_option("--time", r.time, "A preset's time to expiry T in years (default 0.5)")->type_name("NUMBER");
     s->add_option("--volatility", r.volatility, "A preset's volatility (default 0.2)")->type_name("NUMBER");
     s->add_flag("--american", r.american, "A preset's options American (otherwise European)");
+    s->add_flag("--exact", r.exact, "Exact values (Advanced > Exact Values): the legs on the exact closed form");
     s->add_flag("--json", r.json, "Print one JSON object: the results at full precision, the legs, messages");
     s->footer(presets_help());
     return s;
@@ -148,6 +149,7 @@ StrategyOutcome run_strategy(const StrategyRequest& r) {
         return o;
     }
     StrategyWindow w;
+    w.precision = r.exact ? Precision::Exact : Precision::Standard;
     CliUi ui;
     try {
         run_window(r, w, ui);
@@ -184,6 +186,7 @@ nlohmann::ordered_json strategy_json(const StrategyRequest& r, const StrategyOut
     for (const Override& ov : kOverrides) input(ov.option, r.*ov.value);
     for (const auto& [name, value] : kPlacement) input(name, r.*value);
     if (r.american) inputs["american"] = true;
+    if (r.exact) inputs["exact"] = true;
     j["inputs"] = std::move(inputs);
     if (!o.figures.is_null())
         for (auto& [key, value] : o.figures.items()) j[key] = value;

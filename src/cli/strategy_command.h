@@ -27,6 +27,7 @@ struct StrategyRequest {
     // volatility (the main window's defaults) and their style.
     std::optional<std::string> strike, width, time, volatility;
     bool american = false;
+    bool exact = false;  // Advanced > Exact Values
     bool json = false;
 };
 

@@ -117,6 +117,7 @@ StrategyReport strategy_report(const Strategy& s, const LegValuer& valuer) {
     r.figures = figures_of(s, position);
     r.curves = curves_of(s, position, r.figures);
     r.grid = grid_of(s, position);
+    r.precision = valuer.precision();
     return r;
 }
 

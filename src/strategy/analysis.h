@@ -57,6 +57,7 @@ struct StrategyReport {
     StrategyFigures figures;
     StrategyCurves curves;
     StrategyGrid grid;
+    Precision precision = Precision::Standard;  // of the valuer that made it
 };
 
 inline constexpr int kStrategyCurvePoints = 200;

@@ -13,7 +13,7 @@ struct LegValuer::Solved {
     ExerciseBoundary boundary;
 };
 
-LegValuer::LegValuer() = default;
+LegValuer::LegValuer(Precision precision) : precision_(precision), rule_(AmericanMethod::Rule, precision) {}
 LegValuer::~LegValuer() = default;
 
 const ExerciseBoundary& LegValuer::boundary(const OptionTerms& o, double life) const {
@@ -29,14 +29,14 @@ const ExerciseBoundary& LegValuer::boundary(const OptionTerms& o, double life) c
 double LegValuer::value(const OptionTerms& o, LegStyle style, double life) const {
     // A call without a yield is worth its European value, by the closed
     // form as the rule gives it.
-    if (style == LegStyle::European || (o.optype == 0 && o.yield == 0.0)) return european_value(o);
+    if (style == LegStyle::European || (o.optype == 0 && o.yield == 0.0)) return european_value(o, precision_);
     const double whole = life < o.t ? o.t : life;
     // The bound check stays the last guard of every American value.
     return checked_american_value(boundary(o, whole).value(o.spot, o.t, o.strike), o);
 }
 
 Sensitivities LegValuer::sensitivities(const OptionTerms& terms, LegStyle style) const {
-    return style == LegStyle::American ? rule_.sensitivities(terms).s : european_sensitivities(terms);
+    return style == LegStyle::American ? rule_.sensitivities(terms).s : european_sensitivities(terms, precision_);
 }
 
 }  // namespace tvx

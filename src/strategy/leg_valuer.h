@@ -25,14 +25,17 @@
 #include "options/american_rule.h"
 #include "options/sensitivities.h"
 #include "options/valuation.h"
+#include "pricing/precision.h"
 #include "strategy/position.h"
 
 namespace tvx {
 
 class LegValuer {
 public:
-    LegValuer();
+    // `precision`: Advanced > Exact Values, as the main window reads it.
+    explicit LegValuer(Precision precision = Precision::Standard);
     ~LegValuer();
+    Precision precision() const { return precision_; }
     LegValuer(const LegValuer&) = delete;
     LegValuer& operator=(const LegValuer&) = delete;
 
@@ -48,6 +51,7 @@ private:
     struct Solved;
     const ExerciseBoundary& boundary(const OptionTerms& terms, double life) const;
 
+    Precision precision_;
     mutable AmericanRule rule_;
     mutable std::vector<std::unique_ptr<Solved>> solved_;
 };

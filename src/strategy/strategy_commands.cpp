@@ -195,7 +195,7 @@ void strategy_compute(StrategyWindow& w, UserInterface& ui) {
         const std::optional<Strategy> s = read_strategy(w, ui);
         if (!s) return;
         ui.set_pointer(Pointer::Busy);
-        StrategyReport report = strategy_report(*s, LegValuer{});
+        StrategyReport report = strategy_report(*s, LegValuer{w.precision});
         std::vector<std::string> lines = strategy_lines(report.figures);
         w.report = std::move(report);
         w.lines = std::move(lines);
@@ -209,6 +209,7 @@ void strategy_compute(StrategyWindow& w, UserInterface& ui) {
 }
 
 void mnuStrategy_Click(MainWindow& main, StrategyWindow& w, UserInterface& ui) {
+    w.precision = main.precision;
     if (!w.open) {
         take_terms(w, main);
         if (w.leg_count == 0) {

@@ -46,6 +46,8 @@ struct StrategyWindow {
 
     // What Compute last worked out (kept when a later Compute is refused).
     std::optional<StrategyReport> report;
+    // Advanced > Exact Values, kept as the main window's by the menu.
+    Precision precision = Precision::Standard;
     std::vector<std::string> lines;  // the results as the window and the command line show them
     int version = 0;                 // counts every new report, so a form redraws the chart only then
     bool open = false;               // shown and not closed since

@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "charts/strategy_chart.h"
 #include "instruments/calculator_checks.h"
 #include "options/compute.h"
+#include "pricing/exact_closed_form.h"
 #include "strategy/presets.h"
 #include "strategy/strategy_commands.h"
 #include "support/recording_ui.h"
@@ -261,6 +263,29 @@ TEST_F(StrategyWindowTest, AComputedPositionIsOneRowOfTheHistory) {
     w.spot = "-1";
     compute();
     EXPECT_TRUE(ui.history.empty());
+}
+
+// With Advanced > Exact Values on, a European leg is valued by the exact
+// closed form: a long call bought at its model value is worth exactly the
+// exact closed form's value (0.5 years, spot 60, strike 64, volatility 0.2,
+// rate 4.5 %, yield 2.1 %: 2.0699 to four decimals, independently
+// 2.069917...), and the chart's title says so.
+TEST_F(StrategyWindowTest, ExactValuesReachTheLegsAndTheTitle) {
+    main.precision = Precision::Exact;
+    open();
+    EXPECT_EQ(w.precision, Precision::Exact);
+    compute();
+    ASSERT_TRUE(w.report);
+    const double exact = solver_euro_exact(0.5, 0.2, 0.045, 64.0, 60.0, 0.021, 0);
+    EXPECT_NEAR(exact, 2.0699, 5e-5);
+    EXPECT_DOUBLE_EQ(w.report->figures.total.value, exact);
+    EXPECT_EQ(w.report->precision, Precision::Exact);
+    EXPECT_NE(strategy_plot(*w.report).title.find(" (exact values)"), std::string::npos);
+
+    w.precision = Precision::Standard;
+    compute();
+    EXPECT_NE(w.report->figures.total.value, exact);
+    EXPECT_EQ(strategy_plot(*w.report).title.find(" (exact values)"), std::string::npos);
 }
 
 }  // namespace
