@@ -72,8 +72,9 @@ void Reader::refuse(int leg, const std::string& key, const std::string& why) con
 }
 
 void Reader::only_keys(int leg, std::initializer_list<const char*> keys, const char* of) const {
-    for (const auto& [key, value] : object(leg).items()) {
-        if (std::none_of(keys.begin(), keys.end(), [&](const char* k) { return key == k; }))
+    for (const auto& item : object(leg).items()) {
+        const std::string& key = item.key();
+        if (std::none_of(keys.begin(), keys.end(), [&key](const char* k) { return key == k; }))
             refuse(leg, key, std::string("not a key of ") + of);
     }
 }
