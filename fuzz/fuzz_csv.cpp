@@ -20,7 +20,7 @@ void check_round_trip(const CsvRecord& record) {
     std::string text = "first\n";
     for (std::size_t c = 0; c < record.cells.size(); ++c) {
         if (c) text += ',';
-        tvx::cli::append_csv_field(text, record.cells[c]);
+        tvx::append_csv_field(text, record.cells[c]);
     }
     text += "\r\n";
     std::istringstream in(text);
