@@ -83,8 +83,8 @@ Errors error_gradient(std::span<const double> weights, std::span<const double> e
     return e;
 }
 
-Errors normal_equations(std::span<const double> weights, const Problem& p, std::span<double> jtj,
-                        std::span<double> jtr, std::span<double> jacobian, std::span<double> residual) {
+Errors normal_equations(std::span<const double> weights, const Problem& p, std::span<double> jtj, std::span<double> jtr,
+                        std::span<double> jacobian, std::span<double> residual) {
     const NetShape& shape = p.shape;
     const auto nin = static_cast<std::size_t>(shape.nin), nh = static_cast<std::size_t>(shape.nhidden);
     const auto nout = static_cast<std::size_t>(shape.nout);
@@ -184,8 +184,7 @@ constexpr std::size_t kFewestGoingOn = 4;
 class Descent {
 public:
     Descent(const std::vector<double>& start, const Problem& p, bool levenberg, bool finish)
-        : d_(levenberg ? Either(std::in_place_type<Levenberg>, start, p)
-                       : Either(std::in_place_type<Lbfgs>, start, p)),
+        : d_(levenberg ? Either(std::in_place_type<Levenberg>, start, p) : Either(std::in_place_type<Lbfgs>, start, p)),
           finish_(finish && !levenberg) {}
     void iterate(const Problem& p) {
         std::visit([&](auto& d) { d.iterate(p); }, d_);

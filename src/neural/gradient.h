@@ -69,8 +69,8 @@ Errors error_gradient(std::span<const double> weights, std::span<const double> e
 // When `jacobian` is not empty, J itself goes there too (one row of W a
 // residual, the residuals in example order, each example's outputs in
 // turn), and the residuals into `residual`.
-Errors normal_equations(std::span<const double> weights, const Problem& p, std::span<double> jtj,
-                        std::span<double> jtr, std::span<double> jacobian = {}, std::span<double> residual = {});
+Errors normal_equations(std::span<const double> weights, const Problem& p, std::span<double> jtj, std::span<double> jtr,
+                        std::span<double> jacobian = {}, std::span<double> residual = {});
 
 // The residuals of `weights` alone (as normal_equations orders them).
 void residuals_of(std::span<const double> weights, const Problem& p, std::span<double> residual);
