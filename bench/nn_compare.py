@@ -164,7 +164,7 @@ def perceptron(kind, nhidden, x_train, y_train, x_test):
 
 
 def text(kind, value):
-    return f"{value:.1f} %" if kind in ("class", "xor") else f"{value:.4f}"
+    return f"{value:.1f} %" if kind in ("class", "xor") else (f"{value:.4f}" if value >= 0.001 else f"{value:.1e}")
 
 
 def main():

@@ -58,7 +58,9 @@ int train(char** argv) {
     Command1_Click(w, pmeter, ui);
     for (const std::string& b : ui.boxes) std::cout << b << '\n';
     std::cout << w.details << '\n';
-    const bool done = ui.boxes.size() == 1 && ui.boxes[0].rfind(neural1_text::complete, 0) == 0;
+    const auto completes = [&](const char* text) { return ui.boxes[0].rfind(text, 0) == 0; };
+    const bool done =
+        ui.boxes.size() == 1 && (completes(neural1_text::complete) || completes(neural1_text::gradient_complete));
     return done ? 0 : 1;
 }
 

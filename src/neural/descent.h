@@ -25,6 +25,11 @@ public:
     // should stop: the error is 0, or has fallen by less than `stall_fall`
     // of itself over the last `stall_window` iterations.
     bool stalled_after(double squared);
+    // Starts the rule afresh over `window` iterations (a new measure).
+    void restart_stall(int window) {
+        recent_.clear();
+        stall_window_ = static_cast<std::size_t>(window);
+    }
     const std::vector<double>& best() const { return best_; }
     double best_error() const { return best_error_; }
 
@@ -43,24 +48,38 @@ void clamp_to_bound(std::span<double> weights);
 // (`slope`) points outward, so a step downhill would leave the bound.
 bool pinned(double weight, double slope);
 
-// Levenberg-Marquardt: each iteration forms the normal equations at the
-// current weights and solves (J'J + lambda (diag J'J + 1e-9)) d = -J'r
-// (Cholesky), taking w + d when it lowers the squared error (then lambda
-// shrinks tenfold) and otherwise raising lambda tenfold and solving again.
-// It stops by the problem's rule (Problem::stall_fall and stall_window), or
-// when lambda passes 1e10: no step that short lowers the error.
+// Levenberg-Marquardt with geodesic acceleration: each iteration forms the
+// normal equations at the current weights, solves (J'J + lambda (diag J'J
+// + 1e-9)) v = -J'r (Cholesky), corrects v by the residuals' curvature
+// along it (levenberg.cpp) and takes the step when it lowers the squared
+// error (then lambda shrinks fivefold); otherwise lambda grows fivefold and
+// it solves again. When the squared error stops falling by the problem's
+// rule (Problem::stall_fall and stall_window), or when lambda passes 1e10
+// (no step that short lowers it), the descent goes on in a distance phase:
+// the same steps on the mean distance, smoothed (each example weighted by
+// the inverse of its distance), until that stops falling by the same share
+// over 10 iterations.
 class Levenberg {
 public:
+    static constexpr double kFirstLambda = 1e-3;
     Levenberg(const std::vector<double>& start, const Problem& p);
     void iterate(const Problem& p);
     bool stopped() const { return stopped_; }
     const Record& record() const { return record_; }
 
 private:
-    std::vector<double> w_, trial_, jtj_, jtr_, m_, step_;
+    void form(const Problem& p);
+    bool accelerate(const Problem& p);
+    void reweigh(const Problem& p);
+    void enter_distance();
+    double smoothed(std::span<const double> weights, const Problem& p);
+    std::vector<double> w_, trial_, jtj_, jtr_, m_, step_, jacobian_, residual_, ahead_, acceleration_;
+    std::vector<double> weight_;  // each residual's weight: 1, then 1 / sqrt(d^2 + delta^2)
+    double objective_ = 0.0;      // the squared error, then the smoothed distance
+    double delta_ = 0.0;          // 0 until the distance phase
     Errors e_;
-    bool fresh_ = false;  // the normal equations are those of w_
-    double lambda_ = 1e-3;
+    bool fresh_ = false;  // the normal equations are those of w_ (set by form)
+    double lambda_ = kFirstLambda;
     Record record_;
     bool stopped_ = false;
 };
@@ -88,9 +107,10 @@ private:
     bool stopped_ = false;
 };
 
-// Solves m x = b in place of b for m symmetric positive definite (n x n,
-// row-major, overwritten by its Cholesky factor); false when m is not
-// positive definite to working precision.
-bool cholesky_solve(std::span<double> m, std::span<double> b, std::size_t n);
+// Cholesky for m symmetric positive definite (n x n, row-major): m
+// overwritten by its factor L (false when m is not positive definite to
+// working precision), then b overwritten by the solution of L L' x = b.
+bool cholesky_factor(std::span<double> m, std::size_t n);
+void cholesky_substitute(std::span<const double> m, std::span<double> b, std::size_t n);
 
 }  // namespace tvx

@@ -83,8 +83,8 @@ Errors error_gradient(std::span<const double> weights, std::span<const double> e
     return e;
 }
 
-Errors normal_equations(std::span<const double> weights, const Problem& p, std::span<double> jtj,
-                        std::span<double> jtr) {
+Errors normal_equations(std::span<const double> weights, const Problem& p, std::span<double> jtj, std::span<double> jtr,
+                        std::span<double> jacobian, std::span<double> residual) {
     const NetShape& shape = p.shape;
     const auto nin = static_cast<std::size_t>(shape.nin), nh = static_cast<std::size_t>(shape.nhidden);
     const auto nout = static_cast<std::size_t>(shape.nout);
@@ -95,6 +95,8 @@ Errors normal_equations(std::span<const double> weights, const Problem& p, std::
     std::vector<std::vector<std::size_t>> index(nout);
     for (std::size_t o = 0; o < nout; ++o) index[o] = residual_weights(shape, o);
     std::vector<double> row(index[0].size()), slope(nh);
+    std::fill(jacobian.begin(), jacobian.end(), 0.0);
+    std::size_t k = 0;  // the residual's index
     const Errors e = over_examples(weights, p.exemplar, shape, p.nexem, [&](auto example, const NodeTable& nodes) {
         for (std::size_t h = 0; h < nh; ++h) slope[h] = 0.5 * (1.0 - nodes.hidden[h] * nodes.hidden[h]);
         for (std::size_t o = 0; o < nout; ++o) {
@@ -105,6 +107,11 @@ Errors normal_equations(std::span<const double> weights, const Problem& p, std::
                 for (std::size_t h = 0; h < nh; ++h) row[i * nh + h] = a * v[h * nout + o] * slope[h] * nodes.input[i];
             for (std::size_t h = 0; h < nh; ++h) row[nin * nh + h] = a * nodes.hidden[h];
             const std::vector<std::size_t>& at = index[o];
+            if (!jacobian.empty()) {
+                residual[k] = r;
+                for (std::size_t x = 0; x < at.size(); ++x) jacobian[k * n + at[x]] = row[x];
+            }
+            ++k;
             for (std::size_t x = 0; x < at.size(); ++x) {
                 jtr[at[x]] += row[x] * r;
                 double* line = jtj.data() + at[x] * n;
@@ -121,12 +128,38 @@ Errors normal_equations(std::span<const double> weights, const Problem& p, std::
     return e;
 }
 
+void residuals_of(std::span<const double> weights, const Problem& p, std::span<double> residual) {
+    const auto nin = static_cast<std::size_t>(p.shape.nin), nout = static_cast<std::size_t>(p.shape.nout);
+    std::size_t k = 0;
+    over_examples(weights, p.exemplar, p.shape, p.nexem, [&](auto example, const NodeTable& nodes) {
+        for (std::size_t o = 0; o < nout; ++o) residual[k++] = nodes.output[o] - example[nin + o];
+    });
+}
+
 std::vector<std::vector<double>> gradient_starts(std::size_t restarts, std::size_t weights, const Draw& draw) {
     std::vector<std::vector<double>> starts(restarts, std::vector<double>(weights));
     for (auto& start : starts)
         for (double& x : start) x = (2.0 * draw() - 1.0) * kStartScale;
     return starts;
 }
+
+namespace {
+
+// Whether some input holds the same value in every example (of two or
+// more).
+bool has_constant_input(const Problem& p) {
+    const auto nin = static_cast<std::size_t>(p.shape.nin), width = p.shape.example_width();
+    const auto nexem = static_cast<std::size_t>(p.nexem);
+    if (nexem < 2) return false;
+    for (std::size_t i = 0; i < nin; ++i) {
+        bool same = true;
+        for (std::size_t k = 1; k < nexem && same; ++k) same = p.exemplar[k * width + i] == p.exemplar[i];
+        if (same) return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 // Levenberg-Marquardt while its normal equations cost at most 16 times
 // what a gradient does: per example, K^2 / 2 multiply-adds for each output
@@ -137,7 +170,8 @@ std::vector<std::vector<double>> gradient_starts(std::size_t restarts, std::size
 GradientMethod gradient_method(const Problem& p) {
     const auto k = static_cast<double>(p.shape.output_block() + static_cast<std::size_t>(p.shape.nhidden));
     const double normal = k * k / 2.0 * p.shape.nout, gradient = 3.0 * static_cast<double>(p.weights());
-    return normal <= 16.0 * gradient ? GradientMethod::Both : GradientMethod::Lbfgs;
+    if (normal > 16.0 * gradient) return GradientMethod::Lbfgs;
+    return has_constant_input(p) ? GradientMethod::Levenberg : GradientMethod::Both;
 }
 
 namespace {
@@ -149,11 +183,18 @@ constexpr std::size_t kFewestGoingOn = 4;
 // One start's descent by either method.
 class Descent {
 public:
-    Descent(const std::vector<double>& start, const Problem& p, bool levenberg)
-        : d_(levenberg ? Either(std::in_place_type<Levenberg>, start, p)
-                       : Either(std::in_place_type<Lbfgs>, start, p)) {}
+    Descent(const std::vector<double>& start, const Problem& p, bool levenberg, bool finish)
+        : d_(levenberg ? Either(std::in_place_type<Levenberg>, start, p) : Either(std::in_place_type<Lbfgs>, start, p)),
+          finish_(finish && !levenberg) {}
     void iterate(const Problem& p) {
         std::visit([&](auto& d) { d.iterate(p); }, d_);
+        // An L-BFGS descent that has stopped goes on by Levenberg-Marquardt
+        // from the best weights it found, where that method is affordable.
+        if (finish_ && stopped() && std::holds_alternative<Lbfgs>(d_)) {
+            const std::vector<double> from = record().best();
+            d_.emplace<Levenberg>(from, p);
+            finish_ = false;
+        }
     }
     bool stopped() const {
         return std::visit([](const auto& d) { return d.stopped(); }, d_);
@@ -165,6 +206,7 @@ public:
 private:
     using Either = std::variant<Levenberg, Lbfgs>;
     Either d_;
+    bool finish_;
 };
 
 void keep_better_half(std::vector<std::size_t>& active, const std::vector<std::optional<Descent>>& descents) {
@@ -199,7 +241,7 @@ bool train_gradient_by(const Problem& p, GradientMethod method, std::vector<doub
             active.size(),
             [&](std::size_t i) {
                 const std::size_t k = active[i];
-                if (!descents[k]) descents[k].emplace(starts[k], p, levenberg(k));
+                if (!descents[k]) descents[k].emplace(starts[k], p, levenberg(k), method == GradientMethod::Both);
                 descents[k]->iterate(p);
             },
             pump);

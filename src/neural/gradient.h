@@ -66,18 +66,28 @@ Errors error_gradient(std::span<const double> weights, std::span<const double> e
 // r (each output less its target): J'J into `jtj` (W x W, row-major,
 // symmetric) and J'r into `jtr` (W), J being the derivative of every
 // residual with respect to every weight.
-Errors normal_equations(std::span<const double> weights, const Problem& p, std::span<double> jtj,
-                        std::span<double> jtr);
+// When `jacobian` is not empty, J itself goes there too (one row of W a
+// residual, the residuals in example order, each example's outputs in
+// turn), and the residuals into `residual`.
+Errors normal_equations(std::span<const double> weights, const Problem& p, std::span<double> jtj, std::span<double> jtr,
+                        std::span<double> jacobian = {}, std::span<double> residual = {});
+
+// The residuals of `weights` alone (as normal_equations orders them).
+void residuals_of(std::span<const double> weights, const Problem& p, std::span<double> residual);
 
 // The starts drawn in order, restart by restart, weight by weight.
 std::vector<std::vector<double>> gradient_starts(std::size_t restarts, std::size_t weights, const Draw& draw);
 
 // The methods, and the one the training takes for a problem: while the
 // normal equations of Levenberg-Marquardt cost at most 16 gradients (see
-// gradient.cpp), both, Levenberg-Marquardt from the even-numbered starts
-// and limited-memory BFGS from the odd ones (the first fits closer where
-// weights reach the bound, the second often finds the better basin of a
-// network without a constant input); beyond, L-BFGS alone.
+// gradient.cpp), Levenberg-Marquardt alone when an input holds one value
+// in every example (a constant column standing in for a bias: the network
+// can then fit the examples all but exactly, with weights at the bound,
+// which L-BFGS does not reach), and otherwise both, Levenberg-Marquardt
+// from the even-numbered starts and limited-memory BFGS from the odd ones
+// (it more often finds the better basin of a network without a constant
+// input), each L-BFGS descent going on by Levenberg-Marquardt once it has
+// stopped; beyond, L-BFGS alone.
 enum class GradientMethod { Levenberg, Lbfgs, Both };
 GradientMethod gradient_method(const Problem& p);
 

@@ -111,7 +111,14 @@ TEST(NormalEquations, AreThoseOfTheResidualsJacobian) {
         }
         std::vector<double> jtj(n * n), jtr(n), g(n);
         const Problem p{s, static_cast<std::int16_t>(nexem), exemplar};
-        const Errors e = normal_equations(w, p, jtj, jtr);
+        std::vector<double> jacobian_out(r.size() * n), residual_out(r.size()), alone(r.size());
+        const Errors e = normal_equations(w, p, jtj, jtr, jacobian_out, residual_out);
+        residuals_of(w, p, alone);
+        for (std::size_t k = 0; k < r.size(); ++k) {
+            EXPECT_EQ(residual_out[k], r[k]);
+            EXPECT_EQ(alone[k], r[k]);
+            for (std::size_t i = 0; i < n; ++i) EXPECT_NEAR(jacobian_out[k * n + i], jacobian[i][k], 1e-9);
+        }
         const Errors f = error_gradient(w, exemplar, s, static_cast<std::int16_t>(nexem), g);
         EXPECT_EQ(e.fitness, f.fitness);
         EXPECT_EQ(e.squared, f.squared);
@@ -133,12 +140,13 @@ TEST(CholeskySolve, SolvesAPositiveDefiniteSystemAndRefusesAnIndefiniteOne) {
     // m x = b for x = (1, -1, 2).
     std::vector<double> m{4, 2, 0, 2, 5, 1, 0, 1, 3};
     std::vector<double> b{2, -1, 5};
-    ASSERT_TRUE(cholesky_solve(m, b, 3));
+    ASSERT_TRUE(cholesky_factor(m, 3));
+    cholesky_substitute(m, b, 3);
     EXPECT_NEAR(b[0], 1.0, 1e-15);
     EXPECT_NEAR(b[1], -1.0, 1e-15);
     EXPECT_NEAR(b[2], 2.0, 1e-15);
-    std::vector<double> indefinite{1, 2, 2, 1}, c{1, 1};  // eigenvalues 3 and -1
-    EXPECT_FALSE(cholesky_solve(indefinite, c, 2));
+    std::vector<double> indefinite{1, 2, 2, 1};  // eigenvalues 3 and -1
+    EXPECT_FALSE(cholesky_factor(indefinite, 2));
 }
 
 // The stopping rule: a fall of less than stall_fall of the error over the
@@ -191,13 +199,37 @@ TEST(Descents, BothMethodsFitARealisableProblemAndStop) {
     EXPECT_LT(run(Lbfgs(start, p), 1e-4), 500);
 }
 
-TEST(GradientMethod, BothForSmallNetworksLbfgsForTheLargest) {
+// A network whose only input is constant gives one output for every
+// example, so its mean distance to the targets 0.1, 0.2 and 0.9 is least
+// at their median, 0.2: (0.1 + 0 + 0.7) / 3 = 0.26667. The least mean
+// squared distance is at their mean, 0.4, where the mean distance is
+// (0.3 + 0.2 + 0.5) / 3 = 0.33333. The training reports the first, as its
+// distance phase minimises the mean distance itself (smoothed by a
+// hundredth of it, which moves this optimum by well under 1e-3).
+TEST(TrainGradient, EndsAtTheLeastMeanDistanceNotTheLeastSquares) {
+    const NetShape s{1, 2, 1};
+    const std::vector<double> exemplar{0.5, 0.1, 0.5, 0.2, 0.5, 0.9};
+    for (const GradientMethod m : {GradientMethod::Levenberg, GradientMethod::Both}) {
+        std::vector<double> result(s.weights(), 0.0);
+        Pmeter pm;
+        RecordingUi ui;
+        ASSERT_TRUE(train_gradient_by({s, 3, exemplar}, m, result, 1000, 4, pm, ui, test::repeatable(3)));
+        EXPECT_NEAR(fitness(result, exemplar, s, 3), 0.8 / 3.0, 1e-3);
+    }
+}
+
+TEST(GradientMethod, BothForSmallNetworksLevenbergWithAConstantInputLbfgsForTheLargest) {
     const std::vector<double> none;
     EXPECT_EQ(gradient_method({NetShape{2, 8, 1}, 1, none}), GradientMethod::Both);
     EXPECT_EQ(gradient_method({NetShape{4, 3, 1}, 1, none}), GradientMethod::Both);
     EXPECT_EQ(gradient_method({NetShape{5, 3, 3}, 1, none}), GradientMethod::Both);
     EXPECT_EQ(gradient_method({NetShape{10, 15, 4}, 1, none}), GradientMethod::Lbfgs);
     EXPECT_EQ(gradient_method({NetShape{10, 15, 1}, 1, none}), GradientMethod::Lbfgs);
+    // A constant input column: Levenberg-Marquardt alone.
+    const std::vector<double> varying{0.1, 0.5, 0.2, 0.2, 0.6, 0.3, 0.4, 0.7, 0.9};
+    const std::vector<double> constant{0.1, 0.5, 0.2, 0.2, 0.5, 0.3, 0.4, 0.5, 0.9};
+    EXPECT_EQ(gradient_method({NetShape{2, 3, 1}, 3, varying}), GradientMethod::Both);
+    EXPECT_EQ(gradient_method({NetShape{2, 3, 1}, 3, constant}), GradientMethod::Levenberg);
 }
 
 // Examples that need far larger weights than the bound: the inputs are
@@ -248,7 +280,7 @@ TEST(TrainGradient, DrivesTheProgressFiguresOncePerIterationUntilTheDescentsStop
     };
     ASSERT_TRUE(train_gradient(s, 9, exemplar, result, 1000, 6, pm, ui, test::repeatable(8)));
     ASSERT_GE(seen.size(), 2u);
-    ASSERT_LT(seen.size(), 500u);
+    ASSERT_LT(seen.size(), 800u);
     for (std::size_t k = 0; k + 1 < seen.size(); ++k) {
         const Pmeter& p = seen[k];
         const int done = static_cast<int>(k) + 1;
