@@ -201,30 +201,40 @@ void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const Q
     }
 }
 
-bool save_picture(QWidget* picture, const QString& path, const QString& title) {
+bool save_picture(const Picture& picture, const QString& path) {
     // Written whole or not at all: into a temporary file, then committed.
     QSaveFile file(path);
     bool ok = file.open(QIODevice::WriteOnly);
     if (ok && QFileInfo(path).suffix().toLower() == QLatin1String("svg")) {
         QSvgGenerator svg;
         svg.setOutputDevice(&file);
-        svg.setSize(picture->size());
-        svg.setViewBox(QRect(QPoint(0, 0), picture->size()));
-        svg.setTitle(title);
+        svg.setSize(picture.size);
+        svg.setViewBox(QRect(QPoint(0, 0), picture.size));
+        svg.setTitle(picture.title);
+        if (!picture.description.isEmpty()) svg.setDescription(picture.description);
         QPainter painter(&svg);
-        picture->render(&painter);
+        picture.paint(painter);
         ok = painter.end();
     } else if (ok) {
-        ok = picture->grab().save(&file, "PNG");
+        ok = picture.image().save(&file, "PNG");
     }
     return ok && file.commit();
 }
 
-QString ask_chart_file(QWidget* parent, const QString& suggested) {
+Picture widget_picture(QWidget* widget, const QString& title) {
+    return {widget->size(), title, QString(), [widget](QPainter& painter) { widget->render(&painter); },
+            [widget] { return widget->grab().toImage(); }};
+}
+
+QString ask_chart_file(QWidget* parent, const QString& suggested, bool table) {
+    const QString png = QStringLiteral("PNG image (*.png)");
+    const QString svg = QStringLiteral("SVG drawing (*.svg)");
+    const QString csv = QStringLiteral("Points as CSV (*.csv)");
+    const QString filters =
+        (table ? QStringList{csv, png, svg} : QStringList{png, svg, csv}).join(QStringLiteral(";;"));
     QString filter;
-    const QString path = QFileDialog::getSaveFileName(
-        parent, QStringLiteral("Save the chart"), suggested,
-        QStringLiteral("PNG image (*.png);;SVG drawing (*.svg);;Points as CSV (*.csv)"), &filter);
+    const QString path =
+        QFileDialog::getSaveFileName(parent, QStringLiteral("Save the chart"), suggested, filters, &filter);
     if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
     return path + (filter.contains(QLatin1String("svg"))   ? QStringLiteral(".svg")
                    : filter.contains(QLatin1String("csv")) ? QStringLiteral(".csv")

@@ -4,6 +4,8 @@
 // the points.
 #pragma once
 
+#include <QImage>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -11,6 +13,7 @@
 #include "charts/chart_window.h"
 
 class QChart;
+class QPainter;
 class QTableWidget;
 class QWidget;
 
@@ -19,13 +22,26 @@ namespace tvx {
 // `hover` receives the coordinates text of the point under the pointer.
 void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const QString&)>& hover);
 
-// Saves the widget's picture as SVG (by the path's suffix) or PNG, whole
-// or not at all. False when it could not be written.
-bool save_picture(QWidget* picture, const QString& path, const QString& title);
+// A picture to save: its size, how it paints itself (for an SVG drawing)
+// and its image (for PNG).
+struct Picture {
+    QSize size;
+    QString title, description;
+    std::function<void(QPainter&)> paint;
+    std::function<QImage()> image;
+};
 
-// Asks where to save a chart: PNG, SVG or the points as CSV, the suffix
-// added by the chosen kind when none is typed. Empty when cancelled.
-QString ask_chart_file(QWidget* parent, const QString& suggested);
+// Saves a picture as SVG (by the path's suffix) or PNG, whole or not at
+// all. False when it could not be written.
+bool save_picture(const Picture& picture, const QString& path);
+
+// A widget as a picture: rendered as it is shown.
+Picture widget_picture(QWidget* widget, const QString& title);
+
+// Asks where to save a chart: PNG, SVG or the points as CSV (offered
+// first when `table`), the suffix added by the chosen kind when none is
+// typed. Empty when cancelled.
+QString ask_chart_file(QWidget* parent, const QString& suggested, bool table = false);
 
 // The scenario table's cells (the value or the P&L, four decimals; empty
 // where a cell could not be valued) under the given headers.

@@ -7,7 +7,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,10 +17,8 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStackedWidget>
 #include <QStandardPaths>
-#include <QSvgGenerator>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -310,30 +307,16 @@ void ChartForm::copy() {
 }
 
 bool ChartForm::save_to(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
     bool ok = false;
-    if (suffix == QLatin1String("csv")) {
+    if (QFileInfo(path).suffix().toLower() == QLatin1String("csv")) {
         // The name's bytes as the file system takes them.
         ok = chart_save_csv(cx_.chart, QFile::encodeName(path).toStdString(), cx_.ui);
     } else {
-        // Written whole or not at all: into a temporary file, then committed.
-        QSaveFile file(path);
-        ok = file.open(QIODevice::WriteOnly);
-        if (ok && suffix == QLatin1String("svg")) {
-            QSvgGenerator svg;
-            svg.setOutputDevice(&file);
-            const PictureLayout layout = picture_layout();
-            svg.setSize(layout.size);
-            svg.setViewBox(QRect(QPoint(0, 0), layout.size));
-            svg.setTitle(title_->text());
-            svg.setDescription(caption_->text());
-            QPainter painter(&svg);
-            paint_picture(painter, layout);
-            ok = painter.end();
-        } else if (ok) {
-            ok = picture_image().save(&file, "PNG");
-        }
-        ok = ok && file.commit();
+        const PictureLayout layout = picture_layout();
+        const Picture picture{layout.size, title_->text(), caption_->text(),
+                              [this, &layout](QPainter& painter) { paint_picture(painter, layout); },
+                              [this] { return picture_image(); }};
+        ok = save_picture(picture, path);
         cx_.chart.note = ok ? std::string() : chart_text::not_saved + path.toStdString();
         draw();
     }
@@ -347,24 +330,9 @@ QString ChartForm::suggested_save_path() const {
 }
 
 void ChartForm::save() {
-    QString filter;
-    const QString png = QStringLiteral("PNG image (*.png)");
-    const QString svg = QStringLiteral("SVG drawing (*.svg)");
-    const QString csv = QStringLiteral("Points as CSV (*.csv)");
     // The offered name's kind first: a table is saved as its figures.
-    const bool table = cx_.chart.source == ChartSource::Scenario;
-    const QString filters =
-        (table ? QStringList{csv, png, svg} : QStringList{png, svg, csv}).join(QStringLiteral(";;"));
-    const QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("Save the chart"), suggested_save_path(), filters, &filter);
-    if (path.isEmpty()) return;
-    QString target = path;
-    if (QFileInfo(path).suffix().isEmpty()) {
-        target += filter.contains(QLatin1String("svg"))   ? QStringLiteral(".svg")
-                  : filter.contains(QLatin1String("csv")) ? QStringLiteral(".csv")
-                                                          : QStringLiteral(".png");
-    }
-    save_to(target);
+    const QString path = ask_chart_file(this, suggested_save_path(), cx_.chart.source == ChartSource::Scenario);
+    if (!path.isEmpty()) save_to(path);
 }
 
 void ChartForm::closeEvent(QCloseEvent* event) {

@@ -291,7 +291,7 @@ bool StrategyForm::save_chart_to(const QString& path) {
         const std::string text = grid_shown() ? strategy_grid_tsv(grid_, shown_->currentIndex() == 0) : plot_csv(plot_);
         ok = write_file_whole(path.toStdString(), text);
     } else {
-        ok = save_picture(picture(), path, QString::fromStdString(plot_.title));
+        ok = save_picture(widget_picture(picture(), QString::fromStdString(plot_.title)), path);
     }
     note_ = ok ? left_out_note(plot_.left_out) : chart_text::not_saved + path.toStdString();
     draw();
