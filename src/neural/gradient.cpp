@@ -180,6 +180,15 @@ namespace {
 // half by fitness so far (the first of equals), but never fewer than this.
 constexpr std::size_t kFewestGoingOn = 4;
 
+// Screening, for the methods that take Levenberg-Marquardt: this many
+// starts are drawn for each one the training runs, and after this many
+// iterations only the best of them (as many as the starts asked for) go
+// on. Which basin a start falls into shows early; in the gradient study,
+// ten starts screened from forty came within 1.5 times the best on 10 of
+// 18 problems, against 8 unscreened, for a sixth more time.
+constexpr std::size_t kScreenDraws = 4;
+constexpr int kScreenIterations = 10;
+
 // One start's descent by either method.
 class Descent {
 public:
@@ -209,6 +218,18 @@ private:
     bool finish_;
 };
 
+// The descents still going on among the `kept` best of all by fitness so
+// far (the first of equals), stopped ones included.
+void keep_best(std::vector<std::size_t>& active, const std::vector<std::optional<Descent>>& descents,
+               std::size_t kept) {
+    std::vector<std::size_t> all(descents.size());
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    const auto error = [&](std::size_t k) { return descents[k]->record().best_error(); };
+    std::stable_sort(all.begin(), all.end(), [&](std::size_t a, std::size_t b) { return error(a) < error(b); });
+    all.resize(std::min(kept, all.size()));
+    std::erase_if(active, [&](std::size_t k) { return std::find(all.begin(), all.end(), k) == all.end(); });
+}
+
 void keep_better_half(std::vector<std::size_t>& active, const std::vector<std::optional<Descent>>& descents) {
     const auto error = [&](std::size_t k) { return descents[k]->record().best_error(); };
     std::stable_sort(active.begin(), active.end(), [&](std::size_t a, std::size_t b) { return error(a) < error(b); });
@@ -220,8 +241,9 @@ void keep_better_half(std::vector<std::size_t>& active, const std::vector<std::o
 
 bool train_gradient_by(const Problem& p, GradientMethod method, std::vector<double>& result, std::int16_t iterations,
                        std::int16_t restarts, Pmeter& pmeter, UserInterface& ui, const Draw& draw) {
-    const auto starts =
-        gradient_starts(static_cast<std::size_t>(std::max<std::int16_t>(restarts, 1)), p.weights(), draw);
+    const auto kept = static_cast<std::size_t>(std::max<std::int16_t>(restarts, 1));
+    const bool screen = method != GradientMethod::Lbfgs;
+    const auto starts = gradient_starts(screen ? kept * kScreenDraws : kept, p.weights(), draw);
     const auto levenberg = [&](std::size_t k) {
         return method == GradientMethod::Levenberg || (method == GradientMethod::Both && k % 2 == 0);
     };
@@ -246,6 +268,7 @@ bool train_gradient_by(const Problem& p, GradientMethod method, std::vector<doub
             },
             pump);
         std::erase_if(active, [&](std::size_t k) { return descents[k]->stopped(); });
+        if (screen && v == kScreenIterations) keep_best(active, descents, kept);
         if (10 * v >= iterations * (tenths + 1)) {
             ++tenths;
             if (method == GradientMethod::Lbfgs) keep_better_half(active, descents);

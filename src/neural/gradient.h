@@ -91,9 +91,10 @@ std::vector<std::vector<double>> gradient_starts(std::size_t restarts, std::size
 enum class GradientMethod { Levenberg, Lbfgs, Both };
 GradientMethod gradient_method(const Problem& p);
 
-// `restarts` descents from starts drawn by gradient_starts, advanced
-// together, one iteration each at a time, for at most `iterations`
-// iterations, with `pmeter` showing the share done; the pool's threads
+// `restarts` descents from starts drawn by gradient_starts (four times as
+// many drawn and the best `restarts` of them kept after ten iterations,
+// where Levenberg-Marquardt takes part), advanced together, one iteration
+// each at a time, for at most `iterations` iterations, with `pmeter` showing the share done; the pool's threads
 // share the descents. A descent stops early once its squared error stops falling
 // (descent.h); the training ends when every descent has stopped. With
 // L-BFGS (large problems), after each tenth of the iterations only the
