@@ -7,17 +7,8 @@
 # Usage: scripts/screenshots.sh [path/to/tarvenix] [output folder]
 set -euo pipefail
 
-app=$(realpath "${1:-build/release/tarvenix}")
-out=${2:-docs}
-display=${TVX_DISPLAY:-:99}  # another free display when :99 is taken
-mkdir -p "$out"
-
 source "$(dirname "$0")/x-session.sh"
-tvx_x_session 1600x900 "$app"
-
-main=$(xdotool search --sync --onlyvisible --name '^Tarvenix$' | head -n 1)
-xdotool windowmove --sync "$main" 24 40
-sleep 1
+tvx_screenshot_session 1600x900 "$@"
 shoot "$main" "$out/main-window.png"
 
 # Focus starts in the spot price, where Return runs Compute.

@@ -7,17 +7,8 @@
 # Usage: scripts/strategy-screenshots.sh [path/to/tarvenix] [output folder]
 set -euo pipefail
 
-app=$(realpath "${1:-build/release/tarvenix}")
-out=${2:-docs}
-display=${TVX_DISPLAY:-:99}  # another free display when :99 is taken
-mkdir -p "$out"
-
 source "$(dirname "$0")/x-session.sh"
-tvx_x_session 1600x1000 "$app"
-
-main=$(xdotool search --sync --onlyvisible --name '^Tarvenix$' | head -n 1)
-xdotool windowmove --sync "$main" 24 40
-sleep 1
+tvx_screenshot_session 1600x1000 "$@"
 
 # Advanced > Strategy Builder, then the preset box (Alt+P), its list
 # opened and "Iron condor" chosen by its first letter.

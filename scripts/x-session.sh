@@ -30,3 +30,18 @@ shoot() {  # window id, file
     command -v openbox >/dev/null && top=21
     import -window root -crop "$((w + 2))x$((h + top + 2))+$((x - 1))+$((y - top - 1))" +repage "$file"
 }
+
+# The screenshot scripts' start: the program (the first argument, by
+# default the release build) on a virtual screen of the given size, its
+# main window moved to (24, 40) and its id in $main, and the output folder
+# (the second argument, by default docs) made and named in $out.
+tvx_screenshot_session() {  # size, [program], [output folder]
+    app=$(realpath "${2:-build/release/tarvenix}")
+    out=${3:-docs}
+    display=${TVX_DISPLAY:-:99}  # another free display when :99 is taken
+    mkdir -p "$out"
+    tvx_x_session "$1" "$app"
+    main=$(xdotool search --sync --onlyvisible --name '^Tarvenix$' | head -n 1)
+    xdotool windowmove --sync "$main" 24 40
+    sleep 1
+}
