@@ -5,26 +5,9 @@
 #include <benchmark/benchmark.h>
 
 #include "charts/chart_commands.h"
+#include "support/null_ui.h"
 
 namespace {
-
-class QuietUi final : public tvx::UserInterface {
-public:
-    tvx::Answer message_box(const std::string&, tvx::Icon, const std::string&, tvx::Buttons) override {
-        return tvx::Answer::Ok;
-    }
-    std::optional<std::string> input_box(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    void set_pointer(tvx::Pointer) override {}
-    void show(tvx::Window) override {}
-    void hide(tvx::Window) override {}
-    void refresh(tvx::Window) override {}
-    void unload(tvx::Window) override {}
-    void focus_field(tvx::Window, const std::string&) override {}
-    void yield() override {}
-    void show_help(const std::string&, int) override {}
-};
 
 // The main window's defaults as a put; `american` picks the style.
 void redraw(benchmark::State& state, bool american, tvx::OptionY y) {
@@ -36,7 +19,7 @@ void redraw(benchmark::State& state, bool american, tvx::OptionY y) {
     tvx::ChartWindow chart;
     chart.y = y;
     chart.open = true;
-    QuietUi ui;
+    tvx::bench::NullUi ui;
     tvx::ChartContext cx{chart, {main, straight, convertible}, ui};
     for (auto _ : state) {
         tvx::chart_draw(cx);

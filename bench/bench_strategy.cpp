@@ -17,26 +17,9 @@
 #include "pricing/exercise_boundary.h"
 #include "strategy/presets.h"
 #include "strategy/strategy_commands.h"
+#include "support/null_ui.h"
 
 namespace {
-
-class QuietUi final : public tvx::UserInterface {
-public:
-    tvx::Answer message_box(const std::string&, tvx::Icon, const std::string&, tvx::Buttons) override {
-        return tvx::Answer::Ok;
-    }
-    std::optional<std::string> input_box(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    void set_pointer(tvx::Pointer) override {}
-    void show(tvx::Window) override {}
-    void hide(tvx::Window) override {}
-    void refresh(tvx::Window) override {}
-    void unload(tvx::Window) override {}
-    void focus_field(tvx::Window, const std::string&) override {}
-    void yield() override {}
-    void show_help(const std::string&, int) override {}
-};
 
 int iron_condor() {
     const auto all = tvx::presets();
@@ -49,7 +32,7 @@ void redraw(benchmark::State& state, bool american) {
     tvx::MainWindow main;
     main.optEuro = !american;
     tvx::StrategyWindow w;
-    QuietUi ui;
+    tvx::bench::NullUi ui;
     tvx::mnuStrategy_Click(main, w, ui);
     tvx::strategy_preset(w, main, ui, iron_condor());
     if (!w.report || w.report->curves.left_out != 0) state.SkipWithError("the iron condor was not valued");

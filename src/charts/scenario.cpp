@@ -49,8 +49,9 @@ std::string scenario_cell(const ScenarioGrid& grid, std::size_t spot, std::size_
     }
 }
 
-std::string scenario_tsv(const ScenarioGrid& grid, bool pnl) {
-    std::string text = pnl ? "P&L: spot \\ volatility" : "Value: spot \\ volatility";
+std::string scenario_tsv(const ScenarioGrid& grid, bool pnl, std::string_view across) {
+    std::string text = pnl ? "P&L: spot \\ " : "Value: spot \\ ";
+    text += across;
     for (const double sigma : grid.vols) text += "\t" + general_text(sigma);
     text += "\n";
     for (std::size_t i = 0; i < grid.spots.size(); ++i) {

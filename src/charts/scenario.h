@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "charts/chart_window.h"
 #include "charts/option_chart.h"
@@ -30,8 +31,9 @@ std::string scenario_cell(const ScenarioGrid& grid, std::size_t spot, std::size_
 // What the table shows, as its title says: the value, or the P&L.
 std::string scenario_title(bool pnl);
 
-// The table as tab-separated lines, for a spreadsheet: a corner cell, the
-// volatilities across, then each spot with its row.
-std::string scenario_tsv(const ScenarioGrid& grid, bool pnl);
+// The table as tab-separated lines, for a spreadsheet: a corner cell
+// naming what runs across (the volatilities, or the Strategy Builder's
+// factors of them), the figures across, then each spot with its row.
+std::string scenario_tsv(const ScenarioGrid& grid, bool pnl, std::string_view across = "volatility");
 
 }  // namespace tvx

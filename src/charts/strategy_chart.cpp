@@ -68,15 +68,7 @@ std::string grid_spot_header(double spot) { return "Spot " + result_text(spot); 
 std::string grid_factor_header(double factor) { return "Volatility\n\u00d7" + general_text(factor); }
 
 std::string strategy_grid_tsv(const ScenarioGrid& grid, bool pnl) {
-    std::string text = pnl ? "P&L: spot \\ volatility factor" : "Value: spot \\ volatility factor";
-    for (const double f : grid.vols) text += "\t" + general_text(f);
-    text += "\n";
-    for (std::size_t i = 0; i < grid.spots.size(); ++i) {
-        text += general_text(grid.spots[i]);
-        for (std::size_t j = 0; j < grid.vols.size(); ++j) text += "\t" + scenario_cell(grid, i, j, pnl);
-        text += "\n";
-    }
-    return text;
+    return scenario_tsv(grid, pnl, "volatility factor");
 }
 
 }  // namespace tvx
