@@ -10,27 +10,6 @@ set -euo pipefail
 source "$(dirname "$0")/x-session.sh"
 tvx_screenshot_session 1600x900 "$@"
 
-# Crops the screen to the rectangle around the given windows, frames
-# included.
-shoot_around() {
-    local file=$1 top=0 x0=100000 y0=100000 x1=0 y1=0 info x y w h
-    shift
-    command -v openbox >/dev/null && top=21
-    for win in "$@"; do
-        info=$(xwininfo -id "$win")
-        x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
-        y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
-        w=$(awk '/Width:/ {print $2}' <<<"$info")
-        h=$(awk '/Height:/ {print $2}' <<<"$info")
-        ((x - 1 < x0)) && x0=$((x - 1))
-        ((y - top - 1 < y0)) && y0=$((y - top - 1))
-        ((x + w + 1 > x1)) && x1=$((x + w + 1))
-        ((y + h + 1 > y1)) && y1=$((y + h + 1))
-    done
-    import -window root -crop "$((x1 - x0))x$((y1 - y0))+${x0}+${y0}" +repage "$file"
-    ls -l "$file"
-}
-
 # The message box in front of a window: the one "Tarvenix" window that is
 # not the main window.
 box() {
@@ -42,7 +21,7 @@ shoot_box() {
     local window=$1 file=$2 id
     sleep 1
     id=$(box)
-    [ -n "$file" ] && shoot_around "$file" "$window" "$id"
+    [ -n "$file" ] && shoot_around "$file" "$window" "$id" && ls -l "$file"
     xdotool windowactivate --sync "$id" key --clearmodifiers Return
     sleep 0.5
 }

@@ -29,26 +29,6 @@ if [ -n "$output_ok" ]; then
     sleep 1
 fi
 
-# Crops the screen to two windows with their frames: the main window and
-# a calculator to its right.
-shoot_beside_main() {
-    local id=$1 file=$2 top=0 x0 y0 x1 y1 info x y w h
-    command -v openbox >/dev/null && top=21
-    x0=100000 y0=100000 x1=0 y1=0
-    for win in "$main" "$id"; do
-        info=$(xwininfo -id "$win")
-        x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
-        y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
-        w=$(awk '/Width:/ {print $2}' <<<"$info")
-        h=$(awk '/Height:/ {print $2}' <<<"$info")
-        ((x - 1 < x0)) && x0=$((x - 1))
-        ((y - top - 1 < y0)) && y0=$((y - top - 1))
-        ((x + w + 1 > x1)) && x1=$((x + w + 1))
-        ((y + h + 1 > y1)) && y1=$((y + h + 1))
-    done
-    import -window root -crop "$((x1 - x0))x$((y1 - y0))+${x0}+${y0}" +repage "$file"
-}
-
 # Arguments: the menu's access keys, the window's title, the picture's name.
 calculator_shot() {
     local keys=$1 title=$2 file=$3 id
@@ -57,7 +37,7 @@ calculator_shot() {
     xdotool key --clearmodifiers $keys
     id=$(xdotool search --sync --onlyvisible --name "^${title}\$" | head -n 1)
     sleep 1
-    shoot_beside_main "$id" "$out/$file"
+    shoot_around "$out/$file" "$main" "$id"
     # The focus starts in the first field; one step back from it is Cancel.
     xdotool windowactivate --sync "$id" key --clearmodifiers shift+Tab space
     sleep 1
@@ -147,15 +127,23 @@ open_neural() {
 }
 
 # Dismisses the message box that is showing (its OK button has the focus).
+# Waits for it (up to ten seconds): a search can come before the box is
+# mapped, and an empty id would make xdotool wait for ever.
 dismiss_box() {
-    local box
-    box=$(xdotool search --sync --onlyvisible --pid "$neural_app" --name '^Tarvenix$' | grep -v "^$main\$" | head -n 1)
+    local box="" tries=0
+    while [ -z "$box" ] && [ "$tries" -lt 50 ]; do
+        box=$(xdotool search --onlyvisible --pid "$neural_app" --name '^Tarvenix$' 2>/dev/null |
+            grep -v "^$main\$" | head -n 1 || true)
+        tries=$((tries + 1))
+        [ -n "$box" ] || sleep 0.2
+    done
+    [ -n "$box" ] || { echo "screenshots.sh: no message box to dismiss" >&2; exit 1; }
     xdotool windowactivate --sync "$box" key --clearmodifiers Return
     sleep 1
 }
 
 create=$(open_neural c "Neural Net - Create")
-shoot_beside_main "$create" "$out/neural-create-window.png"
+shoot_around "$out/neural-create-window.png" "$main" "$create"
 ls -l "$out/neural-create-window.png"
 
 # Train with the defaults: writes neural.net for the prediction below. While
@@ -164,7 +152,7 @@ xdotool windowactivate --sync "$create" key --clearmodifiers Return
 sleep 3
 xdotool windowraise "$create"
 sleep 1
-shoot_beside_main "$create" "$out/neural-create-trained.png"
+shoot_around "$out/neural-create-trained.png" "$main" "$create"
 ls -l "$out/neural-create-trained.png"
 dismiss_box
 
@@ -193,7 +181,7 @@ for value in 3 5 7; do
     xdotool key --clearmodifiers Tab
 done
 sleep 1
-shoot_beside_main "$predict" "$out/neural-predict-window.png"
+shoot_around "$out/neural-predict-window.png" "$main" "$predict"
 ls -l "$out/neural-predict-window.png"
 rm -rf "$neural_dir"
 

@@ -20,16 +20,7 @@ tvx_x_session() {  # size, program
 }
 
 # Crops the screen to a window with its frame (the title bar above it).
-shoot() {  # window id, file
-    local id=$1 file=$2 info x y w h top=0
-    info=$(xwininfo -id "$id")
-    x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
-    y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
-    w=$(awk '/Width:/ {print $2}' <<<"$info")
-    h=$(awk '/Height:/ {print $2}' <<<"$info")
-    command -v openbox >/dev/null && top=21
-    import -window root -crop "$((w + 2))x$((h + top + 2))+$((x - 1))+$((y - top - 1))" +repage "$file"
-}
+shoot() { shoot_around "$2" "$1"; }  # window id, file
 
 # The screenshot scripts' start: the program (the first argument, by
 # default the release build) on a virtual screen of the given size, its
@@ -44,4 +35,24 @@ tvx_screenshot_session() {  # size, [program], [output folder]
     main=$(xdotool search --sync --onlyvisible --name '^Tarvenix$' | head -n 1)
     xdotool windowmove --sync "$main" 24 40
     sleep 1
+}
+
+# Crops the screen to the rectangle around the given windows, frames
+# included.
+shoot_around() {
+    local file=$1 top=0 x0=100000 y0=100000 x1=0 y1=0 info x y w h
+    shift
+    command -v openbox >/dev/null && top=21
+    for win in "$@"; do
+        info=$(xwininfo -id "$win")
+        x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+        y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+        w=$(awk '/Width:/ {print $2}' <<<"$info")
+        h=$(awk '/Height:/ {print $2}' <<<"$info")
+        ((x - 1 < x0)) && x0=$((x - 1))
+        ((y - top - 1 < y0)) && y0=$((y - top - 1))
+        ((x + w + 1 > x1)) && x1=$((x + w + 1))
+        ((y + h + 1 > y1)) && y1=$((y + h + 1))
+    done
+    import -window root -crop "$((x1 - x0))x$((y1 - y0))+${x0}+${y0}" +repage "$file"
 }
