@@ -32,12 +32,6 @@ namespace tvx {
 
 namespace {
 
-template <class W>
-W* named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
 QComboBox* combo(const char* name, std::initializer_list<const char*> items) {
     auto* c = named(new QComboBox, name);
     for (const char* item : items) c->addItem(QString::fromUtf8(item));

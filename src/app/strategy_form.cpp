@@ -34,12 +34,6 @@ namespace tvx {
 
 namespace {
 
-template <class W>
-W* named(W* w, const char* name) {
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
 QPushButton* button(const char* name, const char* caption) {
     auto* b = named(new QPushButton(QString::fromUtf8(caption)), name);
     b->setAutoDefault(true);

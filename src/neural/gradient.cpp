@@ -218,23 +218,25 @@ private:
     bool finish_;
 };
 
-// The descents still going on among the `kept` best of all by fitness so
-// far (the first of equals), stopped ones included.
-void keep_best(std::vector<std::size_t>& active, const std::vector<std::optional<Descent>>& descents,
-               std::size_t kept) {
-    std::vector<std::size_t> all(descents.size());
-    std::iota(all.begin(), all.end(), std::size_t{0});
+// The `count` descents of `among` with the lowest fitness so far (the
+// first of equals), in the order of their starts.
+std::vector<std::size_t> lowest(std::vector<std::size_t> among, const std::vector<std::optional<Descent>>& descents,
+                                std::size_t count) {
     const auto error = [&](std::size_t k) { return descents[k]->record().best_error(); };
-    std::stable_sort(all.begin(), all.end(), [&](std::size_t a, std::size_t b) { return error(a) < error(b); });
-    all.resize(std::min(kept, all.size()));
-    std::erase_if(active, [&](std::size_t k) { return std::find(all.begin(), all.end(), k) == all.end(); });
+    std::stable_sort(among.begin(), among.end(), [&](std::size_t a, std::size_t b) { return error(a) < error(b); });
+    among.resize(std::min(count, among.size()));
+    std::sort(among.begin(), among.end());
+    return among;
 }
 
-void keep_better_half(std::vector<std::size_t>& active, const std::vector<std::optional<Descent>>& descents) {
-    const auto error = [&](std::size_t k) { return descents[k]->record().best_error(); };
-    std::stable_sort(active.begin(), active.end(), [&](std::size_t a, std::size_t b) { return error(a) < error(b); });
-    active.resize(std::min(active.size(), std::max(kFewestGoingOn, (active.size() + 1) / 2)));
-    std::sort(active.begin(), active.end());
+// The screening: of every start drawn (stopped ones included), the `kept`
+// lowest; those of them still going on go on.
+void keep_screened(std::vector<std::size_t>& active, const std::vector<std::optional<Descent>>& descents,
+                   std::size_t kept) {
+    std::vector<std::size_t> all(descents.size());
+    std::iota(all.begin(), all.end(), std::size_t{0});
+    const std::vector<std::size_t> best = lowest(std::move(all), descents, kept);
+    std::erase_if(active, [&](std::size_t k) { return !std::binary_search(best.begin(), best.end(), k); });
 }
 
 }  // namespace
@@ -268,10 +270,11 @@ bool train_gradient_by(const Problem& p, GradientMethod method, std::vector<doub
             },
             pump);
         std::erase_if(active, [&](std::size_t k) { return descents[k]->stopped(); });
-        if (screen && v == kScreenIterations) keep_best(active, descents, kept);
+        if (screen && v == kScreenIterations) keep_screened(active, descents, kept);
         if (10 * v >= iterations * (tenths + 1)) {
             ++tenths;
-            if (method == GradientMethod::Lbfgs) keep_better_half(active, descents);
+            if (method == GradientMethod::Lbfgs)
+                active = lowest(active, descents, std::max(kFewestGoingOn, (active.size() + 1) / 2));
         }
         // When every descent has stopped, the training is done.
         if (training_progress_step(pmeter, ui, active.empty() ? iterations : v, iterations, best())) return false;

@@ -82,6 +82,24 @@ constexpr double kExactFit = 1e-12;
 // gets a finite step.
 constexpr double kDiagonalFloor = 1e-9;
 
+// The distance phase's measure: the mean over the examples of
+// sqrt(d^2 + delta^2), d an example's distance (the length of its nout
+// residuals), a smooth stand-in for the mean distance; with `weight`, each
+// residual's weight in the reweighted normal equations, 1 / sqrt(d^2 +
+// delta^2), too.
+double smoothed_mean(std::span<const double> residual, std::size_t nout, double delta, std::span<double> weight = {}) {
+    double sum = 0.0;
+    for (std::size_t k = 0; k < residual.size(); k += nout) {
+        double d2 = 0.0;
+        for (std::size_t o = 0; o < nout; ++o) d2 += residual[k + o] * residual[k + o];
+        const double s = std::sqrt(d2 + delta * delta);
+        sum += s;
+        if (!weight.empty())
+            for (std::size_t o = 0; o < nout; ++o) weight[k + o] = 1.0 / s;
+    }
+    return sum / static_cast<double>(residual.size() / nout);
+}
+
 }  // namespace
 
 Levenberg::Levenberg(const std::vector<double>& start, const Problem& p)
@@ -144,33 +162,16 @@ bool Levenberg::accelerate(const Problem& p) {
     return true;
 }
 
-// The distance phase's measure: the mean over the examples of
-// sqrt(distance^2 + delta^2), a smooth stand-in for the mean distance.
 double Levenberg::smoothed(std::span<const double> weights, const Problem& p) {
     residuals_of(weights, p, ahead_);
-    const auto nout = static_cast<std::size_t>(p.shape.nout);
-    double sum = 0.0;
-    for (std::size_t k = 0; k < ahead_.size(); k += nout) {
-        double d2 = 0.0;
-        for (std::size_t o = 0; o < nout; ++o) d2 += ahead_[k + o] * ahead_[k + o];
-        sum += std::sqrt(d2 + delta_ * delta_);
-    }
-    return sum / static_cast<double>(p.nexem);
+    return smoothed_mean(ahead_, static_cast<std::size_t>(p.shape.nout), delta_);
 }
 
 // Normal equations weighted by 1 / sqrt(distance^2 + delta^2) per example
 // (iteratively reweighted least squares for the smoothed distance).
 void Levenberg::reweigh(const Problem& p) {
-    const std::size_t n = w_.size(), m = residual_.size(), nout = static_cast<std::size_t>(p.shape.nout);
-    double sum = 0.0;
-    for (std::size_t k = 0; k < m; k += nout) {
-        double d2 = 0.0;
-        for (std::size_t o = 0; o < nout; ++o) d2 += residual_[k + o] * residual_[k + o];
-        const double s = std::sqrt(d2 + delta_ * delta_);
-        sum += s;
-        for (std::size_t o = 0; o < nout; ++o) weight_[k + o] = 1.0 / s;
-    }
-    objective_ = sum / static_cast<double>(p.nexem);
+    const std::size_t n = w_.size(), m = residual_.size();
+    objective_ = smoothed_mean(residual_, static_cast<std::size_t>(p.shape.nout), delta_, weight_);
     std::fill(jtj_.begin(), jtj_.end(), 0.0);
     std::fill(jtr_.begin(), jtr_.end(), 0.0);
     for (std::size_t k = 0; k < m; ++k) {
