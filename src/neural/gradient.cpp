@@ -136,30 +136,67 @@ void residuals_of(std::span<const double> weights, const Problem& p, std::span<d
     });
 }
 
-std::vector<std::vector<double>> gradient_starts(std::size_t restarts, std::size_t weights, const Draw& draw) {
-    std::vector<std::vector<double>> starts(restarts, std::vector<double>(weights));
-    for (auto& start : starts)
-        for (double& x : start) x = (2.0 * draw() - 1.0) * kStartScale;
-    return starts;
-}
-
 namespace {
 
-// Whether some input holds the same value in every example (of two or
-// more).
-bool has_constant_input(const Problem& p) {
+// The inputs that hold the same value in every example (of two or more),
+// in order.
+std::vector<std::size_t> constant_inputs(const Problem& p) {
     const auto nin = static_cast<std::size_t>(p.shape.nin), width = p.shape.example_width();
     const auto nexem = static_cast<std::size_t>(p.nexem);
-    if (nexem < 2) return false;
+    std::vector<std::size_t> constant;
+    if (nexem < 2) return constant;
     for (std::size_t i = 0; i < nin; ++i) {
         bool same = true;
         for (std::size_t k = 1; k < nexem && same; ++k) same = p.exemplar[k * width + i] == p.exemplar[i];
-        if (same) return true;
+        if (same) constant.push_back(i);
     }
-    return false;
+    return constant;
+}
+
+bool has_constant_input(const Problem& p) { return !constant_inputs(p).empty(); }
+
+// The first constant input with a nonzero value: the bias a centred start
+// centres each hidden node by.
+std::optional<std::size_t> bias_input(const Problem& p) {
+    for (const std::size_t i : constant_inputs(p))
+        if (p.exemplar[i] != 0.0) return i;
+    return std::nullopt;
+}
+
+// (2u - 1) * scale.
+double signed_draw(const Draw& draw, double scale) { return (2.0 * draw() - 1.0) * scale; }
+
+// One centred start (gradient.h), `bias` the bias input.
+void draw_centred(std::vector<double>& start, const Problem& p, std::size_t bias, const Draw& draw) {
+    const auto nin = static_cast<std::size_t>(p.shape.nin), nh = static_cast<std::size_t>(p.shape.nhidden);
+    const auto nexem = static_cast<std::size_t>(p.nexem);
+    const std::size_t width = p.shape.example_width();
+    for (std::size_t h = 0; h < nh; ++h) {
+        for (std::size_t i = 0; i < nin; ++i)
+            if (i != bias) start[i * nh + h] = signed_draw(draw, kCentredSlope);
+        const auto k = std::min(nexem - 1, static_cast<std::size_t>(draw() * static_cast<double>(nexem)));
+        double sum = 0.0;
+        for (std::size_t i = 0; i < nin; ++i)
+            if (i != bias) sum += start[i * nh + h] * p.exemplar[k * width + i];
+        start[bias * nh + h] = std::clamp(chk(-sum / p.exemplar[bias]), -kWeightBound, kWeightBound);
+    }
+    for (std::size_t x = p.shape.output_block(); x < start.size(); ++x) start[x] = signed_draw(draw, kCentredOutput);
 }
 
 }  // namespace
+
+std::vector<std::vector<double>> gradient_starts(std::size_t restarts, const Problem& p, bool centred,
+                                                 const Draw& draw) {
+    std::vector<std::vector<double>> starts(restarts, std::vector<double>(p.weights()));
+    const std::optional<std::size_t> bias = centred ? bias_input(p) : std::nullopt;
+    for (auto& start : starts) {
+        if (bias)
+            draw_centred(start, p, *bias, draw);
+        else
+            for (double& x : start) x = signed_draw(draw, kStartScale);
+    }
+    return starts;
+}
 
 // Levenberg-Marquardt while its normal equations cost at most 16 times
 // what a gradient does: per example, K^2 / 2 multiply-adds for each output
@@ -245,7 +282,7 @@ bool train_gradient_by(const Problem& p, GradientMethod method, std::vector<doub
                        std::int16_t restarts, Pmeter& pmeter, UserInterface& ui, const Draw& draw) {
     const auto kept = static_cast<std::size_t>(std::max<std::int16_t>(restarts, 1));
     const bool screen = method != GradientMethod::Lbfgs;
-    const auto starts = gradient_starts(screen ? kept * kScreenDraws : kept, p.weights(), draw);
+    const auto starts = gradient_starts(screen ? kept * kScreenDraws : kept, p, screen, draw);
     const auto levenberg = [&](std::size_t k) {
         return method == GradientMethod::Levenberg || (method == GradientMethod::Both && k % 2 == 0);
     };

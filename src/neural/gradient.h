@@ -26,6 +26,13 @@ inline constexpr double kWeightBound = 64.0;
 // Starting weights are (2u - 1) * this: small, of either sign.
 inline constexpr double kStartScale = 0.5;
 
+// Centred starts, where an input column holds one nonzero value in every
+// example (a bias) and Levenberg-Marquardt takes part: each hidden node's
+// other input weights (2u - 1) * kCentredSlope, its bias weight chosen so
+// that its argument is 0 at an example drawn at random (its steepest
+// point there), and the output weights (2u - 1) * kCentredOutput.
+inline constexpr double kCentredSlope = 16.0, kCentredOutput = 4.0;
+
 // Two measures of one weight vector over the examples: `fitness`, the mean
 // example error (computed as fitness() computes it), by which the result
 // is chosen, and `squared`, the mean of the squared example errors, which
@@ -75,8 +82,13 @@ Errors normal_equations(std::span<const double> weights, const Problem& p, std::
 // The residuals of `weights` alone (as normal_equations orders them).
 void residuals_of(std::span<const double> weights, const Problem& p, std::span<double> residual);
 
-// The starts drawn in order, restart by restart, weight by weight.
-std::vector<std::vector<double>> gradient_starts(std::size_t restarts, std::size_t weights, const Draw& draw);
+// The starts drawn in order, restart by restart: small weights drawn
+// weight by weight, or, when `centred`, centred starts (where the problem
+// has a bias column; hidden node by hidden node, each node's input weights
+// in input order skipping the bias, then its example, then the output
+// weights in order).
+std::vector<std::vector<double>> gradient_starts(std::size_t restarts, const Problem& p, bool centred,
+                                                 const Draw& draw);
 
 // The methods, and the one the training takes for a problem: while the
 // normal equations of Levenberg-Marquardt cost at most 16 gradients (see

@@ -232,6 +232,44 @@ TEST(GradientMethod, BothForSmallNetworksLevenbergWithAConstantInputLbfgsForTheL
     EXPECT_EQ(gradient_method({NetShape{2, 3, 1}, 3, constant}), GradientMethod::Levenberg);
 }
 
+// Where an input holds one nonzero value in every example (a bias), a
+// centred start puts each hidden node's steepest point (argument 0) on one
+// of the examples, with steep slopes and large output weights; without a
+// bias (or not centred) the starts are the small ones.
+TEST(GradientStarts, CentreEachHiddenNodeOnAnExampleWhereAnInputIsABias) {
+    const NetShape s{3, 4, 2};
+    const auto problem_with = [&](double bias, std::vector<double>& exemplar) {
+        for (int k = 0; k < 6; ++k) exemplar.insert(exemplar.end(), {0.1 + 0.15 * k, bias, 0.9 - 0.1 * k, 0.3, 0.7});
+        return Problem{s, 6, exemplar};
+    };
+    std::vector<double> with_bias, zero_column;
+    const Problem p = problem_with(0.5, with_bias);
+    double steepest = 0.0;
+    for (const auto& w : gradient_starts(20, p, true, test::repeatable(5))) {
+        for (std::size_t h = 0; h < 4; ++h) {
+            EXPECT_LE(std::fabs(w[h]), kCentredSlope);
+            EXPECT_LE(std::fabs(w[8 + h]), kCentredSlope);
+            steepest = std::max(steepest, std::fabs(w[h]));
+            double closest = 1.0;
+            for (std::size_t k = 0; k < 6; ++k) {
+                const double* x = with_bias.data() + k * 5;
+                closest = std::min(closest, std::fabs(w[h] * x[0] + w[4 + h] * x[1] + w[8 + h] * x[2]));
+            }
+            EXPECT_LT(closest, 1e-12);
+        }
+        for (std::size_t x = s.output_block(); x < s.weights(); ++x) EXPECT_LE(std::fabs(w[x]), kCentredOutput);
+    }
+    EXPECT_GT(steepest, 8.0);  // the slopes span their range
+    const auto small = [](const std::vector<std::vector<double>>& starts) {
+        for (const auto& w : starts)
+            for (const double x : w)
+                if (std::fabs(x) > kStartScale) return false;
+        return true;
+    };
+    EXPECT_TRUE(small(gradient_starts(20, p, false, test::repeatable(5))));
+    EXPECT_TRUE(small(gradient_starts(20, problem_with(0.0, zero_column), true, test::repeatable(5))));
+}
+
 // Examples that need far larger weights than the bound: the inputs are
 // tiny and the target near 1.
 TEST(TrainGradient, WeightsStayWithinTheBoundByEitherMethod) {
