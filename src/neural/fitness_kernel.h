@@ -45,4 +45,15 @@ inline std::size_t passes(std::size_t count) { return (count + pass_examples - 1
 bool vector_error_sum(const double* weights, const double* exemplar, const double* layout, bool bounded,
                       const NetShape& shape, std::size_t count, double* sum);
 
+// Every node's value for the first `count` examples of `exemplar` (rows of
+// nin inputs and nout targets), by the same operations as feed_forward, to
+// the same bits: hidden node h of example k into hidden[k * nhidden + h],
+// output o into output[k * nout + o]. Every argument is checked as in
+// vector_error_sum: false, and the arrays not to be read, when one lies
+// beyond the vector exponential's range or is not a number (the caller
+// then runs feed_forward, which raises the fault), or for a shape beyond
+// the creation window's limits.
+bool vector_nodes(const double* weights, const double* exemplar, const NetShape& shape, std::size_t count,
+                  double* hidden, double* output);
+
 }  // namespace tvx::neural

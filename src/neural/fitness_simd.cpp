@@ -84,6 +84,22 @@ HWY_INLINE void Layer(DF d, const double* w, std::size_t n, const double* source
     if (t < n) Arguments<1>(d, w, n, t, source, sources, out);
 }
 
+// A pass's hidden layer: node h of vector g at hidden[(h * kG + g) * L]
+// (`arg` the room for the arguments).
+template <bool kCheck>
+HWY_INLINE void HiddenLayer(DF d, const double* weights, const NetShape& shape, const double* pass, double* arg,
+                            double* hidden, MF& in_range) {
+    const std::size_t L = hn::Lanes(d);
+    const std::size_t nin = static_cast<std::size_t>(shape.nin), nh = static_cast<std::size_t>(shape.nhidden);
+    Layer(d, weights, nh, pass, nin, arg);
+    for (std::size_t k = 0; k < nh * kG; k += kT) {
+        VF x[kT];
+        for (std::size_t j = 0; j < kT; ++j) x[j] = hn::Load(d, arg + (k + j) * L);
+        Tanh<kCheck>(d, x, in_range);
+        for (std::size_t j = 0; j < kT; ++j) hn::Store(x[j], d, hidden + (k + j) * L);
+    }
+}
+
 // One pass: its errors, lane by lane, into `error` (value v of vector g of
 // the pass at pass[(v * kG + g) * L]).
 template <bool kCheck>
@@ -95,13 +111,7 @@ HWY_INLINE void PassErrors(DF d, const double* weights, const NetShape& shape, c
     const double* const target = pass + nin * kG * L;
     HWY_ALIGN double arg[kMaxHidden * kG * kMaxLanes];
     HWY_ALIGN double hidden[kMaxHidden * kG * kMaxLanes];
-    Layer(d, weights, nh, pass, nin, arg);
-    for (std::size_t k = 0; k < nh * kG; k += kT) {
-        VF x[kT];
-        for (std::size_t j = 0; j < kT; ++j) x[j] = hn::Load(d, arg + (k + j) * L);
-        Tanh<kCheck>(d, x, in_range);
-        for (std::size_t j = 0; j < kT; ++j) hn::Store(x[j], d, hidden + (k + j) * L);
-    }
+    HiddenLayer<kCheck>(d, weights, shape, pass, arg, hidden, in_range);
     Layer(d, weights + shape.output_block(), nout, hidden, nh, arg);
     VF squares[kG];
     for (std::size_t g = 0; g < kG; ++g) squares[g] = hn::Zero(d);
@@ -139,6 +149,37 @@ HWY_INLINE bool ErrorSumOf(const double* weights, const double* exemplar, const 
     return true;
 }
 
+// Every node of the first `count` examples (rows of `exemplar`), example
+// by example into `hidden` and `output`, as vector_nodes describes.
+bool NodesChecked(const double* weights, const double* exemplar, const NetShape& shape, std::size_t count,
+                  double* hidden, double* output) {
+    const DF d;
+    const std::size_t L = hn::Lanes(d), P = kG * L, width = shape.example_width();
+    if (P != pass_examples) return false;
+    const std::size_t nh = static_cast<std::size_t>(shape.nhidden), nout = static_cast<std::size_t>(shape.nout);
+    HWY_ALIGN double rows[(kMaxIn + kMaxOut) * pass_examples];
+    HWY_ALIGN double arg[kMaxHidden * kG * kMaxLanes];
+    HWY_ALIGN double lanes[kMaxHidden * kG * kMaxLanes];
+    MF in_range = hn::FirstN(d, L);
+    for (std::size_t first = 0; first < count; first += P) {
+        const std::size_t m = std::min(P, count - first);
+        lay_out(exemplar + first * width, width, m, rows);
+        HiddenLayer<true>(d, weights, shape, rows, arg, lanes, in_range);
+        for (std::size_t e = 0; e < m; ++e)
+            for (std::size_t h = 0; h < nh; ++h) hidden[(first + e) * nh + h] = lanes[h * P + e];
+        Layer(d, weights + shape.output_block(), nout, lanes, nh, arg);
+        for (std::size_t k = 0; k < nout * kG; k += kT) {
+            VF x[kT];
+            for (std::size_t j = 0; j < kT; ++j) x[j] = hn::Load(d, arg + (k + j) * L);
+            Tanh<true>(d, x, in_range);
+            for (std::size_t j = 0; j < kT; ++j) hn::Store(x[j], d, lanes + (k + j) * L);
+        }
+        for (std::size_t e = 0; e < m; ++e)
+            for (std::size_t o = 0; o < nout; ++o) output[(first + e) * nout + o] = lanes[o * P + e];
+    }
+    return hn::AllTrue(d, in_range);
+}
+
 bool ErrorSumChecked(const double* weights, const double* exemplar, const double* layout, const NetShape& shape,
                      std::size_t count, double* out) {
     return ErrorSumOf<true>(weights, exemplar, layout, shape, count, out);
@@ -157,6 +198,7 @@ namespace tvx::neural {
 
 HWY_EXPORT(ErrorSumChecked);
 HWY_EXPORT(ErrorSumBounded);
+HWY_EXPORT(NodesChecked);
 
 void lay_out(const double* exemplar, std::size_t width, std::size_t count, double* out) {
     for (std::size_t p = 0; p < passes(count); ++p, out += width * pass_examples)
@@ -167,13 +209,27 @@ void lay_out(const double* exemplar, std::size_t width, std::size_t count, doubl
         }
 }
 
+namespace {
+
+// Whether the kernel takes the shape: the creation window's limits.
+bool within_limits(const NetShape& shape) {
+    return shape.nin >= 1 && shape.nin <= max_inputs && shape.nhidden >= 1 && shape.nhidden <= max_hidden &&
+           shape.nout >= 1 && shape.nout <= max_outputs;
+}
+
+}  // namespace
+
 bool vector_error_sum(const double* weights, const double* exemplar, const double* layout, bool bounded,
                       const NetShape& shape, std::size_t count, double* sum) {
-    if (shape.nin < 1 || shape.nin > max_inputs || shape.nhidden < 1 || shape.nhidden > max_hidden || shape.nout < 1 ||
-        shape.nout > max_outputs)
-        return false;
+    if (!within_limits(shape)) return false;
     if (bounded) return HWY_DYNAMIC_DISPATCH(ErrorSumBounded)(weights, exemplar, layout, shape, count, sum);
     return HWY_DYNAMIC_DISPATCH(ErrorSumChecked)(weights, exemplar, layout, shape, count, sum);
+}
+
+bool vector_nodes(const double* weights, const double* exemplar, const NetShape& shape, std::size_t count,
+                  double* hidden, double* output) {
+    if (!within_limits(shape)) return false;
+    return HWY_DYNAMIC_DISPATCH(NodesChecked)(weights, exemplar, shape, count, hidden, output);
 }
 
 }  // namespace tvx::neural

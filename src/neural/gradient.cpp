@@ -7,6 +7,7 @@
 
 #include "core/fault.h"
 #include "neural/descent.h"
+#include "neural/fitness_kernel.h"
 #include "neural/parallel.h"
 #include "neural/training_progress.h"
 
@@ -25,17 +26,31 @@ std::vector<std::size_t> residual_weights(const NetShape& shape, std::size_t o) 
 }
 
 // The forward pass over every example in turn, both measures added up,
-// and visit(example, nodes) after each pass.
+// and visit(example, nodes) after each pass. The nodes come from the
+// vector kernel, every example at once and to the same bits, unless some
+// argument is beyond its range; then from feed_forward, which raises the
+// fault where it occurs.
 template <class Visit>
 Errors over_examples(std::span<const double> weights, std::span<const double> exemplar, const NetShape& shape,
                      std::int16_t nexem, Visit visit) {
-    const auto nin = static_cast<std::size_t>(shape.nin);
+    const auto nin = static_cast<std::size_t>(shape.nin), nh = static_cast<std::size_t>(shape.nhidden);
+    const auto nout = static_cast<std::size_t>(shape.nout), count = static_cast<std::size_t>(nexem);
     const std::size_t width = shape.example_width();
     NodeTable nodes(shape);
+    thread_local std::vector<double> hidden, output;
+    hidden.resize(count * nh);
+    output.resize(count * nout);
+    const bool vector = neural::vector_nodes(weights.data(), exemplar.data(), shape, count, hidden.data(), output.data());
     double sum = 0.0, squares = 0.0;
-    for (std::size_t k = 0; k < static_cast<std::size_t>(nexem); ++k) {
+    for (std::size_t k = 0; k < count; ++k) {
         const std::span<const double> example = exemplar.subspan(k * width, width);
-        feed_forward(weights, example.first(nin), nodes, shape);
+        if (vector) {
+            std::copy_n(example.begin(), nin, nodes.input.begin());
+            std::copy_n(hidden.begin() + static_cast<std::ptrdiff_t>(k * nh), nh, nodes.hidden.begin());
+            std::copy_n(output.begin() + static_cast<std::ptrdiff_t>(k * nout), nout, nodes.output.begin());
+        } else {
+            feed_forward(weights, example.first(nin), nodes, shape);
+        }
         const double distance = example_error(nodes, example.subspan(nin), shape);
         sum += distance;
         squares += distance * distance;
@@ -112,6 +127,15 @@ Errors normal_equations(std::span<const double> weights, const Problem& p, std::
                 for (std::size_t x = 0; x < at.size(); ++x) jacobian[k * n + at[x]] = row[x];
             }
             ++k;
+            if (nout == 1) {  // every weight bears on the one output, in order: no index to follow
+                for (std::size_t x = 0; x < n; ++x) {
+                    jtr[x] += row[x] * r;
+                    double* line = jtj.data() + x * n;
+                    const double rx = row[x];
+                    for (std::size_t y = 0; y <= x; ++y) line[y] += rx * row[y];
+                }
+                continue;
+            }
             for (std::size_t x = 0; x < at.size(); ++x) {
                 jtr[at[x]] += row[x] * r;
                 double* line = jtj.data() + at[x] * n;

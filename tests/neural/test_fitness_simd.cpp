@@ -5,6 +5,7 @@
 // faults where the scalar form faults.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -15,6 +16,7 @@
 
 #include "core/fault.h"
 #include "core/simd/exponential.h"
+#include "neural/fitness_kernel.h"
 #include "neural/network.h"
 #include "pricing/testing.h"
 
@@ -114,6 +116,51 @@ TEST(FitnessSimd, EveryBuildGivesTheScalarResultBitForBitOnEveryShape) {
         EXPECT_EQ(fitness(big.weights, Examples(big.exemplar, big.shape, 9)),
                   scalar_fitness(big.weights, big.exemplar, big.shape, 9))
             << name;
+    });
+}
+
+// Every node of every example, as the gradient training reads them: the
+// bits of feed_forward on every build, shape and partial pass; refused
+// (for the caller to run feed_forward and meet the fault) when an argument
+// leaves the vector range, and for a shape beyond the window's limits.
+TEST(FitnessSimd, EveryBuildGivesEachExamplesNodesBitForBit) {
+    on_every_simd_build([&](const std::string& name) {
+        std::mt19937_64 gen(23);
+        int c = 0;
+        for (std::int16_t nin = 1; nin <= 10; nin += 3)
+            for (std::int16_t nh = 1; nh <= 15; nh += 2)
+                for (std::int16_t nout = 1; nout <= 4; ++nout) {
+                    const std::int16_t n = std::array<std::int16_t, 4>{1, 7, 17, 40}[c++ % 4];
+                    const Net net = random_net(gen, nin, nh, nout, n);
+                    const auto count = static_cast<std::size_t>(n);
+                    std::vector<double> hidden(count * static_cast<std::size_t>(nh));
+                    std::vector<double> output(count * static_cast<std::size_t>(nout));
+                    ASSERT_TRUE(neural::vector_nodes(net.weights.data(), net.exemplar.data(), net.shape, count,
+                                                     hidden.data(), output.data()))
+                        << name;
+                    NodeTable nodes(net.shape);
+                    for (std::size_t k = 0; k < count; ++k) {
+                        const double* x = net.exemplar.data() + k * net.shape.example_width();
+                        feed_forward(net.weights, {x, static_cast<std::size_t>(nin)}, nodes, net.shape);
+                        for (std::size_t h = 0; h < nodes.hidden.size(); ++h)
+                            ASSERT_EQ(hidden[k * nodes.hidden.size() + h], nodes.hidden[h]) << name << " " << k;
+                        for (std::size_t o = 0; o < nodes.output.size(); ++o)
+                            ASSERT_EQ(output[k * nodes.output.size() + o], nodes.output[o]) << name << " " << k;
+                    }
+                }
+        const NetShape s{1, 1, 1};
+        std::vector<double> exemplar;
+        for (int k = 0; k < 7; ++k) exemplar.push_back(0.1 * k), exemplar.push_back(0.5);
+        const std::vector<double> w{2.0, 1.0};
+        std::vector<double> hidden(7), output(7);
+        EXPECT_TRUE(neural::vector_nodes(w.data(), exemplar.data(), s, 7, hidden.data(), output.data())) << name;
+        exemplar[2 * 5] = 707.5;  // 0.5 * 2 * 707.5: beyond 706
+        EXPECT_FALSE(neural::vector_nodes(w.data(), exemplar.data(), s, 7, hidden.data(), output.data())) << name;
+        exemplar[2 * 5] = std::numeric_limits<double>::quiet_NaN();
+        EXPECT_FALSE(neural::vector_nodes(w.data(), exemplar.data(), s, 7, hidden.data(), output.data())) << name;
+        const Net big = random_net(gen, 11, 3, 1, 5);
+        std::vector<double> bh(15), bo(5);
+        EXPECT_FALSE(neural::vector_nodes(big.weights.data(), big.exemplar.data(), big.shape, 5, bh.data(), bo.data()));
     });
 }
 
