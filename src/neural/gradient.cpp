@@ -1,6 +1,7 @@
 #include "neural/gradient.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <optional>
 #include <variant>
@@ -179,9 +180,12 @@ std::vector<std::size_t> constant_inputs(const Problem& p) {
 
 bool has_constant_input(const Problem& p) { return !constant_inputs(p).empty(); }
 
-// The first constant input with a nonzero value: the bias a centred start
-// centres each hidden node by.
+// The input a centred start centres each hidden node by: the first
+// constant input with a nonzero value, where the network has one output
+// and another input (on Iris's three outputs the small starts fit a little
+// closer).
 std::optional<std::size_t> bias_input(const Problem& p) {
+    if (p.shape.nout != 1 || p.shape.nin < 2) return std::nullopt;
     for (const std::size_t i : constant_inputs(p))
         if (p.exemplar[i] != 0.0) return i;
     return std::nullopt;
@@ -195,9 +199,12 @@ void draw_centred(std::vector<double>& start, const Problem& p, std::size_t bias
     const auto nin = static_cast<std::size_t>(p.shape.nin), nh = static_cast<std::size_t>(p.shape.nhidden);
     const auto nexem = static_cast<std::size_t>(p.nexem);
     const std::size_t width = p.shape.example_width();
+    // With m inputs beside the bias, slopes of kCentredSlope / sqrt(m):
+    // their sum at an example spreads about as one input's does.
+    const double slope = kCentredSlope / std::sqrt(static_cast<double>(nin - 1));
     for (std::size_t h = 0; h < nh; ++h) {
         for (std::size_t i = 0; i < nin; ++i)
-            if (i != bias) start[i * nh + h] = signed_draw(draw, kCentredSlope);
+            if (i != bias) start[i * nh + h] = signed_draw(draw, slope);
         const auto k = std::min(nexem - 1, static_cast<std::size_t>(draw() * static_cast<double>(nexem)));
         double sum = 0.0;
         for (std::size_t i = 0; i < nin; ++i)

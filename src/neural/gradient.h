@@ -26,11 +26,14 @@ inline constexpr double kWeightBound = 64.0;
 // Starting weights are (2u - 1) * this: small, of either sign.
 inline constexpr double kStartScale = 0.5;
 
-// Centred starts, where an input column holds one nonzero value in every
-// example (a bias) and Levenberg-Marquardt takes part: each hidden node's
-// other input weights (2u - 1) * kCentredSlope, its bias weight chosen so
-// that its argument is 0 at an example drawn at random (its steepest
-// point there), and the output weights (2u - 1) * kCentredOutput.
+// Centred starts, where Levenberg-Marquardt takes part, the network has
+// one output, and one of two or more input columns holds one nonzero value
+// in every example (a bias): each hidden node's other input weights
+// (2u - 1) * kCentredSlope / sqrt(their number), its bias weight chosen so
+// that its argument is 0 at an example drawn at random (its steepest point
+// there), and the output weights (2u - 1) * kCentredOutput. Which basin a
+// near-exact fit ends in depends most on where the hidden nodes' steep
+// parts lie; small starts put them all near the inputs' origin.
 inline constexpr double kCentredSlope = 16.0, kCentredOutput = 4.0;
 
 // Two measures of one weight vector over the examples: `fitness`, the mean

@@ -232,27 +232,31 @@ TEST(GradientMethod, BothForSmallNetworksLevenbergWithAConstantInputLbfgsForTheL
     EXPECT_EQ(gradient_method({NetShape{2, 3, 1}, 3, constant}), GradientMethod::Levenberg);
 }
 
-// Where an input holds one nonzero value in every example (a bias), a
-// centred start puts each hidden node's steepest point (argument 0) on one
-// of the examples, with steep slopes and large output weights; without a
-// bias (or not centred) the starts are the small ones.
+// Where an input holds one nonzero value in every example (a bias) and the
+// network has one output, a centred start puts each hidden node's steepest
+// point (argument 0) on one of the examples, with steep slopes (up to 16 /
+// sqrt 2 for two inputs beside the bias) and large output weights; with
+// several outputs, a zero column or no centring asked, the small starts.
 TEST(GradientStarts, CentreEachHiddenNodeOnAnExampleWhereAnInputIsABias) {
-    const NetShape s{3, 4, 2};
-    const auto problem_with = [&](double bias, std::vector<double>& exemplar) {
-        for (int k = 0; k < 6; ++k) exemplar.insert(exemplar.end(), {0.1 + 0.15 * k, bias, 0.9 - 0.1 * k, 0.3, 0.7});
+    const auto problem_with = [](NetShape s, double bias, std::vector<double>& exemplar) {
+        for (int k = 0; k < 6; ++k) {
+            exemplar.insert(exemplar.end(), {0.1 + 0.15 * k, bias, 0.9 - 0.1 * k});
+            exemplar.insert(exemplar.end(), static_cast<std::size_t>(s.nout), 0.3);
+        }
         return Problem{s, 6, exemplar};
     };
-    std::vector<double> with_bias, zero_column;
-    const Problem p = problem_with(0.5, with_bias);
+    const NetShape s{3, 4, 1};
+    std::vector<double> with_bias, zero_column, two_outputs;
+    const Problem p = problem_with(s, 0.5, with_bias);
     double steepest = 0.0;
     for (const auto& w : gradient_starts(20, p, true, test::repeatable(5))) {
         for (std::size_t h = 0; h < 4; ++h) {
-            EXPECT_LE(std::fabs(w[h]), kCentredSlope);
-            EXPECT_LE(std::fabs(w[8 + h]), kCentredSlope);
+            EXPECT_LE(std::fabs(w[h]), kCentredSlope / std::sqrt(2.0));
+            EXPECT_LE(std::fabs(w[8 + h]), kCentredSlope / std::sqrt(2.0));
             steepest = std::max(steepest, std::fabs(w[h]));
             double closest = 1.0;
             for (std::size_t k = 0; k < 6; ++k) {
-                const double* x = with_bias.data() + k * 5;
+                const double* x = with_bias.data() + k * 4;
                 closest = std::min(closest, std::fabs(w[h] * x[0] + w[4 + h] * x[1] + w[8 + h] * x[2]));
             }
             EXPECT_LT(closest, 1e-12);
@@ -267,7 +271,8 @@ TEST(GradientStarts, CentreEachHiddenNodeOnAnExampleWhereAnInputIsABias) {
         return true;
     };
     EXPECT_TRUE(small(gradient_starts(20, p, false, test::repeatable(5))));
-    EXPECT_TRUE(small(gradient_starts(20, problem_with(0.0, zero_column), true, test::repeatable(5))));
+    EXPECT_TRUE(small(gradient_starts(20, problem_with(s, 0.0, zero_column), true, test::repeatable(5))));
+    EXPECT_TRUE(small(gradient_starts(20, problem_with({3, 4, 2}, 0.5, two_outputs), true, test::repeatable(5))));
 }
 
 // Examples that need far larger weights than the bound: the inputs are
