@@ -41,7 +41,8 @@ Errors over_examples(std::span<const double> weights, std::span<const double> ex
     thread_local std::vector<double> hidden, output;
     hidden.resize(count * nh);
     output.resize(count * nout);
-    const bool vector = neural::vector_nodes(weights.data(), exemplar.data(), shape, count, hidden.data(), output.data());
+    const bool vector =
+        neural::vector_nodes(weights.data(), exemplar.data(), shape, count, hidden.data(), output.data());
     double sum = 0.0, squares = 0.0;
     for (std::size_t k = 0; k < count; ++k) {
         const std::span<const double> example = exemplar.subspan(k * width, width);
