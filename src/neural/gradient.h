@@ -48,9 +48,15 @@ struct Errors {
 
 // A descent stops early once its mean squared error has fallen by less
 // than kStallFall of itself over its last kStallWindow iterations (or has
-// reached 0), or when no step lowers it any more.
+// reached 0), or when no step lowers it any more. A training allowed more
+// than 20 * kStallWindow iterations watches a twentieth of them instead:
+// more iterations buy patience in the long valleys of all but exact fits,
+// where the error falls steadily but slowly (the gradient study: at most
+// 3000 iterations and 50 starts, within 1.5 times the best on 17 of 18
+// problems in under a second, against 16 with a window of 50).
 inline constexpr int kStallWindow = 50;
 inline constexpr double kStallFall = 1e-2;
+inline constexpr int kStallShare = 20;
 
 // The examples a training fits, and its stopping rule.
 struct Problem {

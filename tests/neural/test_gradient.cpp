@@ -275,6 +275,36 @@ TEST(GradientStarts, CentreEachHiddenNodeOnAnExampleWhereAnInputIsABias) {
     EXPECT_TRUE(small(gradient_starts(20, problem_with({3, 4, 2}, 0.5, two_outputs), true, test::repeatable(5))));
 }
 
+// A step of 8 examples with a constant input, which a network of 3 hidden
+// nodes fits all but exactly along a long valley: allowed 1000 iterations,
+// the descents stop by the rule's window of 50 long before the cap; allowed
+// 3000, they watch 150 iterations at a time, go on longer and end closer.
+TEST(TrainGradient, MoreIterationsAllowedMakeTheStoppingRulePatient) {
+    const NetShape s{2, 3, 1};
+    std::vector<double> exemplar;
+    for (int k = 0; k < 8; ++k) {
+        const double u = (k + 0.5) / 8.0;
+        exemplar.insert(exemplar.end(), {0.05 + 0.9 * u, 0.5, u < 0.5 ? 0.1 : 0.9});
+    }
+    const auto train = [&](std::int16_t iterations, double& fit) {
+        std::vector<double> result;
+        Pmeter pm;
+        RecordingUi ui;
+        int last = 0;  // the last iteration before every descent had stopped
+        ui.on_yield = [&](int) {
+            if (pm.pbar_value < iterations) last = std::max(last, pm.pbar_value);
+        };
+        EXPECT_TRUE(train_gradient(s, 8, exemplar, result, iterations, 4, pm, ui, test::repeatable(3)));
+        fit = fitness(result, exemplar, s, 8);
+        return last;
+    };
+    double fit1000 = 0.0, fit3000 = 0.0;
+    const int run1000 = train(1000, fit1000), run3000 = train(3000, fit3000);
+    EXPECT_LT(run1000, 500);
+    EXPECT_GT(run3000, 1000);
+    EXPECT_LT(fit3000, 0.9 * fit1000);
+}
+
 // Examples that need far larger weights than the bound: the inputs are
 // tiny and the target near 1.
 TEST(TrainGradient, WeightsStayWithinTheBoundByEitherMethod) {
