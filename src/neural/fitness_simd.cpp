@@ -84,19 +84,16 @@ HWY_INLINE void Layer(DF d, const double* w, std::size_t n, const double* source
     if (t < n) Arguments<1>(d, w, n, t, source, sources, out);
 }
 
-// A pass's hidden layer: node h of vector g at hidden[(h * kG + g) * L]
-// (`arg` the room for the arguments).
+// The activations of `vectors` vectors of arguments from `arg` into `out`,
+// kT at a time (a layer's `vectors` is its nodes times kG).
 template <bool kCheck>
-HWY_INLINE void HiddenLayer(DF d, const double* weights, const NetShape& shape, const double* pass, double* arg,
-                            double* hidden, MF& in_range) {
+HWY_INLINE void Activate(DF d, const double* arg, std::size_t vectors, double* out, MF& in_range) {
     const std::size_t L = hn::Lanes(d);
-    const std::size_t nin = static_cast<std::size_t>(shape.nin), nh = static_cast<std::size_t>(shape.nhidden);
-    Layer(d, weights, nh, pass, nin, arg);
-    for (std::size_t k = 0; k < nh * kG; k += kT) {
+    for (std::size_t k = 0; k < vectors; k += kT) {
         VF x[kT];
         for (std::size_t j = 0; j < kT; ++j) x[j] = hn::Load(d, arg + (k + j) * L);
         Tanh<kCheck>(d, x, in_range);
-        for (std::size_t j = 0; j < kT; ++j) hn::Store(x[j], d, hidden + (k + j) * L);
+        for (std::size_t j = 0; j < kT; ++j) hn::Store(x[j], d, out + (k + j) * L);
     }
 }
 
@@ -111,7 +108,8 @@ HWY_INLINE void PassErrors(DF d, const double* weights, const NetShape& shape, c
     const double* const target = pass + nin * kG * L;
     HWY_ALIGN double arg[kMaxHidden * kG * kMaxLanes];
     HWY_ALIGN double hidden[kMaxHidden * kG * kMaxLanes];
-    HiddenLayer<kCheck>(d, weights, shape, pass, arg, hidden, in_range);
+    Layer(d, weights, nh, pass, nin, arg);
+    Activate<kCheck>(d, arg, nh * kG, hidden, in_range);
     Layer(d, weights + shape.output_block(), nout, hidden, nh, arg);
     VF squares[kG];
     for (std::size_t g = 0; g < kG; ++g) squares[g] = hn::Zero(d);
@@ -164,16 +162,12 @@ bool NodesChecked(const double* weights, const double* exemplar, const NetShape&
     for (std::size_t first = 0; first < count; first += P) {
         const std::size_t m = std::min(P, count - first);
         lay_out(exemplar + first * width, width, m, rows);
-        HiddenLayer<true>(d, weights, shape, rows, arg, lanes, in_range);
+        Layer(d, weights, nh, rows, static_cast<std::size_t>(shape.nin), arg);
+        Activate<true>(d, arg, nh * kG, lanes, in_range);
         for (std::size_t e = 0; e < m; ++e)
             for (std::size_t h = 0; h < nh; ++h) hidden[(first + e) * nh + h] = lanes[h * P + e];
         Layer(d, weights + shape.output_block(), nout, lanes, nh, arg);
-        for (std::size_t k = 0; k < nout * kG; k += kT) {
-            VF x[kT];
-            for (std::size_t j = 0; j < kT; ++j) x[j] = hn::Load(d, arg + (k + j) * L);
-            Tanh<true>(d, x, in_range);
-            for (std::size_t j = 0; j < kT; ++j) hn::Store(x[j], d, lanes + (k + j) * L);
-        }
+        Activate<true>(d, arg, nout * kG, lanes, in_range);
         for (std::size_t e = 0; e < m; ++e)
             for (std::size_t o = 0; o < nout; ++o) output[(first + e) * nout + o] = lanes[o * P + e];
     }
