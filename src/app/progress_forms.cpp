@@ -79,10 +79,31 @@ PmeterForm::PmeterForm(Pmeter& model) : model_(model) {
     column->insertWidget(1, message_);
     column->insertWidget(2, curve_);
     column->insertLayout(3, figures);
+    later_ = new QTimer(this);
+    later_->setSingleShot(true);
+    connect(later_, &QTimer::timeout, this, [this] { draw_now(); });
     draw();
 }
 
+namespace {
+
+// The shortest time between two drawings of the progress window.
+constexpr qint64 kRedrawMs = 40;
+
+}  // namespace
+
 void PmeterForm::draw() {
+    const bool edge = model_.pbar_value <= model_.pbar_min || model_.pbar_value >= model_.pbar_max;
+    if (!edge && drawn_.isValid() && drawn_.elapsed() < kRedrawMs) {
+        if (!later_->isActive()) later_->start(static_cast<int>(kRedrawMs - drawn_.elapsed()));
+        return;
+    }
+    draw_now();
+}
+
+void PmeterForm::draw_now() {
+    later_->stop();
+    drawn_.start();
     pbar_->setRange(model_.pbar_min, model_.pbar_max);
     pbar_->setValue(model_.pbar_value);
     // The bar's own text would truncate the share; the message rounds it.

@@ -4,6 +4,8 @@
 // flag.
 #pragma once
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 #include "app/forms.h"
@@ -31,10 +33,18 @@ class PmeterForm final : public QWidget, public FormView {
 
 public:
     explicit PmeterForm(Pmeter& model);
+    // The widgets take the model's state at once when the bar is at its
+    // start or its end, or when 40 ms have passed since they last did;
+    // otherwise a timer brings them the latest state when those 40 ms are
+    // up. A training may finish a thousand steps a second, and drawing the
+    // window after every one cost about a millisecond each.
     void draw() override;
 
 private:
+    void draw_now();
     Pmeter& model_;
+    QElapsedTimer drawn_;
+    QTimer* later_ = nullptr;
     QProgressBar* pbar_ = nullptr;
     QLabel* message_ = nullptr;
     QLabel* best_ = nullptr;
