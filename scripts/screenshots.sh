@@ -156,13 +156,14 @@ shoot_around "$out/neural-create-trained.png" "$main" "$create"
 ls -l "$out/neural-create-trained.png"
 dismiss_box
 
-# A long training (population 600, 3000 generations) for the progress
+# A long training (population 600, 20000 generations: about half a minute,
+# so that it is still running when the picture is taken) for the progress
 # window; its Cancel button ends it without writing a file. Tab order:
 # inputbox, outputbox, hidden, gen, ifile1, examples, ofile1, pop.
 create=$(open_neural c "Neural Net - Create")
 xdotool windowactivate --sync "$create"
 xdotool key --clearmodifiers Tab Tab Tab ctrl+a
-xdotool type "3000"
+xdotool type "20000"
 xdotool key --clearmodifiers Tab Tab Tab Tab ctrl+a
 xdotool type "600"
 xdotool key --clearmodifiers Return

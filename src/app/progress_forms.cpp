@@ -71,6 +71,19 @@ PmeterForm::PmeterForm(Pmeter& model) : model_(model) {
     best_->setObjectName(QStringLiteral("best"));
     times_ = new QLabel;
     times_->setObjectName(QStringLiteral("times"));
+    // Each line as wide as its longest text from the start (a share of
+    // fifteen digits after zeros, as one step of the most a training may
+    // take gives, an error of six digits after zeros, times of hours; the
+    // widest digits), so that the window keeps its size, and its place on
+    // the screen, as they fill.
+    const auto fit = [](QLabel* label, const std::string& longest) {
+        label->setText(QString::fromStdString(longest));
+        label->setMinimumWidth(label->sizeHint().width());
+        label->clear();
+    };
+    fit(message_, "0.00888888888888888" + training_progress_text(0, 1).substr(1));  // "0" replaced
+    fit(best_, "Lowest average error so far: 0.000888888");
+    fit(times_, "Elapsed 88:88:88, about 88:88:88 left");
     auto* figures = new QHBoxLayout;
     figures->addWidget(best_);
     figures->addStretch(1);

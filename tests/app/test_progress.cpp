@@ -190,6 +190,26 @@ private slots:
         QVERIFY(w->isVisible());
     }
 
+    // Placed beside the other windows at its first size, the window keeps
+    // it while the training fills its lines, so it never grows off the
+    // screen.
+    void pmeter_keeps_its_size_as_its_lines_fill() {
+        Pmeter& pm = models->pmeter;
+        training_progress_start(pm, *ui, 30000);
+        QWidget* w = top_level(QStringLiteral("pmeter"));
+        QTRY_COMPARE(child<QLabel>(Window::Pmeter, "best")->text(), QString());
+        const QSize first = w->size();
+        pm.curve = {{1, 0.5}, {7, 0.000123456789}};
+        training_progress_step(pm, *ui, 1, 30000, 0.000123456789);
+        pm.elapsed = 4000;
+        pm.remaining = 5000;
+        ui->refresh(Window::Pmeter);
+        QTRY_COMPARE(child<QLabel>(Window::Pmeter, "times")->text(),
+                     QStringLiteral("Elapsed 1:06:40, about 1:23:20 left"));
+        QVERIFY(child<QLabel>(Window::Pmeter, "message")->text().startsWith(QStringLiteral("0.00333333333333333%")));
+        QCOMPARE(w->size(), first);
+    }
+
     void busy_pointer_never_stacks_or_underflows() {
         QVERIFY(!QApplication::overrideCursor());
         ui->set_pointer(Pointer::Busy);
