@@ -81,7 +81,8 @@ PmeterForm::PmeterForm(Pmeter& model) : model_(model) {
         label->setMinimumWidth(label->sizeHint().width());
         label->clear();
     };
-    fit(message_, "0.00888888888888888" + training_progress_text(0, 1).substr(1));  // "0" replaced
+    const std::string words = training_progress_text(0, 1).substr(1);  // the message after its "0"
+    fit(message_, "0.00888888888888888" + words);
     fit(best_, "Lowest average error so far: 0.000888888");
     fit(times_, "Elapsed 88:88:88, about 88:88:88 left");
     auto* figures = new QHBoxLayout;
