@@ -18,7 +18,7 @@ sleep 0.5
 
 # Charts > Option.
 xdotool key --clearmodifiers alt+c o
-chart=$(xdotool search --sync --onlyvisible --name '^Chart$' | head -n 1)
+chart=$(find_window '^Chart$')
 xdotool windowmove --sync "$chart" 620 40
 sleep 2
 # The pointer over the curve, for the coordinates under the chart.

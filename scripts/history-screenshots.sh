@@ -29,7 +29,7 @@ shoot_box() {
 # A Compute of the main window (Return in the spot price), its output
 # window closed again.
 xdotool windowfocus --sync "$main" key --clearmodifiers Return
-output=$(xdotool search --sync --onlyvisible --name '^Computation Output$' | head -n 1)
+output=$(find_window '^Computation Output$')
 sleep 1
 xdotool windowactivate --sync "$output" key --clearmodifiers Return
 sleep 0.5
@@ -38,7 +38,7 @@ sleep 0.5
 # of 105 (Return in the price, the sixth field), then Risk (the third
 # button after the price, where the focus comes back to).
 xdotool windowactivate --sync "$main" key --clearmodifiers alt+a b s
-bonds=$(xdotool search --sync --onlyvisible --name '^Straight Bonds$' | head -n 1)
+bonds=$(find_window '^Straight Bonds$')
 sleep 1
 xdotool windowactivate --sync "$bonds" key --clearmodifiers Return
 shoot_box "$bonds" ""
@@ -51,14 +51,14 @@ shoot_box "$bonds" "$out/straight-bonds-risk.png"
 
 # The convertible's Analytics (two steps back from its first field).
 xdotool windowactivate --sync "$main" key --clearmodifiers alt+a b o
-convertible=$(xdotool search --sync --onlyvisible --name '^Convertible Bonds$' | head -n 1)
+convertible=$(find_window '^Convertible Bonds$')
 sleep 1
 xdotool windowactivate --sync "$convertible" key --clearmodifiers shift+Tab shift+Tab space
 shoot_box "$convertible" "$out/convertible-analytics.png"
 
 # View > History with the five results, the newest at the top.
 xdotool windowactivate --sync "$main" key --clearmodifiers alt+v h
-history=$(xdotool search --sync --onlyvisible --name '^History$' | head -n 1)
+history=$(find_window '^History$')
 # Wide enough for the Results column: it took less room to fit beside the
 # two calculators.
 xdotool windowmove --sync "$history" 24 480 windowsize --sync "$history" 1550 300

@@ -14,7 +14,7 @@ shoot "$main" "$out/main-window.png"
 # Focus starts in the spot price, where Return runs Compute.
 xdotool windowfocus --sync "$main"
 xdotool key --clearmodifiers Return
-output=$(xdotool search --sync --onlyvisible --name '^Computation Output$' | head -n 1)
+output=$(find_window '^Computation Output$')
 sleep 1
 shoot "$output" "$out/output-window.png"
 
@@ -35,7 +35,7 @@ calculator_shot() {
     xdotool windowactivate --sync "$main"
     # shellcheck disable=SC2086
     xdotool key --clearmodifiers $keys
-    id=$(xdotool search --sync --onlyvisible --name "^${title}\$" | head -n 1)
+    id=$(find_window "^${title}\$")
     sleep 1
     shoot_around "$out/$file" "$main" "$id"
     # The focus starts in the first field; one step back from it is Cancel.
@@ -60,7 +60,7 @@ for keys in "alt+a w" "alt+a f" "alt+a b s"; do
     sleep 1
 done
 xdotool key --clearmodifiers F1
-xdotool search --sync --onlyvisible --name ' - Tarvenix Help$' >/dev/null
+find_window ' - Tarvenix Help$' >/dev/null
 sleep 1
 import -window root "$out/windows-beside-main.png"
 ls -l "$out/windows-beside-main.png"
@@ -85,7 +85,7 @@ xdotool key --clearmodifiers alt+h
 sleep 1
 shoot "$main" "$out/menu-help.png"
 xdotool key --clearmodifiers o
-help=$(xdotool search --sync --onlyvisible --name ' - Tarvenix Help$' | head -n 1)
+help=$(find_window ' - Tarvenix Help$')
 # The size it opens at (the one it had above: it keeps its size in a session).
 xdotool windowmove --sync "$help" 24 40
 sleep 1
@@ -112,16 +112,21 @@ xdotool windowminimize --sync "$main" || true
 (cd "$neural_dir" && exec "$app" 2>/dev/null) &
 neural_app=$!
 pids+=("$neural_app")
-main=$(xdotool search --sync --onlyvisible --pid "$neural_app" --name '^Tarvenix$' | head -n 1)
+main=$(find_window --pid "$neural_app" '^Tarvenix$')
 xdotool windowmove --sync "$main" 24 40
 sleep 1
 
 # Opens a neural-net window from Advanced > Neural Nets beside the main window.
 open_neural() {
-    local key=$1 title=$2 id
-    xdotool windowactivate --sync "$main"
-    xdotool key --clearmodifiers alt+a n "$key"
-    id=$(xdotool search --sync --onlyvisible --name "^${title}\$" | head -n 1)
+    local key=$1 title=$2 id=""
+    # Once more when the menu missed the keys (they can come while the
+    # window before is still closing).
+    for _ in 1 2; do
+        xdotool windowactivate --sync "$main"
+        xdotool key --clearmodifiers alt+a n "$key"
+        id=$(TVX_WAIT=5 find_window "^${title}\$") && break
+    done
+    [ -n "$id" ] || return 1
     sleep 1
     echo "$id"
 }
@@ -167,7 +172,7 @@ xdotool type "20000"
 xdotool key --clearmodifiers Tab Tab Tab Tab ctrl+a
 xdotool type "600"
 xdotool key --clearmodifiers Return
-pmeter=$(xdotool search --sync --onlyvisible --name '^Calculation Progress$' | head -n 1)
+pmeter=$(find_window '^Calculation Progress$')
 sleep 3
 shoot "$pmeter" "$out/neural-progress-window.png"
 ls -l "$out/neural-progress-window.png"
@@ -201,7 +206,7 @@ xdotool key --clearmodifiers Right Tab Right Tab Tab ctrl+a
 xdotool type 0.097
 xdotool key --clearmodifiers Return
 sleep 1
-output=$(xdotool search --sync --onlyvisible --name '^Computation Output$' | head -n 1)
+output=$(find_window '^Computation Output$')
 shoot "$output" "$out/output-window-boundary.png"
 ls -l "$out/output-window-boundary.png"
 

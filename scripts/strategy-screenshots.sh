@@ -14,7 +14,7 @@ tvx_screenshot_session 1600x1000 "$@"
 # opened and "Iron condor" chosen by its first letter.
 xdotool windowactivate --sync "$main"
 xdotool key --clearmodifiers alt+a s
-strategy=$(xdotool search --sync --onlyvisible --name '^Strategy Builder$' | head -n 1)
+strategy=$(find_window '^Strategy Builder$')
 sleep 1
 xdotool windowactivate --sync "$strategy"
 xdotool key --clearmodifiers alt+p F4

@@ -19,6 +19,25 @@ tvx_x_session() {  # size, program
     pids+=($!)
 }
 
+# The id of the first visible window whose title matches the pattern (the
+# last argument; xdotool search options such as --pid may come before it),
+# waiting for it up to $TVX_WAIT seconds (15 by default): a step the
+# program missed ends the script with a message, not a wait for ever.
+find_window() {
+    local id tries=0 most=$((${TVX_WAIT:-15} * 5))
+    while [ "$tries" -lt "$most" ]; do
+        id=$(xdotool search --onlyvisible "${@:1:$#-1}" --name "${@: -1}" 2>/dev/null | head -n 1 || true)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        tries=$((tries + 1))
+        sleep 0.2
+    done
+    echo "$(basename "$0"): no window titled '${*: -1}' after ${TVX_WAIT:-15} s" >&2
+    return 1
+}
+
 # Crops the screen to a window with its frame (the title bar above it).
 shoot() { shoot_around "$2" "$1"; }  # window id, file
 
@@ -32,7 +51,7 @@ tvx_screenshot_session() {  # size, [program], [output folder]
     display=${TVX_DISPLAY:-:99}  # another free display when :99 is taken
     mkdir -p "$out"
     tvx_x_session "$1" "$app"
-    main=$(xdotool search --sync --onlyvisible --name '^Tarvenix$' | head -n 1)
+    main=$(find_window '^Tarvenix$')
     xdotool windowmove --sync "$main" 24 40
     sleep 1
 }
