@@ -129,20 +129,19 @@ Errors normal_equations(std::span<const double> weights, const Problem& p, std::
                 for (std::size_t x = 0; x < at.size(); ++x) jacobian[k * n + at[x]] = row[x];
             }
             ++k;
-            if (nout == 1) {  // every weight bears on the one output, in order: no index to follow
-                for (std::size_t x = 0; x < n; ++x) {
-                    jtr[x] += row[x] * r;
-                    double* line = jtj.data() + x * n;
+            // Row x of the derivatives belongs to weight position(x).
+            const auto accumulate = [&](auto position) {
+                for (std::size_t x = 0; x < at.size(); ++x) {
+                    jtr[position(x)] += row[x] * r;
+                    double* line = jtj.data() + position(x) * n;
                     const double rx = row[x];
-                    for (std::size_t y = 0; y <= x; ++y) line[y] += rx * row[y];
+                    for (std::size_t y = 0; y <= x; ++y) line[position(y)] += rx * row[y];
                 }
-                continue;
-            }
-            for (std::size_t x = 0; x < at.size(); ++x) {
-                jtr[at[x]] += row[x] * r;
-                double* line = jtj.data() + at[x] * n;
-                for (std::size_t y = 0; y <= x; ++y) line[at[y]] += row[x] * row[y];
-            }
+            };
+            if (nout == 1)  // every weight bears on the one output, in order: no index to follow
+                accumulate([](std::size_t x) { return x; });
+            else
+                accumulate([&at](std::size_t x) { return at[x]; });
         }
     });
     // The indices rise along each list, so only the lower triangle was
