@@ -214,6 +214,41 @@ void draw_centred(std::vector<double>& start, const Problem& p, std::size_t bias
     for (std::size_t x = p.shape.output_block(); x < start.size(); ++x) start[x] = signed_draw(draw, kCentredOutput);
 }
 
+// The output weights of `start` refitted through its hidden layer (see
+// kOutputRidge), each output on its own: with h the hidden nodes' values
+// at an example, (H'H + ridge I) v = H'z over the examples, z = 2 atanh(t)
+// the output sum that gives target t. Left as drawn where a target is not
+// inside (-1, 1), which no training file's scaled target is.
+void fit_output_weights(std::vector<double>& start, const Problem& p) {
+    const auto nin = static_cast<std::size_t>(p.shape.nin), nh = static_cast<std::size_t>(p.shape.nhidden);
+    const auto nout = static_cast<std::size_t>(p.shape.nout), nexem = static_cast<std::size_t>(p.nexem);
+    const std::size_t width = p.shape.example_width();
+    std::vector<double> hidden(nexem * nh), normal(nh * nh, 0.0);
+    NodeTable nodes(p.shape);
+    for (std::size_t k = 0; k < nexem; ++k) {
+        const std::span<const double> example = p.exemplar.subspan(k * width, width);
+        for (std::size_t o = 0; o < nout; ++o)
+            if (!(std::fabs(example[nin + o]) < 1.0)) return;
+        feed_forward(start, example.first(nin), nodes, p.shape);
+        std::copy(nodes.hidden.begin(), nodes.hidden.end(), hidden.begin() + static_cast<std::ptrdiff_t>(k * nh));
+        for (std::size_t i = 0; i < nh; ++i)
+            for (std::size_t j = 0; j < nh; ++j) normal[i * nh + j] += nodes.hidden[i] * nodes.hidden[j];
+    }
+    for (std::size_t i = 0; i < nh; ++i) normal[i * nh + i] += kOutputRidge * static_cast<double>(nexem);
+    if (!cholesky_factor(normal, nh)) return;
+    std::vector<double> v(nh);
+    for (std::size_t o = 0; o < nout; ++o) {
+        std::fill(v.begin(), v.end(), 0.0);
+        for (std::size_t k = 0; k < nexem; ++k) {
+            const double z = chk(2.0 * std::atanh(p.exemplar[k * width + nin + o]));
+            for (std::size_t h = 0; h < nh; ++h) v[h] += hidden[k * nh + h] * z;
+        }
+        cholesky_substitute(normal, v, nh);
+        for (std::size_t h = 0; h < nh; ++h)
+            start[p.shape.output_block() + h * nout + o] = std::clamp(chk(v[h]), -kWeightBound, kWeightBound);
+    }
+}
+
 }  // namespace
 
 std::vector<std::vector<double>> gradient_starts(std::size_t restarts, const Problem& p, bool centred,
@@ -221,9 +256,10 @@ std::vector<std::vector<double>> gradient_starts(std::size_t restarts, const Pro
     std::vector<std::vector<double>> starts(restarts, std::vector<double>(p.weights()));
     const std::optional<std::size_t> bias = centred ? bias_input(p) : std::nullopt;
     for (auto& start : starts) {
-        if (bias)
+        if (bias) {
             draw_centred(start, p, *bias, draw);
-        else
+            fit_output_weights(start, p);
+        } else
             for (double& x : start) x = signed_draw(draw, kStartScale);
     }
     return starts;
