@@ -303,8 +303,9 @@ TEST(GradientStarts, CentreEachHiddenNodeOnAnExampleWhereAnInputIsABias) {
 // in a fit they cannot better: every descent stops by the rule, about 50
 // iterations after it settles when 1000 are allowed and about 150 when
 // 3000 are (the twentieth it watches then), and ends where it would have
-// anyway. Three hidden nodes fit the step all but exactly along a long
-// valley, which more iterations follow further: the fit ends closer.
+// anyway (to five digits). Three hidden nodes fit the step all but exactly
+// along a long valley, which more iterations follow further: the fit ends
+// closer.
 TEST(TrainGradient, MoreIterationsAllowedMakeTheStoppingRulePatient) {
     std::vector<double> exemplar;
     for (int k = 0; k < 8; ++k) {
@@ -328,7 +329,7 @@ TEST(TrainGradient, MoreIterationsAllowedMakeTheStoppingRulePatient) {
     const int run1000 = train(2, 1000, settled1000), run3000 = train(2, 3000, settled3000);
     EXPECT_LT(run1000, 250);
     EXPECT_GT(run3000, run1000 + 80);
-    EXPECT_NEAR(settled3000, settled1000, 1e-6 * settled1000);
+    EXPECT_NEAR(settled3000, settled1000, 1e-5 * settled1000);
     double fit1000 = 0.0, fit3000 = 0.0;
     train(3, 1000, fit1000);
     train(3, 3000, fit3000);
