@@ -293,10 +293,10 @@ constexpr std::size_t kFewestGoingOn = 4;
 // once. In the gradient study (thirty draws of the nine problems with a
 // constant input, 1000 iterations), 10 starts came within 1.5 times the
 // best in 162 of 270 trainings cut so, against 136 all cut after 10
-// iterations (172 all cut after 100, but descents that look best after 20
-// to 50 iterations often end in a worse basin, and forty descents for
-// each ten starts run on for 90 iterations more); 5 starts, 133 against
-// 112; 20 starts, 93 of 144 against 88. With 50 starts the best basin is
+// iterations (172 all cut after 100, where all forty drawn run 90
+// iterations more, but after 20 to 50 the descents that look best often
+// end in a worse basin); 5 starts, 133 against 112; 20 starts, 93 of 144
+// against 88. With 50 starts the best basin is
 // found as often either way (50 of 72 in eight draws), and the later cut
 // would cost half as much time again where the descents stop soon (Iris,
 // the option surface of the comparison).
