@@ -221,28 +221,22 @@ void draw_centred(std::vector<double>& start, const Problem& p, std::size_t bias
 // inside (-1, 1), which no training file's scaled target is.
 void fit_output_weights(std::vector<double>& start, const Problem& p) {
     const auto nin = static_cast<std::size_t>(p.shape.nin), nh = static_cast<std::size_t>(p.shape.nhidden);
-    const auto nout = static_cast<std::size_t>(p.shape.nout), nexem = static_cast<std::size_t>(p.nexem);
+    const auto nout = static_cast<std::size_t>(p.shape.nout);
     const std::size_t width = p.shape.example_width();
-    std::vector<double> hidden(nexem * nh), normal(nh * nh, 0.0);
-    NodeTable nodes(p.shape);
-    for (std::size_t k = 0; k < nexem; ++k) {
-        const std::span<const double> example = p.exemplar.subspan(k * width, width);
-        for (std::size_t o = 0; o < nout; ++o)
-            if (!(std::fabs(example[nin + o]) < 1.0)) return;
-        feed_forward(start, example.first(nin), nodes, p.shape);
-        std::copy(nodes.hidden.begin(), nodes.hidden.end(), hidden.begin() + static_cast<std::ptrdiff_t>(k * nh));
-        for (std::size_t i = 0; i < nh; ++i)
+    for (std::size_t x = 0; x < p.exemplar.size(); ++x)
+        if (x % width >= nin && !(std::fabs(p.exemplar[x]) < 1.0)) return;
+    std::vector<double> normal(nh * nh, 0.0), right(nh * nout, 0.0);  // H'H, and H'z for each output
+    over_examples(start, p.exemplar, p.shape, p.nexem, [&](auto example, const NodeTable& nodes) {
+        for (std::size_t i = 0; i < nh; ++i) {
             for (std::size_t j = 0; j < nh; ++j) normal[i * nh + j] += nodes.hidden[i] * nodes.hidden[j];
-    }
-    for (std::size_t i = 0; i < nh; ++i) normal[i * nh + i] += kOutputRidge * static_cast<double>(nexem);
-    if (!cholesky_factor(normal, nh)) return;
-    std::vector<double> v(nh);
-    for (std::size_t o = 0; o < nout; ++o) {
-        std::fill(v.begin(), v.end(), 0.0);
-        for (std::size_t k = 0; k < nexem; ++k) {
-            const double z = chk(2.0 * std::atanh(p.exemplar[k * width + nin + o]));
-            for (std::size_t h = 0; h < nh; ++h) v[h] += hidden[k * nh + h] * z;
+            for (std::size_t o = 0; o < nout; ++o)
+                right[o * nh + i] += nodes.hidden[i] * chk(2.0 * std::atanh(example[nin + o]));
         }
+    });
+    for (std::size_t i = 0; i < nh; ++i) normal[i * nh + i] += kOutputRidge * static_cast<double>(p.nexem);
+    if (!cholesky_factor(normal, nh)) return;
+    for (std::size_t o = 0; o < nout; ++o) {
+        const std::span<double> v(right.data() + o * nh, nh);
         cholesky_substitute(normal, v, nh);
         for (std::size_t h = 0; h < nh; ++h)
             start[p.shape.output_block() + h * nout + o] = std::clamp(chk(v[h]), -kWeightBound, kWeightBound);
@@ -296,10 +290,10 @@ constexpr std::size_t kFewestGoingOn = 4;
 // iterations (172 all cut after 100, where all forty drawn run 90
 // iterations more, but after 20 to 50 the descents that look best often
 // end in a worse basin); 5 starts, 133 against 112; 20 starts, 93 of 144
-// against 88. With 50 starts the best basin is
-// found as often either way (50 of 72 in eight draws), and the later cut
-// would cost half as much time again where the descents stop soon (Iris,
-// the option surface of the comparison).
+// against 88. With 50 starts the best basin is found as often either way
+// (50 of 72 in eight draws), and the later cut would cost half as much
+// time again where the descents stop soon (Iris, the option surface of the
+// comparison).
 constexpr std::size_t kScreenDraws = 4, kFewStarts = 20;
 constexpr int kFirstScreen = 10, kLastScreen = 100;
 
