@@ -48,17 +48,37 @@ void clamp_to_bound(std::span<double> weights);
 // (`slope`) points outward, so a step downhill would leave the bound.
 bool pinned(double weight, double slope);
 
+// The damped step within the bound, for W weights: the solution `step` of
+// damped step = -slope (damped: W x W, row-major, positive definite) over
+// the weights free of the bound. A weight at the bound that the slope
+// pushes outward (pinned) keeps a step of 0; a weight the step would carry
+// past the bound is stopped at the bound and held there (`held` marks
+// both), and the free weights are solved for again with its step fixed,
+// until no free weight is carried past the bound (each round holds one
+// weight more: at most W rounds). `factor` (W x W) is left holding the
+// Cholesky factor of the last system, the held weights' rows and columns
+// those of the identity. False when a system is not positive definite.
+// Clamping the unconstrained step instead bends it away from the model's
+// minimum on the bound, and the descents of near-exact fits, which end
+// with many weights at the bound, crawl: in the gradient study, single
+// descents of 1000 iterations on the step of 20 examples with a constant
+// input came within 1.5 times the best then known in 15 of 100 starts,
+// against none of 500 with clamped steps.
+bool step_within_bound(std::span<const double> damped, std::span<const double> slope, std::span<const double> weights,
+                       std::span<double> factor, std::span<double> step, std::span<char> held);
+
 // Levenberg-Marquardt with geodesic acceleration: each iteration forms the
 // normal equations at the current weights, solves (J'J + lambda (diag J'J
-// + 1e-9)) v = -J'r (Cholesky), corrects v by the residuals' curvature
-// along it (levenberg.cpp) and takes the step when it lowers the squared
-// error (then lambda shrinks fivefold); otherwise lambda grows fivefold and
-// it solves again. When the squared error stops falling by the problem's
-// rule (Problem::stall_fall and stall_window), or when lambda passes 1e10
-// (no step that short lowers it), the descent goes on in a distance phase:
-// the same steps on the mean distance, smoothed (each example weighted by
-// the inverse of its distance), until that stops falling by the same share
-// over 10 iterations.
+// + 1e-9)) v = -J'r within the bound (step_within_bound), corrects v by
+// the residuals' curvature along it (levenberg.cpp) and takes the step
+// when it lowers the squared error (then lambda shrinks fivefold);
+// otherwise lambda grows fivefold and it solves again. When the squared
+// error stops falling by the problem's rule (Problem::stall_fall and
+// stall_window), or when lambda passes 1e10 (no step that short lowers
+// it), the descent goes on in a distance phase: the same steps on the mean
+// distance, smoothed (each example weighted by the inverse of its
+// distance), until that stops falling by the same share over 10
+// iterations.
 class Levenberg {
 public:
     static constexpr double kFirstLambda = 1e-3;
@@ -75,6 +95,8 @@ private:
     double smoothed(std::span<const double> weights, const Problem& p);
     std::vector<double> w_, trial_, jtj_, jtr_, m_, step_, jacobian_, residual_, ahead_, acceleration_;
     std::vector<double> weight_;  // each residual's weight: 1, then 1 / sqrt(d^2 + delta^2)
+    std::vector<double> damped_;  // J'WJ + lambda (diag J'WJ + 1e-9)
+    std::vector<char> held_;      // the weights the step holds at the bound
     double objective_ = 0.0;      // the squared error, then the smoothed distance
     double delta_ = 0.0;          // 0 until the distance phase
     Errors e_;

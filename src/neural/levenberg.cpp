@@ -58,6 +58,39 @@ void cholesky_substitute(std::span<const double> m, std::span<double> b, std::si
     }
 }
 
+bool step_within_bound(std::span<const double> damped, std::span<const double> slope, std::span<const double> weights,
+                       std::span<double> factor, std::span<double> step, std::span<char> held) {
+    const std::size_t n = weights.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        held[i] = pinned(weights[i], slope[i]);
+        if (held[i]) step[i] = 0.0;
+    }
+    for (;;) {
+        // The held weights' steps move to the right-hand side, and their
+        // rows and columns leave the system.
+        for (std::size_t i = 0; i < n; ++i) {
+            if (held[i]) continue;
+            double s = -slope[i];
+            for (std::size_t j = 0; j < n; ++j)
+                if (held[j]) s -= damped[i * n + j] * step[j];
+            step[i] = s;
+        }
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = 0; j < n; ++j)
+                factor[i * n + j] = held[i] || held[j] ? (i == j ? 1.0 : 0.0) : damped[i * n + j];
+        if (!cholesky_factor(factor, n)) return false;
+        cholesky_substitute(factor, step, n);
+        bool more = false;
+        for (std::size_t i = 0; i < n; ++i)
+            if (!held[i] && std::fabs(weights[i] + step[i]) > kWeightBound) {
+                held[i] = 1;
+                step[i] = std::copysign(kWeightBound, weights[i] + step[i]) - weights[i];
+                more = true;
+            }
+        if (!more) return true;
+    }
+}
+
 namespace {
 
 // The damping shrinks fivefold after a step that lowers the error and
@@ -114,6 +147,8 @@ Levenberg::Levenberg(const std::vector<double>& start, const Problem& p)
       ahead_(p.residuals()),
       acceleration_(start.size()),
       weight_(p.residuals(), 1.0),
+      damped_(jtj_.size()),
+      held_(start.size()),
       record_(start, p.stall_fall, p.stall_window) {
     form(p);
 }
@@ -153,7 +188,7 @@ bool Levenberg::accelerate(const Problem& p) {
         for (std::size_t i = 0; i < n; ++i) acceleration_[i] -= row[i] * second;
     }
     for (std::size_t i = 0; i < n; ++i)
-        if (pinned(w_[i], jtr_[i])) acceleration_[i] = 0.0;
+        if (held_[i]) acceleration_[i] = 0.0;
     cholesky_substitute(m_, acceleration_, n);
     double vv = 0.0, aa = 0.0;
     for (std::size_t i = 0; i < n; ++i) vv += step_[i] * step_[i], aa += acceleration_[i] * acceleration_[i];
@@ -193,19 +228,10 @@ void Levenberg::iterate(const Problem& p) {
     const std::size_t n = w_.size();
     if (!fresh_) form(p);
     while (lambda_ <= kLargest) {
-        m_ = jtj_;
-        for (std::size_t i = 0; i < n; ++i) m_[i * n + i] += lambda_ * (jtj_[i * n + i] + kDiagonalFloor);
-        for (std::size_t i = 0; i < n; ++i) step_[i] = -jtr_[i];
-        // A weight at the bound that the slope pushes outward stays there:
-        // its row and column leave the system.
         for (std::size_t i = 0; i < n; ++i)
-            if (pinned(w_[i], jtr_[i])) {
-                for (std::size_t j = 0; j < n; ++j) m_[i * n + j] = m_[j * n + i] = 0.0;
-                m_[i * n + i] = 1.0;
-                step_[i] = 0.0;
-            }
-        if (cholesky_factor(m_, n)) {
-            cholesky_substitute(m_, step_, n);
+            for (std::size_t j = 0; j < n; ++j)
+                damped_[i * n + j] = jtj_[i * n + j] + (i == j ? lambda_ * (jtj_[i * n + i] + kDiagonalFloor) : 0.0);
+        if (step_within_bound(damped_, jtr_, w_, m_, step_, held_)) {
             if (!accelerate(p)) {
                 lambda_ *= kGrow;
                 continue;
