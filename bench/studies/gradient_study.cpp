@@ -10,8 +10,8 @@
 // the best mean distance (the fitness the training reports) that network
 // reaches: the lowest over `best-restarts` starts (default 300) of each
 // method run for 3000 iterations (stopping only when the error falls by
-// less than 1e-9 of itself over 150 iterations, then by the distance
-// phase's rule). Then it trains as the creation window does, with `restarts` starts (default 10) and at most `iterations`
+// less than 1e-9 of itself over 150 iterations, the twentieth of them a
+// training of 3000 watches, then by the distance phase's rule). Then it trains as the creation window does, with `restarts` starts (default 10) and at most `iterations`
 // iterations (default 1000), by Levenberg-Marquardt alone, by L-BFGS alone
 // and by the training's own choice (gradient_method), and prints the mean
 // distance reached against that best and the wall-clock and processor
@@ -66,7 +66,7 @@ struct Outcome {
 Outcome train(Problem p, GradientMethod m, int iterations, int restarts, unsigned seed,
               double stall_fall = kStallFall) {
     p.stall_fall = stall_fall;
-    if (stall_fall < 1e-6) p.stall_window = 150;
+    if (stall_fall < 1e-6) p.stall_window = 10;
     std::vector<double> result;
     Pmeter pm;
     bench::NullUi ui;

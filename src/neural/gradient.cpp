@@ -349,8 +349,11 @@ void keep_screened(std::vector<std::size_t>& active, const std::vector<std::opti
 
 }  // namespace
 
-bool train_gradient_by(const Problem& p, GradientMethod method, std::vector<double>& result, std::int16_t iterations,
-                       std::int16_t restarts, Pmeter& pmeter, UserInterface& ui, const Draw& draw) {
+bool train_gradient_by(const Problem& given, GradientMethod method, std::vector<double>& result,
+                       std::int16_t iterations, std::int16_t restarts, Pmeter& pmeter, UserInterface& ui,
+                       const Draw& draw) {
+    Problem p = given;
+    p.stall_window = std::max(given.stall_window, iterations / kStallShare);
     const auto kept = static_cast<std::size_t>(std::max<std::int16_t>(restarts, 1));
     const bool screen = method != GradientMethod::Lbfgs;
     const auto starts = gradient_starts(screen ? kept * kScreenDraws : kept, p, screen, draw);

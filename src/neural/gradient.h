@@ -55,10 +55,16 @@ struct Errors {
 
 // A descent stops early once its mean squared error has fallen by less
 // than kStallFall of itself over its last kStallWindow iterations (or has
-// reached 0), or when no step lowers it any more, whatever the iterations
-// allowed (they are the most a descent may take).
+// reached 0), or when no step lowers it any more. A training allowed more
+// than 20 * kStallWindow iterations watches a twentieth of them instead:
+// more iterations buy patience in long valleys, where the error falls
+// steadily but slowly (in the gradient study, with 10 starts and at most
+// 3000 iterations, the sine of 40 examples without a constant input came
+// within 1.5 times the best in 28 of 30 draws, against 22 with a window of
+// 50).
 inline constexpr int kStallWindow = 50;
 inline constexpr double kStallFall = 1e-2;
+inline constexpr int kStallShare = 20;
 
 // The examples a training fits, and its stopping rule.
 struct Problem {

@@ -345,11 +345,12 @@ TEST(GradientStarts, CentreEachHiddenNodeOnAnExampleWhereAnInputIsABias) {
 }
 
 // A step of 8 examples with a constant input, fitted by two hidden nodes,
-// which soon settle in a fit they cannot better. The iterations allowed are
-// the most a descent may take: every descent stops by the rule (about 50
-// iterations after it settles) whether 1000 or 3000 are allowed, and the
-// training is the same; 30 allowed cut every descent short, at the 30th.
-TEST(TrainGradient, TheIterationsAllowedAreTheMostADescentTakes) {
+// which soon settle in a fit they cannot better. Every descent stops by
+// the rule, about 50 iterations after it settles when 1000 are allowed and
+// about 150 when 3000 are (the twentieth it watches then), and ends where
+// it would have anyway (to five digits). The iterations allowed are the
+// most a descent may take: 30 cut every descent short, at the 30th.
+TEST(TrainGradient, MoreIterationsAllowedMakeTheStoppingRulePatient) {
     std::vector<double> exemplar;
     for (int k = 0; k < 8; ++k) {
         const double u = (k + 0.5) / 8.0;
@@ -371,8 +372,8 @@ TEST(TrainGradient, TheIterationsAllowedAreTheMostADescentTakes) {
     double fit1000 = 0.0, fit3000 = 0.0, fit30 = 0.0;
     const int run1000 = train(1000, fit1000), run3000 = train(3000, fit3000), run30 = train(30, fit30);
     EXPECT_LT(run1000, 250);
-    EXPECT_EQ(run3000, run1000);
-    EXPECT_EQ(fit3000, fit1000);
+    EXPECT_GT(run3000, run1000 + 80);
+    EXPECT_NEAR(fit3000, fit1000, 1e-5 * fit1000);
     EXPECT_EQ(run30, 29);
     EXPECT_GT(fit30, fit1000);
 }
