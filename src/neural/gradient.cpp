@@ -284,16 +284,16 @@ constexpr std::size_t kFewestGoingOn = 4;
 // iterations allowed (between kFirstScreen and kLastScreen), or at once
 // when more than kFewStarts starts are asked for, only the best, as many
 // as the starts asked for. Which basin a start falls into does not show at
-// once. In the gradient study (thirty draws of the nine problems with a
-// constant input, 1000 iterations), 10 starts came within 1.5 times the
-// best in 162 of 270 trainings cut so, against 136 all cut after 10
-// iterations (172 all cut after 100, where all forty drawn run 90
-// iterations more, but after 20 to 50 the descents that look best often
-// end in a worse basin); 5 starts, 133 against 112; 20 starts, 93 of 144
-// against 88. With 50 starts the best basin is found as often either way
-// (50 of 72 in eight draws), and the later cut would cost half as much
-// time again where the descents stop soon (Iris, the option surface of the
-// comparison).
+// once, and after 20 to 50 iterations the descents that look best often
+// end in a worse basin. In the gradient study (thirty draws of the nine
+// problems with a constant input, 1000 iterations), 10 starts came within
+// 1.5 times the best in 195 of 270 trainings cut so, against 178 all cut
+// after 10 iterations (without a constant input, 253 against 234); 5
+// starts, 162 against 141 (229 against 197); 20 starts, 124 of 144 against
+// 117 (sixteen draws). With 50 starts the best basin is found as often
+// either way (50 of 72 in eight draws), and the later cut would cost half
+// as much time again where the descents stop soon (Iris, the option
+// surface of the comparison).
 constexpr std::size_t kScreenDraws = 4, kFewStarts = 20;
 constexpr int kFirstScreen = 10, kLastScreen = 100;
 
