@@ -121,12 +121,15 @@ std::vector<std::vector<double>> gradient_starts(std::size_t restarts, const Pro
 enum class GradientMethod { Levenberg, Lbfgs, Both };
 GradientMethod gradient_method(const Problem& p);
 
-// `restarts` descents from starts drawn by gradient_starts (four times as
-// many drawn and the best `restarts` of them kept after ten iterations,
-// where Levenberg-Marquardt takes part), advanced together, one iteration
-// each at a time, for at most `iterations` iterations, with `pmeter` showing the share done; the pool's threads
-// share the descents. A descent stops early once its squared error stops falling
-// (descent.h); the training ends when every descent has stopped. With
+// `restarts` descents from starts drawn by gradient_starts (where
+// Levenberg-Marquardt takes part, more drawn and the best `restarts` of
+// them kept after a few iterations: with at most 20 asked for, 80 drawn
+// and kept after a fifth of the iterations, at most 200; with more, four
+// for each, kept after ten), advanced together, one iteration each at a
+// time, for at most `iterations` iterations, with `pmeter` showing the
+// share done; the pool's threads share the descents. A descent stops
+// early once its squared error stops falling (descent.h); the training
+// ends when every descent has stopped. With
 // L-BFGS (large problems), after each tenth of the iterations only the
 // better half of the descents still going on goes on (at least four), so
 // that most of the work goes to the promising starts. Then the best weights
