@@ -281,8 +281,11 @@ constexpr std::size_t kFewestGoingOn = 4;
 // Screening, for the methods that take Levenberg-Marquardt: more starts
 // are drawn than the training runs to the end, and after `cut` iterations
 // only the best go on, as many as the starts asked for. With at most
-// kFewStarts asked for, kFewStartsPool are drawn (at least kScreenDraws
-// for each one asked for), and the cut comes after a fifth of the
+// kFewStarts asked for, kFewStartsDraws are drawn for each, at most
+// kFewStartsPool in all (but kScreenDraws for each: where no descent
+// stops early, a training then costs at most about twice what it did with
+// four drawn for each and cut after 10 and 100), and the cut comes after a
+// fifth of the
 // iterations allowed (between kFirstScreen and kLastScreen): which basin
 // a start falls into does not show at once, and after 20 to 50 iterations
 // the descents that look best often end in a worse basin. In the gradient
@@ -290,14 +293,14 @@ constexpr std::size_t kFewestGoingOn = 4;
 // iterations), 10 starts came within 1.5 times the best in 238 of 270
 // trainings screened so (without a constant input, 270), against 195
 // (253) with four drawn for each and the better half going on after 10
-// iterations, the best quarter after 100; 5 starts, 237 (269) against 162
+// iterations, the best quarter after 100; 5 starts, 217 (262) against 162
 // (229); 20 starts, 126 of 144 (144) against 124 (142) in sixteen draws.
 // With more asked for, kScreenDraws for each, cut after kFirstScreen
 // iterations: those starts find the best basins often enough, and a later
 // cut would cost up to twice the time where the descents stop soon (50
 // starts cut after 80 iterations: Iris 0.9 s against 0.5 s, the option
 // surface of the comparison 0.4 s against 0.2 s, for the same fits).
-constexpr std::size_t kScreenDraws = 4, kFewStarts = 20, kFewStartsPool = 80;
+constexpr std::size_t kScreenDraws = 4, kFewStarts = 20, kFewStartsDraws = 8, kFewStartsPool = 80;
 constexpr int kFirstScreen = 10, kLastScreen = 200;
 
 // One start's descent by either method.
@@ -360,7 +363,8 @@ bool train_gradient_by(const Problem& given, GradientMethod method, std::vector<
     const auto kept = static_cast<std::size_t>(std::max<std::int16_t>(restarts, 1));
     const bool screen = method != GradientMethod::Lbfgs;
     const bool few = kept <= kFewStarts;
-    const std::size_t drawn = few ? std::max(kFewStartsPool, kept * kScreenDraws) : kept * kScreenDraws;
+    const std::size_t drawn =
+        few ? std::min(kept * kFewStartsDraws, std::max(kFewStartsPool, kept * kScreenDraws)) : kept * kScreenDraws;
     const auto starts = gradient_starts(screen ? drawn : kept, p, screen, draw);
     const int cut = few ? std::clamp(iterations / 5, kFirstScreen, kLastScreen) : kFirstScreen;
     const auto levenberg = [&](std::size_t k) {
