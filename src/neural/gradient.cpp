@@ -265,10 +265,23 @@ std::vector<std::vector<double>> gradient_starts(std::size_t restarts, const Pro
 // the forward and backward passes. Small networks (up to a few dozen
 // weights) take it; the largest (10-15-4, 210 weights: about 86 times)
 // take L-BFGS, whose iterations cost a gradient or two.
+namespace {
+
+// Per example, the multiply-adds of the normal equations and of a gradient.
+struct ExampleWork {
+    double normal, gradient;
+};
+
+ExampleWork example_work(const NetShape& s) {
+    const auto k = static_cast<double>(s.output_block() + static_cast<std::size_t>(s.nhidden));
+    return {k * k / 2.0 * s.nout, 3.0 * static_cast<double>(s.weights())};
+}
+
+}  // namespace
+
 GradientMethod gradient_method(const Problem& p) {
-    const auto k = static_cast<double>(p.shape.output_block() + static_cast<std::size_t>(p.shape.nhidden));
-    const double normal = k * k / 2.0 * p.shape.nout, gradient = 3.0 * static_cast<double>(p.weights());
-    if (normal > 16.0 * gradient) return GradientMethod::Lbfgs;
+    const ExampleWork work = example_work(p.shape);
+    if (work.normal > 16.0 * work.gradient) return GradientMethod::Lbfgs;
     return has_constant_input(p) ? GradientMethod::Levenberg : GradientMethod::Both;
 }
 
@@ -279,29 +292,54 @@ namespace {
 constexpr std::size_t kFewestGoingOn = 4;
 
 // Screening, for the methods that take Levenberg-Marquardt: more starts
-// are drawn than the training runs to the end, and after `cut` iterations
-// only the best go on, as many as the starts asked for. With at most
-// kFewStarts asked for, kFewStartsDraws are drawn for each, at most
-// kFewStartsPool in all (but kScreenDraws for each: where no descent
-// stops early, a training then costs at most about twice what it did with
-// four drawn for each and cut after 10 and 100), and the cut comes after a
-// fifth of the
-// iterations allowed (between kFirstScreen and kLastScreen): which basin
-// a start falls into does not show at once, and after 20 to 50 iterations
-// the descents that look best often end in a worse basin. In the gradient
-// study (thirty draws of the nine problems with a constant input, 1000
-// iterations), 10 starts came within 1.5 times the best in 238 of 270
-// trainings screened so (without a constant input, 270), against 195
-// (253) with four drawn for each and the better half going on after 10
-// iterations, the best quarter after 100; 5 starts, 217 (262) against 162
-// (229); 20 starts, 126 of 144 (144) against 124 (142) in sixteen draws.
-// With more asked for, kScreenDraws for each, cut after kFirstScreen
-// iterations: those starts find the best basins often enough, and a later
-// cut would cost up to twice the time where the descents stop soon (50
-// starts cut after 80 iterations: Iris 0.9 s against 0.5 s, the option
-// surface of the comparison 0.4 s against 0.2 s, for the same fits).
-constexpr std::size_t kScreenDraws = 4, kFewStarts = 20, kFewStartsDraws = 8, kFewStartsPool = 80;
-constexpr int kFirstScreen = 10, kLastScreen = 200;
+// are drawn than the training runs to the end, and after some iterations
+// only the best go on, as many as the starts asked for. Which basin a
+// start falls into does not show at once, and after 20 to 50 iterations
+// the descents that look best often end in a worse basin; but a late cut
+// costs time. Three plans:
+// - A pool, with at most kFewStarts asked for where the largest pool's
+//   screening (kPoolSize descents of kPoolScreen iterations) costs at most
+//   kPoolWork multiply-adds (about half a second on one core; Iris, the
+//   largest of the comparison, takes 1.1e9): kPoolDraws drawn for each
+//   start, at most kPoolSize in all (but kScreenDraws for each), all
+//   going on until a fifth of the iterations (at most kPoolScreen). In the
+//   gradient study (thirty draws of the nine problems with a constant
+//   input, 1000 iterations), 10 starts came within 1.5 times the best in
+//   238 of 270 trainings (without a constant input, 270), against 195
+//   (253) with the next plan; 5 starts, 217 (262) against 162 (229); 20
+//   starts, 126 of 144 (144) against 124 (142) in sixteen draws.
+// - Otherwise, with at most kFewStarts asked for: kScreenDraws for each,
+//   the better half going on after kFirstScreen iterations and only the
+//   best after a tenth of the iterations (at most kLastScreen). On many
+//   examples the descents soon stop, and the pool would cost several times
+//   what the starts asked for do (5 inputs, 10 hidden nodes, 2000
+//   examples, 10 starts: 14.4 s against 3.0 s, for the same fit).
+// - With more asked for, kScreenDraws for each, cut after kFirstScreen
+//   iterations: those starts find the best basins often enough, and a
+//   later cut would cost up to twice the time where the descents stop
+//   soon (50 starts cut after 80 iterations: Iris 0.9 s against 0.5 s, the
+//   option surface of the comparison 0.4 s against 0.2 s, for the same
+//   fits).
+constexpr std::size_t kScreenDraws = 4, kFewStarts = 20, kPoolDraws = 8, kPoolSize = 80;
+constexpr int kFirstScreen = 10, kLastScreen = 100, kPoolScreen = 200;
+constexpr double kPoolWork = 1.5e9;
+
+// A screening's plan: the starts drawn, the iteration after which the
+// better half of them go on (0 for none), and the one after which only the
+// best go on, as many as were asked for.
+struct Screening {
+    std::size_t drawn;
+    int halve, cut;
+};
+
+Screening screening(std::size_t kept, int iterations, const Problem& p) {
+    if (kept > kFewStarts) return {kept * kScreenDraws, 0, kFirstScreen};
+    const ExampleWork work = example_work(p.shape);
+    if (static_cast<double>(kPoolSize) * kPoolScreen * p.nexem * (work.normal + work.gradient) <= kPoolWork)
+        return {std::min(kept * kPoolDraws, std::max(kPoolSize, kept * kScreenDraws)), 0,
+                std::clamp(iterations / 5, kFirstScreen, kPoolScreen)};
+    return {kept * kScreenDraws, kFirstScreen, std::clamp(iterations / 10, kFirstScreen, kLastScreen)};
+}
 
 // One start's descent by either method.
 class Descent {
@@ -362,11 +400,8 @@ bool train_gradient_by(const Problem& given, GradientMethod method, std::vector<
     p.stall_window = std::max(given.stall_window, iterations / kStallShare);
     const auto kept = static_cast<std::size_t>(std::max<std::int16_t>(restarts, 1));
     const bool screen = method != GradientMethod::Lbfgs;
-    const bool few = kept <= kFewStarts;
-    const std::size_t drawn =
-        few ? std::min(kept * kFewStartsDraws, std::max(kFewStartsPool, kept * kScreenDraws)) : kept * kScreenDraws;
-    const auto starts = gradient_starts(screen ? drawn : kept, p, screen, draw);
-    const int cut = few ? std::clamp(iterations / 5, kFirstScreen, kLastScreen) : kFirstScreen;
+    const Screening plan = screening(kept, iterations, p);
+    const auto starts = gradient_starts(screen ? plan.drawn : kept, p, screen, draw);
     const auto levenberg = [&](std::size_t k) {
         return method == GradientMethod::Levenberg || (method == GradientMethod::Both && k % 2 == 0);
     };
@@ -391,7 +426,8 @@ bool train_gradient_by(const Problem& given, GradientMethod method, std::vector<
             },
             pump);
         std::erase_if(active, [&](std::size_t k) { return descents[k]->stopped(); });
-        if (screen && v == cut) keep_screened(active, descents, kept);
+        if (screen && v == plan.halve) keep_screened(active, descents, 2 * kept);
+        if (screen && v == plan.cut) keep_screened(active, descents, kept);
         if (10 * v >= iterations * (tenths + 1)) {
             ++tenths;
             if (method == GradientMethod::Lbfgs)
