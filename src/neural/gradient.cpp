@@ -259,12 +259,6 @@ std::vector<std::vector<double>> gradient_starts(std::size_t restarts, const Pro
     return starts;
 }
 
-// Levenberg-Marquardt while its normal equations cost at most 16 times
-// what a gradient does: per example, K^2 / 2 multiply-adds for each output
-// (K = nin * nhidden + nhidden weights bear on it) against about 3 W for
-// the forward and backward passes. Small networks (up to a few dozen
-// weights) take it; the largest (10-15-4, 210 weights: about 86 times)
-// take L-BFGS, whose iterations cost a gradient or two.
 namespace {
 
 // Per example, the multiply-adds of the normal equations and of a gradient.
@@ -279,6 +273,12 @@ ExampleWork example_work(const NetShape& s) {
 
 }  // namespace
 
+// Levenberg-Marquardt while its normal equations cost at most 16 times
+// what a gradient does: per example, K^2 / 2 multiply-adds for each output
+// (K = nin * nhidden + nhidden weights bear on it) against about 3 W for
+// the forward and backward passes. Small networks (up to a few dozen
+// weights) take it; the largest (10-15-4, 210 weights: about 86 times)
+// take L-BFGS, whose iterations cost a gradient or two.
 GradientMethod gradient_method(const Problem& p) {
     const ExampleWork work = example_work(p.shape);
     if (work.normal > 16.0 * work.gradient) return GradientMethod::Lbfgs;

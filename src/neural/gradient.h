@@ -123,19 +123,19 @@ GradientMethod gradient_method(const Problem& p);
 
 // `restarts` descents from starts drawn by gradient_starts (where
 // Levenberg-Marquardt takes part, more drawn and the best `restarts` of
-// them kept after a few iterations: with at most 20 asked for, 80 drawn
-// and kept after a fifth of the iterations, at most 200; with more, four
-// for each, kept after ten), advanced together, one iteration each at a
-// time, for at most `iterations` iterations, with `pmeter` showing the
-// share done; the pool's threads share the descents. A descent stops
-// early once its squared error stops falling (descent.h); the training
-// ends when every descent has stopped. With
-// L-BFGS (large problems), after each tenth of the iterations only the
-// better half of the descents still going on goes on (at least four), so
-// that most of the work goes to the promising starts. Then the best weights
-// of the best descent (the first of equals) go into `result`. On Cancel it
-// returns at the end of that iteration without touching `result`; returns
-// false when cancelled.
+// them kept after some iterations: with at most 20 asked for, where that
+// is cheap, eight for each, at most 80, kept after a fifth of the
+// iterations, at most 200; see gradient.cpp), advanced together, one
+// iteration each at a time, for at most `iterations` iterations, with
+// `pmeter` showing the share done; the pool's threads share the descents.
+// A descent stops early once its squared error stops falling (descent.h);
+// the training ends when every descent has stopped. With L-BFGS (large
+// problems), after each tenth of the iterations only the better half of
+// the descents still going on goes on (at least four), so that most of the
+// work goes to the promising starts. Then the best weights of the best
+// descent (the first of equals) go into `result`. On Cancel it returns at
+// the end of that iteration without touching `result`; returns false when
+// cancelled.
 bool train_gradient(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
                     std::vector<double>& result, std::int16_t iterations, std::int16_t restarts, Pmeter& pmeter,
                     UserInterface& ui, const Draw& draw);
