@@ -305,9 +305,9 @@ constexpr std::size_t kFewestGoingOn = 4;
 //   going on until a fifth of the iterations (at most kPoolScreen). In the
 //   gradient study (thirty draws of the nine problems with a constant
 //   input, 1000 iterations), 10 starts came within 1.5 times the best in
-//   238 of 270 trainings (without a constant input, 270), against 195
-//   (253) with the next plan; 5 starts, 217 (262) against 162 (229); 20
-//   starts, 126 of 144 (144) against 124 (142) in sixteen draws.
+//   237 of 270 trainings (without a constant input, 268), against 193
+//   (248) with the next plan; 5 starts, 215 (259) against 162 (226); 20
+//   starts, 125 of 144 (142) against 120 (137) in sixteen draws.
 // - Otherwise, with at most kFewStarts asked for: kScreenDraws for each,
 //   the better half going on after kFirstScreen iterations and only the
 //   best after a tenth of the iterations (at most kLastScreen). On many
