@@ -349,8 +349,9 @@ TEST(GradientStarts, CentreEachHiddenNodeOnAnExampleWhereAnInputIsABias) {
 // the rule, about 50 iterations after it settles when 1000 are allowed and
 // about 150 when 3000 are (the twentieth it watches then; the last to
 // stop need not be the same descent, so the training ends later by most
-// of the 100 more), and ends where it would have anyway (to five digits). The iterations allowed are the
-// most a descent may take: 30 cut every descent short, at the 30th.
+// of the 100 more), and ends where it would have anyway (to five digits).
+// The iterations allowed are the most a descent may take: 30 cut every
+// descent short, at the 30th.
 TEST(TrainGradient, MoreIterationsAllowedMakeTheStoppingRulePatient) {
     std::vector<double> exemplar;
     for (int k = 0; k < 8; ++k) {
@@ -382,10 +383,10 @@ TEST(TrainGradient, MoreIterationsAllowedMakeTheStoppingRulePatient) {
 // How many starts a training draws: with at most 20 asked for, eight for
 // each, at most 80 (but four for each); with more, or where such a pool
 // would cost too much (2000 examples of a 2-3-1 network: 80 descents of
-// 200 iterations, 2.2e9 multiply-adds), four for each. A centred start of a 2-3-1
-// network takes 9 draws (a slope and an example for each hidden node,
-// then the three output weights); a small start of a 1-2-1 network, one
-// for each of its 4 weights.
+// 200 iterations, 2.2e9 multiply-adds), four for each. A centred start of
+// a 2-3-1 network takes 9 draws (a slope and an example for each hidden
+// node, then the three output weights); a small start of a 1-2-1 network,
+// one for each of its 4 weights.
 TEST(TrainGradient, FewStartsAreScreenedFromEightEachAtMostEighty) {
     const auto draws = [](const NetShape& s, std::int16_t nexem, const std::vector<double>& exemplar,
                           std::int16_t restarts) {
