@@ -108,6 +108,15 @@ void residuals_of(std::span<const double> weights, const Problem& p, std::span<d
 std::vector<std::vector<double>> gradient_starts(std::size_t restarts, const Problem& p, bool centred,
                                                  const Draw& draw);
 
+// `weights` (of `shape`) with hidden node `node` split in two, for the
+// network of one hidden node more (the last): the new node takes the
+// node's input weights, each times 1 + 0.01 (2u - 1) for a draw u (within
+// the bound), and a share 0.5 + 0.3 (2u - 1) of each of its output
+// weights, which the node keeps the rest of. Draws input by input, then
+// the share.
+std::vector<double> split_node(std::span<const double> weights, const NetShape& shape, std::size_t node,
+                               const Draw& draw);
+
 // The methods, and the one the training takes for a problem: while the
 // normal equations of Levenberg-Marquardt cost at most 16 gradients (see
 // gradient.cpp), Levenberg-Marquardt alone when an input holds one value
