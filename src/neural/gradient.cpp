@@ -396,11 +396,19 @@ private:
 
 using Descents = std::vector<std::optional<Descent>>;
 
+// `among` by the fitness of each descent so far, lowest first (equals in
+// the order given).
+std::vector<std::size_t> by_fitness(std::vector<std::size_t> among, const Descents& descents) {
+    std::stable_sort(among.begin(), among.end(), [&](std::size_t a, std::size_t b) {
+        return descents[a]->record().best_error() < descents[b]->record().best_error();
+    });
+    return among;
+}
+
 // The `count` descents of `among` with the lowest fitness so far (the
 // first of equals), in the order of their starts.
 std::vector<std::size_t> lowest(std::vector<std::size_t> among, const Descents& descents, std::size_t count) {
-    const auto error = [&](std::size_t k) { return descents[k]->record().best_error(); };
-    std::stable_sort(among.begin(), among.end(), [&](std::size_t a, std::size_t b) { return error(a) < error(b); });
+    among = by_fitness(std::move(among), descents);
     among.resize(std::min(count, among.size()));
     std::sort(among.begin(), among.end());
     return among;
@@ -468,9 +476,8 @@ bool run_descents(Descents& descents, std::vector<std::size_t> active, const Pro
 // reached twice).
 std::vector<std::size_t> lowest_distinct(const Descents& descents) {
     const auto error = [&](std::size_t k) { return descents[k]->record().best_error(); };
-    std::vector<std::size_t> order = every_index(descents.size()), kept;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return error(a) < error(b); });
-    for (const std::size_t k : order) {
+    std::vector<std::size_t> kept;
+    for (const std::size_t k : by_fitness(every_index(descents.size()), descents)) {
         if (kept.size() == kGrowKept) break;
         if (kept.empty() || std::fabs(error(kept.back()) - error(k)) > 1e-6 * error(k)) kept.push_back(k);
     }
@@ -569,10 +576,7 @@ bool train_gradient_by(const Problem& given, GradientMethod method, std::vector<
     progress_hide(ui, pmeter);
 
     const Descents& chosen_from = lowest_error(last) < lowest_error(descents) ? last : descents;
-    std::size_t choice = 0;
-    for (std::size_t k = 1; k < chosen_from.size(); ++k)
-        if (chosen_from[k]->record().best_error() < chosen_from[choice]->record().best_error()) choice = k;
-    result = chosen_from[choice]->record().best();
+    result = chosen_from[lowest(every_index(chosen_from.size()), chosen_from, 1).front()]->record().best();
     return true;
 }
 
