@@ -181,11 +181,9 @@ std::vector<std::size_t> constant_inputs(const Problem& p) {
 bool has_constant_input(const Problem& p) { return !constant_inputs(p).empty(); }
 
 // The input a centred start centres each hidden node by: the first
-// constant input with a nonzero value, where the network has one output
-// and another input (on Iris's three outputs the small starts fit a little
-// closer).
+// constant input with a nonzero value, where there is another input.
 std::optional<std::size_t> bias_input(const Problem& p) {
-    if (p.shape.nout != 1 || p.shape.nin < 2) return std::nullopt;
+    if (p.shape.nin < 2) return std::nullopt;
     for (const std::size_t i : constant_inputs(p))
         if (p.exemplar[i] != 0.0) return i;
     return std::nullopt;
@@ -194,22 +192,25 @@ std::optional<std::size_t> bias_input(const Problem& p) {
 // (2u - 1) * scale.
 double signed_draw(const Draw& draw, double scale) { return (2.0 * draw() - 1.0) * scale; }
 
-// One centred start (gradient.h), `bias` the bias input.
-void draw_centred(std::vector<double>& start, const Problem& p, std::size_t bias, const Draw& draw) {
+// One centred start (gradient.h), `bias` the bias input if there is one
+// (without it, each node's steepest point stays at the inputs' origin).
+void draw_centred(std::vector<double>& start, const Problem& p, std::optional<std::size_t> bias, const Draw& draw) {
     const auto nin = static_cast<std::size_t>(p.shape.nin), nh = static_cast<std::size_t>(p.shape.nhidden);
     const auto nexem = static_cast<std::size_t>(p.nexem);
     const std::size_t width = p.shape.example_width();
-    // With m inputs beside the bias, slopes of kCentredSlope / sqrt(m):
-    // their sum at an example spreads about as one input's does.
-    const double slope = kCentredSlope / std::sqrt(static_cast<double>(nin - 1));
+    // With m inputs beside the bias (or m inputs without one), slopes of
+    // kCentredSlope / sqrt(m): their sum at an example spreads about as
+    // one input's does.
+    const double slope = kCentredSlope / std::sqrt(static_cast<double>(bias ? nin - 1 : nin));
     for (std::size_t h = 0; h < nh; ++h) {
         for (std::size_t i = 0; i < nin; ++i)
             if (i != bias) start[i * nh + h] = signed_draw(draw, slope);
+        if (!bias) continue;
         const auto k = std::min(nexem - 1, static_cast<std::size_t>(draw() * static_cast<double>(nexem)));
         double sum = 0.0;
         for (std::size_t i = 0; i < nin; ++i)
-            if (i != bias) sum += start[i * nh + h] * p.exemplar[k * width + i];
-        start[bias * nh + h] = std::clamp(chk(-sum / p.exemplar[bias]), -kWeightBound, kWeightBound);
+            if (i != *bias) sum += start[i * nh + h] * p.exemplar[k * width + i];
+        start[*bias * nh + h] = std::clamp(chk(-sum / p.exemplar[*bias]), -kWeightBound, kWeightBound);
     }
     for (std::size_t x = p.shape.output_block(); x < start.size(); ++x) start[x] = signed_draw(draw, kCentredOutput);
 }
@@ -248,10 +249,11 @@ void fit_output_weights(std::vector<double>& start, const Problem& p) {
 std::vector<std::vector<double>> gradient_starts(std::size_t restarts, const Problem& p, bool centred,
                                                  const Draw& draw) {
     std::vector<std::vector<double>> starts(restarts, std::vector<double>(p.weights()));
-    const std::optional<std::size_t> bias = centred ? bias_input(p) : std::nullopt;
+    const std::optional<std::size_t> bias = bias_input(p);
     for (auto& start : starts) {
-        if (bias) {
-            draw_centred(start, p, *bias, draw);
+        // On Iris's three outputs the small starts fit a little closer.
+        if (centred && p.shape.nout == 1) {
+            draw_centred(start, p, bias, draw);
             fit_output_weights(start, p);
         } else
             for (double& x : start) x = signed_draw(draw, kStartScale);
