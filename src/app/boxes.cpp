@@ -35,13 +35,21 @@ namespace {
 // Keeps the box's whole frame, title bar included, on its screen. A box is
 // centred over its window by its client area before the window manager
 // frames it, so over a window at the top edge its title bar could end up
-// above the screen; once framed it is moved back where needed.
+// above the screen; once framed it is moved back where needed. On a busy
+// machine the frame may come seconds late, and the window manager may
+// place the box again just after framing it: the box waits up to
+// kFrameWait ticks for its frame, then watches it for kFrameWatch more.
+constexpr int kFrameTick = 25, kFrameWait = 400, kFrameWatch = 80;  // ms; 10 s; 2 s
+
 void keep_frame_on_screen(QDialog& box) {
     auto* timer = new QTimer(&box);
-    QObject::connect(timer, &QTimer::timeout, &box, [&box, timer, tries = 0]() mutable {
+    QObject::connect(timer, &QTimer::timeout, &box, [&box, timer, waited = 0, watched = 0]() mutable {
         const QRect frame = window_frame(box);
-        if (frame.top() >= box.geometry().top() && ++tries < 40) return;  // not framed yet
-        timer->stop();
+        if (frame.top() >= box.geometry().top()) {  // not framed yet
+            if (++waited >= kFrameWait) timer->stop();
+            return;
+        }
+        if (++watched >= kFrameWatch) timer->stop();
         if (box.screen() == nullptr) return;
         const QRect room = box.screen()->availableGeometry();
         QPoint at = frame.topLeft();
@@ -49,7 +57,7 @@ void keep_frame_on_screen(QDialog& box) {
         at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() + 1 - frame.height())));
         if (at != frame.topLeft()) box.move(at);  // a window's position is that of its frame
     });
-    timer->start(25);
+    timer->start(kFrameTick);
 }
 
 }  // namespace
