@@ -192,6 +192,11 @@ std::optional<std::size_t> bias_input(const Problem& p) {
 // (2u - 1) * scale.
 double signed_draw(const Draw& draw, double scale) { return (2.0 * draw() - 1.0) * scale; }
 
+// One of 0 to n - 1, drawn uniformly (n > 0).
+std::size_t drawn_index(const Draw& draw, std::size_t n) {
+    return std::min(n - 1, static_cast<std::size_t>(draw() * static_cast<double>(n)));
+}
+
 // One centred start (gradient.h), `bias` the bias input if there is one
 // (without it, each node's steepest point stays at the inputs' origin).
 void draw_centred(std::vector<double>& start, const Problem& p, std::optional<std::size_t> bias, const Draw& draw) {
@@ -206,7 +211,7 @@ void draw_centred(std::vector<double>& start, const Problem& p, std::optional<st
         for (std::size_t i = 0; i < nin; ++i)
             if (i != bias) start[i * nh + h] = signed_draw(draw, slope);
         if (!bias) continue;
-        const auto k = std::min(nexem - 1, static_cast<std::size_t>(draw() * static_cast<double>(nexem)));
+        const std::size_t k = drawn_index(draw, nexem);
         double sum = 0.0;
         for (std::size_t i = 0; i < nin; ++i)
             if (i != *bias) sum += start[i * nh + h] * p.exemplar[k * width + i];
@@ -569,8 +574,7 @@ bool train_gradient_by(const Problem& given, GradientMethod method, std::vector<
             std::vector<std::vector<double>> split;
             for (const std::size_t k : lowest_distinct(now))
                 for (std::size_t t = 0; t < splits; ++t) {
-                    const auto node = std::min(static_cast<std::size_t>(q.shape.nhidden) - 1,
-                                               static_cast<std::size_t>(draw() * q.shape.nhidden));
+                    const std::size_t node = drawn_index(draw, static_cast<std::size_t>(q.shape.nhidden));
                     split.push_back(split_node(now[k]->record().best(), q.shape, node, draw));
                 }
             from = std::move(split);

@@ -146,10 +146,14 @@ GradientMethod gradient_method(const Problem& p);
 // the training ends when every descent has stopped. With L-BFGS (large
 // problems), after each tenth of the iterations only the better half of
 // the descents still going on goes on (at least four), so that most of the
-// work goes to the promising starts. Then the best weights of the best
-// descent (the first of equals) go into `result`. On Cancel it returns at
-// the end of that iteration without touching `result`; returns false when
-// cancelled.
+// work goes to the promising starts. Where the screening's pool is cheap
+// and the network has three hidden nodes or more, it then grows networks
+// too: smaller ones trained from their own starts, the best split node by
+// node up to the full size (split_node; see gradient.cpp), each stage run
+// as the starts are and shown as a further stretch of `pmeter`. Then the
+// best weights of the best descent (the first of equals; the starts' before
+// the grown ones') go into `result`. On Cancel it returns at the end of
+// that iteration without touching `result`; returns false when cancelled.
 bool train_gradient(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
                     std::vector<double>& result, std::int16_t iterations, std::int16_t restarts, Pmeter& pmeter,
                     UserInterface& ui, const Draw& draw);
