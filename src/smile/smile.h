@@ -24,6 +24,7 @@ struct SmileSettings {
     double rate = 0;                     // decimal fractions, continuous
     double yield = 0;
     FitKind fit = FitKind::Svi;
+    bool bid_ask = true;  // the bid's and the ask's volatilities too, not only the mid's
 };
 
 struct QuoteResult {

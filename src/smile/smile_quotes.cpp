@@ -56,15 +56,12 @@ ExpiryMarket market_of(SliceReport& s, const SmileSettings& settings, const std:
 }
 
 // The European quotes' volatilities by the closed form on the forward.
-void european_vols(SliceReport& s) {
+void european_vols(SliceReport& s, bool bid_ask) {
     for (QuoteResult& q : s.quotes) {
         if (q.american) continue;
-        const auto vol = [&](const std::optional<double>& price) -> PriceVol {
-            if (!positive(price)) return {};
-            return european_vol(s.market, q.quote.strike, q.quote.call, *price);
-        };
-        q.iv_bid = vol(q.quote.bid).vol;
-        q.iv_ask = vol(q.quote.ask).vol;
+        const auto vol = [&](double price) { return european_vol(s.market, q.quote.strike, q.quote.call, price); };
+        if (bid_ask && positive(q.quote.bid)) q.iv_bid = vol(*q.quote.bid).vol;
+        if (bid_ask && positive(q.quote.ask)) q.iv_ask = vol(*q.quote.ask).vol;
         if (q.flag != QuoteFlag::Ok) continue;
         const PriceVol m = vol(mid(q.quote));
         q.iv_mid = m.vol;
@@ -87,8 +84,7 @@ void american_vols_of(SliceReport& s, const SmileSettings& settings, double spot
                 into.push_back(&vol);
                 of.push_back(&q);
             };
-            add(q.quote.bid, q.iv_bid);
-            add(q.quote.ask, q.iv_ask);
+            if (settings.bid_ask) add(q.quote.bid, q.iv_bid), add(q.quote.ask, q.iv_ask);
             if (q.flag == QuoteFlag::Ok) {
                 prices.push_back({q.quote.strike, mid(q.quote)});
                 into.push_back(&q.iv_mid);
@@ -133,7 +129,7 @@ std::vector<SliceReport> slice_quotes(const Chain& chain, const SmileSettings& s
         s.rate = -flog(s.market.discount) / s.market.time;
         if (spot) s.yield = *s.rate - flog(fdiv(s.market.forward, *spot)) / s.market.time;
         for (QuoteResult& q : s.quotes) q.k = flog(fdiv(q.quote.strike, s.market.forward));
-        european_vols(s);
+        european_vols(s, settings.bid_ask);
         if (std::any_of(s.quotes.begin(), s.quotes.end(), [](const QuoteResult& q) { return q.american; }))
             american_vols_of(s, settings, *spot);
         slices.push_back(std::move(s));

@@ -25,23 +25,22 @@ struct Reduced {
 };
 
 Reduced reduce(const SviData& data, double m, double sigma) {
-    Reduced r;
-    r.sigma = sigma;
+    double s1 = 0, sy = 0, sz = 0, syy = 0, syz = 0, szz = 0, gw = 0, gy = 0, gz = 0, a_max = 0;
+    const double inverse = 1.0 / sigma;
     for (std::size_t i = 0; i < data.k.size(); ++i) {
-        const double y = (data.k[i] - m) / sigma;
-        const Vec3 x(1.0, y, std::sqrt(y * y + 1.0));
-        r.h += data.weight[i] * x * x.transpose();
-        r.g += data.weight[i] * data.w[i] * x;
-        r.a_max = std::max(r.a_max, data.w[i]);
+        const double y = (data.k[i] - m) * inverse, z = std::sqrt(y * y + 1.0);
+        const double u = data.weight[i], uw = u * data.w[i];
+        s1 += u, sy += u * y, sz += u * z, syy += u * y * y, syz += u * y * z, szz += u * (y * y + 1.0);
+        gw += uw, gy += uw * y, gz += uw * z;
+        a_max = std::max(a_max, data.w[i]);
     }
+    Reduced r;
+    r.h << s1, sy, sz, sy, syy, syz, sz, syz, szz;
+    r.g << gw, gy, gz;
+    r.sigma = sigma;
+    r.a_max = a_max;
     return r;
 }
-
-// A face of the feasible set: theta = base + span phi.
-struct Face {
-    Vec3 base;
-    Eigen::Matrix<double, 3, Eigen::Dynamic> span;
-};
 
 bool feasible(const Vec3& t, const Reduced& r) {
     const double eps = 1e-12 * std::max(1.0, r.a_max);
@@ -49,56 +48,74 @@ bool feasible(const Vec3& t, const Reduced& r) {
     return a >= -eps && a <= r.a_max + eps && d <= c + eps && c + d <= 2.0 * r.sigma + eps;
 }
 
-// Every face: a free, at 0 or at its largest, times the rhombus |d| <= c,
-// c + |d| <= 2 sigma in (c, d): its inside, four edges and four corners.
-std::vector<Face> faces(const Reduced& r) {
-    const double s = r.sigma;
-    struct CdFace {
-        Eigen::Vector2d base;                           // (d, c)
-        Eigen::Matrix<double, 2, Eigen::Dynamic> span;  // columns in (d, c)
-    };
-    std::vector<CdFace> cd;
-    cd.push_back({{0, 0}, Eigen::Matrix2d::Identity()});
-    for (const auto& [base, dir] : std::array<std::pair<Eigen::Vector2d, Eigen::Vector2d>, 4>{
-             {{{0, 0}, {1, 1}}, {{0, 0}, {-1, 1}}, {{2 * s, 0}, {-1, 1}}, {{-2 * s, 0}, {1, 1}}}})
-        cd.push_back({base, dir});
-    for (const Eigen::Vector2d& corner :
-         {Eigen::Vector2d(0, 0), Eigen::Vector2d(s, s), Eigen::Vector2d(-s, s), Eigen::Vector2d(0, 2 * s)})
-        cd.push_back({corner, Eigen::Matrix<double, 2, Eigen::Dynamic>(2, 0)});
-    std::vector<Face> out;
-    for (int a_mode = 0; a_mode < 3; ++a_mode) {
-        for (const CdFace& f : cd) {
-            const bool a_free = a_mode == 0;
-            const long cols = f.span.cols() + (a_free ? 1 : 0);
-            Face face{Vec3(a_mode == 2 ? r.a_max : 0.0, f.base[0], f.base[1]),
-                      Eigen::Matrix<double, 3, Eigen::Dynamic>::Zero(3, cols)};
-            if (a_free) face.span(0, 0) = 1.0;
-            face.span.block(1, a_free ? 1 : 0, 2, f.span.cols()) = f.span;
-            out.push_back(face);
-        }
-    }
-    return out;
-}
-
 double objective(const Reduced& r, const Vec3& t) { return t.dot(r.h * t) - 2.0 * r.g.dot(t); }
 
+// The least objective over theta = base + span phi (at most three free
+// coordinates), when it is feasible: true then.
+template <int Free>
+bool try_face(const Reduced& r, const Vec3& base, const Eigen::Matrix<double, 3, Free>& span, Vec3& best,
+              double& best_value) {
+    Vec3 t = base;
+    if constexpr (Free > 0) {
+        const Eigen::Matrix<double, Free, Free> lhs = span.transpose() * r.h * span;
+        const Eigen::Matrix<double, Free, 1> rhs = span.transpose() * (r.g - r.h * base);
+        const Eigen::LDLT<Eigen::Matrix<double, Free, Free>> ldlt(lhs);
+        if (ldlt.info() != Eigen::Success || !(ldlt.vectorD().minCoeff() > 1e-14 * lhs.norm())) return false;
+        t += span * ldlt.solve(rhs);
+    }
+    if (!t.allFinite() || !feasible(t, r)) return false;
+    const double v = objective(r, t);
+    if (v < best_value) best = t, best_value = v;
+    return true;
+}
+
 // The best (a, d, c) at this (m, sigma) and its objective (less the
-// constant part).
+// constant part): inside the feasible set when the unconstrained least
+// lies there, else on the best of its faces: a free, at 0 or at its
+// largest, times the rhombus |d| <= c, c + |d| <= 2 sigma in (c, d) (its
+// inside, four edges, four corners).
 std::pair<Vec3, double> solve_reduced(const Reduced& r) {
     Vec3 best(0, 0, 0);
     double best_value = objective(r, best);
-    for (const Face& f : faces(r)) {
-        Vec3 t = f.base;
-        if (f.span.cols() > 0) {
-            const Eigen::MatrixXd lhs = f.span.transpose() * r.h * f.span;
-            const Eigen::VectorXd rhs = f.span.transpose() * (r.g - r.h * f.base);
-            const Eigen::LDLT<Eigen::MatrixXd> ldlt(lhs);
-            if (ldlt.info() != Eigen::Success || !(ldlt.vectorD().minCoeff() > 1e-14 * lhs.norm())) continue;
-            t += f.span * ldlt.solve(rhs);
+    if (try_face<3>(r, Vec3::Zero(), Mat3::Identity(), best, best_value)) return {best, best_value};
+    const double s = r.sigma;
+    using Col = Eigen::Matrix<double, 3, 1>;
+    const std::array<std::pair<Eigen::Vector2d, Eigen::Vector2d>, 4> edges = {
+        {{{0, 0}, {1, 1}}, {{0, 0}, {-1, 1}}, {{2 * s, 0}, {-1, 1}}, {{-2 * s, 0}, {1, 1}}}};
+    const std::array<Eigen::Vector2d, 4> corners = {
+        {Eigen::Vector2d(0, 0), Eigen::Vector2d(s, s), Eigen::Vector2d(-s, s), Eigen::Vector2d(0, 2 * s)}};
+    for (const double a : {-1.0, 0.0, r.a_max}) {  // -1: a free
+        const bool free = a < 0.0;
+        const Vec3 origin(free ? 0.0 : a, 0.0, 0.0);
+        const Col a_axis(1, 0, 0);
+        Eigen::Matrix<double, 3, 2> inside;
+        inside << 0, 0, 1, 0, 0, 1;
+        if (free) {
+            Eigen::Matrix<double, 3, 3> both;
+            both << a_axis, inside;
+            try_face<3>(r, origin, both, best, best_value);
+        } else {
+            try_face<2>(r, origin, inside, best, best_value);
         }
-        if (!t.allFinite() || !feasible(t, r)) continue;
-        const double v = objective(r, t);
-        if (v < best_value) best = t, best_value = v;
+        for (const auto& [base, dir] : edges) {
+            const Vec3 at = origin + Vec3(0, base[0], base[1]);
+            const Col along(0, dir[0], dir[1]);
+            if (free) {
+                Eigen::Matrix<double, 3, 2> span;
+                span << a_axis, along;
+                try_face<2>(r, at, span, best, best_value);
+            } else {
+                try_face<1>(r, at, along, best, best_value);
+            }
+        }
+        for (const Eigen::Vector2d& corner : corners) {
+            const Vec3 at = origin + Vec3(0, corner[0], corner[1]);
+            if (free) {
+                try_face<1>(r, at, a_axis, best, best_value);
+            } else {
+                try_face<0>(r, at, Eigen::Matrix<double, 3, 0>(), best, best_value);
+            }
+        }
     }
     return {best, best_value};
 }
@@ -129,7 +146,9 @@ std::array<double, 2> nelder_mead(const SviData& data, const Range& box, std::ar
         std::array<int, 3> o = {0, 1, 2};
         std::sort(o.begin(), o.end(), [&f](int a, int b) { return f[a] < f[b]; });
         const int best = o[0], mid = o[1], worst = o[2];
-        if (std::fabs(f[worst] - f[best]) <= 1e-15 * (std::fabs(f[best]) + 1e-300)) break;
+        const double size = std::max(std::fabs(x[worst][0] - x[best][0]) + std::fabs(x[worst][1] - x[best][1]),
+                                     std::fabs(x[mid][0] - x[best][0]) + std::fabs(x[mid][1] - x[best][1]));
+        if (std::fabs(f[worst] - f[best]) <= 1e-14 * std::fabs(f[best]) || size < 1e-9) break;
         const std::array<double, 2> c = {0.5 * (x[best][0] + x[mid][0]), 0.5 * (x[best][1] + x[mid][1])};
         const auto r = at(-1.0, worst, c);
         const double fr = reduced_value(data, box, r[0], r[1]);
