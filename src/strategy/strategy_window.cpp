@@ -6,6 +6,10 @@ namespace tvx {
 
 std::string leg_control(const char* column, int leg) { return column + std::to_string(leg + 1); }
 
+std::string leg_caption(const char* column_caption, int leg) {
+    return "Leg " + std::to_string(leg + 1) + " " + column_caption;
+}
+
 namespace {
 
 template <int K, std::string LegRow::*Text>
@@ -23,8 +27,9 @@ bool option_in_use(const StrategyWindow& w) {
 
 // The leg columns that are text fields, with their captions.
 constexpr std::pair<const char*, const char*> kLegColumns[] = {
-    {"quantity", "Quantity"},     {"strike", "Strike Price"}, {"time", "Time to Expiry"},
-    {"volatility", "Volatility"}, {"premium", "Premium"},
+    {"quantity", strategy_caption::quantity}, {"strike", strategy_caption::strike},
+    {"time", strategy_caption::time},         {"volatility", strategy_caption::volatility},
+    {"premium", strategy_caption::premium},
 };
 
 // The names the rows point to, made once.

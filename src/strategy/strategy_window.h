@@ -56,6 +56,10 @@ struct StrategyWindow {
 // The controls of a leg's row, named with the row's number from 1:
 // "position1", "quantity1", ... "premium8".
 std::string leg_control(const char* column, int leg);
+// What a leg's control is called for the user (its column's caption
+// after the leg's number, "Leg 2 Strike"): its name for screen readers
+// and in the messages about it.
+std::string leg_caption(const char* column_caption, int leg);
 
 // The text fields in tab order: the market terms, then each leg's
 // quantity, strike, time, volatility and premium. A leg's fields are read
@@ -72,6 +76,17 @@ inline constexpr const char* cmdOpen = "Open...";
 inline constexpr const char* cmdSave = "Save...";
 inline constexpr const char* cmdCancel = "Cancel";
 inline constexpr const char* cboPreset = "Choose a preset...";
+// The legs table's column headings, which also name each leg's controls.
+inline constexpr const char* position = "Position";
+inline constexpr const char* quantity = "Quantity";
+inline constexpr const char* instrument = "Instrument";
+inline constexpr const char* style = "Style";
+inline constexpr const char* strike = "Strike";
+inline constexpr const char* time = "Time (years)";
+inline constexpr const char* volatility = "Volatility";
+inline constexpr const char* premium = "Premium";
+inline constexpr const char* value = "Value today";
+inline constexpr const char* remove = "Remove";
 }  // namespace strategy_caption
 
 }  // namespace tvx
