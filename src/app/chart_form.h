@@ -21,6 +21,7 @@ class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QTableWidget;
+class QTabWidget;
 
 namespace tvx {
 
@@ -86,6 +87,8 @@ private:
     QStackedWidget* pages_ = nullptr;
     QChartView* view_ = nullptr;
     QTableWidget* table_ = nullptr;
+    QTabWidget* plot_tabs_ = nullptr;  // the chart, and its points as a table
+    QTableWidget* points_ = nullptr;
     QLabel* title_ = nullptr;
     QLabel* caption_ = nullptr;
     QLabel* hover_ = nullptr;
