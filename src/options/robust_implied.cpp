@@ -108,6 +108,48 @@ double halley_step(double f, double f1, double f2) {
     return f / (f1 * (std::fabs(bend) < 0.5 ? 1.0 - bend : 1.0));
 }
 
+// What the steps below the inflection need of the price.
+struct OtmTarget {
+    double inflection;     // the volatility where the value's curve bends
+    double otm_price;      // the price less the forward intrinsic value
+    double log_otm_price;  // its logarithm (0 when it is not positive)
+};
+
+// The next volatility by Halley's step from sigma, where the value is off
+// the price by f. Below the inflection the logarithm of the
+// out-of-the-money value is close to linear in 1 / sigma^2: the step is
+// taken there, on g(u) = ln V - ln price with u = 1 / sigma^2, g' from the
+// vega and g'' from the vega and its slope.
+double halley_next(const EuroCurve::Point& p, double sigma, double f, const OtmTarget& t, double hi) {
+    if (sigma < t.inflection && p.otm > 0.0 && t.otm_price > 0.0) {
+        const double u = 1.0 / (sigma * sigma);
+        const double cube = sigma * sigma * sigma;
+        const double ratio = p.vega / p.otm;
+        const double g = std::log(p.otm) - t.log_otm_price;
+        const double g1 = -0.5 * cube * ratio;
+        const double g2 = 0.25 * cube * (3.0 * sigma * sigma * ratio + cube * (p.volga / p.otm - ratio * ratio));
+        const double u_next = u - halley_step(g, g1, g2);
+        return u_next > 0.0 ? 1.0 / std::sqrt(u_next) : hi;
+    }
+    return sigma - halley_step(f, p.vega, p.volga);
+}
+
+// The bracket the root lies in, and whether each end has been valued.
+struct Bracket {
+    double lo, hi;
+    bool lo_valued, hi_valued;
+};
+
+// A step that leaves the bracket (or one taken where the vega is gone)
+// goes to an end not valued yet, else to the bracket's middle (geometric
+// when it is wide).
+double within_bracket(double next, double vega, const Bracket& b) {
+    if (vega > 0.0 && next > b.lo && next < b.hi) return next;
+    if (!(next > b.lo) && !b.lo_valued) return b.lo;
+    if (!(next < b.hi) && !b.hi_valued) return b.hi;
+    return b.hi > 2.0 * b.lo ? std::sqrt(b.lo * b.hi) : 0.5 * (b.lo + b.hi);
+}
+
 }  // namespace
 
 SearchResult robust_implied_euro(double price, const OptionTerms& o, Precision precision) {
@@ -146,33 +188,8 @@ SearchResult robust_implied_euro(double price, const OptionTerms& o, Precision p
         if (hi <= lo || (sigma == kRobustMinVol && f > 0.0) || (sigma == kRobustMaxVol && f < 0.0)) break;
         if (lo_valued && hi_valued && hi - lo <= 4e-16 * hi) return declined(n);
 
-        double next;
-        if (sigma < inflection && p.otm > 0.0 && otm_price > 0.0) {
-            // Below the inflection the logarithm of the out-of-the-money
-            // value is close to linear in 1 / sigma^2: the step is taken
-            // there, on g(u) = ln V - ln price with u = 1 / sigma^2, g' from
-            // the vega and g'' from the vega and its slope.
-            const double u = 1.0 / (sigma * sigma);
-            const double cube = sigma * sigma * sigma;
-            const double ratio = p.vega / p.otm;
-            const double g = std::log(p.otm) - log_otm_price;
-            const double g1 = -0.5 * cube * ratio;
-            const double g2 = 0.25 * cube * (3.0 * sigma * sigma * ratio + cube * (p.volga / p.otm - ratio * ratio));
-            const double u_next = u - halley_step(g, g1, g2);
-            next = u_next > 0.0 ? 1.0 / std::sqrt(u_next) : hi;
-        } else {
-            next = sigma - halley_step(f, p.vega, p.volga);
-        }
-        if (!(p.vega > 0.0) || !(next > lo && next < hi)) {
-            if (!(next > lo) && !lo_valued) {
-                next = lo;
-            } else if (!(next < hi) && !hi_valued) {
-                next = hi;
-            } else {
-                next = hi > 2.0 * lo ? std::sqrt(lo * hi) : 0.5 * (lo + hi);
-            }
-        }
-        sigma = next;
+        sigma = within_bracket(halley_next(p, sigma, f, {inflection, otm_price, log_otm_price}, hi), p.vega,
+                               {lo, hi, lo_valued, hi_valued});
     }
     return robust_implied(valuation_of(precision == Precision::Exact ? solver_euro_exact : solver_euro), price, o);
 }
