@@ -15,9 +15,9 @@ struct Terms {
     std::string a = "1", b = "50", c = "3.5", d = "", e = "x";
 };
 
-const char* kA = "A must be positive";
-const char* kB = "B must be at least 1 per cent";
-const char* kC = "C must be between 1 and 3";
+constexpr const char* kA = "A must be positive";
+constexpr const char* kB = "B must be at least 1 per cent";
+constexpr const char* kC = "C must be between 1 and 3";
 
 // Tab order a, b, c, d, e; checked in the order c, a, b.
 constexpr Field<Terms> kTerms[] = {
