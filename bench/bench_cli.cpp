@@ -131,6 +131,9 @@ void floor_batch(const std::string& input, std::string& out) {
     out.append(input, 0, at - 1);
     for (const auto& name : tvx::cli::result_columns()) out += ',', out += name;
     out += '\n';
+    // After the six figures: every other result column empty (no American
+    // method, no simulation, no message), then status 0.
+    const std::string tail = std::string(tvx::cli::result_columns().size() - 6, ',') + "0\n";
     while (at < input.size()) {
         const std::size_t end = input.find('\n', at);
         const char* p = input.data() + at + 7;  // past "option,"
@@ -144,8 +147,7 @@ void floor_batch(const std::string& input, std::string& out) {
             out += ',';
             out.append(buf, std::to_chars(buf, buf + sizeof buf, x).ptr);
         }
-        out +=
-            ",,,,,,,,,,,,,,,,,,,0\n";  // the other figures, no American method, the simulation's, no message, status 0
+        out += tail;
         at = end + 1;
     }
 }
