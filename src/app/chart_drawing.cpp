@@ -201,6 +201,28 @@ void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const Q
     }
 }
 
+void fill_points_table(QTableWidget* table, const Plot& plot) {
+    const TextTable t = plot_table(plot);
+    table->clear();
+    table->setColumnCount(static_cast<int>(t.header.size()));
+    table->setRowCount(static_cast<int>(t.rows.size()));
+    QStringList header;
+    for (const std::string& h : t.header) header << QString::fromStdString(h);
+    table->setHorizontalHeaderLabels(header);
+    for (std::size_t i = 0; i < t.rows.size(); ++i) {
+        for (std::size_t j = 0; j < t.rows[i].size(); ++j) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(t.rows[i][j]));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(static_cast<int>(i), static_cast<int>(j), item);
+        }
+    }
+}
+
+void describe_chart(QWidget* view, const Plot& plot) {
+    view->setAccessibleName(QString::fromStdString(plot.empty() ? std::string("Chart: nothing drawn") : plot.title));
+    view->setAccessibleDescription(QString::fromStdString(plot.caption));
+}
+
 bool save_picture(const Picture& picture, const QString& path) {
     // Written whole or not at all: into a temporary file, then committed.
     QSaveFile file(path);

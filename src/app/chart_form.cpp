@@ -19,9 +19,11 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/accessible_names.h"
 #include "app/chart_drawing.h"
 #include "charts/chart_text.h"
 #include "charts/option_chart.h"
@@ -99,8 +101,16 @@ ChartForm::ChartForm(Models& models, UserInterface& ui) : cx_(chart_context(mode
     table_ = named(new QTableWidget, "tblScenario");
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The curves' points as a table beside the chart: what Copy gives, for
+    // those who cannot see the curves.
+    points_ = named(new QTableWidget, "tblPoints");
+    points_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    set_accessible(points_, QStringLiteral("Points of the chart"));
+    plot_tabs_ = named(new QTabWidget, "tabPlot");
+    plot_tabs_->addTab(view_, QStringLiteral("Chart"));
+    plot_tabs_->addTab(points_, QStringLiteral("Points"));
     pages_ = new QStackedWidget;
-    pages_->addWidget(view_);
+    pages_->addWidget(plot_tabs_);
     pages_->addWidget(table_);
     column->addWidget(pages_, 1);
 
@@ -167,6 +177,14 @@ QWidget* ChartForm::build_choices() {
     scenario_range_ =
         row({new QLabel(QStringLiteral("Volatility from")), vol_from_, new QLabel(QStringLiteral("to")), vol_to_});
     range_label_ = new QLabel(QStringLiteral("From"));
+    // Names for screen readers: the short labels beside them say less.
+    set_accessible(source_, QStringLiteral("Chart"));
+    set_accessible(y_, QStringLiteral("Plot"));
+    set_accessible(x_, QStringLiteral("Plot against"));
+    set_accessible(bond_x_, QStringLiteral("Bond chart against"));
+    set_accessible(shown_, QStringLiteral("Show"));
+    set_accessible(vol_from_, QStringLiteral("Volatility from"));
+    set_accessible(vol_to_, QStringLiteral("Volatility to"));
 
     // What is charted on the first line, its range on the second.
     return two_lines(
@@ -221,6 +239,8 @@ void ChartForm::draw() {
     scenario_choices_->setVisible(scenario);
     scenario_range_->setVisible(scenario);
     range_label_->setText(scenario ? QStringLiteral("Spot from") : QStringLiteral("From"));
+    from_->setAccessibleName(scenario ? QStringLiteral("Spot from") : QStringLiteral("Range from"));
+    to_->setAccessibleName(scenario ? QStringLiteral("Spot to") : QStringLiteral("Range to"));
     set_text_if_differs(from_, m.from);
     set_text_if_differs(to_, m.to);
     set_text_if_differs(vol_from_, m.vol_from);
@@ -231,11 +251,13 @@ void ChartForm::draw() {
     cancel_->setEnabled(m.busy);
     busy_->setVisible(m.busy);
     note_->setText(QString::fromStdString(m.busy ? m.progress : m.note));
-    pages_->setCurrentWidget(scenario ? static_cast<QWidget*>(table_) : view_);
+    pages_->setCurrentWidget(scenario ? static_cast<QWidget*>(table_) : plot_tabs_);
     if (m.version != drawn_version_) {
         drawn_version_ = m.version;
         hover_->setText(QStringLiteral(" "));
         tvx::draw_plot(view_->chart(), m.plot, [this](const QString& text) { hover_->setText(text); });
+        describe_chart(view_, m.plot);
+        fill_points_table(points_, m.plot);
         draw_table();
     }
     // The scenario table's title follows the P&L switch; an exact grid says so.

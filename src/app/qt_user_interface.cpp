@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/accessible_combo.h"
+#include "app/accessible_names.h"
 #include "app/boxes.h"
 #include "app/forms.h"
 #include "app/main_form.h"
@@ -18,7 +20,7 @@
 
 namespace tvx {
 
-QtUserInterface::QtUserInterface(Models& models) : models_(models) {}
+QtUserInterface::QtUserInterface(Models& models) : models_(models) { install_accessible_combo(); }
 
 QtUserInterface::~QtUserInterface() { set_pointer(Pointer::Normal); }
 
@@ -113,6 +115,7 @@ QWidget* QtUserInterface::widget(Window window) {
     UserInterface& view = for_window(window);
     std::unique_ptr<QWidget> made = entry->make(models_, view);
     QWidget* w = made.get();
+    name_controls(w);
     forms_[window] = std::move(made);
     placed_.erase(window);
     if (auto* main = qobject_cast<MainForm*>(w)) {

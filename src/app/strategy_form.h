@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QTabWidget;
 class QTableWidget;
+class QScrollArea;
 
 namespace tvx {
 
@@ -67,6 +68,8 @@ private:
     QTabWidget* tabs_ = nullptr;
     QChartView* view_ = nullptr;
     QTableWidget* table_ = nullptr;
+    QTableWidget* points_ = nullptr;  // the curves' points
+    QScrollArea* legs_area_ = nullptr;
     QComboBox* shown_ = nullptr;  // the grid: value or P&L
     QLabel* title_ = nullptr;
     QLabel* caption_ = nullptr;

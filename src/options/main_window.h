@@ -95,6 +95,9 @@ inline constexpr const char* history = "Equity Options";
 inline constexpr const char* help_file = "brant.hlp";
 inline constexpr const char* exit_question = "Are you sure?";
 inline constexpr const char* mnuExact = "Exact Values";
+// What a screen reader says of the slider, apart from the field it writes.
+inline constexpr const char* Slider1_name = "Correlation slider";
+inline constexpr const char* Slider1_description = "Sets the Spot Price/Interest Rate Correlation from -1 to 1";
 }  // namespace main_caption
 
 inline constexpr int kSliderMin = 0;
