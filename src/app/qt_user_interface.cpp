@@ -247,7 +247,7 @@ void QtUserInterface::focus_field(Window window, const std::string& control) {
 }
 
 void QtUserInterface::record(const HistoryRow& row) {
-    models_.history.rows.push_back(row);
+    keep_row(models_.history, row, models_.main.precision == Precision::Exact);
     refresh(Window::History);
 }
 

@@ -422,8 +422,24 @@ TEST(ShippedHelp, StrategyBuilderQuotesItsMessagesAndFields) {
                                                                      "The probability of profit is",
                                                                      "not well-formed JSON",
                                                                      "the key appears twice",
-                                                                     "must hold 1 to 8 legs"},
-                                                                    strategy_fields());
+                                                                     "must hold 1 to 8 legs",
+                                                                     t::not_a_number,
+                                                                     t::spot_from,
+                                                                     t::spot_range,
+                                                                     t::legs_full,
+                                                                     t::discard_legs,
+                                                                     t::stale,
+                                                                     c::position,
+                                                                     c::quantity,
+                                                                     c::instrument,
+                                                                     c::style,
+                                                                     c::strike,
+                                                                     c::time,
+                                                                     c::volatility,
+                                                                     c::premium},
+                                                                    // The terms and the range; a leg's fields by
+                                                                    // their columns, above.
+                                                                    strategy_fields().first(7));
     const std::string body = flattened(shipped().find(golden::topic::strategy)->body);
     for (const std::string& q : quoted) EXPECT_NE(body.find(q), std::string::npos) << q;
 }
