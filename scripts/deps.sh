@@ -30,7 +30,7 @@ tvx_configure() {
 }
 
 # ccache is optional: the builds use it when it is there.
-TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libhwy-dev libqt6svg6 libcli11-dev nlohmann-json3-dev libboost-dev ccache)
+TVX_BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libhwy-dev libqt6svg6 libcli11-dev nlohmann-json3-dev libboost-dev libeigen3-dev ccache)
 # Making the Debian package (and installing): pandoc turns the manual pages'
 # Markdown into roff; dpkg-shlibdeps computes the package's dependencies.
 TVX_PACKAGE_PACKAGES=(pandoc dpkg-dev fakeroot)

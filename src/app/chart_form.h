@@ -99,13 +99,22 @@ std::unique_ptr<QWidget> make_chart_form(Models& models, UserInterface& ui);
 
 // The chart window's model with its sources, for its commands.
 inline ChartContext chart_context(Models& models, UserInterface& ui) {
-    return ChartContext{models.chart, {models.main, models.bonds2, models.bonds}, ui};
+    return ChartContext{
+        models.chart,
+        {models.main, models.calculator<StraightBondsWindow>(), models.calculator<ConvertibleBondsWindow>()},
+        ui};
 }
 
 // The source window's Compute has run: an open chart of it draws again.
 inline void follow_compute(Models& models, UserInterface& ui, ChartSource source) {
     ChartContext cx = chart_context(models, ui);
     chart_follow(cx, source);
+}
+
+// The calculator's Compute has run: an open chart of it, if the chart
+// draws that calculator, draws again.
+inline void follow_compute(Models& models, UserInterface& ui, Window calculator) {
+    if (const auto source = chart_source_of(calculator)) follow_compute(models, ui, *source);
 }
 
 }  // namespace tvx

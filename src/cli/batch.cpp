@@ -8,7 +8,7 @@
 
 #include "cli/cli_ui.h"
 #include "cli/commands.h"
-#include "cli/csv.h"
+#include "core/csv_reader.h"
 #include "cli/report.h"
 #include "core/thread_pool.h"
 

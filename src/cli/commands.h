@@ -82,8 +82,8 @@ std::vector<std::string> message_lines(const Outcome& outcome);
 // The command specs of each group of windows (commands_*.cpp).
 CommandSpec option_command();
 CommandSpec implied_command();
-// The calculators' commands, in the order of the help (warrant, forward,
-// bond, convertible).
+// The calculators' commands, in the order of their list
+// (calculators/calculators.h: warrant, forward, bond, convertible).
 std::vector<CommandSpec> calculator_commands();
 CommandSpec train_command();
 CommandSpec predict_command();

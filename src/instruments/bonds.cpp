@@ -9,13 +9,23 @@
 
 namespace tvx {
 
+namespace {
+
+// x / growth^i. Where growth^i is beyond the doubles (thousands of periods
+// at a few per cent) the quotient is formed as x growth^-i: it is then
+// below x 1e-308, nothing beside the earlier terms, and no overflow.
+double over_power(double x, double growth, std::int16_t i) {
+    const double power = std::pow(growth, i);
+    return std::isfinite(power) ? fdiv(x, power) : chk(x * std::pow(growth, -i));
+}
+
+}  // namespace
+
 double bond_value(double P, double c, double y, std::int16_t n) {
     const double growth = chk(1.0 + y);
     double annuity = 0.0;
-    for (std::int16_t i = 1; i <= n; i = int16_add(i, 1)) {
-        annuity = chk(annuity + fdiv(1.0, chk(std::pow(growth, i))));
-    }
-    return chk(fdiv(P, chk(std::pow(growth, n))) + chk(chk(P * c) * annuity));
+    for (std::int16_t i = 1; i <= n; i = int16_add(i, 1)) annuity = chk(annuity + over_power(1.0, growth, i));
+    return chk(over_power(P, growth, n) + chk(chk(P * c) * annuity));
 }
 
 BondPeriods bond_periods(double rate, double T, bool annual) {

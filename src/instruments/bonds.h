@@ -229,4 +229,30 @@ void cmdRisk_Click(StraightBondsWindow& w, UserInterface& ui, BondRisk* results 
 // Cancel: the window goes back to its defaults and is unloaded.
 void Command2_Click(StraightBondsWindow& w, UserInterface& ui);
 
+// Yield and Risk beside Compute; a market price typed and Return gives its
+// yield.
+inline constexpr CalculatorButton<StraightBondsWindow> kStraightBondsButtons[] = {
+    {"cmdYield", bonds_caption::cmdYield,
+     [](StraightBondsWindow& w, UserInterface& ui, const ProgramChoices&) { cmdYield_Click(w, ui); }, "mprice"},
+    {"cmdRisk", bonds_caption::cmdRisk,
+     [](StraightBondsWindow& w, UserInterface& ui, const ProgramChoices&) { cmdRisk_Click(w, ui); }},
+};
+
+inline constexpr CalculatorEntry<StraightBondsWindow, BondValue> kStraightBondsEntry{
+    .name = "frmBonds2",
+    .tables = &kStraightBondsCalculator,
+    .fields = kStraightBondsFields,
+    .compute = [](StraightBondsWindow& w, UserInterface& ui, BondValue* r,
+                  const ProgramChoices&) { Command1_Click(w, ui, r); },
+    .buttons = kStraightBondsButtons,
+    .cancel = Command2_Click,
+    .menu = {{menu::advanced, menu::bonds}, "mnusbonds", "&Straight"},
+    .help = {400, "mnuHelpSbonds", "&Straight Bonds"},
+    .command = "bond",
+    .summary =
+        "A straight bond's fair value in per cent of par; with --price its yield to maturity, with --risk "
+        "its durations, convexity and value of a basis point",
+    .description = "straight coupon bonds",
+};
+
 }  // namespace tvx

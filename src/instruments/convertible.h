@@ -136,4 +136,33 @@ void cmdAnalytics_Click(ConvertibleBondsWindow& w, UserInterface& ui, Convertibl
 // Cancel: the window goes back to its defaults and is unloaded.
 void Command2_Click(ConvertibleBondsWindow& w, UserInterface& ui);
 
+inline constexpr Precision precision_of(const ProgramChoices& choices) {
+    return choices.exact ? Precision::Exact : Precision::Standard;
+}
+
+inline constexpr CalculatorButton<ConvertibleBondsWindow> kConvertibleBondsButtons[] = {
+    {"cmdAnalytics", bonds_caption::cmdAnalytics,
+     [](ConvertibleBondsWindow& w, UserInterface& ui, const ProgramChoices& c) {
+         cmdAnalytics_Click(w, ui, nullptr, precision_of(c));
+     }},
+};
+
+// Its calls follow Advanced > Exact Values.
+inline constexpr CalculatorEntry<ConvertibleBondsWindow, BondValue> kConvertibleBondsEntry{
+    .name = "frmBonds",
+    .tables = &kConvertibleBondsCalculator,
+    .fields = kConvertibleBondsFields,
+    .compute = [](ConvertibleBondsWindow& w, UserInterface& ui, BondValue* r,
+                  const ProgramChoices& c) { Command1_Click(w, ui, r, precision_of(c)); },
+    .buttons = kConvertibleBondsButtons,
+    .cancel = Command2_Click,
+    .menu = {{menu::advanced, menu::bonds}, "mnuCbonds", "C&onvertible", "mnusbonds"},
+    .help = {500, "mnuHelpCbonds", "&Convertible Bonds"},
+    .command = "convertible",
+    .summary =
+        "A convertible bond's fair value in per cent of par; with --analytics its parity, premium over "
+        "parity and share delta",
+    .description = "convertible bonds",
+};
+
 }  // namespace tvx

@@ -83,4 +83,19 @@ void Command1_Click(FuturesWindow& w, UserInterface& ui, ForwardFigures* results
 // Cancel: the window goes back to its defaults and is unloaded.
 void Command2_Click(FuturesWindow& w, UserInterface& ui);
 
+inline constexpr CalculatorEntry<FuturesWindow, ForwardFigures> kFuturesEntry{
+    .name = "frmFutures",
+    .tables = &kFuturesCalculator,
+    .fields = kFuturesFields,
+    .compute = [](FuturesWindow& w, UserInterface& ui, ForwardFigures* r,
+                  const ProgramChoices&) { Command1_Click(w, ui, r); },
+    .buttons = {},
+    .cancel = Command2_Click,
+    .menu = {{menu::advanced}, "mnuAdvancedFutures", "&Futures"},
+    .help = {200, "mnuHelpFutures", "&Futures"},
+    .command = "forward",
+    .summary = "A forward contract: its value and the forward price",
+    .description = "forward and futures contracts",
+};
+
 }  // namespace tvx

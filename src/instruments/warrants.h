@@ -78,4 +78,19 @@ void Command1_Click(WarrantsWindow& w, UserInterface& ui, WarrantFigures* result
 // Cancel: the window goes back to its defaults and is unloaded.
 void Command2_Click(WarrantsWindow& w, UserInterface& ui);
 
+inline constexpr CalculatorEntry<WarrantsWindow, WarrantFigures> kWarrantsEntry{
+    .name = "frmWarrants",
+    .tables = &kWarrantsCalculator,
+    .fields = kWarrantsFields,
+    .compute = [](WarrantsWindow& w, UserInterface& ui, WarrantFigures* r,
+                  const ProgramChoices&) { Command1_Click(w, ui, r); },
+    .buttons = {},
+    .cancel = Command2_Click,
+    .menu = {{menu::advanced}, "mnuWarrants", "&Warrants"},
+    .help = {300, "mnuHelpWarrants", "&Warrants"},
+    .command = "warrant",
+    .summary = "A warrant against its share: intrinsic value, time value, premium and leverage",
+    .description = "warrants",
+};
+
 }  // namespace tvx

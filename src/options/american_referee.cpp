@@ -7,19 +7,28 @@
 
 namespace tvx {
 
-// Measured with bench/studies/american_referee.cpp over 20,000 random
-// ordinary terms (lives 0.02 to 5 years, volatilities 0.05 to 1.2, rates and
-// yields 0 to 15 %, strikes within 0.7 in log of the spot): where the grid
-// holds the price's distribution as it was laid out to (the drift over the
-// life within one standard deviation, the strike within two of the spot),
-// none of the six values of 16,178 Computes lies farther from the
-// exercise-boundary method than 0.00101 sigma sqrt(t) max(S, K). The
-// tolerance is twice that, the bound check's own allowance: 94 of the
-// 20,000 Computes go to the method, none of them laid out as designed.
-inline constexpr double kRefereeTolerance = 0.002;
+namespace {
 
-double referee_tolerance(const OptionTerms& o) {
-    return chk(chk(kRefereeTolerance * chk(o.sigma * fsqrt(o.t))) * maximum(o.spot, o.strike));
+// What the window shows is rounded to four decimals, and the method at its
+// full setting lies within a millionth of the value: twice each is left
+// as a margin.
+inline constexpr double kRoundingMargin = 0.0001;
+inline constexpr double kMethodMargin = 2e-6;
+
+// The fast setting lies within about a tenth of the tolerance of the full
+// one (bench/studies/american_referee.cpp: at most 0.11 over 20,000
+// extreme terms), and its Delta within 0.002: where the grid lies within
+// these shares of it, the fast setting decides.
+inline constexpr double kFastShare = 0.75;
+inline constexpr double kFastDelta = 0.0075;
+
+}  // namespace
+
+double shown_tolerance(double v) { return maximum(0.005, chk(0.001 * std::fabs(v))); }
+
+double referee_tolerance(double m) {
+    const double margin = chk(kRoundingMargin + chk(kMethodMargin * std::fabs(m)));
+    return chk(shown_tolerance(m) - margin);
 }
 
 double BoundaryCache::value(const OptionTerms& o, const BoundarySettings& settings, double life) {
@@ -38,11 +47,20 @@ double BoundaryCache::value(const OptionTerms& o, const BoundarySettings& settin
 }
 
 bool grid_value_stands(double v, const OptionTerms& o, BoundaryCache& cache, double life) {
-    const double tolerance = referee_tolerance(o);
-    // The fast setting is within about 1e-4 of the value; well inside the
-    // tolerance that is enough, nearer its edge the full setting decides.
-    if (std::fabs(v - cache.value(o, kBoundaryFast, life)) <= 0.5 * tolerance) return true;
-    return std::fabs(v - cache.value(o, kBoundaryFull, life)) <= tolerance;
+    const double fast = cache.value(o, kBoundaryFast, life);
+    if (std::fabs(v - fast) <= kFastShare * referee_tolerance(fast)) return true;
+    const double full = cache.value(o, kBoundaryFull, life);
+    return std::fabs(v - full) <= referee_tolerance(full);
+}
+
+bool grid_delta_stands(double delta, const OptionTerms& down, const OptionTerms& up, BoundaryCache& cache,
+                       double life) {
+    const double gap = chk(up.spot - down.spot);
+    const auto method_delta = [&](const BoundarySettings& s) {
+        return fdiv(chk(cache.value(up, s, life) - cache.value(down, s, life)), gap);
+    };
+    if (std::fabs(delta - method_delta(kBoundaryFast)) <= kFastDelta) return true;
+    return std::fabs(delta - method_delta(kBoundaryFull)) <= kDeltaTolerance;
 }
 
 }  // namespace tvx

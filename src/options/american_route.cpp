@@ -71,7 +71,8 @@ SearchResult robust_search(RouteContext& cx, double price, const OptionTerms& te
     // the exact closed form.
     const bool exact = rule.precision() == Precision::Exact;
     const auto valued = [&](const OptionTerms& o) { return exact ? rule.value(o) : rule.solver_value(o); };
-    const SearchResult result = robust_implied([&](const OptionTerms& o) { return valued(o).value; }, price, terms);
+    const SearchResult result =
+        robust_implied([&](const OptionTerms& o) { return valued(o).value; }, price, terms, rule.precision());
     if (result.outcome == SearchOutcome::Success) {
         OptionTerms at = terms;
         at.sigma = result.sigma;

@@ -1,5 +1,6 @@
 #include "options/american_rule.h"
 
+#include <array>
 #include <optional>
 
 #include "core/fault.h"
@@ -20,7 +21,8 @@ double serving_life(const OptionTerms& o, const OptionTerms& base) { return o.t 
 
 // The grid's six valuations, each held against the method unless the grid
 // is forced, and each within the bounds of an American option; none when
-// one of them does not stand (or the grid faults), unless the grid is forced.
+// one of them does not stand, their Delta lies too far from the method's
+// or the grid faults, unless the grid is forced.
 std::optional<Sensitivities> grid_sensitivities(const OptionTerms& terms, AmericanMethod method, BoundaryCache& cache) {
     // The solver's grid is laid around the spot, so bumping the spot moves
     // the whole grid and the bumped values are nearly linear in S: their
@@ -30,16 +32,18 @@ std::optional<Sensitivities> grid_sensitivities(const OptionTerms& terms, Americ
     AmericanCentre centre;
     bool first = true;
     struct DoesNotStand {};  // the rest of the six need not be valued on the grid
+    const bool refereed = method == AmericanMethod::Rule;
     const Valuation routine = [&](const OptionTerms& o) {
         const AmericanCentre c = solver_usa_centre(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
-        if (method == AmericanMethod::Rule && !grid_value_stands(c.value, o, cache, serving_life(o, terms)))
-            throw DoesNotStand{};
+        if (refereed && !grid_value_stands(c.value, o, cache, serving_life(o, terms))) throw DoesNotStand{};
         checked_american_value(c.value, o);
         if (first) centre = c, first = false;
         return c.value;
     };
     try {
         Sensitivities s = *sensitivities(routine, terms);
+        const std::array<OptionTerms, 6> bumped = bumped_terms(terms);
+        if (refereed && !grid_delta_stands(s.delta, bumped[1], bumped[2], cache)) return std::nullopt;
         s.gamma = grid_gamma(centre, terms.spot);
         return s;
     } catch (const DoesNotStand&) {

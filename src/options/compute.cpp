@@ -69,6 +69,12 @@ void report_search(RouteContext& cx, const SearchResult& result, const std::stri
         }
         case SearchOutcome::Failure: cx.ui.message_box(kAppTitle, Icon::Critical, kSearchFailure, Buttons::Ok); break;
         case SearchOutcome::Cancelled: break;
+        case SearchOutcome::NotDetermined: {
+            const std::string text = std::string(compute_text::not_determined) + result_text(result.sigma) +
+                                     compute_text::not_determined_end;
+            cx.ui.message_box(kAppTitle, Icon::Exclamation, text, Buttons::Ok);
+            break;
+        }
     }
 }
 

@@ -75,6 +75,10 @@ inline constexpr const char* strike_not_positive = "Strike Price must be positiv
 inline constexpr const char* spot_not_positive = "Spot Price must be positive";
 inline constexpr const char* time_not_positive = "Time to Maturity must be positive";
 inline constexpr const char* implied_volatility = "The implied volatility is ";
+// A price at its no-arbitrage floor (exact figures): followed by the
+// largest volatility that reproduces it and not_determined_end.
+inline constexpr const char* not_determined = "The implied volatility is not determined: every volatility up to about ";
+inline constexpr const char* not_determined_end = " gives this price";
 
 // What the progress window says on the simulation route.
 inline constexpr const char* initializing = "Initializing...";

@@ -8,7 +8,7 @@
 
 #include "cli/batch.h"
 #include "cli/commands.h"
-#include "cli/csv.h"
+#include "core/csv_reader.h"
 #include "cli/report.h"
 #include "pricing/closed_form.h"
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "calculators/calculators.h"
 #include "charts/chart_text.h"
 #include "charts/ranges.h"
 #include "core/help.h"
@@ -207,7 +208,7 @@ std::vector<std::string> lines_of(const std::string& message) {
 TEST(ShippedHelp, HasTheTopicsOfTheMenuWithTitlesAndRealBodies) {
     const HelpFile f = shipped();
     EXPECT_TRUE(f.problems.empty()) << testing::PrintToString(f.problems);
-    const std::map<int, std::string> titles{
+    std::map<int, std::string> titles{
         {golden::topic::options, "Equity Options"},
         {golden::topic::futures, "Futures"},
         {golden::topic::warrants, "Warrants"},
@@ -219,6 +220,13 @@ TEST(ShippedHelp, HasTheTopicsOfTheMenuWithTitlesAndRealBodies) {
         {golden::topic::charts, "Charts"},
         {golden::topic::strategy, "Strategy Builder"},
     };
+    // A calculator's topic is titled as its Help menu item, without the
+    // access key's mark.
+    for (const CalculatorFacts& c : calculator_facts()) {
+        std::string title = c.help.caption;
+        std::erase(title, '&');
+        EXPECT_EQ(titles.emplace(c.help.topic, title).first->second, title) << c.name;
+    }
     EXPECT_EQ(f.topics.size(), titles.size());
     for (const auto& [context, title] : titles) {
         SCOPED_TRACE(context);
