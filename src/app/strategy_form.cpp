@@ -25,6 +25,7 @@
 
 #include "app/chart_drawing.h"
 #include "app/strategy_legs.h"
+#include "app/theme.h"
 #include "charts/chart_text.h"
 #include "charts/strategy_chart.h"
 #include "core/numbers.h"
@@ -236,7 +237,7 @@ QWidget* StrategyForm::build_chart() {
         draw();
     });
     note_label_ = named(new QLabel, "lblNote");
-    note_label_->setStyleSheet(QStringLiteral("color: #a02020;"));
+    note_label_->setStyleSheet(text_colour(colours(palette()).note));
     QPushButton* copy = button("cmdCopyChart", "Copy");
     QPushButton* save = button("cmdSaveChart", "Save Chart...");
     copy->setAutoDefault(false);
@@ -346,6 +347,16 @@ void StrategyForm::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void StrategyForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The desktop's colours changed: the chart is drawn again in them.
+    if (event->type() == QEvent::PaletteChange && note_label_) {
+        note_label_->setStyleSheet(text_colour(colours(palette()).note));
+        drawn_version_ = -1;
+        draw();
+    }
 }
 
 void StrategyForm::closeEvent(QCloseEvent* event) {

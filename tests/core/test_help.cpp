@@ -454,3 +454,21 @@ TEST(ShippedHelp, StrategyBuilderQuotesItsMessagesAndFields) {
 
 }  // namespace
 }  // namespace tvx
+
+namespace tvx {
+namespace {
+
+// Exact Values in the main window's topic (the menu item and the output
+// window's lines), the exercise boundary and the charts' points in the
+// charts' topic, each reached by F1 from its window.
+TEST(ShippedHelp, ExactValuesAndTheExerciseBoundaryHaveTheirSections) {
+    const std::string options = flattened(shipped().find(golden::topic::options)->body);
+    for (const char* q : {"## Exact Values", main_caption::mnuExact, kExactLine, kExactAmericanLine})
+        EXPECT_NE(options.find(q), std::string::npos) << q;
+    const std::string charts = flattened(shipped().find(golden::topic::charts)->body);
+    for (const char* q : {"## The exercise boundary", chart_text::never_exercised, "Points"})
+        EXPECT_NE(charts.find(q), std::string::npos) << q;
+}
+
+}  // namespace
+}  // namespace tvx
