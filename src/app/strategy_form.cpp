@@ -81,8 +81,7 @@ StrategyForm::StrategyForm(Models& models, UserInterface& ui) : models_(models),
     legs_area_->setWidgetResizable(true);
     legs_area_->setFrameShape(QFrame::NoFrame);
     legs_area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // At the least the headings and two legs.
-    legs_area_->setMinimumHeight(fontMetrics().height() * 7);
+
     column->addWidget(build_terms());
     column->addWidget(legs_area_);
     column->addWidget(build_commands());
@@ -273,6 +272,9 @@ void StrategyForm::draw() {
     }
     preset_->setCurrentIndex(w_.preset + 1);
     legs_->draw();
+    // Up to four legs show whole; more scroll, so that the window fits a
+    // small screen with every button in view.
+    legs_area_->setMinimumHeight(std::min(legs_->legs_height(std::max(w_.leg_count, 2)), legs_->legs_height(4)));
     QString lines;
     // Results of earlier terms say so first, greyed until the next Compute.
     if (w_.stale) lines += QString::fromUtf8(strategy_text::stale) + QStringLiteral(".\n\n");
