@@ -25,6 +25,7 @@
 
 #include "app/accessible_names.h"
 #include "app/chart_drawing.h"
+#include "app/theme.h"
 #include "charts/chart_text.h"
 #include "charts/option_chart.h"
 #include "charts/scenario.h"
@@ -116,7 +117,7 @@ ChartForm::ChartForm(Models& models, UserInterface& ui) : cx_(chart_context(mode
 
     hover_ = named(new QLabel(QStringLiteral(" ")), "lblHover");
     note_ = named(new QLabel, "lblNote");
-    note_->setStyleSheet(QStringLiteral("color: #a02020;"));
+    note_->setStyleSheet(text_colour(colours(palette()).note));
     column->addWidget(hover_);
     column->addWidget(note_);
     column->addWidget(build_commands());
@@ -297,8 +298,9 @@ ChartForm::PictureLayout ChartForm::picture_layout() const {
 }
 
 void ChartForm::paint_picture(QPainter& painter, const PictureLayout& layout) const {
-    painter.fillRect(QRect(QPoint(0, 0), layout.size), Qt::white);
-    painter.setPen(Qt::black);
+    // In the colours on the screen, dark or light.
+    painter.fillRect(QRect(QPoint(0, 0), layout.size), palette().color(QPalette::Base));
+    painter.setPen(palette().color(QPalette::Text));
     const int text_width = layout.size.width() - 2 * kPictureMargin;
     painter.setFont(title_->font());
     const int title_height = title_->fontMetrics().height();
@@ -313,7 +315,7 @@ void ChartForm::paint_picture(QPainter& painter, const PictureLayout& layout) co
 QImage ChartForm::picture_image() const {
     const PictureLayout layout = picture_layout();
     QImage image(layout.size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
+    image.fill(palette().color(QPalette::Base));
     QPainter painter(&image);
     paint_picture(painter, layout);
     painter.end();
@@ -354,6 +356,16 @@ void ChartForm::save() {
     // The offered name's kind first: a table is saved as its figures.
     const QString path = ask_chart_file(this, suggested_save_path(), cx_.chart.source == ChartSource::Scenario);
     if (!path.isEmpty()) save_to(path);
+}
+
+void ChartForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The desktop's colours changed: the chart is drawn again in them.
+    if (event->type() == QEvent::PaletteChange && note_) {
+        note_->setStyleSheet(text_colour(colours(palette()).note));
+        drawn_version_ = -1;
+        draw();
+    }
 }
 
 void ChartForm::closeEvent(QCloseEvent* event) {

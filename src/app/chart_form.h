@@ -48,6 +48,7 @@ public:
     QImage picture_image() const;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

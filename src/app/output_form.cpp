@@ -11,30 +11,13 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "app/theme.h"
+
 namespace tvx {
 
 namespace {
 // Room for a line of ordinary length, and for the caption in the title bar.
 constexpr int kLineWidth = 290;
-
-// A line of the window the user can select text in; `filter` sees its
-// events (Copy of its selection).
-QLabel* selectable_line(QObject* filter, const QString& name) {
-    auto* line = new QLabel;
-    line->setObjectName(name);
-    line->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    line->installEventFilter(filter);
-    return line;
-}
-
-// A note under the figures (the method, exact values), in grey, wrapped.
-QLabel* note_line(QObject* filter, const QString& name) {
-    QLabel* line = selectable_line(filter, name);
-    line->setStyleSheet(QStringLiteral("color: #505050;"));
-    line->setWordWrap(true);
-    line->setMaximumWidth(kLineWidth);
-    return line;
-}
 }  // namespace
 
 OutputForm::OutputForm(OutputWindow& model) : model_(model) {
@@ -51,21 +34,36 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     earlier_->setObjectName(QStringLiteral("lblEarlier"));
     earlier_->setWordWrap(true);
     earlier_->setFixedWidth(kLineWidth);
-    earlier_->setStyleSheet(QStringLiteral("color: #8a4b00;"));
     column->addWidget(earlier_);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        lines_[i] = selectable_line(this, QStringLiteral("Label%1").arg(i + 1));
+        lines_[i] = new QLabel;
+        lines_[i]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        lines_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        lines_[i]->installEventFilter(this);
         lines_[i]->setMinimumWidth(kLineWidth);
         column->addWidget(lines_[i]);
     }
     // The value line leads; the sensitivities follow it.
     column->insertSpacing(2, 6);
-    std_error_ = selectable_line(this, QStringLiteral("lblStdError"));
+    std_error_ = new QLabel;
+    std_error_->setObjectName(QStringLiteral("lblStdError"));
+    std_error_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    std_error_->installEventFilter(this);
     column->addSpacing(4);
     column->addWidget(std_error_);
-    method_ = note_line(this, QStringLiteral("lblMethod"));
+    method_ = new QLabel;
+    method_->setObjectName(QStringLiteral("lblMethod"));
+    method_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    method_->installEventFilter(this);
+    method_->setWordWrap(true);
+    method_->setMaximumWidth(kLineWidth);
     column->addWidget(method_);
-    exact_ = note_line(this, QStringLiteral("lblExact"));
+    exact_ = new QLabel;
+    exact_->setObjectName(QStringLiteral("lblExact"));
+    exact_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    exact_->installEventFilter(this);
+    exact_->setWordWrap(true);
+    exact_->setMaximumWidth(kLineWidth);
     column->addWidget(exact_);
 
     auto* ok = new QPushButton(QString::fromUtf8(kOkCaption));
@@ -121,15 +119,19 @@ void OutputForm::draw() {
     // Lines of earlier terms are greyed under the line that names them.
     earlier_->setText(QString::fromStdString(earlier_compute_line(model_)));
     earlier_->setVisible(model_.stale);
-    const QString colour = model_.stale ? QStringLiteral("color: #8c8c8c;") : QString();
+    // In the desktop's colours, dark or light (app/theme.h).
+    const Colours& c = colours(palette());
+    earlier_->setStyleSheet(text_colour(c.earlier));
+    const QString colour = model_.stale ? text_colour(c.greyed) : QString();
+    const QString quiet = model_.stale ? colour : text_colour(c.quiet);
     for (QLabel* line : lines_) line->setStyleSheet(colour);
-    std_error_->setStyleSheet(model_.stale ? colour : QStringLiteral("color: #505050;"));
+    std_error_->setStyleSheet(quiet);
     method_->setText(QString::fromStdString(model_.Method));
     method_->setHidden(model_.Method.empty());
-    method_->setStyleSheet(model_.stale ? colour : QStringLiteral("color: #505050;"));
+    method_->setStyleSheet(quiet);
     exact_->setText(QString::fromStdString(model_.Exact));
     exact_->setHidden(model_.Exact.empty());
-    exact_->setStyleSheet(model_.stale ? colour : QStringLiteral("color: #505050;"));
+    exact_->setStyleSheet(quiet);
 }
 
 }  // namespace tvx

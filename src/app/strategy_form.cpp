@@ -25,6 +25,7 @@
 
 #include "app/chart_drawing.h"
 #include "app/strategy_legs.h"
+#include "app/theme.h"
 #include "charts/chart_text.h"
 #include "charts/strategy_chart.h"
 #include "core/numbers.h"
@@ -80,8 +81,7 @@ StrategyForm::StrategyForm(Models& models, UserInterface& ui) : models_(models),
     legs_area_->setWidgetResizable(true);
     legs_area_->setFrameShape(QFrame::NoFrame);
     legs_area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // At the least the headings and two legs.
-    legs_area_->setMinimumHeight(fontMetrics().height() * 7);
+
     column->addWidget(build_terms());
     column->addWidget(legs_area_);
     column->addWidget(build_commands());
@@ -241,7 +241,7 @@ QWidget* StrategyForm::build_chart() {
         draw();
     });
     note_label_ = named(new QLabel, "lblNote");
-    note_label_->setStyleSheet(QStringLiteral("color: #a02020;"));
+    note_label_->setStyleSheet(text_colour(colours(palette()).note));
     QPushButton* copy = button("cmdCopyChart", "Copy");
     QPushButton* save = button("cmdSaveChart", "Save Chart...");
     copy->setAutoDefault(false);
@@ -277,6 +277,9 @@ void StrategyForm::draw() {
     }
     preset_->setCurrentIndex(w_.preset + 1);
     legs_->draw();
+    // Up to four legs show whole; more scroll, so that the window fits a
+    // small screen with every button in view.
+    legs_area_->setMinimumHeight(std::min(legs_->legs_height(std::max(w_.leg_count, 2)), legs_->legs_height(4)));
     QString lines;
     // Results of earlier terms say so first, greyed until the next Compute.
     if (w_.stale) lines += QString::fromUtf8(strategy_text::stale) + QStringLiteral(".\n\n");
@@ -351,6 +354,16 @@ void StrategyForm::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void StrategyForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The desktop's colours changed: the chart is drawn again in them.
+    if (event->type() == QEvent::PaletteChange && note_label_) {
+        note_label_->setStyleSheet(text_colour(colours(palette()).note));
+        drawn_version_ = -1;
+        draw();
+    }
 }
 
 void StrategyForm::closeEvent(QCloseEvent* event) {

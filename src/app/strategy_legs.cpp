@@ -148,6 +148,14 @@ void StrategyLegs::draw() {
     empty_->setVisible(model_.leg_count == 0);
 }
 
+int StrategyLegs::legs_height(int legs) const {
+    const auto* grid = static_cast<const QGridLayout*>(layout());
+    const QMargins m = contentsMargins() + grid->contentsMargins();
+    const int row = rows_[0].strike->sizeHint().height() + grid->verticalSpacing();
+    const int headings = fontMetrics().height() + grid->verticalSpacing();
+    return m.top() + m.bottom() + headings + row * legs;
+}
+
 std::vector<QWidget*> StrategyLegs::tab_chain() const {
     std::vector<QWidget*> chain;
     for (const Row& r : rows_) {

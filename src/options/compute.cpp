@@ -63,7 +63,7 @@ void report_value(RouteContext& cx, const Sensitivities& s, std::string std_erro
     if (cx.options.results) cx.options.results->value = s;
     if (cx.ui.keeps_results())
         record_result(cx.ui, main_caption::history, main_caption::cmdCompute, cx.terms,
-                      figures_of(kSensitivityResults, s));
+                      figures_of(kSensitivityResults, s), {cx.method, {}});
     cx.ui.set_pointer(Pointer::Normal);
     cx.ui.show(Window::Output);
 }
@@ -75,7 +75,7 @@ void report_search(RouteContext& cx, const SearchResult& result, const std::stri
             const std::string text = result_line(kImpliedVolatilityLine, result.sigma);
             if (cx.options.results) cx.options.results->implied_volatility = result.sigma;
             record_result(cx.ui, main_caption::history, main_caption::cmdCompute, cx.terms,
-                          {{kImpliedVolatilityLine.name, result.sigma}});
+                          {{kImpliedVolatilityLine.name, result.sigma}}, {cx.method, {}});
             cx.ui.message_box(success_title, Icon::None, text, Buttons::Ok);
             break;
         }

@@ -32,6 +32,9 @@ struct RouteContext {
     // The fields as Compute read them, for the history (a simulation lets
     // the user type on while it runs).
     std::vector<HistoryTerm> terms = {};
+    // How the American route valued ("grid", "boundary", "closed form"),
+    // for the history; empty on the other routes.
+    std::string method = {};
 };
 
 // Rounds the six results, writes the six lines and shows the output window.

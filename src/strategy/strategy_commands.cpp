@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/checks.h"
+#include "core/csv_text.h"
 #include "core/history.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
@@ -211,10 +212,24 @@ void record_strategy(const StrategyWindow& w, const StrategyFigures& f, UserInte
     std::vector<Figure> figures{{"net_premium", f.net_premium}, {"value", f.total.value}, {"delta", f.total.delta},
                                 {"gamma", f.total.gamma},       {"theta", f.total.theta}, {"vega", f.total.vega},
                                 {"rho", f.total.rho},           {"horizon", f.horizon}};
-    if (f.at_horizon.max_profit) figures.push_back({"max_profit", *f.at_horizon.max_profit});
-    if (f.at_horizon.max_loss) figures.push_back({"max_loss", *f.at_horizon.max_loss});
+    // The breakevens, and a largest profit or loss that has no bound, as text.
+    HistoryExtras extras;
+    std::string breakevens;
+    for (const double b : f.at_horizon.breakevens) append_number(breakevens += breakevens.empty() ? "" : " ", b);
+    extras.texts.push_back({"breakevens", breakevens.empty() ? "none" : breakevens});
+    if (f.at_horizon.max_profit) {
+        figures.push_back({"max_profit", *f.at_horizon.max_profit});
+    } else {
+        extras.texts.push_back({"max_profit", "unlimited"});
+    }
+    if (f.at_horizon.max_loss) {
+        figures.push_back({"max_loss", *f.at_horizon.max_loss});
+    } else {
+        extras.texts.push_back({"max_loss", "unlimited"});
+    }
     figures.push_back({"probability_of_profit", f.at_horizon.probability});
-    record_result(ui, StrategyWindow::caption, strategy_caption::cmdCompute, std::move(terms), std::move(figures));
+    record_result(ui, StrategyWindow::caption, strategy_caption::cmdCompute, std::move(terms), std::move(figures),
+                  std::move(extras));
 }
 
 }  // namespace

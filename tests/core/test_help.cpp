@@ -452,10 +452,44 @@ TEST(ShippedHelp, StrategyBuilderQuotesItsMessagesAndFields) {
                                                                      "The probability of profit is",
                                                                      "not well-formed JSON",
                                                                      "the key appears twice",
-                                                                     "must hold 1 to 8 legs"},
-                                                                    strategy_fields());
+                                                                     "must hold 1 to 8 legs",
+                                                                     t::not_a_number,
+                                                                     t::spot_from,
+                                                                     t::spot_range,
+                                                                     t::legs_full,
+                                                                     t::discard_legs,
+                                                                     t::stale,
+                                                                     c::position,
+                                                                     c::quantity,
+                                                                     c::instrument,
+                                                                     c::style,
+                                                                     c::strike,
+                                                                     c::time,
+                                                                     c::volatility,
+                                                                     c::premium},
+                                                                    // The terms and the range; a leg's fields by
+                                                                    // their columns, above.
+                                                                    strategy_fields().first(7));
     const std::string body = flattened(shipped().find(golden::topic::strategy)->body);
     for (const std::string& q : quoted) EXPECT_NE(body.find(q), std::string::npos) << q;
+}
+
+}  // namespace
+}  // namespace tvx
+
+namespace tvx {
+namespace {
+
+// Exact Values in the main window's topic (the menu item and the output
+// window's lines), the exercise boundary and the charts' points in the
+// charts' topic, each reached by F1 from its window.
+TEST(ShippedHelp, ExactValuesAndTheExerciseBoundaryHaveTheirSections) {
+    const std::string options = flattened(shipped().find(golden::topic::options)->body);
+    for (const char* q : {"## Exact Values", main_caption::mnuExact, kExactLine, kExactAmericanLine})
+        EXPECT_NE(options.find(q), std::string::npos) << q;
+    const std::string charts = flattened(shipped().find(golden::topic::charts)->body);
+    for (const char* q : {"## The exercise boundary", chart_text::never_exercised, "Points"})
+        EXPECT_NE(charts.find(q), std::string::npos) << q;
 }
 
 }  // namespace
