@@ -10,18 +10,18 @@
 
 #include "cli/batch.h"
 #include "cli/cli_ui.h"
-#include "cli/csv.h"
+#include "core/csv_reader.h"
 #include "support.h"
 
 namespace {
 
 using tvx::fuzz::broken;
 
-std::vector<tvx::cli::CsvRecord> records(const std::string& text) {
+std::vector<tvx::CsvRecord> records(const std::string& text) {
     std::istringstream in(text);
-    tvx::cli::CsvReader reader(in);
-    std::vector<tvx::cli::CsvRecord> all;
-    for (tvx::cli::CsvRecord r; reader.next(r);) all.push_back(r);
+    tvx::CsvReader reader(in);
+    std::vector<tvx::CsvRecord> all;
+    for (tvx::CsvRecord r; reader.next(r);) all.push_back(r);
     return all;
 }
 

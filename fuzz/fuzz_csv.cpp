@@ -3,13 +3,13 @@
 #include <sstream>
 #include <string>
 
-#include "cli/csv.h"
+#include "core/csv_reader.h"
 #include "support.h"
 
 namespace {
 
-using tvx::cli::CsvReader;
-using tvx::cli::CsvRecord;
+using tvx::CsvReader;
+using tvx::CsvRecord;
 
 void check_round_trip(const CsvRecord& record) {
     // A lone empty cell is written as an empty line, which the reader

@@ -26,8 +26,8 @@
 // --bests FILE: each problem's best from FILE (lines such as "bump40c
 // 6.78e-06") where it holds one, found as above where not; FILE is written
 // back with every best, lowered where a training went below it
-// (gradient_bests.txt beside this file holds the bests the README's
-// figures are measured against).
+// (gradient_bests.txt beside this file holds the bests the figures of
+// docs/develop/gradient-study.md are measured against).
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -77,9 +77,9 @@ struct Outcome {
 };
 
 Outcome train(Problem p, GradientMethod m, int iterations, int restarts, unsigned seed,
-              double stall_fall = kStallFall) {
-    p.stall_fall = stall_fall;
-    if (stall_fall < 1e-6) p.stall_window = 10;
+              double stall_fall = StopSettings{}.fall) {
+    p.settings.stop.fall = stall_fall;
+    if (stall_fall < 1e-6) p.settings.stop.window = 10;
     std::vector<double> result;
     Pmeter pm;
     bench::NullUi ui;

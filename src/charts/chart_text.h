@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "charts/chart_window.h"
 
@@ -12,6 +13,15 @@ namespace tvx {
 // a point that could not be valued is an empty field. Numbers in general
 // number text; fields with a comma or a quote are quoted.
 std::string plot_csv(const Plot& plot);
+
+// The same points as cells: the column names, then a row of texts per x
+// (empty where a point could not be valued). The window shows them as a
+// table, for those who cannot see the curves.
+struct TextTable {
+    std::vector<std::string> header;
+    std::vector<std::vector<std::string>> rows;
+};
+TextTable plot_table(const Plot& plot);
 
 // "Spot price (dollars) 61.5, European 2.3412": the point under the
 // pointer, x to four decimals, y as a result.

@@ -160,6 +160,22 @@ struct RuledValuers {
     }
 };
 
+// A chart of closed-form or American values. Where the rule switches between
+// the grid and the method along an American curve, its values would jump by
+// up to the rule's tolerance there: the whole curve is drawn by the method
+// instead, and the note says so.
+void draw_valued(ChartContext& cx, const OptionTerms& terms, OptionStyle style) {
+    const Precision precision = cx.sources.main.precision;
+    const int every = style == OptionStyle::American ? 1 : 5;
+    RuledValuers ruled{AmericanRule(AmericanMethod::Rule, precision)};
+    draw_with(cx, terms, style, {}, ruled.make(style, cx.chart.y), {}, every);
+    if (ruled.grid && ruled.boundary && cx.chart.source != ChartSource::Scenario) {
+        RuledValuers method{AmericanRule(AmericanMethod::Boundary, precision)};
+        draw_with(cx, terms, style, {}, method.make(style, cx.chart.y), {}, every);
+        cx.chart.note += std::string(cx.chart.note.empty() ? "" : " ") + chart_text::american_by_method;
+    }
+}
+
 }  // namespace
 
 bool draw_option(ChartContext& cx, UserInterface& ui) {
@@ -170,17 +186,7 @@ bool draw_option(ChartContext& cx, UserInterface& ui) {
     const OptionStyle style = option_style(main);
     if (style != OptionStyle::Simulated) {
         ui.set_pointer(Pointer::Busy);
-        const int every = style == OptionStyle::American ? 1 : 5;
-        RuledValuers ruled{AmericanRule(AmericanMethod::Rule, main.precision)};
-        draw_with(cx, *terms, style, {}, ruled.make(style, cx.chart.y), {}, every);
-        // Where the rule switches between the grid and the method along the
-        // curve, its values would jump by up to the rule's tolerance there:
-        // the whole American curve is drawn by the method instead.
-        if (ruled.grid && ruled.boundary && cx.chart.source != ChartSource::Scenario) {
-            RuledValuers method{AmericanRule(AmericanMethod::Boundary, main.precision)};
-            draw_with(cx, *terms, style, {}, method.make(style, cx.chart.y), {}, every);
-            cx.chart.note += std::string(cx.chart.note.empty() ? "" : " ") + chart_text::american_by_method;
-        }
+        draw_valued(cx, *terms, style);
         ui.set_pointer(Pointer::Normal);
         return true;
     }

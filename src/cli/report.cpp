@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "cli/cli_ui.h"
-#include "cli/csv.h"
+#include "core/csv_reader.h"
 #include "core/numbers.h"
 
 namespace tvx::cli {

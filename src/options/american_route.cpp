@@ -96,6 +96,7 @@ void american_route(RouteContext& cx, OptionTerms terms) {
                            : chosen                                      ? kBoundaryChosenLine
                                                                          : kBoundaryValuedLine;
         const char* exact_line = s.valuer == AmericanValuer::ClosedForm ? kExactLine : kExactAmericanLine;
+        cx.method = valuer_name(s.valuer);
         report_value(cx, s.s, {}, line, exact ? exact_line : "");
         return;
     }
@@ -105,6 +106,7 @@ void american_route(RouteContext& cx, OptionTerms terms) {
     const SearchResult result =
         safeguarded ? robust_search(cx, price, terms, valuer) : window_search(cx, price, terms, valuer);
     if (cx.options.results) cx.options.results->american_valuer = valuer;
+    cx.method = valuer_name(valuer);
     report_search(cx, result, kAmericanSuccessTitle);
 }
 

@@ -12,7 +12,7 @@
 
 #include "core/csv_text.h"  // the writing side: append_csv_field, append_number
 
-namespace tvx::cli {
+namespace tvx {
 
 struct CsvRecord {
     std::vector<std::string> cells;
@@ -44,4 +44,4 @@ private:
 inline constexpr const char* kUnbalancedQuote = "malformed CSV: a quoted field is not closed";
 inline constexpr const char* kTextAfterQuote = "malformed CSV: text after the closing quote of a field";
 
-}  // namespace tvx::cli
+}  // namespace tvx

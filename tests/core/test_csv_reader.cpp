@@ -4,9 +4,9 @@
 
 #include <sstream>
 
-#include "cli/csv.h"
+#include "core/csv_reader.h"
 
-namespace tvx::cli {
+namespace tvx {
 namespace {
 
 std::vector<CsvRecord> read_all(const std::string& text) {
@@ -85,4 +85,4 @@ TEST(Csv, NumbersAreTheShortestTextThatReadsBack) {
 }
 
 }  // namespace
-}  // namespace tvx::cli
+}  // namespace tvx

@@ -1,8 +1,8 @@
-#include "cli/csv.h"
+#include "core/csv_reader.h"
 
 #include <algorithm>
 
-namespace tvx::cli {
+namespace tvx {
 
 namespace {
 constexpr int kEnd = -1;
@@ -129,4 +129,4 @@ bool CsvReader::next(CsvRecord& record) {
     }
 }
 
-}  // namespace tvx::cli
+}  // namespace tvx
