@@ -19,6 +19,7 @@
 #include "app/chart_form.h"
 #include "app/menu_tree.h"
 #include "options/compute.h"
+#include "smile/smile_commands.h"
 
 namespace tvx {
 
@@ -195,6 +196,11 @@ QWidget* MainForm::build_calculation() {
     grid->addWidget(optPrice_, 0, 0);
     grid->addWidget(label("qqq"), 0, 2);
     grid->addWidget(field("qqq"), 0, 3);
+    // The volatility of the fitted smile for this strike and time.
+    auto* from_smile = new QPushButton(QString::fromUtf8(smile_caption::cmdFromSmile));
+    from_smile->setObjectName(QStringLiteral("cmdFromSmile"));
+    connect(from_smile, &QPushButton::clicked, this, [this] { main_from_smile(models_.smile, model_, ui_); });
+    grid->addWidget(from_smile, 0, 4);
     grid->addWidget(optVol_, 1, 0);
     grid->addWidget(label("qqq2"), 1, 2);
     grid->addWidget(field("qqq2"), 1, 3);

@@ -15,6 +15,7 @@
 #include "neural/predict_window.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
+#include "smile/smile_window.h"
 #include "strategy/strategy_window.h"
 
 namespace tvx {
@@ -34,6 +35,7 @@ struct Models {
     ChartWindow chart;
     StrategyWindow strategy;
     HistoryWindow history;
+    SmileWindow smile;
 };
 
 }  // namespace tvx

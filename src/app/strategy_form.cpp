@@ -27,6 +27,7 @@
 #include "charts/chart_text.h"
 #include "charts/strategy_chart.h"
 #include "core/text_file.h"
+#include "smile/smile_commands.h"
 #include "strategy/presets.h"
 #include "strategy/strategy_commands.h"
 
@@ -115,6 +116,10 @@ QWidget* StrategyForm::build_terms() {
     QPushButton* take = button("cmdTerms", strategy_caption::cmdTerms);
     connect(take, &QPushButton::clicked, this, [this] { strategy_take_terms(w_, models_.main, ui_); });
     grid->addWidget(take, 2, 3);
+    // Each option leg's volatility from the fitted smile.
+    QPushButton* from_smile = button("cmdFromSmile", smile_caption::cmdFromSmile);
+    connect(from_smile, &QPushButton::clicked, this, [this] { strategy_from_smile(models_.smile, w_, ui_); });
+    grid->addWidget(from_smile, 2, 5);
 
     preset_ = named(new QComboBox, "cboPreset");
     preset_->addItem(QString::fromUtf8(strategy_caption::cboPreset));
@@ -131,6 +136,7 @@ QWidget* StrategyForm::build_terms() {
     grid->setColumnStretch(5, 1);
     tab_chain_.push_back(take);
     tab_chain_.push_back(preset_);
+    tab_chain_.push_back(from_smile);
     return box;
 }
 
