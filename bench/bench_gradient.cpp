@@ -7,8 +7,13 @@
 // bench_neural.cpp) for the ratio between them.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
+
+#include "core/random.h"
+#include "core/thread_pool.h"
 #include "neural/gradient.h"
 #include "pricing/random.h"
+#include "support/null_ui.h"
 
 namespace {
 
@@ -63,5 +68,42 @@ void BM_normal_equations(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * c.examples);
 }
 BENCHMARK(BM_normal_equations)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Whole trainings, the same draws every time: range(0) 0, the sine of 40
+// examples beside a constant input with 8 hidden nodes (the gradient
+// study's hardest case: Levenberg-Marquardt, the screening's pool and the
+// growing), 10 starts, at most 300 iterations; 1, the largest shape with
+// 200 examples (L-BFGS), 10 starts, at most 100 iterations. On the
+// calling thread alone, so that its processor time is the training's.
+void BM_gradient_training(benchmark::State& state) {
+    const unsigned threads = pool_threads();
+    set_pool_threads(0);
+    const bool largest = state.range(0) == 1;
+    Case c = make_case(largest ? 0 : 1);
+    if (largest) {
+        c.examples = 200;
+        c.exemplar.resize(c.shape.example_width() * 200);
+    } else {
+        c.examples = 40;
+        c.exemplar.resize(3 * 40);
+        for (int k = 0; k < c.examples; ++k) {
+            const double u = (k + 0.5) / c.examples;
+            c.exemplar[3 * k] = 0.05 + 0.9 * u, c.exemplar[3 * k + 1] = 0.5;
+            c.exemplar[3 * k + 2] = 0.1 + 0.8 * (0.5 + 0.5 * std::sin(6.0 * u - 3.0));
+        }
+    }
+    const Problem p = c.problem();
+    std::vector<double> result;
+    for (auto _ : state) {
+        Mt19937 generator(250);
+        Pmeter pm;
+        bench::NullUi ui;
+        train_gradient_by(p, gradient_method(p), result, largest ? 100 : 300, 10, pm, ui,
+                          [&generator] { return uniform_of(generator()); });
+        benchmark::DoNotOptimize(result.data());
+    }
+    set_pool_threads(threads);
+}
+BENCHMARK(BM_gradient_training)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

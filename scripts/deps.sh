@@ -39,8 +39,10 @@ TVX_PACKAGE_PACKAGES=(pandoc dpkg-dev fakeroot)
 TVX_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The package test also checks the package (lintian) and its AppStream
 # metadata (appstreamcli). Xvfb, openbox and xprop (x11-utils) run the tests
-# of what only a window manager shows; without them those tests are skipped.
-TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 clang-format "${TVX_PACKAGE_PACKAGES[@]}" lintian appstream xvfb openbox x11-utils "${TVX_FUZZ_PACKAGES[@]}")
+# of what only a window manager shows, and with dbus, at-spi2-core and
+# python3-pyatspi the walk over the accessibility bus; without them those
+# tests are skipped.
+TVX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils python3 clang-format "${TVX_PACKAGE_PACKAGES[@]}" lintian appstream xvfb openbox x11-utils dbus at-spi2-core python3-pyatspi "${TVX_FUZZ_PACKAGES[@]}")
 # Only for the studies in bench/ (the neural-net trainings' comparison,
 # bench/nn_compare.py); no test needs them.
 TVX_STUDY_PACKAGES=(python3-numpy python3-sklearn)

@@ -77,9 +77,9 @@ struct Outcome {
 };
 
 Outcome train(Problem p, GradientMethod m, int iterations, int restarts, unsigned seed,
-              double stall_fall = kStallFall) {
-    p.stall_fall = stall_fall;
-    if (stall_fall < 1e-6) p.stall_window = 10;
+              double stall_fall = StopSettings{}.fall) {
+    p.settings.stop.fall = stall_fall;
+    if (stall_fall < 1e-6) p.settings.stop.window = 10;
     std::vector<double> result;
     Pmeter pm;
     bench::NullUi ui;

@@ -4,6 +4,7 @@
 #include <QChart>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/theme.h"
 #include "charts/axes.h"
 #include "charts/chart_text.h"
 #include "charts/scenario.h"
@@ -25,16 +27,25 @@ namespace tvx {
 
 namespace {
 
+// The program's colours for the desktop's palette (app/theme.h).
+const Colours& palette_colours() { return colours(QGuiApplication::palette()); }
+
+QColor with_alpha(QColor c, int alpha) {
+    c.setAlpha(alpha);
+    return c;
+}
+
 QPen pen_of(SeriesRole role) {
+    const Colours& c = palette_colours();
     switch (role) {
-        case SeriesRole::Main: return QPen(QColor(0x1f, 0x5f, 0xbf), 2.5);
-        case SeriesRole::Counterpart: return QPen(QColor(0xd0, 0x60, 0x10), 2.0, Qt::DashLine);
-        case SeriesRole::Payoff: return QPen(QColor(0x60, 0x60, 0x60), 1.5, Qt::DotLine);
-        case SeriesRole::Floor: return QPen(QColor(0x20, 0x90, 0x40), 2.0, Qt::DashLine);
-        case SeriesRole::Conversion: return QPen(QColor(0xb0, 0x30, 0x90), 2.0, Qt::DashDotLine);
+        case SeriesRole::Main: return QPen(c.main, 2.5);
+        case SeriesRole::Counterpart: return QPen(c.counterpart, 2.0, Qt::DashLine);
+        case SeriesRole::Payoff: return QPen(c.payoff, 1.5, Qt::DotLine);
+        case SeriesRole::Floor: return QPen(c.floor, 2.0, Qt::DashLine);
+        case SeriesRole::Conversion: return QPen(c.conversion, 2.0, Qt::DashDotLine);
         case SeriesRole::BandLow:
-        case SeriesRole::BandHigh: return QPen(QColor(0x1f, 0x5f, 0xbf, 90), 1.0);
-        case SeriesRole::Strike: return QPen(QColor(0x60, 0x60, 0x60), 1.5, Qt::DotLine);
+        case SeriesRole::BandHigh: return QPen(with_alpha(c.band, 90), 1.0);
+        case SeriesRole::Strike: return QPen(c.payoff, 1.5, Qt::DotLine);
     }
     return {};
 }
@@ -102,7 +113,7 @@ void add_band(QChart* chart, const Plot& plot, QAbstractAxis* x_axis, QAbstractA
     QLineSeries* lower = line_of(plot, *band_low);
     auto* band = new QAreaSeries(upper, lower);
     band->setName(QStringLiteral("± one standard error"));
-    band->setBrush(QColor(0x1f, 0x5f, 0xbf, 45));
+    band->setBrush(with_alpha(palette_colours().band, 45));
     band->setPen(Qt::NoPen);
     chart->addSeries(band);
     band->attachAxis(x_axis);
@@ -121,7 +132,7 @@ void add_x_bands(QChart* chart, const Plot& plot, QAbstractAxis* x_axis, QAbstra
         lower->append({QPointF(b.from, low), QPointF(b.to, low)});
         auto* band = new QAreaSeries(upper, lower);
         band->setName(QString::fromStdString(b.name));
-        band->setBrush(QColor(0x40, 0x90, 0x40, alpha));
+        band->setBrush(with_alpha(palette_colours().x_band, alpha));
         band->setPen(Qt::NoPen);
         chart->addSeries(band);
         band->attachAxis(x_axis);
@@ -152,10 +163,10 @@ void add_rules(QChart* chart, const Plot& plot, QValueAxis* x_axis, QValueAxis* 
     add_x_bands(chart, plot, x_axis, y_axis, low, high);
     if (plot.y_line)
         add_rule(chart, x_axis, y_axis, {plot.x.front(), *plot.y_line}, {plot.x.back(), *plot.y_line}, QString(),
-                 QPen(QColor(0x50, 0x50, 0x50), 1.0), false);
+                 QPen(palette_colours().rule, 1.0), false);
     for (const XMark& m : plot.x_marks) {
         add_rule(chart, x_axis, y_axis, {m.x, low}, {m.x, high}, QString::fromStdString(m.name),
-                 QPen(QColor(0xa0, 0x20, 0x60), 1.5, Qt::DashLine), false);
+                 QPen(palette_colours().mark, 1.5, Qt::DashLine), false);
     }
 }
 
@@ -165,6 +176,7 @@ void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const Q
     chart->removeAllSeries();
     for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
     chart->setTitle(QString());
+    paint_chart_in(chart, QGuiApplication::palette());
     if (plot.empty()) return;
 
     QValueAxis* x_axis = x_axis_of(plot);
@@ -194,11 +206,35 @@ void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const Q
         auto* marker = new QScatterSeries;
         marker->setName(QStringLiteral("Current terms"));
         marker->setMarkerSize(11);
-        marker->setColor(QColor(0xc0, 0x10, 0x10));
-        marker->setBorderColor(Qt::white);
+        marker->setColor(palette_colours().marker);
+        marker->setBorderColor(QGuiApplication::palette().color(QPalette::Base));
         marker->append(*plot.current_x, *plot.current_y);
         attach(marker);
     }
+    // The axes just made, in the palette's colours too.
+    paint_chart_in(chart, QGuiApplication::palette());
+}
+
+void fill_points_table(QTableWidget* table, const Plot& plot) {
+    const TextTable t = plot_table(plot);
+    table->clear();
+    table->setColumnCount(static_cast<int>(t.header.size()));
+    table->setRowCount(static_cast<int>(t.rows.size()));
+    QStringList header;
+    for (const std::string& h : t.header) header << QString::fromStdString(h);
+    table->setHorizontalHeaderLabels(header);
+    for (std::size_t i = 0; i < t.rows.size(); ++i) {
+        for (std::size_t j = 0; j < t.rows[i].size(); ++j) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(t.rows[i][j]));
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(static_cast<int>(i), static_cast<int>(j), item);
+        }
+    }
+}
+
+void describe_chart(QWidget* view, const Plot& plot) {
+    view->setAccessibleName(QString::fromStdString(plot.empty() ? std::string("Chart: nothing drawn") : plot.title));
+    view->setAccessibleDescription(QString::fromStdString(plot.caption));
 }
 
 bool save_picture(const Picture& picture, const QString& path) {

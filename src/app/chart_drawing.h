@@ -22,6 +22,12 @@ namespace tvx {
 // `hover` receives the coordinates text of the point under the pointer.
 void draw_plot(QChart* chart, const Plot& plot, const std::function<void(const QString&)>& hover);
 
+// The plot's points in the table, as Copy gives them (charts/chart_text.h),
+// and the chart's text alternative: its title as the chart view's
+// accessible name, its terms line as the description.
+void fill_points_table(QTableWidget* table, const Plot& plot);
+void describe_chart(QWidget* view, const Plot& plot);
+
 // A picture to save: its size, how it paints itself (for an SVG drawing)
 // and its image (for PNG).
 struct Picture {

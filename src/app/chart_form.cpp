@@ -19,10 +19,13 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStandardPaths>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/accessible_names.h"
 #include "app/chart_drawing.h"
+#include "app/theme.h"
 #include "charts/chart_text.h"
 #include "charts/option_chart.h"
 #include "charts/scenario.h"
@@ -99,14 +102,22 @@ ChartForm::ChartForm(Models& models, UserInterface& ui) : cx_(chart_context(mode
     table_ = named(new QTableWidget, "tblScenario");
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The curves' points as a table beside the chart: what Copy gives, for
+    // those who cannot see the curves.
+    points_ = named(new QTableWidget, "tblPoints");
+    points_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    set_accessible(points_, QStringLiteral("Points of the chart"));
+    plot_tabs_ = named(new QTabWidget, "tabPlot");
+    plot_tabs_->addTab(view_, QStringLiteral("Chart"));
+    plot_tabs_->addTab(points_, QStringLiteral("Points"));
     pages_ = new QStackedWidget;
-    pages_->addWidget(view_);
+    pages_->addWidget(plot_tabs_);
     pages_->addWidget(table_);
     column->addWidget(pages_, 1);
 
     hover_ = named(new QLabel(QStringLiteral(" ")), "lblHover");
     note_ = named(new QLabel, "lblNote");
-    note_->setStyleSheet(QStringLiteral("color: #a02020;"));
+    note_->setStyleSheet(text_colour(colours(palette()).note));
     column->addWidget(hover_);
     column->addWidget(note_);
     column->addWidget(build_commands());
@@ -126,6 +137,38 @@ QWidget* ChartForm::build_choices() {
     vol_from_ = range_field("txtVolFrom");
     vol_to_ = range_field("txtVolTo");
 
+    connect_choices();
+
+    const auto row = [](std::initializer_list<QWidget*> widgets) {
+        auto* box = new QWidget;
+        auto* line = new QHBoxLayout(box);
+        line->setContentsMargins(0, 0, 0, 0);
+        for (QWidget* w : widgets) line->addWidget(w);
+        return box;
+    };
+    option_choices_ = row({new QLabel(QStringLiteral("Plot")), y_, new QLabel(QStringLiteral("against")), x_});
+    bond_choices_ = row({new QLabel(QStringLiteral("Against")), bond_x_});
+    scenario_choices_ = row({new QLabel(QStringLiteral("Show")), shown_});
+    scenario_range_ =
+        row({new QLabel(QStringLiteral("Volatility from")), vol_from_, new QLabel(QStringLiteral("to")), vol_to_});
+    range_label_ = new QLabel(QStringLiteral("From"));
+    // Names for screen readers: the short labels beside them say less.
+    set_accessible(source_, QStringLiteral("Chart"));
+    set_accessible(y_, QStringLiteral("Plot"));
+    set_accessible(x_, QStringLiteral("Plot against"));
+    set_accessible(bond_x_, QStringLiteral("Bond chart against"));
+    set_accessible(shown_, QStringLiteral("Show"));
+    set_accessible(vol_from_, QStringLiteral("Volatility from"));
+    set_accessible(vol_to_, QStringLiteral("Volatility to"));
+
+    // What is charted on the first line, its range on the second.
+    return two_lines(
+        {new QLabel(QStringLiteral("Chart")), source_, nullptr, option_choices_, bond_choices_, scenario_choices_},
+        {range_label_, from_, new QLabel(QStringLiteral("to")), to_, nullptr, scenario_range_});
+}
+
+// Each choice to the model: the window draws again.
+void ChartForm::connect_choices() {
     ChartWindow& m = cx_.chart;
     connect(source_, &QComboBox::activated, this,
             [this](int i) { choose([this, i] { cx_.chart.source = static_cast<ChartSource>(i); }); });
@@ -153,25 +196,6 @@ QWidget* ChartForm::build_choices() {
     bind(to_, &ChartWindow::to);
     bind(vol_from_, &ChartWindow::vol_from);
     bind(vol_to_, &ChartWindow::vol_to);
-
-    const auto row = [](std::initializer_list<QWidget*> widgets) {
-        auto* box = new QWidget;
-        auto* line = new QHBoxLayout(box);
-        line->setContentsMargins(0, 0, 0, 0);
-        for (QWidget* w : widgets) line->addWidget(w);
-        return box;
-    };
-    option_choices_ = row({new QLabel(QStringLiteral("Plot")), y_, new QLabel(QStringLiteral("against")), x_});
-    bond_choices_ = row({new QLabel(QStringLiteral("Against")), bond_x_});
-    scenario_choices_ = row({new QLabel(QStringLiteral("Show")), shown_});
-    scenario_range_ =
-        row({new QLabel(QStringLiteral("Volatility from")), vol_from_, new QLabel(QStringLiteral("to")), vol_to_});
-    range_label_ = new QLabel(QStringLiteral("From"));
-
-    // What is charted on the first line, its range on the second.
-    return two_lines(
-        {new QLabel(QStringLiteral("Chart")), source_, nullptr, option_choices_, bond_choices_, scenario_choices_},
-        {range_label_, from_, new QLabel(QStringLiteral("to")), to_, nullptr, scenario_range_});
 }
 
 QWidget* ChartForm::build_commands() {
@@ -221,6 +245,8 @@ void ChartForm::draw() {
     scenario_choices_->setVisible(scenario);
     scenario_range_->setVisible(scenario);
     range_label_->setText(scenario ? QStringLiteral("Spot from") : QStringLiteral("From"));
+    from_->setAccessibleName(scenario ? QStringLiteral("Spot from") : QStringLiteral("Range from"));
+    to_->setAccessibleName(scenario ? QStringLiteral("Spot to") : QStringLiteral("Range to"));
     set_text_if_differs(from_, m.from);
     set_text_if_differs(to_, m.to);
     set_text_if_differs(vol_from_, m.vol_from);
@@ -231,11 +257,13 @@ void ChartForm::draw() {
     cancel_->setEnabled(m.busy);
     busy_->setVisible(m.busy);
     note_->setText(QString::fromStdString(m.busy ? m.progress : m.note));
-    pages_->setCurrentWidget(scenario ? static_cast<QWidget*>(table_) : view_);
+    pages_->setCurrentWidget(scenario ? static_cast<QWidget*>(table_) : plot_tabs_);
     if (m.version != drawn_version_) {
         drawn_version_ = m.version;
         hover_->setText(QStringLiteral(" "));
         tvx::draw_plot(view_->chart(), m.plot, [this](const QString& text) { hover_->setText(text); });
+        describe_chart(view_, m.plot);
+        fill_points_table(points_, m.plot);
         draw_table();
     }
     // The scenario table's title follows the P&L switch; an exact grid says so.
@@ -270,8 +298,9 @@ ChartForm::PictureLayout ChartForm::picture_layout() const {
 }
 
 void ChartForm::paint_picture(QPainter& painter, const PictureLayout& layout) const {
-    painter.fillRect(QRect(QPoint(0, 0), layout.size), Qt::white);
-    painter.setPen(Qt::black);
+    // In the colours on the screen, dark or light.
+    painter.fillRect(QRect(QPoint(0, 0), layout.size), palette().color(QPalette::Base));
+    painter.setPen(palette().color(QPalette::Text));
     const int text_width = layout.size.width() - 2 * kPictureMargin;
     painter.setFont(title_->font());
     const int title_height = title_->fontMetrics().height();
@@ -286,7 +315,7 @@ void ChartForm::paint_picture(QPainter& painter, const PictureLayout& layout) co
 QImage ChartForm::picture_image() const {
     const PictureLayout layout = picture_layout();
     QImage image(layout.size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
+    image.fill(palette().color(QPalette::Base));
     QPainter painter(&image);
     paint_picture(painter, layout);
     painter.end();
@@ -327,6 +356,16 @@ void ChartForm::save() {
     // The offered name's kind first: a table is saved as its figures.
     const QString path = ask_chart_file(this, suggested_save_path(), cx_.chart.source == ChartSource::Scenario);
     if (!path.isEmpty()) save_to(path);
+}
+
+void ChartForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The desktop's colours changed: the chart is drawn again in them.
+    if (event->type() == QEvent::PaletteChange && note_) {
+        note_->setStyleSheet(text_colour(colours(palette()).note));
+        drawn_version_ = -1;
+        draw();
+    }
 }
 
 void ChartForm::closeEvent(QCloseEvent* event) {

@@ -21,6 +21,7 @@ class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QTableWidget;
+class QTabWidget;
 
 namespace tvx {
 
@@ -47,10 +48,12 @@ public:
     QImage picture_image() const;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     QWidget* build_choices();
+    void connect_choices();
     QWidget* build_commands();
     void choose(const std::function<void()>& change);
     void draw_table();
@@ -86,6 +89,8 @@ private:
     QStackedWidget* pages_ = nullptr;
     QChartView* view_ = nullptr;
     QTableWidget* table_ = nullptr;
+    QTabWidget* plot_tabs_ = nullptr;  // the chart, and its points as a table
+    QTableWidget* points_ = nullptr;
     QLabel* title_ = nullptr;
     QLabel* caption_ = nullptr;
     QLabel* hover_ = nullptr;
@@ -96,13 +101,22 @@ std::unique_ptr<QWidget> make_chart_form(Models& models, UserInterface& ui);
 
 // The chart window's model with its sources, for its commands.
 inline ChartContext chart_context(Models& models, UserInterface& ui) {
-    return ChartContext{models.chart, {models.main, models.bonds2, models.bonds}, ui};
+    return ChartContext{
+        models.chart,
+        {models.main, models.calculator<StraightBondsWindow>(), models.calculator<ConvertibleBondsWindow>()},
+        ui};
 }
 
 // The source window's Compute has run: an open chart of it draws again.
 inline void follow_compute(Models& models, UserInterface& ui, ChartSource source) {
     ChartContext cx = chart_context(models, ui);
     chart_follow(cx, source);
+}
+
+// The calculator's Compute has run: an open chart of it, if the chart
+// draws that calculator, draws again.
+inline void follow_compute(Models& models, UserInterface& ui, Window calculator) {
+    if (const auto source = chart_source_of(calculator)) follow_compute(models, ui, *source);
 }
 
 }  // namespace tvx

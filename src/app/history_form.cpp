@@ -22,6 +22,9 @@ namespace {
 
 enum Column { kTime, kWindow, kCommand, kTerms, kResults, kColumns };
 
+// The rows the window shows at the least.
+constexpr int kLeastRows = 10;
+
 constexpr const char* kHeadings[kColumns] = {history_caption::time, history_caption::window, history_caption::command,
                                              history_caption::terms, history_caption::results};
 
@@ -82,7 +85,7 @@ void HistoryTable::take_new_rows() {
 HistoryForm::HistoryForm(HistoryWindow& model, UserInterface& ui) : model_(model), ui_(ui), table_(model) {
     setObjectName(QStringLiteral("frmHistory"));
     setWindowTitle(QString::fromUtf8(history_caption::frmHistory));
-    setMinimumSize(420, 200);
+    setMinimumWidth(420);
 
     view_ = new QTableView;
     view_->setObjectName(QStringLiteral("tblHistory"));
@@ -97,6 +100,9 @@ HistoryForm::HistoryForm(HistoryWindow& model, UserInterface& ui) : model_(model
     // ten thousand cost what ten do.
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
+    // However small its free spot, the window shows ten rows at the least.
+    view_->setMinimumHeight(view_->verticalHeader()->defaultSectionSize() * kLeastRows +
+                            view_->horizontalHeader()->sizeHint().height() + 2 * view_->frameWidth() + 2);
     QHeaderView* across = view_->horizontalHeader();
     across->setSectionResizeMode(QHeaderView::Interactive);
     across->setStretchLastSection(true);

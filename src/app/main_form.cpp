@@ -16,6 +16,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "app/accessible_names.h"
 #include "app/chart_form.h"
 #include "app/menu_tree.h"
 #include "options/compute.h"
@@ -119,9 +120,12 @@ void MainForm::build_menus() {
     }
 }
 
-QLabel* MainForm::label(const char* field_name) {
+QLabel* MainForm::label(const char* field_name, QWidget* field) {
     const Field<MainWindow>& f = row(field_name);
-    return tvx::label(f.label, f.caption);
+    QLabel* l = tvx::label(f.label, f.caption);
+    // The label names its field for screen readers (app/accessible_names.h).
+    l->setBuddy(field);
+    return l;
 }
 
 QLineEdit* MainForm::field(const char* name) {
@@ -165,7 +169,10 @@ QWidget* MainForm::build_terms() {
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->setVerticalSpacing(8);
     form->setHorizontalSpacing(12);
-    for (const char* name : {"current", "strike", "dividend", "time", "irate"}) form->addRow(label(name), field(name));
+    for (const char* name : {"current", "strike", "dividend", "time", "irate"}) {
+        QLineEdit* edit = field(name);
+        form->addRow(label(name, edit), edit);
+    }
     return box;
 }
 
@@ -193,17 +200,19 @@ QWidget* MainForm::build_calculation() {
     QGroupBox* g = choice("fraCalType", optPrice_, optVol_);
     auto* grid = new QGridLayout(g);
     grid->setHorizontalSpacing(12);
+    QLineEdit* volatility = field("qqq");
+    QLineEdit* price = field("qqq2");
     grid->addWidget(optPrice_, 0, 0);
-    grid->addWidget(label("qqq"), 0, 2);
-    grid->addWidget(field("qqq"), 0, 3);
+    grid->addWidget(label("qqq", volatility), 0, 2);
+    grid->addWidget(volatility, 0, 3);
     // The volatility of the fitted smile for this strike and time.
     auto* from_smile = new QPushButton(QString::fromUtf8(smile_caption::cmdFromSmile));
     from_smile->setObjectName(QStringLiteral("cmdFromSmile"));
     connect(from_smile, &QPushButton::clicked, this, [this] { main_from_smile(models_.smile, model_, ui_); });
     grid->addWidget(from_smile, 0, 4);
     grid->addWidget(optVol_, 1, 0);
-    grid->addWidget(label("qqq2"), 1, 2);
-    grid->addWidget(field("qqq2"), 1, 3);
+    grid->addWidget(label("qqq2", price), 1, 2);
+    grid->addWidget(price, 1, 3);
     grid->setColumnMinimumWidth(1, 12);
     grid->setColumnStretch(3, 1);
     return g;
@@ -228,6 +237,8 @@ QWidget* MainForm::build_advanced() {
     slider_->setObjectName(QStringLiteral("Slider1"));
     slider_->setRange(kSliderMin, kSliderMax);
     slider_->setFixedWidth(width);
+    // The slider is named apart from the field it writes.
+    set_accessible(slider_, QString::fromUtf8(cap::Slider1_name), QString::fromUtf8(cap::Slider1_description));
     connect(slider_, &QSlider::valueChanged, this, [this](int position) {
         model_.Slider1 = position;
         Slider1_Change(model_);
@@ -247,7 +258,7 @@ QWidget* MainForm::build_advanced() {
     grid->setVerticalSpacing(8);
     grid->addWidget(svol_, 0, 0);
     grid->addWidget(srate_, 0, 1);
-    grid->addWidget(label("cor"), 1, 0, 1, 2);
+    grid->addWidget(label("cor", cor_), 1, 0, 1, 2);
     grid->addLayout(track, 2, 0, 1, 2, Qt::AlignLeft);
     grid->addWidget(cor_, 2, 2, Qt::AlignTop);
     grid->setColumnStretch(2, 1);

@@ -41,7 +41,7 @@ protected:
 private:
     void build_menus();
     // The controls of the field table's rows, by their object names.
-    QLabel* label(const char* field_name);
+    QLabel* label(const char* field_name, QWidget* field);
     QLineEdit* field(const char* name);
     QGroupBox* choice(const char* name, QRadioButton*& first, QRadioButton*& second);
     QCheckBox* check(const char* name);

@@ -29,10 +29,13 @@ Node& menu_in(std::vector<Node>& nodes, const Menu& m) {
     return nodes.back();
 }
 
-void add(std::vector<Node>& bar, const std::vector<Menu>& path, Node item) {
+// The item goes last in its menu, or before the item named `before`.
+void add(std::vector<Node>& bar, const std::vector<Menu>& path, Node item, const char* before = nullptr) {
     std::vector<Node>* nodes = &bar;
     for (const Menu& m : path) nodes = &menu_in(*nodes, m).children;
-    nodes->push_back(std::move(item));
+    const auto at = std::find_if(nodes->begin(), nodes->end(),
+                                 [before](const Node& n) { return before && std::string_view(n.name) == before; });
+    nodes->insert(at, std::move(item));
 }
 
 void flatten(const std::vector<Node>& nodes, int level, std::vector<MenuItem>& out) {
@@ -45,7 +48,7 @@ void flatten(const std::vector<Node>& nodes, int level, std::vector<MenuItem>& o
 std::vector<MenuItem> derive() {
     std::vector<Node> bar;
     for (const WindowRow& row : window_rows())
-        for (const MenuEntry& e : row.menu) add(bar, e.path, {e.name, e.caption, e.click, {}});
+        for (const MenuEntry& e : row.menu) add(bar, e.path, {e.name, e.caption, e.click, {}}, e.before);
 
     // The choice of exact figures is the program's, not a window's: last in
     // the Advanced menu. It redraws an open chart on the new figures.

@@ -3,14 +3,11 @@
 // destroyed and made afresh at the next show.
 #pragma once
 
+#include "calculators/calculators.h"
 #include "charts/chart_window.h"
 #include "core/help.h"
 #include "core/history_window.h"
 #include "core/progress.h"
-#include "instruments/bonds.h"
-#include "instruments/convertible.h"
-#include "instruments/futures.h"
-#include "instruments/warrants.h"
 #include "neural/create_window.h"
 #include "neural/predict_window.h"
 #include "options/main_window.h"
@@ -25,10 +22,7 @@ struct Models {
     OutputWindow output;
     Pacifier pacifier;
     Pmeter pmeter;
-    WarrantsWindow warrants;
-    FuturesWindow futures;
-    ConvertibleBondsWindow bonds;
-    StraightBondsWindow bonds2;
+    CalculatorModels calculators;  // one of each calculator's (calculator<Model>())
     CreateWindow neural1;
     PredictWindow neural3;
     HelpViewer help;
@@ -36,6 +30,11 @@ struct Models {
     StrategyWindow strategy;
     HistoryWindow history;
     SmileWindow smile;
+
+    template <class Model>
+    Model& calculator() {
+        return std::get<Model>(calculators);
+    }
 };
 
 }  // namespace tvx

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "app/theme.h"
+
 namespace tvx {
 
 namespace {
@@ -32,7 +34,6 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     earlier_->setObjectName(QStringLiteral("lblEarlier"));
     earlier_->setWordWrap(true);
     earlier_->setFixedWidth(kLineWidth);
-    earlier_->setStyleSheet(QStringLiteral("color: #8a4b00;"));
     column->addWidget(earlier_);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         lines_[i] = new QLabel;
@@ -54,7 +55,6 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     method_->setObjectName(QStringLiteral("lblMethod"));
     method_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     method_->installEventFilter(this);
-    method_->setStyleSheet(QStringLiteral("color: #505050;"));
     method_->setWordWrap(true);
     method_->setMaximumWidth(kLineWidth);
     column->addWidget(method_);
@@ -62,7 +62,6 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     exact_->setObjectName(QStringLiteral("lblExact"));
     exact_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     exact_->installEventFilter(this);
-    exact_->setStyleSheet(QStringLiteral("color: #505050;"));
     exact_->setWordWrap(true);
     exact_->setMaximumWidth(kLineWidth);
     column->addWidget(exact_);
@@ -120,15 +119,19 @@ void OutputForm::draw() {
     // Lines of earlier terms are greyed under the line that names them.
     earlier_->setText(QString::fromStdString(earlier_compute_line(model_)));
     earlier_->setVisible(model_.stale);
-    const QString colour = model_.stale ? QStringLiteral("color: #8c8c8c;") : QString();
+    // In the desktop's colours, dark or light (app/theme.h).
+    const Colours& c = colours(palette());
+    earlier_->setStyleSheet(text_colour(c.earlier));
+    const QString colour = model_.stale ? text_colour(c.greyed) : QString();
+    const QString quiet = model_.stale ? colour : text_colour(c.quiet);
     for (QLabel* line : lines_) line->setStyleSheet(colour);
-    std_error_->setStyleSheet(model_.stale ? colour : QStringLiteral("color: #505050;"));
+    std_error_->setStyleSheet(quiet);
     method_->setText(QString::fromStdString(model_.Method));
     method_->setHidden(model_.Method.empty());
-    method_->setStyleSheet(model_.stale ? colour : QStringLiteral("color: #505050;"));
+    method_->setStyleSheet(quiet);
     exact_->setText(QString::fromStdString(model_.Exact));
     exact_->setHidden(model_.Exact.empty());
-    exact_->setStyleSheet(model_.stale ? colour : QStringLiteral("color: #505050;"));
+    exact_->setStyleSheet(quiet);
 }
 
 }  // namespace tvx

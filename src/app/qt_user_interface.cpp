@@ -2,12 +2,16 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLayout>
 #include <QLineEdit>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
+#include "app/accessible_combo.h"
+#include "app/accessible_names.h"
 #include "app/boxes.h"
 #include "app/forms.h"
 #include "app/main_form.h"
@@ -18,7 +22,7 @@
 
 namespace tvx {
 
-QtUserInterface::QtUserInterface(Models& models) : models_(models) {}
+QtUserInterface::QtUserInterface(Models& models) : models_(models) { install_accessible_combo(); }
 
 QtUserInterface::~QtUserInterface() { set_pointer(Pointer::Normal); }
 
@@ -113,6 +117,7 @@ QWidget* QtUserInterface::widget(Window window) {
     UserInterface& view = for_window(window);
     std::unique_ptr<QWidget> made = entry->make(models_, view);
     QWidget* w = made.get();
+    name_controls(w);
     forms_[window] = std::move(made);
     placed_.erase(window);
     if (auto* main = qobject_cast<MainForm*>(w)) {
@@ -122,8 +127,30 @@ QWidget* QtUserInterface::widget(Window window) {
     return w;
 }
 
+namespace {
+
+// A window that grew as it was drawn (a leg added) is moved back onto the
+// screen, as far as it fits there; its frame is taken to be as thick as
+// the main window's.
+void keep_on_screen(QWidget* w, const QWidget* main) {
+    if (!w->isVisible() || !w->screen() || !main || main == w) return;
+    if (w->layout()) w->layout()->activate();
+    const QRect room = w->screen()->availableGeometry();
+    const QRect frame = window_frame(*w);
+    const QSize outer = w->size() + (window_frame(*main).size() - main->size());
+    const int x = std::max(room.left(), std::min(frame.x(), room.right() + 1 - outer.width()));
+    const int y = std::max(room.top(), std::min(frame.y(), room.bottom() + 1 - outer.height()));
+    if (x != frame.x() || y != frame.y()) w->move(x, y);
+}
+
+}  // namespace
+
 void QtUserInterface::refresh(Window window) {
-    if (auto* view = dynamic_cast<FormView*>(existing(window))) view->draw();
+    QWidget* w = existing(window);
+    if (auto* view = dynamic_cast<FormView*>(w)) {
+        view->draw();
+        keep_on_screen(w, existing(Window::Main));
+    }
 }
 
 void QtUserInterface::show(Window window) {
@@ -244,7 +271,7 @@ void QtUserInterface::focus_field(Window window, const std::string& control) {
 }
 
 void QtUserInterface::record(const HistoryRow& row) {
-    models_.history.rows.push_back(row);
+    keep_row(models_.history, row, models_.main.precision == Precision::Exact);
     refresh(Window::History);
 }
 

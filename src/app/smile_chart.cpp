@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QChart>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -11,15 +12,18 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/theme.h"
 #include "core/numbers.h"
 
 namespace tvx {
 
 namespace {
 
-const QColor kColours[] = {QColor(0x1f, 0x5f, 0xbf), QColor(0xd0, 0x60, 0x10), QColor(0x20, 0x90, 0x40),
-                           QColor(0xb0, 0x30, 0x90), QColor(0x60, 0x60, 0x60), QColor(0x10, 0x90, 0xa0),
-                           QColor(0xa0, 0x20, 0x20), QColor(0x70, 0x50, 0xc0)};
+// The series' colours in turn, from the palette's (app/theme.h).
+std::vector<QColor> series_colours() {
+    const Colours& c = colours(QGuiApplication::palette());
+    return {c.main, c.counterpart, c.floor, c.conversion, c.mark, c.marker, c.payoff, c.x_band};
+}
 
 struct Span {
     double lo = 0, hi = 0;
@@ -61,7 +65,7 @@ void add_heat(QChart* chart, const HeatMap& h) {
             if (x) v.take(*x);
     const auto paint = [chart, h, v](const QRectF& area) {
         QImage image(area.size().toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::white);
+        image.fill(QGuiApplication::palette().color(QPalette::Base));
         QPainter p(&image);
         const double cw = image.width() / static_cast<double>(h.strikes.size());
         const double ch = image.height() / static_cast<double>(h.times.size());
@@ -98,7 +102,7 @@ void add_series(const PlotSeries& s, const QColor& c, const std::function<void(Q
             auto* bar = new QLineSeries;
             bar->setName(name);
             bar->append({QPointF(s.x[i], s.low[i]), QPointF(s.x[i], s.high[i])});
-            bar->setPen(QPen(QColor(0x90, 0x90, 0x90), 2.0));
+            bar->setPen(QPen(colours(QGuiApplication::palette()).quiet, 2.0));
             attach(bar, i == 0);
         }
         return;
@@ -126,6 +130,7 @@ void draw_smile_plot(QChart* chart, const SmilePlot& plot, const std::function<v
     chart->removeAllSeries();
     for (QAbstractAxis* a : chart->axes()) chart->removeAxis(a);
     chart->setPlotAreaBackgroundVisible(false);
+    paint_chart_in(chart, QGuiApplication::palette());
     if (plot.empty()) return;
 
     Span xs, ys;
@@ -160,8 +165,11 @@ void draw_smile_plot(QChart* chart, const SmilePlot& plot, const std::function<v
         });
     };
     if (plot.heat) add_heat(chart, *plot.heat);
-    int colour = 0;
-    for (const PlotSeries& s : plot.series) add_series(s, kColours[colour++ % std::size(kColours)], attach);
+    const std::vector<QColor> palette = series_colours();
+    std::size_t colour = 0;
+    for (const PlotSeries& s : plot.series) add_series(s, palette[colour++ % palette.size()], attach);
+    // The axes just made, in the palette's colours too.
+    paint_chart_in(chart, QGuiApplication::palette());
 }
 
 }  // namespace tvx

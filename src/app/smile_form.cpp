@@ -28,8 +28,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/accessible_names.h"
 #include "app/chart_drawing.h"
 #include "app/smile_chart.h"
+#include "app/theme.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "smile/smile_commands.h"
@@ -72,6 +74,7 @@ SmileForm::SmileForm(Models& models, UserInterface& ui) : w_(models.smile), ui_(
     quotes_->verticalHeader()->setVisible(false);
     report_ = named(new QPlainTextEdit, "txtReport");
     report_->setReadOnly(true);
+    set_accessible(report_, QStringLiteral("Report of the fit"));
     report_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     tabs->addTab(quotes_, QStringLiteral("&Quotes"));
     tabs->addTab(report_, QStringLiteral("&Report"));
@@ -171,7 +174,7 @@ QWidget* SmileForm::build_chart() {
     view_->chart()->legend()->setAlignment(Qt::AlignBottom);
     hover_ = named(new QLabel(QStringLiteral(" ")), "lblHover");
     note_ = named(new QLabel, "lblNote");
-    note_->setStyleSheet(QStringLiteral("color: #a02020;"));
+    note_->setStyleSheet(text_colour(colours(palette()).note));
     auto* copy = button("cmdCopy", smile_caption::cmdCopy);
     auto* save = button("cmdSave", smile_caption::cmdSave);
     connect(copy, &QPushButton::clicked, this, [this] { copy_chart(); });
@@ -268,6 +271,8 @@ void SmileForm::draw_chart() {
     expiry_->setCurrentIndex(w_.expiry);
     hover_->setText(QStringLiteral(" "));
     draw_smile_plot(view_->chart(), plot_, [this](const QString& text) { hover_->setText(text); });
+    view_->setAccessibleName(QString::fromStdString(plot_.empty() ? std::string("Chart: nothing drawn") : plot_.title));
+    view_->setAccessibleDescription(QString::fromStdString(plot_.caption));
     title_->setText(QString::fromStdString(plot_.title));
     caption_->setText(QString::fromStdString(plot_.caption));
 }
@@ -295,6 +300,16 @@ bool SmileForm::save_chart_to(const QString& path) {
     if (ok) w_.save_folder = QFileInfo(path).absolutePath().toStdString();
     draw();
     return ok;
+}
+
+void SmileForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The desktop's colours changed: the chart is drawn again in them.
+    if (event->type() == QEvent::PaletteChange && note_) {
+        note_->setStyleSheet(text_colour(colours(palette()).note));
+        drawn_chart_ = {-1, SmileChart::Smile, -1};
+        draw();
+    }
 }
 
 void SmileForm::dragEnterEvent(QDragEnterEvent* event) {

@@ -31,7 +31,7 @@ public:
     SmileForm(Models& models, UserInterface& ui);
 
     void draw() override;
-    QSize sizeHint() const override { return {1280, 820}; }
+    QSize sizeHint() const override { return {1180, 740}; }
 
     // Opens a chain file, as Open and a drop do.
     void open_file(const QString& path);
@@ -42,6 +42,7 @@ public:
     void copy_chart();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -18,17 +18,21 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "app/chart_drawing.h"
 #include "app/strategy_legs.h"
+#include "app/theme.h"
 #include "charts/chart_text.h"
 #include "charts/strategy_chart.h"
+#include "core/numbers.h"
 #include "core/text_file.h"
 #include "smile/smile_commands.h"
 #include "strategy/presets.h"
+#include "strategy/rules.h"
 #include "strategy/strategy_commands.h"
 
 namespace tvx {
@@ -52,7 +56,8 @@ StrategyForm::StrategyForm(Models& models, UserInterface& ui) : models_(models),
     legs_ = new StrategyLegs(w_, [this](int k) { strategy_remove_leg(w_, ui_, k); });
 
     results_ = named(new QLabel, "lblResults");
-    results_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Tab reaches the results, so that a screen reader reads them in order.
+    results_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     results_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     results_->setWordWrap(true);
     results_->setMinimumWidth(results_->fontMetrics().horizontalAdvance(QString(44, QLatin1Char('0'))));
@@ -70,15 +75,25 @@ StrategyForm::StrategyForm(Models& models, UserInterface& ui) : models_(models),
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(12, 12, 12, 10);
     column->setSpacing(10);
+    // The legs scroll when the screen is too low for all of them, so that
+    // the window fits and every button stays in reach.
+    legs_area_ = named(new QScrollArea, "scrLegs");
+    legs_area_->setWidget(legs_);
+    legs_area_->setWidgetResizable(true);
+    legs_area_->setFrameShape(QFrame::NoFrame);
+    legs_area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
     column->addWidget(build_terms());
-    column->addWidget(legs_);
+    column->addWidget(legs_area_);
     column->addWidget(build_commands());
     column->addLayout(lower, 1);
 
     std::vector<QWidget*> chain = tab_chain_;
     const std::vector<QWidget*> legs = legs_->tab_chain();
-    // The legs after the terms, the button that takes them and the presets.
+    // The legs after the terms, the button that takes them, the presets
+    // and the chart's range; the results after the commands.
     chain.insert(chain.begin() + static_cast<std::ptrdiff_t>(terms_.size()) + 2, legs.begin(), legs.end());
+    chain.push_back(results_);
     for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
     resize(sizeHint());
     draw();
@@ -119,7 +134,7 @@ QWidget* StrategyForm::build_terms() {
     // Each option leg's volatility from the fitted smile.
     QPushButton* from_smile = button("cmdFromSmile", smile_caption::cmdFromSmile);
     connect(from_smile, &QPushButton::clicked, this, [this] { strategy_from_smile(models_.smile, w_, ui_); });
-    grid->addWidget(from_smile, 2, 5);
+    grid->addWidget(from_smile, 3, 3);
 
     preset_ = named(new QComboBox, "cboPreset");
     preset_->addItem(QString::fromUtf8(strategy_caption::cboPreset));
@@ -131,12 +146,22 @@ QWidget* StrategyForm::build_terms() {
     preset_label->setBuddy(preset_);
     grid->addWidget(preset_label, 0, 4);
     grid->addWidget(preset_, 0, 5);
+    tab_chain_.push_back(take);
+    tab_chain_.push_back(from_smile);
+    tab_chain_.push_back(preset_);
+    // The chart's range of the spot: empty ends take the default's, which
+    // the fields show greyed.
+    int row = 1;
+    for (const char* name : {"spotfrom", "spotto"}) {
+        QLineEdit* edit = term_field(name, term(name).text(w_));
+        auto* label = named(new QLabel(QString::fromUtf8(term(name).caption)), (std::string(name) + "Label").c_str());
+        label->setBuddy(edit);
+        grid->addWidget(label, row, 4);
+        grid->addWidget(edit, row++, 5);
+    }
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
-    tab_chain_.push_back(take);
-    tab_chain_.push_back(preset_);
-    tab_chain_.push_back(from_smile);
     return box;
 }
 
@@ -171,6 +196,27 @@ QWidget* StrategyForm::build_commands() {
     return box;
 }
 
+// The grid of spot against volatility, with its choice of what it shows.
+QWidget* StrategyForm::build_grid_page() {
+    shown_ = named(new QComboBox, "cboShown");
+    shown_->addItems({QStringLiteral("P&L"), QStringLiteral("Value")});
+    connect(shown_, &QComboBox::activated, this, [this] { draw_grid(); });
+    table_ = named(new QTableWidget, "tblGrid");
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    auto* grid_page = new QWidget;
+    auto* grid_column = new QVBoxLayout(grid_page);
+    auto* shown_line = new QHBoxLayout;
+    auto* shown_label = new QLabel(QStringLiteral("Show"));
+    shown_label->setBuddy(shown_);
+    shown_line->addWidget(shown_label);
+    shown_line->addWidget(shown_);
+    shown_line->addStretch(1);
+    grid_column->addLayout(shown_line);
+    grid_column->addWidget(table_, 1);
+    return grid_page;
+}
+
 QWidget* StrategyForm::build_chart() {
     title_ = named(new QLabel, "lblTitle");
     QFont big = title_->font();
@@ -181,28 +227,19 @@ QWidget* StrategyForm::build_chart() {
     caption_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     view_ = named(new QChartView, "chtStrategy");
     view_->setRenderHint(QPainter::Antialiasing);
-    view_->setMinimumSize(480, 300);
+    view_->setMinimumSize(480, 240);
     view_->chart()->legend()->setAlignment(Qt::AlignBottom);
     view_->chart()->setMargins(QMargins(4, 4, 10, 4));
 
-    shown_ = named(new QComboBox, "cboShown");
-    shown_->addItems({QStringLiteral("P&L"), QStringLiteral("Value")});
-    connect(shown_, &QComboBox::activated, this, [this] { draw_grid(); });
-    table_ = named(new QTableWidget, "tblGrid");
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    auto* grid_page = new QWidget;
-    auto* grid_column = new QVBoxLayout(grid_page);
-    auto* shown_line = new QHBoxLayout;
-    shown_line->addWidget(new QLabel(QStringLiteral("Show")));
-    shown_line->addWidget(shown_);
-    shown_line->addStretch(1);
-    grid_column->addLayout(shown_line);
-    grid_column->addWidget(table_, 1);
-
+    QWidget* grid_page = build_grid_page();
     tabs_ = named(new QTabWidget, "tabChart");
     tabs_->addTab(view_, QStringLiteral("Profit and loss"));
     tabs_->addTab(grid_page, QStringLiteral("Spot × volatility"));
+    // The curves' points, as Copy gives them, for those who cannot see them.
+    points_ = named(new QTableWidget, "tblPoints");
+    points_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    points_->setAccessibleName(QStringLiteral("Points of the chart"));
+    tabs_->addTab(points_, QStringLiteral("Points"));
     hover_ = named(new QLabel(QStringLiteral(" ")), "lblHover");
     // The pointer's coordinates belong to the chart: the grid does not keep them.
     connect(tabs_, &QTabWidget::currentChanged, this, [this] {
@@ -210,7 +247,7 @@ QWidget* StrategyForm::build_chart() {
         draw();
     });
     note_label_ = named(new QLabel, "lblNote");
-    note_label_->setStyleSheet(QStringLiteral("color: #a02020;"));
+    note_label_->setStyleSheet(text_colour(colours(palette()).note));
     QPushButton* copy = button("cmdCopyChart", "Copy");
     QPushButton* save = button("cmdSaveChart", "Save Chart...");
     copy->setAutoDefault(false);
@@ -246,9 +283,24 @@ void StrategyForm::draw() {
     }
     preset_->setCurrentIndex(w_.preset + 1);
     legs_->draw();
+    // Up to four legs show whole; more scroll, so that the window fits a
+    // small screen with every button in view.
+    legs_area_->setMinimumHeight(std::min(legs_->legs_height(std::max(w_.leg_count, 2)), legs_->legs_height(4)));
     QString lines;
+    // Results of earlier terms say so first, greyed until the next Compute.
+    if (w_.stale) lines += QString::fromUtf8(strategy_text::stale) + QStringLiteral(".\n\n");
     for (const std::string& line : w_.lines) lines += QString::fromStdString(line) + QLatin1Char('\n');
     results_->setText(lines.trimmed());
+    results_->setEnabled(!w_.stale);
+    // The range drawn, greyed in the fields of the chart's range.
+    const bool drawn = w_.report && !w_.report->curves.spots.empty();
+    for (const auto& [edit, text] : terms_) {
+        const bool from = edit->objectName() == QLatin1String("spotfrom");
+        if (!from && edit->objectName() != QLatin1String("spotto")) continue;
+        const std::vector<double>& spots = drawn ? w_.report->curves.spots : std::vector<double>{};
+        edit->setPlaceholderText(drawn ? QString::fromStdString(result_text(from ? spots.front() : spots.back()))
+                                       : QString());
+    }
     if (w_.version != drawn_version_) {
         drawn_version_ = w_.version;
         draw_chart();
@@ -267,6 +319,8 @@ void StrategyForm::draw_chart() {
     note_ = left_out_note(plot_.left_out);
     hover_->setText(QStringLiteral(" "));
     draw_plot(view_->chart(), plot_, [this](const QString& text) { hover_->setText(text); });
+    describe_chart(view_, plot_);
+    fill_points_table(points_, plot_);
     draw_grid();
 }
 
@@ -308,9 +362,23 @@ void StrategyForm::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+void StrategyForm::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The desktop's colours changed: the chart is drawn again in them.
+    if (event->type() == QEvent::PaletteChange && note_label_) {
+        note_label_->setStyleSheet(text_colour(colours(palette()).note));
+        drawn_version_ = -1;
+        draw();
+    }
+}
+
 void StrategyForm::closeEvent(QCloseEvent* event) {
-    event->accept();
-    strategy_cancel(w_, ui_);
+    // Legs changed since they came in are not thrown away unasked.
+    if (strategy_cancel(w_, ui_)) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 std::unique_ptr<QWidget> make_strategy_form(Models& models, UserInterface& ui) {

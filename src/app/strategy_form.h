@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QTabWidget;
 class QTableWidget;
+class QScrollArea;
 
 namespace tvx {
 
@@ -39,12 +40,14 @@ public:
     void copy_chart();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QWidget* build_terms();
     QWidget* build_commands();
+    QWidget* build_grid_page();
     QWidget* build_chart();
     QLineEdit* term_field(const char* name, std::string& text);
     void draw_chart();
@@ -67,6 +70,8 @@ private:
     QTabWidget* tabs_ = nullptr;
     QChartView* view_ = nullptr;
     QTableWidget* table_ = nullptr;
+    QTableWidget* points_ = nullptr;  // the curves' points
+    QScrollArea* legs_area_ = nullptr;
     QComboBox* shown_ = nullptr;  // the grid: value or P&L
     QLabel* title_ = nullptr;
     QLabel* caption_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/accessible_names.h"
 #include "core/numbers.h"
 
 namespace tvx {
@@ -26,9 +27,15 @@ void set_text(QLineEdit* edit, const std::string& text) {
     if (edit->text() != t) edit->setText(t);
 }
 
-constexpr const char* kHeaders[] = {"",       "Position",     "Quantity",   "Instrument", "Style",
-                                    "Strike", "Time (years)", "Volatility", "Premium",    "Value today",
-                                    ""};
+namespace cap = strategy_caption;
+constexpr const char* kHeaders[] = {"",        cap::position,   cap::quantity, cap::instrument, cap::style, cap::strike,
+                                    cap::time, cap::volatility, cap::premium,  cap::value,      ""};
+
+// A leg's control is called by its column and the leg's number, for
+// screen readers ("Leg 2 Strike"); the row is the legs table's.
+void name_cell(QWidget* w, const char* column_caption, int k) {
+    set_accessible(w, QString::fromStdString(leg_caption(column_caption, k)), QStringLiteral("Legs"));
+}
 
 }  // namespace
 
@@ -80,9 +87,21 @@ StrategyLegs::Row StrategyLegs::make_row(int k, QGridLayout* grid) {
     r.value = new QLabel;
     r.value->setObjectName(name_of("value", k));
     r.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    r.remove = new QPushButton(QStringLiteral("Remove"));
+    r.remove = new QPushButton(QString::fromUtf8(cap::remove));
     r.remove->setObjectName(name_of("cmdRemoveLeg", k));
     r.remove->setAutoDefault(false);
+    r.remove->setToolTip(QString::fromStdString(leg_caption(cap::remove, k)));
+    name_cell(r.position, cap::position, k);
+    name_cell(r.quantity, cap::quantity, k);
+    name_cell(r.instrument, cap::instrument, k);
+    name_cell(r.style, cap::style, k);
+    name_cell(r.strike, cap::strike, k);
+    name_cell(r.time, cap::time, k);
+    name_cell(r.volatility, cap::volatility, k);
+    name_cell(r.premium, cap::premium, k);
+    // The value's own text is what it says; the description tells whose.
+    r.value->setAccessibleDescription(QString::fromStdString(leg_caption(cap::value, k)));
+    name_cell(r.remove, cap::remove, k);
     connect(r.position, &QComboBox::activated, this,
             [this, k](int i) { model_.legs[k].side = i == 0 ? Side::Long : Side::Short; });
     connect(r.instrument, &QComboBox::activated, this, [this, k](int i) {
@@ -127,6 +146,14 @@ void StrategyLegs::draw_row(int k) {
 void StrategyLegs::draw() {
     for (int k = 0; k < kMaxLegs; ++k) draw_row(k);
     empty_->setVisible(model_.leg_count == 0);
+}
+
+int StrategyLegs::legs_height(int legs) const {
+    const auto* grid = static_cast<const QGridLayout*>(layout());
+    const QMargins m = contentsMargins() + grid->contentsMargins();
+    const int row = rows_[0].strike->sizeHint().height() + grid->verticalSpacing();
+    const int headings = fontMetrics().height() + grid->verticalSpacing();
+    return m.top() + m.bottom() + headings + row * legs;
 }
 
 std::vector<QWidget*> StrategyLegs::tab_chain() const {

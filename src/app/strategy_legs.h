@@ -27,6 +27,8 @@ public:
     StrategyLegs(StrategyWindow& model, std::function<void(int)> remove);
 
     void draw();
+    // The height the headings and the first `legs` rows take.
+    int legs_height(int legs) const;
     // The row's controls in tab order.
     std::vector<QWidget*> tab_chain() const;
 

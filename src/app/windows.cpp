@@ -1,5 +1,8 @@
 #include "app/windows.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/chart_form.h"
 #include "app/help_form.h"
 #include "app/history_form.h"
@@ -46,9 +49,23 @@ void on_smile(Models& models, UserInterface& ui) { mnuSmile_Click(models.smile, 
 
 }  // namespace
 
-std::span<const WindowRow> window_rows() {
+// A calculator's row, from its entry: its menu item shows it.
+template <class Model, class Results>
+WindowRow calculator_row(const CalculatorEntry<Model, Results>& e) {
+    const Window id = e.window();
+    const MenuPlace& m = e.menu;
+    std::vector<Menu> path{m.path[0]};
+    if (m.path[1].name != nullptr) path.push_back(m.path[1]);
+    return {id,
+            [&e](Models& models, UserInterface& ui) { return make_calculator_form(e, models, ui); },
+            Placement::FreeSpot,
+            {{path, m.name, m.caption, [id](Models&, UserInterface& ui) { ui.show(id); }, m.before}},
+            e.help};
+}
+
+std::vector<WindowRow> make_rows() {
     using enum Placement;
-    static const std::vector<WindowRow> rows{
+    std::vector<WindowRow> rows{
         // The main window's item closes it (after its exit question).
         {Window::Main,
          make_main,
@@ -60,26 +77,6 @@ std::span<const WindowRow> window_rows() {
         {Window::Output, make_bound<OutputForm, &Models::output>, FreeSpot, {}, {100}, false},
         {Window::Pacifier, make_bound<PacifierForm, &Models::pacifier>, FreeSpot, {}, {}, true, true},
         {Window::Pmeter, make_bound<PmeterForm, &Models::pmeter>, FreeSpot, {}, {}, true, true},
-        {Window::Warrants,
-         make_warrants_form,
-         FreeSpot,
-         {{{menu::advanced}, "mnuWarrants", "&Warrants", on_main<mnuWarrants_Click>}},
-         {300, "mnuHelpWarrants", "&Warrants"}},
-        {Window::Futures,
-         make_futures_form,
-         FreeSpot,
-         {{{menu::advanced}, "mnuAdvancedFutures", "&Futures", on_main<mnuAdvancedFutures_Click>}},
-         {200, "mnuHelpFutures", "&Futures"}},
-        {Window::Bonds,
-         make_convertible_bonds_form,
-         FreeSpot,
-         {{{menu::advanced, menu::bonds}, "mnuCbonds", "C&onvertible", on_main<mnucbonds_Click>}},
-         {500, "mnuHelpCbonds", "&Convertible Bonds"}},
-        {Window::Bonds2,
-         make_straight_bonds_form,
-         FreeSpot,
-         {{{menu::advanced, menu::bonds}, "mnusbonds", "&Straight", on_main<mnusbonds_Click>}},
-         {400, "mnuHelpSbonds", "&Straight Bonds"}},
         {Window::Neural1,
          make_neural_create_form,
          FreeSpot,
@@ -116,6 +113,19 @@ std::span<const WindowRow> window_rows() {
          {900, "mnuHelpCharts", "C&harts"}},
         {Window::Help, make_bound<HelpForm, &Models::help>, FreeSpot, {}, {}},
     };
+    // The calculators' items come after the progress windows', before the
+    // neural nets' in the Advanced menu.
+    std::vector<WindowRow> calculators;
+    for_each_calculator([&calculators](const auto& e) { calculators.push_back(calculator_row(e)); });
+    const auto at = std::find_if(rows.begin(), rows.end(), [](const WindowRow& r) { return r.id == Window::Neural1; });
+    rows.insert(at, std::make_move_iterator(calculators.begin()), std::make_move_iterator(calculators.end()));
+    return rows;
+}
+
+}  // namespace
+
+std::span<const WindowRow> window_rows() {
+    static const std::vector<WindowRow> rows = make_rows();
     return rows;
 }
 

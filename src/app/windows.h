@@ -1,17 +1,20 @@
 // The program's windows, one row each: the window, how its form is made
 // from its model, where it first appears, its menu items and its help
 // topic. The form registry, the menu bar (app/menu_tree.h) and the help
-// topic of a window all come from this one table, so a new window is its
+// topic of a window all come from this one table. A calculator's row is
+// made from its entry (calculators/calculators.h); any other window is its
 // model and commands, its form, and a row here (and its topic in the help
 // file).
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
 
 #include "app/models.h"
+#include "core/menus.h"
 #include "core/user_interface.h"
 
 namespace tvx {
@@ -22,24 +25,7 @@ enum class Placement {
     FreeSpot,  // beside the main window and the open windows (placement.h)
 };
 
-// A menu of the menu bar, or a submenu: its object name and its caption
-// ("&" marks the access key of the following letter).
-struct Menu {
-    const char* name;
-    const char* caption;
-};
-
-namespace menu {
-inline constexpr Menu file{"mnuFile", "&File"};
-inline constexpr Menu advanced{"mnuAdvanced", "&Advanced"};
-inline constexpr Menu bonds{"mnuBonds", "&Bonds"};
-inline constexpr Menu neural{"mnuNeural", "&Neural Nets"};
-inline constexpr Menu view{"mnuView", "&View"};
-inline constexpr Menu charts{"mnuCharts", "&Charts"};
-inline constexpr Menu help{"mnuHelp", "&Help"};
-}  // namespace menu
-
-using MenuHandler = void (*)(Models& models, UserInterface& ui);
+using MenuHandler = std::function<void(Models& models, UserInterface& ui)>;
 
 // A menu item of a window: the menus it sits in (the menu bar's, then
 // submenus), its object name, its caption and its command.
@@ -48,20 +34,13 @@ struct MenuEntry {
     const char* name;
     const char* caption;
     MenuHandler click;
-};
-
-// A window's help: the topic (a context number in the help file, 0 for
-// none), and the Help menu's item that opens it, if there is one.
-struct HelpEntry {
-    int topic = 0;
-    const char* name = nullptr;
-    const char* caption = nullptr;
+    const char* before = nullptr;  // the item it goes before, when that one is there already
 };
 
 struct WindowRow {
     Window id;
     // Makes the window's widget; it must also be a FormView.
-    std::unique_ptr<QWidget> (*make)(Models& models, UserInterface& ui);
+    std::function<std::unique_ptr<QWidget>(Models& models, UserInterface& ui)> make;
     Placement placement;
     std::vector<MenuEntry> menu;
     HelpEntry help;

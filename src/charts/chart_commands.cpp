@@ -101,6 +101,14 @@ void chart_follow(ChartContext& cx, ChartSource computed) {
     cx.ui.refresh(Window::Chart);
 }
 
+std::optional<ChartSource> chart_source_of(Window calculator) {
+    switch (calculator) {
+        case Window::Bonds2: return ChartSource::Bond;
+        case Window::Bonds: return ChartSource::Convertible;
+        default: return std::nullopt;
+    }
+}
+
 void chart_cancel(ChartWindow& chart) {
     if (chart.busy) chart.kill = 1;
 }

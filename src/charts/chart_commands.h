@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "charts/chart_window.h"
@@ -51,6 +52,10 @@ void chart_choice_changed(ChartContext& cx);
 // shown twice; terms that did not pass leave the chart as it was, with a
 // note.
 void chart_follow(ChartContext& cx, ChartSource computed);
+
+// The chart of a calculator window's figures, if there is one (the bond
+// windows'): the source whose drawing follows its Compute.
+std::optional<ChartSource> chart_source_of(Window calculator);
 
 // Advanced > Exact Values: turns the choice of exact figures on or off (in
 // the main window's model, where every valuation reads it) and draws an

@@ -17,19 +17,30 @@ std::string rounded(double x) {
 
 }  // namespace
 
+TextTable plot_table(const Plot& plot) {
+    TextTable t;
+    t.header.push_back(plot.x_label);
+    for (const Series& s : plot.series) t.header.push_back(s.name);
+    for (std::size_t i = 0; i < plot.x.size(); ++i) {
+        std::vector<std::string> row{general_text(plot.x[i])};
+        for (const Series& s : plot.series) row.push_back(i < s.y.size() && s.y[i] ? general_text(*s.y[i]) : "");
+        t.rows.push_back(std::move(row));
+    }
+    return t;
+}
+
 std::string plot_csv(const Plot& plot) {
+    const TextTable t = plot_table(plot);
     std::string text;
-    append_csv_field(text, plot.x_label);
-    for (const Series& s : plot.series) {
-        text += ',';
-        append_csv_field(text, s.name);
+    for (std::size_t c = 0; c < t.header.size(); ++c) {
+        if (c > 0) text += ',';
+        append_csv_field(text, t.header[c]);
     }
     text += "\n";
-    for (std::size_t i = 0; i < plot.x.size(); ++i) {
-        text += general_text(plot.x[i]);
-        for (const Series& s : plot.series) {
-            text += ",";
-            if (i < s.y.size() && s.y[i]) text += general_text(*s.y[i]);
+    for (const std::vector<std::string>& row : t.rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            if (c > 0) text += ',';
+            text += row[c];
         }
         text += "\n";
     }

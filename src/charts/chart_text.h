@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "charts/chart_window.h"
 
@@ -12,6 +13,15 @@ namespace tvx {
 // a point that could not be valued is an empty field. Numbers in general
 // number text; fields with a comma or a quote are quoted.
 std::string plot_csv(const Plot& plot);
+
+// The same points as cells: the column names, then a row of texts per x
+// (empty where a point could not be valued). The window shows them as a
+// table, for those who cannot see the curves.
+struct TextTable {
+    std::vector<std::string> header;
+    std::vector<std::vector<std::string>> rows;
+};
+TextTable plot_table(const Plot& plot);
 
 // "Spot price (dollars) 61.5, European 2.3412": the point under the
 // pointer, x to four decimals, y as a result.
@@ -33,6 +43,11 @@ inline constexpr const char* nothing_valued = "No point of this range could be v
 inline constexpr const char* approximation_kinks =
     "The curve's kinks come from the program's five-decimal normal distribution, not from the option: "
     "Advanced > Exact Values draws the exact curve.";
+// Under an option chart whose American points the rule would value partly
+// on the solver's grid and partly by the exercise-boundary method.
+inline constexpr const char* american_by_method =
+    "The American curve is drawn by the exercise-boundary method at every point, so that it has no jump: the "
+    "solver's grid cannot value all of its points.";
 inline constexpr const char* never_exercised =
     "A call without a dividend yield is never exercised early: it has no exercise boundary.";
 }  // namespace chart_text

@@ -57,6 +57,7 @@ struct Request {
     const CommandSpec* command = nullptr;
     std::vector<std::string> values;  // one per field, defaults filled in
     bool interactive = false;         // a single command from a terminal: progress may be drawn
+    bool lines = true;                // the lines are wanted (a batch's CSV takes only the figures)
 
     const std::string& operator[](std::size_t field) const { return values[field]; }
     bool flag(std::size_t field) const { return values[field] == "1"; }
@@ -82,8 +83,8 @@ std::vector<std::string> message_lines(const Outcome& outcome);
 // The command specs of each group of windows (commands_*.cpp).
 CommandSpec option_command();
 CommandSpec implied_command();
-// The calculators' commands, in the order of the help (warrant, forward,
-// bond, convertible).
+// The calculators' commands, in the order of their list
+// (calculators/calculators.h: warrant, forward, bond, convertible).
 std::vector<CommandSpec> calculator_commands();
 CommandSpec train_command();
 CommandSpec predict_command();

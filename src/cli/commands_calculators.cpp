@@ -1,16 +1,14 @@
-// The four calculators' commands, each made from its window's field and
-// results tables. The bond windows' other commands are options of theirs:
+// The calculators' commands, one for each entry of the calculators' list,
+// each made from its window's field and results tables. The bond windows'
+// other commands are options of theirs:
 // `bond --price` runs Yield and `bond --risk` Risk (both may be given,
 // Yield first), `convertible --analytics` runs Analytics, each instead of
 // Compute; `convertible --exact` puts its calls on the exact closed form.
 #include <utility>
 
+#include "calculators/calculators.h"
 #include "cli/commands.h"
 #include "cli/window_command.h"
-#include "instruments/bonds.h"
-#include "instruments/convertible.h"
-#include "instruments/futures.h"
-#include "instruments/warrants.h"
 
 namespace tvx::cli {
 
@@ -34,12 +32,10 @@ const WindowOptions<StraightBondsWindow>& bond_options() {
     return options;
 }
 
-CommandSpec bond_command() {
+CommandSpec command_of(const CalculatorEntry<StraightBondsWindow, BondValue>& entry) {
     CommandSpec c;
-    c.name = "bond";
-    c.summary =
-        "A straight bond's fair value in per cent of par; with --price its yield to maturity, with --risk "
-        "its durations, convexity and value of a basis point";
+    c.name = entry.command;
+    c.summary = entry.summary;
     StraightBondsWindow shown;
     shown.mprice.clear();  // no price given, no yield asked for
     c.fields = bond_options().fields(shown);
@@ -65,11 +61,8 @@ CommandSpec bond_command() {
     return c;
 }
 
-CommandSpec convertible_command() {
-    CommandSpec c = calculator_command("convertible",
-                                       "A convertible bond's fair value in per cent of par; with --analytics its "
-                                       "parity, premium over parity and share delta",
-                                       kConvertibleBondsCalculator);
+CommandSpec command_of(const CalculatorEntry<ConvertibleBondsWindow, BondValue>& entry) {
+    CommandSpec c = calculator_command(entry);
     const std::size_t analytics = c.fields.size();
     c.fields.push_back(
         {"analytics", "The parity, the premium over parity and the share delta instead", FieldKind::Flag, "0"});
@@ -101,16 +94,18 @@ CommandSpec convertible_command() {
     return c;
 }
 
+// Any other calculator: Compute alone.
+template <class Model, class Results>
+CommandSpec command_of(const CalculatorEntry<Model, Results>& entry) {
+    return calculator_command(entry);
+}
+
 }  // namespace
 
 std::vector<CommandSpec> calculator_commands() {
-    return {
-        calculator_command("warrant", "A warrant against its share: intrinsic value, time value, premium and leverage",
-                           kWarrantsCalculator),
-        calculator_command("forward", "A forward contract: its value and the forward price", kFuturesCalculator),
-        bond_command(),
-        convertible_command(),
-    };
+    std::vector<CommandSpec> commands;
+    for_each_calculator([&commands](const auto& entry) { commands.push_back(command_of(entry)); });
+    return commands;
 }
 
 }  // namespace tvx::cli

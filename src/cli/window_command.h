@@ -93,22 +93,23 @@ Outcome run_window_command(Model& w, Click click, std::type_identity_t<ResultTab
     return o;
 }
 
-// A calculator's command: the window's Compute (Calculate) on the model
-// bound from the request; its figures are the results struct's.
+// A calculator's command, from its entry: the window's Compute (Calculate)
+// on the model bound from the request, with the program's default choices;
+// its options are the fields Compute reads, its figures the results
+// struct's.
 template <class Model, class Results>
-CommandSpec calculator_command(std::string name, std::string summary,
-                               const CalculatorTables<Model, Results>& calculator) {
+CommandSpec calculator_command(const CalculatorEntry<Model, Results>& entry) {
     CommandSpec c;
-    c.name = std::move(name);
-    c.summary = std::move(summary);
-    const WindowOptions<Model> options(calculator.fields, Model{});
+    c.name = entry.command;
+    c.summary = entry.summary;
+    const WindowOptions<Model> options(entry.tables->fields, Model{});
     c.fields = options.fields(Model{});
-    c.results = result_names(calculator.results);
-    c.run = [&calculator, options](const Request& r) {
+    c.results = result_names(entry.tables->results);
+    c.run = [&entry, options](const Request& r) {
         Model w;
         if (auto clash = options.bind(r, 0, w)) return usage_outcome(std::move(*clash));
-        const auto compute = [](Model& m, UserInterface& ui, Results* f) { Command1_Click(m, ui, f); };
-        return run_window_command<Model, Results>(w, compute, calculator.results);
+        const auto compute = [&entry](Model& m, UserInterface& ui, Results* f) { entry.compute(m, ui, f, {}); };
+        return run_window_command<Model, Results>(w, compute, entry.tables->results);
     };
     c.shares_generator = [](const Request&) { return false; };
     return c;

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <exception>
+#include <span>
 #include <string>
 
 #include "core/fields.h"
 #include "core/history.h"
+#include "core/menus.h"
 #include "core/results.h"
 #include "core/user_interface.h"
 
@@ -23,6 +25,49 @@ struct CalculatorTables {
     bool busy_pointer;    // the busy pointer while the figures are worked out
     const char* caption;  // the window's, for the history
     const char* command;  // the command button's caption
+};
+
+// The program's own choices that a calculator's commands may follow,
+// beside the window's fields.
+struct ProgramChoices {
+    bool exact = false;  // Advanced > Exact Values
+};
+
+// A command button of a calculator beside Compute, before Cancel: its
+// object name, caption and command; Return in the field `return_in`, when
+// named, runs it too.
+template <class Model>
+struct CalculatorButton {
+    const char* name = nullptr;
+    const char* caption = nullptr;
+    void (*click)(Model&, UserInterface&, const ProgramChoices&) = nullptr;
+    const char* return_in = nullptr;
+};
+
+// Everything the fronts know of a calculator window, in one place: the
+// window table's row, its menu item and help topic, its form (the fields in
+// tab order, Compute, the other buttons, Cancel), its command on the
+// command line and the phrase that names it in the package's description.
+// The list of every calculator is calculators/calculators.h.
+template <class M, class R>
+struct CalculatorEntry {
+    using Model = M;
+    using Results = R;
+
+    const char* name;                      // the window's object name
+    const CalculatorTables<M, R>* tables;  // Compute's window, fields, results and captions
+    FieldTable<M> fields;                  // the form's fields, in tab order
+    void (*compute)(M&, UserInterface&, R*, const ProgramChoices&);
+    std::span<const CalculatorButton<M>> buttons;  // beside Compute, in order
+    void (*cancel)(M&, UserInterface&);
+    MenuPlace menu;
+    HelpEntry help;
+    const char* command;      // the command line's name of the calculator
+    const char* summary;      // its line in the command line's help
+    const char* description;  // what the package's description calls it
+
+    Window window() const { return tables->window; }
+    const char* caption() const { return tables->caption; }
 };
 
 // A command: `read()` reads the fields (a text that is not a number
@@ -42,7 +87,8 @@ void calculate(UserInterface& ui, const CalculatorTables<Model, Results>& c, con
         const std::string text = results_text(c.results, figures);
         if (c.busy_pointer) ui.set_pointer(Pointer::Normal);
         if (results) *results = figures;
-        record_result(ui, c.caption, c.command, terms_of<Model>(c.fields, w), figures_of(c.results, figures));
+        if (ui.keeps_results())
+            record_result(ui, c.caption, c.command, terms_of<Model>(c.fields, w), figures_of(c.results, figures));
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
         report_error(ui, c.window, c.fields, w);

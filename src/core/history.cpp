@@ -7,9 +7,14 @@
 namespace tvx {
 
 void record_result(UserInterface& ui, std::string window, std::string command, std::vector<HistoryTerm> terms,
-                   std::vector<Figure> figures) {
-    HistoryRow row{std::chrono::system_clock::now(), std::move(window), std::move(command), std::move(terms),
-                   std::move(figures)};
+                   std::vector<Figure> figures, HistoryExtras extras) {
+    if (!ui.keeps_results()) return;
+    HistoryRow row{std::chrono::system_clock::now(),
+                   std::move(window),
+                   std::move(command),
+                   std::move(terms),
+                   std::move(figures),
+                   std::move(extras)};
     ui.record(row);
 }
 
@@ -33,6 +38,10 @@ std::string figures_text(const HistoryRow& row) {
         text += f.name;
         text += '=';
         append_number(text, f.value);
+    }
+    for (const HistoryTerm& t : row.extras.texts) {
+        if (!text.empty()) text += ", ";
+        text += t.name + '=' + t.text;
     }
     return text;
 }

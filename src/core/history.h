@@ -31,17 +31,29 @@ struct HistoryTerm {
     bool operator==(const HistoryTerm&) const = default;
 };
 
+// What a result says beside its figures: how an American value was
+// worked out, and results that are not numbers (a strategy's breakevens,
+// "unlimited").
+struct HistoryExtras {
+    std::string method;              // "grid", "boundary", "closed form"; empty where no American value
+    std::vector<HistoryTerm> texts;  // by name, as the figures are
+};
+
 struct HistoryRow {
     std::chrono::system_clock::time_point time;
     std::string window;   // the window's caption ("Straight Bonds")
     std::string command;  // the command's caption ("Yield")
     std::vector<HistoryTerm> terms;
     std::vector<Figure> figures;  // every figure at full precision
+    HistoryExtras extras;
+    // Advanced > Exact Values when the result came in (the windows' front
+    // end sets it as it keeps the row).
+    bool exact = false;
 };
 
 // Hands one result to the session's history, stamped with the time now.
 void record_result(UserInterface& ui, std::string window, std::string command, std::vector<HistoryTerm> terms,
-                   std::vector<Figure> figures);
+                   std::vector<Figure> figures, HistoryExtras extras = {});
 
 // The terms of the table's fields that the model's command reads (see
 // Field::read_by), in the table's order: a text field by its option name
@@ -67,7 +79,8 @@ std::vector<HistoryTerm> terms_of(std::type_identity_t<FieldTable<Model>> table,
 
 // "par=1000.0, coupon=8.5, Annual, time=3.5, rate=4.5".
 std::string terms_text(const HistoryRow& row);
-// "fair_value=114.35012731481483": each figure at full precision.
+// "fair_value=114.35012731481483": each figure at full precision, then
+// the texts ("breakevens=55.2 64.7, max_profit=unlimited").
 std::string figures_text(const HistoryRow& row);
 // The local time of day, "14:03:27", and the date with it,
 // "2025-03-01 14:03:27".

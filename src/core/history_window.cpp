@@ -9,6 +9,11 @@ namespace tvx {
 
 const HistoryRow& shown_row(const HistoryWindow& h, std::size_t k) { return h.rows[h.rows.size() - 1 - k]; }
 
+void keep_row(HistoryWindow& h, HistoryRow row, bool exact) {
+    row.exact = exact;
+    h.rows.push_back(std::move(row));
+}
+
 namespace {
 
 // A TSV cell keeps to its line and column.
@@ -16,19 +21,36 @@ void append_tsv_cell(std::string& out, std::string_view text) {
     for (const char c : text) out += c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
 }
 
-// The column of every figure name the rows hold, in the order they first
-// appear. Names are most often the very same texts, so pointers are
-// compared before the letters.
-std::vector<const char*> figure_columns(const HistoryWindow& h, std::span<const std::size_t> shown) {
-    std::vector<const char*> columns;
-    for (std::size_t k : shown) {
-        for (const Figure& f : shown_row(h, k).figures) {
-            bool known = false;
-            for (const char* c : columns) known = known || c == f.name || std::strcmp(c, f.name) == 0;
-            if (!known) columns.push_back(f.name);
-        }
-    }
-    return columns;
+bool same_name(const char* a, const char* b) { return a == b || std::strcmp(a, b) == 0; }
+
+bool listed(const char* name) {
+    for (const char* c : kHistoryFigureColumns)
+        if (same_name(c, name)) return true;
+    return false;
+}
+
+// A figure's cell: its number at full precision, or its text.
+std::string figure_cell(const HistoryRow& row, const char* column) {
+    std::string out;
+    for (const Figure& f : row.figures)
+        if (same_name(f.name, column)) append_number(out, f.value);
+    for (const HistoryTerm& t : row.extras.texts)
+        if (t.name == column) out += t.text;
+    return out;
+}
+
+// Whatever the list has no column for, as name=value.
+std::string other_cell(const HistoryRow& row) {
+    std::string out;
+    const auto add = [&out](const std::string& name) -> std::string& {
+        if (!out.empty()) out += "; ";
+        return out += name + '=';
+    };
+    for (const Figure& f : row.figures)
+        if (!listed(f.name)) append_number(add(f.name), f.value);
+    for (const HistoryTerm& t : row.extras.texts)
+        if (!listed(t.name.c_str())) add(t.name) += t.text;
+    return out;
 }
 
 std::string history_table(const HistoryWindow& h, std::span<const std::size_t> shown, char separator) {
@@ -39,23 +61,25 @@ std::string history_table(const HistoryWindow& h, std::span<const std::size_t> s
             append_tsv_cell(out, text);
         }
     };
-    const std::vector<const char*> columns = figure_columns(h, shown);
     std::string out = "time";
-    for (const char* name : {"window", "command", "terms"}) (out += separator) += name;
-    for (const char* name : columns) (out += separator) += name;
+    for (const char* name : {"window", "command", "exact_values", "method", "terms"}) (out += separator) += name;
+    for (const char* name : kHistoryFigureColumns) (out += separator) += name;
+    (out += separator) += "other";
     out += '\n';
     for (std::size_t k : shown) {
         const HistoryRow& row = shown_row(h, k);
         out += date_time_text(row.time);
-        for (const std::string& text : {row.window, row.command, terms_text(row)}) {
+        for (const std::string& text :
+             {row.window, row.command, std::string(row.exact ? "on" : "off"), row.extras.method, terms_text(row)}) {
             out += separator;
             cell(out, text);
         }
-        for (const char* name : columns) {
+        for (const char* name : kHistoryFigureColumns) {
             out += separator;
-            for (const Figure& f : row.figures)
-                if (f.name == name || std::strcmp(f.name, name) == 0) append_number(out, f.value);
+            cell(out, figure_cell(row, name));
         }
+        out += separator;
+        cell(out, other_cell(row));
         out += '\n';
     }
     return out;

@@ -40,16 +40,36 @@ inline constexpr const char* not_saved = "The history could not be written to ";
 inline constexpr const char* saved = " saved to ";
 }  // namespace history_text
 
+// Keeps a result that came in, with the Exact Values setting of the moment.
+void keep_row(HistoryWindow& h, HistoryRow row, bool exact);
+
+// The columns of Copy and of the saved CSV, the same whatever rows they
+// hold: "time", "window", "command", "exact_values" ("on" or "off"),
+// "method" (how an American value was worked out), "terms", then one
+// column for each figure any window gives, in this order, then "other"
+// (any figure not in the list, as name=value; none today).
+inline constexpr const char* kHistoryFigureColumns[] = {
+    // the main window
+    "value", "delta", "gamma", "theta", "vega", "rho", "implied_volatility",
+    // the calculators
+    "intrinsic_value", "time_value", "premium", "leverage", "forward_value", "forward_price", "fair_value", "yield",
+    "macaulay_duration", "modified_duration", "convexity", "bp_value", "parity", "premium_over_parity", "share_delta",
+    // the neural nets
+    "average_error", "output1", "output2", "output3", "output4",
+    // the strategy builder (with value ... rho above)
+    "net_premium", "horizon", "breakevens", "max_profit", "max_loss", "probability_of_profit"};
+
 // The row shown at place k of the window (0 the newest).
 const HistoryRow& shown_row(const HistoryWindow& h, std::size_t k);
 
 // The rows at these places of the window (all of them when none is given),
-// in the window's order, as a table: a header line ("time", "window",
-// "command", "terms", then the name of every figure the rows hold, in the
-// order they first appear), then a line a row with its date and time, its
-// window, command and terms, and each of its figures at full precision in
-// its column. Copy's cells are separated by tabs (a tab or line break
-// inside a cell becomes a blank); the CSV's by commas, quoted as needed.
+// in the window's order, as a table: the header line of the columns
+// above, then a line a row with its date and time, its window, command,
+// the Exact Values setting, the method and terms, and each of its figures
+// at full precision in its column (a text, such as "unlimited", where the
+// result is not a number). Copy's cells are separated by tabs (a tab or
+// line break inside a cell becomes a blank); the CSV's by commas, quoted
+// as needed.
 std::string history_tsv(const HistoryWindow& h, std::span<const std::size_t> shown = {});
 std::string history_csv(const HistoryWindow& h);
 

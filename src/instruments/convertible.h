@@ -31,21 +31,28 @@ struct ConvertibleBondsWindow {
     bool operator==(const ConvertibleBondsWindow&) const = default;
 };
 
-// The fields in tab order: the bond's column, then the share's.
+// The fields in tab order: the bond's column, then the share's, each
+// checked in turn; the first value at fault stops the checks. The dividend
+// yield is not checked.
 inline constexpr Field<ConvertibleBondsWindow> kConvertibleBondsFields[] = {
     bond_fields::par<ConvertibleBondsWindow>(),
     bond_fields::coupon<ConvertibleBondsWindow>(),
     bond_fields::payment<ConvertibleBondsWindow>(),
     number_field<&ConvertibleBondsWindow::conr>("conr", "Conversion Ratio", "ratio",
-                                                "Conversion ratio: shares for one bond, a whole number"),
+                                                "Conversion ratio: shares for one bond, a whole number")
+        .count()
+        .at_least(1, bonds_text::ratio),
     bond_fields::maturity<ConvertibleBondsWindow>(),
     number_field<&ConvertibleBondsWindow::sprice>("sprice", "Share Price (in dollars)", "share",
-                                                  "Share price in dollars", 1),
+                                                  "Share price in dollars", 1)
+        .positive(bonds_text::share),
     bond_fields::rate<ConvertibleBondsWindow>(1),
     number_field<&ConvertibleBondsWindow::vol>("vol", "Share Price Volatility", "volatility",
-                                               "Share price volatility as a decimal fraction", 1),
+                                               "Share price volatility as a decimal fraction", 1)
+        .positive(bonds_text::volatility),
     number_field<&ConvertibleBondsWindow::del>("del", "Annual Dividend Yield (percentage)", "dividend",
-                                               "Annual dividend yield in per cent", 1),
+                                               "Annual dividend yield in per cent", 1)
+        .per_cent(),
 };
 
 // The box's line, shown to four decimals.
@@ -135,5 +142,34 @@ void cmdAnalytics_Click(ConvertibleBondsWindow& w, UserInterface& ui, Convertibl
 
 // Cancel: the window goes back to its defaults and is unloaded.
 void Command2_Click(ConvertibleBondsWindow& w, UserInterface& ui);
+
+inline constexpr Precision precision_of(const ProgramChoices& choices) {
+    return choices.exact ? Precision::Exact : Precision::Standard;
+}
+
+inline constexpr CalculatorButton<ConvertibleBondsWindow> kConvertibleBondsButtons[] = {
+    {"cmdAnalytics", bonds_caption::cmdAnalytics,
+     [](ConvertibleBondsWindow& w, UserInterface& ui, const ProgramChoices& c) {
+         cmdAnalytics_Click(w, ui, nullptr, precision_of(c));
+     }},
+};
+
+// Its calls follow Advanced > Exact Values.
+inline constexpr CalculatorEntry<ConvertibleBondsWindow, BondValue> kConvertibleBondsEntry{
+    .name = "frmBonds",
+    .tables = &kConvertibleBondsCalculator,
+    .fields = kConvertibleBondsFields,
+    .compute = [](ConvertibleBondsWindow& w, UserInterface& ui, BondValue* r,
+                  const ProgramChoices& c) { Command1_Click(w, ui, r, precision_of(c)); },
+    .buttons = kConvertibleBondsButtons,
+    .cancel = Command2_Click,
+    .menu = {{menu::advanced, menu::bonds}, "mnuCbonds", "C&onvertible", "mnusbonds"},
+    .help = {500, "mnuHelpCbonds", "&Convertible Bonds"},
+    .command = "convertible",
+    .summary =
+        "A convertible bond's fair value in per cent of par; with --analytics its parity, premium over "
+        "parity and share delta",
+    .description = "convertible bonds",
+};
 
 }  // namespace tvx

@@ -1,11 +1,13 @@
 // One descent of the gradient training from one start: Levenberg-Marquardt
 // or limited-memory BFGS on the mean squared error, the weights kept within
-// the bound, and when to stop.
+// the bound, and when to stop (the record, the bound and Cholesky in
+// descent_helpers.cpp; the methods in levenberg.cpp and lbfgs.cpp).
 #pragma once
 
 #include <cstddef>
 #include <deque>
 #include <span>
+#include <variant>
 #include <vector>
 
 #include "neural/gradient.h"
@@ -60,30 +62,23 @@ bool pinned(double weight, double slope);
 // those of the identity. False when a system is not positive definite.
 // Clamping the unconstrained step instead bends it away from the model's
 // minimum on the bound, and the descents of near-exact fits, which end
-// with many weights at the bound, crawl: in the gradient study, single
-// descents of 1000 iterations with a constant input came within 1.5 times
-// the lowest fit then known in 15 of 100 starts on the step of 20
-// examples (1.1e-6), against none of 500 with clamped steps, and in 12 of
-// 100 on the step of 40 (1.5e-4), against none of 400; the lowest fits
-// known fell to 3.8e-7 and 7.2e-5.
+// with many weights at the bound, crawl.
 bool step_within_bound(std::span<const double> damped, std::span<const double> slope, std::span<const double> weights,
                        std::span<double> factor, std::span<double> step, std::span<char> held);
 
-// Levenberg-Marquardt with geodesic acceleration: each iteration forms the
-// normal equations at the current weights, solves (J'J + lambda (diag J'J
-// + 1e-9)) v = -J'r within the bound (step_within_bound), corrects v by
-// the residuals' curvature along it (levenberg.cpp) and takes the step
-// when it lowers the squared error (then lambda shrinks fivefold);
-// otherwise lambda grows fivefold and it solves again. When the squared
-// error stops falling by the problem's rule (Problem::stall_fall and
-// stall_window), or when lambda passes 1e10 (no step that short lowers
-// it), the descent goes on in a distance phase: the same steps on the mean
-// distance, smoothed (each example weighted by the inverse of its
-// distance), until that stops falling by the same share over 10
-// iterations.
+// Levenberg-Marquardt with geodesic acceleration (LevenbergSettings, whose
+// defaults the figures here are): each iteration forms the normal equations
+// at the current weights, solves (J'J + lambda (diag J'J + 1e-9)) v = -J'r
+// within the bound (step_within_bound), corrects v by the residuals'
+// curvature along it and takes the step when it lowers the squared error
+// (then lambda shrinks fivefold); otherwise lambda grows fivefold and it
+// solves again. When the squared error stops falling by the problem's
+// StopSettings, or when lambda passes 1e10 (no step that short lowers it),
+// the descent goes on in a distance phase: the same steps on the mean
+// distance, smoothed (each example weighted by the inverse of its distance),
+// until that stops falling by the same share over 10 iterations.
 class Levenberg {
 public:
-    static constexpr double kFirstLambda = 1e-3;
     Levenberg(const std::vector<double>& start, const Problem& p);
     void iterate(const Problem& p);
     bool stopped() const { return stopped_; }
@@ -93,7 +88,7 @@ private:
     void form(const Problem& p);
     bool accelerate(const Problem& p);
     void reweigh(const Problem& p);
-    void enter_distance();
+    void enter_distance(const Problem& p);
     double smoothed(std::span<const double> weights, const Problem& p);
     std::vector<double> w_, trial_, jtj_, jtr_, m_, step_, jacobian_, residual_, ahead_, acceleration_;
     std::vector<double> weight_;  // each residual's weight: 1, then 1 / sqrt(d^2 + delta^2)
@@ -103,26 +98,26 @@ private:
     double delta_ = 0.0;          // 0 until the distance phase
     Errors e_;
     bool fresh_ = false;  // the normal equations are those of w_ (set by form)
-    double lambda_ = kFirstLambda;
+    double lambda_;
     Record record_;
     bool stopped_ = false;
 };
 
-// Limited-memory BFGS (the last kMemory steps) with a backtracking line
-// search: each iteration takes the quasi-Newton direction (the gradient's
-// negative after a turn uphill) and halves the step from 1 until the error
-// falls by at least 1e-4 of what the slope promises. It stops by the
-// problem's rule, or when no step down to 2^-40 lowers the error.
+// Limited-memory BFGS (LbfgsSettings, whose defaults the figures here are:
+// the last 10 steps) with a backtracking line search: each iteration takes the quasi-Newton
+// direction (the gradient's negative after a turn uphill) and halves the
+// step from 1 until the error falls by at least 1e-4 of what the slope
+// promises. It stops by the problem's rule, or when no step down to 2^-40
+// lowers the error.
 class Lbfgs {
 public:
-    static constexpr std::size_t kMemory = 10;
     Lbfgs(const std::vector<double>& start, const Problem& p);
     void iterate(const Problem& p);
     bool stopped() const { return stopped_; }
     const Record& record() const { return record_; }
 
 private:
-    void direction();
+    void direction(const LbfgsSettings& set);
     std::vector<double> w_, g_, d_, trial_, trial_g_;
     std::deque<std::vector<double>> s_, y_;  // the last steps and the changes of the gradient
     std::deque<double> rho_;
@@ -136,5 +131,34 @@ private:
 // working precision), then b overwritten by the solution of L L' x = b.
 bool cholesky_factor(std::span<double> m, std::size_t n);
 void cholesky_substitute(std::span<const double> m, std::span<double> b, std::size_t n);
+
+// One start's descent by either method.
+class Descent {
+public:
+    Descent(const std::vector<double>& start, const Problem& p, bool levenberg, bool finish)
+        : d_(levenberg ? Either(std::in_place_type<Levenberg>, start, p) : Either(std::in_place_type<Lbfgs>, start, p)),
+          finish_(finish && !levenberg) {}
+    void iterate(const Problem& p) {
+        std::visit([&](auto& d) { d.iterate(p); }, d_);
+        // An L-BFGS descent that has stopped goes on by Levenberg-Marquardt
+        // from the best weights it found, where that method is affordable.
+        if (finish_ && stopped() && std::holds_alternative<Lbfgs>(d_)) {
+            const std::vector<double> from = record().best();
+            d_.emplace<Levenberg>(from, p);
+            finish_ = false;
+        }
+    }
+    bool stopped() const {
+        return std::visit([](const auto& d) { return d.stopped(); }, d_);
+    }
+    const Record& record() const {
+        return std::visit([](const auto& d) -> const Record& { return d.record(); }, d_);
+    }
+
+private:
+    using Either = std::variant<Levenberg, Lbfgs>;
+    Either d_;
+    bool finish_;
+};
 
 }  // namespace tvx

@@ -6,11 +6,14 @@
 // memory BFGS on the gradient alone where they are not (descent.h).
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
 #include "core/progress.h"
+#include "neural/gradient_settings.h"
 #include "neural/network.h"
 
 namespace tvx {
@@ -23,31 +26,17 @@ namespace tvx {
 // prediction window accepts.
 inline constexpr double kWeightBound = 64.0;
 
-// Starting weights are (2u - 1) * this: small, of either sign.
-inline constexpr double kStartScale = 0.5;
+// The defaults of the starts' scales, by name.
+inline constexpr double kStartScale = StartSettings{}.scale;
+inline constexpr double kCentredSlope = StartSettings{}.centred_slope;
+inline constexpr double kCentredOutput = StartSettings{}.centred_output;
 
-// Centred starts, where Levenberg-Marquardt takes part and the network has
-// one output. Where one of two or more input columns holds one nonzero
-// value in every example (a bias): each hidden node's other input weights
-// (2u - 1) * kCentredSlope / sqrt(their number), its bias weight chosen so
-// that its argument is 0 at an example drawn at random (its steepest point
-// there). Without a bias: every input weight (2u - 1) * kCentredSlope /
-// sqrt(the inputs), each node's steepest point left at the inputs' origin.
-// Either way the output weights are drawn as (2u - 1) * kCentredOutput,
-// then fitted to the examples through the hidden layer as drawn: the ridge
-// least squares (ridge kOutputRidge times the number of examples) of the
-// output's sum against the sum each target asks for, 2 atanh(target),
-// within the bound. Which basin a near-exact fit ends in depends most on
-// where the hidden nodes' steep parts lie; small starts put them all near
-// the inputs' origin, with shallow slopes. Fitted output weights start
-// each descent near the best its hidden layer allows (in the gradient
-// study, over thirty draws of the nine problems with a constant input,
-// trainings of 10 starts came within 1.5 times the best in 195 of 270,
-// against 175 with the output weights as drawn; of 5 starts, 162 against
-// 152). Without a constant input, single descents of 1000 iterations on
-// the study's nine problems came within 1.5 times the best in 607 of 900
-// from these starts, against 210 from small ones.
-inline constexpr double kCentredSlope = 16.0, kCentredOutput = 4.0, kOutputRidge = 1e-4;
+// The training's draws: (2u - 1) * scale for a draw u, and one of 0 to
+// n - 1 drawn uniformly (n > 0).
+inline double signed_draw(const Draw& draw, double scale) { return (2.0 * draw() - 1.0) * scale; }
+inline std::size_t drawn_index(const Draw& draw, std::size_t n) {
+    return std::min(n - 1, static_cast<std::size_t>(draw() * static_cast<double>(n)));
+}
 
 // Two measures of one weight vector over the examples: `fitness`, the mean
 // example error (computed as fitness() computes it), by which the result
@@ -59,26 +48,12 @@ struct Errors {
     double squared = 0.0;
 };
 
-// A descent stops early once its mean squared error has fallen by less
-// than kStallFall of itself over its last kStallWindow iterations (or has
-// reached 0), or when no step lowers it any more. A training allowed more
-// than 20 * kStallWindow iterations watches a twentieth of them instead:
-// more iterations buy patience in long valleys, where the error falls
-// steadily but slowly (in the gradient study, with 10 starts and at most
-// 3000 iterations, the sine of 40 examples without a constant input came
-// within 1.5 times the best in 28 of 30 draws, against 22 with a window of
-// 50).
-inline constexpr int kStallWindow = 50;
-inline constexpr double kStallFall = 1e-2;
-inline constexpr int kStallShare = 20;
-
-// The examples a training fits, and its stopping rule.
+// The examples a training fits, and its tuning.
 struct Problem {
     NetShape shape;
     std::int16_t nexem = 0;
     std::span<const double> exemplar;
-    double stall_fall = kStallFall;
-    int stall_window = kStallWindow;
+    GradientSettings settings = {};
     std::size_t weights() const { return shape.weights(); }
     // Residuals: one per example and output.
     std::size_t residuals() const { return static_cast<std::size_t>(nexem) * static_cast<std::size_t>(shape.nout); }
@@ -105,26 +80,30 @@ Errors normal_equations(std::span<const double> weights, const Problem& p, std::
 // The residuals of `weights` alone (as normal_equations orders them).
 void residuals_of(std::span<const double> weights, const Problem& p, std::span<double> residual);
 
+// The inputs that hold the same value in every example (of two or more),
+// in order.
+std::vector<std::size_t> constant_inputs(const Problem& p);
+
 // The starts drawn in order, restart by restart: small weights drawn
-// weight by weight, or, when `centred`, centred starts (where the network
-// has one output; hidden node by hidden node, each node's input weights in
-// input order skipping the bias, then its example where there is a bias,
-// then the output weights in order).
+// weight by weight, or, when `centred`, centred starts (StartSettings;
+// where the network has one output; hidden node by hidden node, each
+// node's input weights in input order skipping the bias, then its example
+// where there is a bias, then the output weights in order).
 std::vector<std::vector<double>> gradient_starts(std::size_t restarts, const Problem& p, bool centred,
                                                  const Draw& draw);
 
 // `weights` (of `shape`) with hidden node `node` split in two, for the
 // network of one hidden node more (the last): the new node takes the
-// node's input weights, each times 1 + 0.01 (2u - 1) for a draw u (within
-// the bound), and a share 0.5 + 0.3 (2u - 1) of each of its output
-// weights, which the node keeps the rest of. Draws input by input, then
-// the share.
+// node's input weights, each times 1 + spread (2u - 1) for a draw u
+// (within the bound), and a share 0.5 + share (2u - 1) of each of its
+// output weights, which the node keeps the rest of (GrowSettings: 0.01 and
+// 0.3). Draws input by input, then the share.
 std::vector<double> split_node(std::span<const double> weights, const NetShape& shape, std::size_t node,
-                               const Draw& draw);
+                               const Draw& draw, const GrowSettings& grow = {});
 
 // The methods, and the one the training takes for a problem: while the
-// normal equations of Levenberg-Marquardt cost at most 16 gradients (see
-// gradient.cpp), Levenberg-Marquardt alone when an input holds one value
+// normal equations of Levenberg-Marquardt cost at most 16 gradients
+// (MethodSettings), Levenberg-Marquardt alone when an input holds one value
 // in every example (a constant column standing in for a bias: the network
 // can then fit the examples all but exactly, with weights at the bound,
 // which L-BFGS does not reach), and otherwise both, Levenberg-Marquardt
@@ -137,9 +116,7 @@ GradientMethod gradient_method(const Problem& p);
 
 // `restarts` descents from starts drawn by gradient_starts (where
 // Levenberg-Marquardt takes part, more drawn and the best `restarts` of
-// them kept after some iterations: with at most 20 asked for, where that
-// is cheap, eight for each, at most 80, kept after a fifth of the
-// iterations, at most 200; see gradient.cpp), advanced together, one
+// them kept after some iterations: ScreenSettings), advanced together, one
 // iteration each at a time, for at most `iterations` iterations, with
 // `pmeter` showing the share done; the pool's threads share the descents.
 // A descent stops early once its squared error stops falling (descent.h);
@@ -149,7 +126,7 @@ GradientMethod gradient_method(const Problem& p);
 // work goes to the promising starts. Where the screening's pool is cheap
 // and the network has three hidden nodes or more, it then grows networks
 // too: smaller ones trained from their own starts, the best split node by
-// node up to the full size (split_node; see gradient.cpp), each stage run
+// node up to the full size (split_node; GrowSettings), each stage run
 // as the starts are and shown as a further stretch of `pmeter`. Then the
 // best weights of the best descent (the first of equals; the starts' before
 // the grown ones') go into `result`. On Cancel it returns at the end of
@@ -157,7 +134,8 @@ GradientMethod gradient_method(const Problem& p);
 bool train_gradient(const NetShape& shape, std::int16_t nexem, std::span<const double> exemplar,
                     std::vector<double>& result, std::int16_t iterations, std::int16_t restarts, Pmeter& pmeter,
                     UserInterface& ui, const Draw& draw);
-// The same with the method given (for the tests and the studies).
+// The same with the method given and the problem's own settings (for the
+// tests and the studies).
 bool train_gradient_by(const Problem& p, GradientMethod method, std::vector<double>& result, std::int16_t iterations,
                        std::int16_t restarts, Pmeter& pmeter, UserInterface& ui, const Draw& draw);
 

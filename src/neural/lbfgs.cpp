@@ -8,9 +8,6 @@ namespace tvx {
 
 namespace {
 
-constexpr double kArmijo = 1e-4;
-constexpr int kHalvings = 40;
-
 double dot(std::span<const double> a, std::span<const double> b) {
     return std::inner_product(a.begin(), a.end(), b.begin(), 0.0);
 }
@@ -23,15 +20,15 @@ Lbfgs::Lbfgs(const std::vector<double>& start, const Problem& p)
       d_(start.size()),
       trial_(start.size()),
       trial_g_(start.size()),
-      record_(start, p.stall_fall, p.stall_window) {
+      record_(start, p.settings.stop.fall, p.settings.stop.window) {
     e_ = error_gradient(w_, p.exemplar, p.shape, p.nexem, g_);
     record_.saw(w_, e_);
 }
 
 // d = -H g by the two-loop recursion over the stored pairs, H0 scaled by
 // s'y / y'y of the last pair (the first step: the gradient's negative,
-// scaled to a largest change of 0.1).
-void Lbfgs::direction() {
+// scaled to a largest change of first_step).
+void Lbfgs::direction(const LbfgsSettings& set) {
     const std::size_t n = w_.size(), m = s_.size();
     // A weight pinned at the bound takes no part.
     for (std::size_t i = 0; i < n; ++i) d_[i] = pinned(w_[i], g_[i]) ? 0.0 : -g_[i];
@@ -46,7 +43,7 @@ void Lbfgs::direction() {
     } else {
         double largest = 0.0;
         for (const double x : g_) largest = std::max(largest, std::fabs(x));
-        scale = largest > 0.0 ? 0.1 / largest : 0.0;
+        scale = largest > 0.0 ? set.first_step / largest : 0.0;
     }
     for (double& x : d_) x *= scale;
     for (std::size_t k = 0; k < m; ++k) {
@@ -58,14 +55,15 @@ void Lbfgs::direction() {
 }
 
 void Lbfgs::iterate(const Problem& p) {
+    const LbfgsSettings& set = p.settings.lbfgs;
     const std::size_t n = w_.size();
-    direction();
+    direction(set);
     if (!(dot(g_, d_) < 0.0)) {  // not downhill: forget the pairs
         s_.clear(), y_.clear(), rho_.clear();
-        direction();
+        direction(set);
     }
     double t = 1.0;
-    for (int h = 0; h <= kHalvings; ++h, t *= 0.5) {
+    for (int h = 0; h <= set.halvings; ++h, t *= 0.5) {
         for (std::size_t i = 0; i < n; ++i) trial_[i] = w_[i] + t * d_[i];
         clamp_to_bound(trial_);
         std::vector<double> s(n);
@@ -74,12 +72,12 @@ void Lbfgs::iterate(const Problem& p) {
         if (!(slope < 0.0)) continue;  // the bound took the step away
         const Errors e = error_gradient(trial_, p.exemplar, p.shape, p.nexem, trial_g_);
         record_.saw(trial_, e);
-        if (!(e.squared <= e_.squared + kArmijo * slope)) continue;
+        if (!(e.squared <= e_.squared + set.armijo * slope)) continue;
         std::vector<double> y(n);
         for (std::size_t i = 0; i < n; ++i) y[i] = trial_g_[i] - g_[i];
         const double sy = dot(s, y);
-        if (sy > 1e-12 * std::sqrt(dot(s, s) * dot(y, y))) {  // curvature enough to keep the pair
-            if (s_.size() == kMemory) s_.pop_front(), y_.pop_front(), rho_.pop_front();
+        if (sy > set.curvature * std::sqrt(dot(s, s) * dot(y, y))) {  // curvature enough to keep the pair
+            if (s_.size() == set.memory) s_.pop_front(), y_.pop_front(), rho_.pop_front();
             s_.push_back(std::move(s)), y_.push_back(std::move(y)), rho_.push_back(1.0 / sy);
         }
         w_.swap(trial_);

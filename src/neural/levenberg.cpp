@@ -1,4 +1,4 @@
-// A descent's record and stopping rule, and Levenberg-Marquardt.
+// Levenberg-Marquardt with geodesic acceleration and a distance phase.
 #include <algorithm>
 #include <cmath>
 
@@ -7,113 +7,7 @@
 
 namespace tvx {
 
-void Record::saw(std::span<const double> weights, const Errors& e) {
-    if (e.fitness < best_error_) {
-        best_error_ = e.fitness;
-        best_.assign(weights.begin(), weights.end());
-    }
-}
-
-bool Record::stalled_after(double squared) {
-    recent_.push_back(squared);
-    if (recent_.size() > stall_window_ + 1) recent_.pop_front();
-    if (squared <= 0.0) return true;
-    return recent_.size() == stall_window_ + 1 && recent_.front() - squared <= stall_fall_ * recent_.front();
-}
-
-bool pinned(double weight, double slope) {
-    return (weight >= kWeightBound && slope < 0.0) || (weight <= -kWeightBound && slope > 0.0);
-}
-
-void clamp_to_bound(std::span<double> weights) {
-    for (double& w : weights) w = std::clamp(w, -kWeightBound, kWeightBound);
-}
-
-bool cholesky_factor(std::span<double> m, std::size_t n) {
-    for (std::size_t j = 0; j < n; ++j) {
-        double d = m[j * n + j];
-        for (std::size_t k = 0; k < j; ++k) d -= m[j * n + k] * m[j * n + k];
-        if (!(d > 0.0)) return false;  // also for a NaN
-        d = std::sqrt(d);
-        m[j * n + j] = d;
-        for (std::size_t i = j + 1; i < n; ++i) {
-            double s = m[i * n + j];
-            for (std::size_t k = 0; k < j; ++k) s -= m[i * n + k] * m[j * n + k];
-            m[i * n + j] = s / d;
-        }
-    }
-    return true;
-}
-
-void cholesky_substitute(std::span<const double> m, std::span<double> b, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {  // L y = b
-        double s = b[i];
-        for (std::size_t k = 0; k < i; ++k) s -= m[i * n + k] * b[k];
-        b[i] = s / m[i * n + i];
-    }
-    for (std::size_t i = n; i-- > 0;) {  // L' x = y
-        double s = b[i];
-        for (std::size_t k = i + 1; k < n; ++k) s -= m[k * n + i] * b[k];
-        b[i] = s / m[i * n + i];
-    }
-}
-
-bool step_within_bound(std::span<const double> damped, std::span<const double> slope, std::span<const double> weights,
-                       std::span<double> factor, std::span<double> step, std::span<char> held) {
-    const std::size_t n = weights.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        held[i] = pinned(weights[i], slope[i]);
-        if (held[i]) step[i] = 0.0;
-    }
-    for (;;) {
-        // The held weights' steps move to the right-hand side, and their
-        // rows and columns leave the system.
-        for (std::size_t i = 0; i < n; ++i) {
-            if (held[i]) continue;
-            double s = -slope[i];
-            for (std::size_t j = 0; j < n; ++j)
-                if (held[j]) s -= damped[i * n + j] * step[j];
-            step[i] = s;
-        }
-        for (std::size_t i = 0; i < n; ++i)
-            for (std::size_t j = 0; j < n; ++j)
-                factor[i * n + j] = held[i] || held[j] ? (i == j ? 1.0 : 0.0) : damped[i * n + j];
-        if (!cholesky_factor(factor, n)) return false;
-        cholesky_substitute(factor, step, n);
-        bool more = false;
-        for (std::size_t i = 0; i < n; ++i)
-            if (!held[i] && std::fabs(weights[i] + step[i]) > kWeightBound) {
-                held[i] = 1;
-                step[i] = std::copysign(kWeightBound, weights[i] + step[i]) - weights[i];
-                more = true;
-            }
-        if (!more) return true;
-    }
-}
-
 namespace {
-
-// The damping shrinks fivefold after a step that lowers the error and
-// grows fivefold until one does: gentler than the usual tenfold, which in
-// the long curved valleys of near-exact fits overshoots either way (the
-// gradient study's descents end lower in fewer iterations).
-constexpr double kShrink = 0.2, kGrow = 5.0, kSmallest = 1e-12, kLargest = 1e10;
-// Geodesic acceleration: the difference step along v, and the largest
-// ratio of 2 |a| to |v| accepted.
-constexpr double kProbe = 0.1, kMostAcceleration = 0.75;
-// The distance phase smooths each example's distance d as
-// sqrt(d^2 + delta^2), delta this share of the mean distance on entry, and
-// stops when its measure has fallen by less than the problem's share over
-// this many iterations.
-constexpr double kSmoothing = 0.01;
-constexpr int kDistanceWindow = 10;
-// No distance phase below this mean distance: the fit is exact to
-// rounding, and delta would be too small to keep the weights finite.
-constexpr double kExactFit = 1e-12;
-// Added to each diagonal entry before the damping scales it, so that a
-// weight the residuals do not depend on (an unused hidden node) still
-// gets a finite step.
-constexpr double kDiagonalFloor = 1e-9;
 
 // The distance phase's measure: the mean over the examples of
 // sqrt(d^2 + delta^2), d an example's distance (the length of its nout
@@ -149,7 +43,8 @@ Levenberg::Levenberg(const std::vector<double>& start, const Problem& p)
       weight_(p.residuals(), 1.0),
       damped_(jtj_.size()),
       held_(start.size()),
-      record_(start, p.stall_fall, p.stall_window) {
+      lambda_(p.settings.levenberg.first_lambda),
+      record_(start, p.settings.stop.fall, p.settings.stop.window) {
     form(p);
 }
 
@@ -166,17 +61,19 @@ void Levenberg::form(const Problem& p) {
 
 // Geodesic acceleration: the residuals' second derivative along the step v
 // by a difference, r'' = (2 / h) ((r(w + h v) - r(w)) / h - J v), gives the
-// second-order correction a of (J'WJ + damping) a = -J'W r'' (W the
-// distance phase's weights, 1 before it); the step taken is v + a / 2, and
-// it is refused (as an uphill step is) when 2 |a| > 0.75 |v|, where the
-// quadratic picture no longer holds. A step longer than half the weights'
-// range is tried as it is: it is no place for a second-order correction.
+// second-order correction a of (J'WJ + damping) a = -J'W r'' (W the distance
+// phase's weights, 1 before it); the step taken is v + a / 2, and it is
+// refused (as an uphill step is) when 2 |a| > 0.75 |v| (by default), where
+// the quadratic picture no longer holds. A step longer than half the
+// weights' range is tried as it is: it is no place for a second-order
+// correction.
 bool Levenberg::accelerate(const Problem& p) {
+    const double probe = p.settings.levenberg.probe, most = p.settings.levenberg.most_acceleration;
     const std::size_t n = w_.size(), m = residual_.size();
     double longest = 0.0;
     for (const double x : step_) longest = std::max(longest, std::fabs(x));
     if (longest > kWeightBound) return true;
-    for (std::size_t i = 0; i < n; ++i) trial_[i] = w_[i] + kProbe * step_[i];
+    for (std::size_t i = 0; i < n; ++i) trial_[i] = w_[i] + probe * step_[i];
     clamp_to_bound(trial_);
     residuals_of(trial_, p, ahead_);
     std::fill(acceleration_.begin(), acceleration_.end(), 0.0);
@@ -184,7 +81,7 @@ bool Levenberg::accelerate(const Problem& p) {
         const double* row = jacobian_.data() + k * n;
         double jv = 0.0;
         for (std::size_t i = 0; i < n; ++i) jv += row[i] * step_[i];
-        const double second = 2.0 / kProbe * ((ahead_[k] - residual_[k]) / kProbe - jv) * weight_[k];
+        const double second = 2.0 / probe * ((ahead_[k] - residual_[k]) / probe - jv) * weight_[k];
         for (std::size_t i = 0; i < n; ++i) acceleration_[i] -= row[i] * second;
     }
     for (std::size_t i = 0; i < n; ++i)
@@ -192,7 +89,7 @@ bool Levenberg::accelerate(const Problem& p) {
     cholesky_substitute(m_, acceleration_, n);
     double vv = 0.0, aa = 0.0;
     for (std::size_t i = 0; i < n; ++i) vv += step_[i] * step_[i], aa += acceleration_[i] * acceleration_[i];
-    if (4.0 * chk(aa) > kMostAcceleration * kMostAcceleration * vv) return false;
+    if (4.0 * chk(aa) > most * most * vv) return false;
     for (std::size_t i = 0; i < n; ++i) step_[i] += 0.5 * acceleration_[i];
     return true;
 }
@@ -225,15 +122,17 @@ void Levenberg::reweigh(const Problem& p) {
 }
 
 void Levenberg::iterate(const Problem& p) {
+    const LevenbergSettings& set = p.settings.levenberg;
     const std::size_t n = w_.size();
     if (!fresh_) form(p);
-    while (lambda_ <= kLargest) {
+    while (lambda_ <= set.largest) {
         for (std::size_t i = 0; i < n; ++i)
             for (std::size_t j = 0; j < n; ++j)
-                damped_[i * n + j] = jtj_[i * n + j] + (i == j ? lambda_ * (jtj_[i * n + i] + kDiagonalFloor) : 0.0);
+                damped_[i * n + j] =
+                    jtj_[i * n + j] + (i == j ? lambda_ * (jtj_[i * n + i] + set.diagonal_floor) : 0.0);
         if (step_within_bound(damped_, jtr_, w_, m_, step_, held_)) {
             if (!accelerate(p)) {
-                lambda_ *= kGrow;
+                lambda_ *= set.grow;
                 continue;
             }
             for (std::size_t i = 0; i < n; ++i) trial_[i] = w_[i] + step_[i];
@@ -246,29 +145,31 @@ void Levenberg::iterate(const Problem& p) {
                 e_ = e;
                 objective_ = objective;
                 fresh_ = false;
-                lambda_ = std::max(lambda_ * kShrink, kSmallest);
+                lambda_ = std::max(lambda_ * set.shrink, set.smallest);
                 stopped_ = record_.stalled_after(objective);
-                if (stopped_) enter_distance();
+                if (stopped_) enter_distance(p);
                 return;
             }
         }
-        lambda_ *= kGrow;
+        lambda_ *= set.grow;
     }
     stopped_ = true;
-    enter_distance();
+    enter_distance(p);
 }
 
 // Once the squared error has stopped falling, the descent goes on with
 // the mean distance itself (smoothed), which the training reports: the
 // least squares spread the error over every example, the least distances
-// fit most examples closer and leave it on a few.
-void Levenberg::enter_distance() {
-    if (delta_ > 0.0 || e_.fitness <= kExactFit) return;
-    delta_ = kSmoothing * e_.fitness;
+// fit most examples closer and leave it on a few. Not below a fit exact
+// to rounding, where delta would be too small to keep the weights finite.
+void Levenberg::enter_distance(const Problem& p) {
+    const LevenbergSettings& set = p.settings.levenberg;
+    if (delta_ > 0.0 || e_.fitness <= set.exact_fit) return;
+    delta_ = set.smoothing * e_.fitness;
     stopped_ = false;
     fresh_ = false;
-    lambda_ = kFirstLambda;
-    record_.restart_stall(kDistanceWindow);
+    lambda_ = set.first_lambda;
+    record_.restart_stall(set.distance_window);
 }
 
 }  // namespace tvx

@@ -7,19 +7,29 @@
 
 namespace tvx {
 
-// Measured with bench/studies/american_referee.cpp over 20,000 random
-// ordinary terms (lives 0.02 to 5 years, volatilities 0.05 to 1.2, rates and
-// yields 0 to 15 %, strikes within 0.7 in log of the spot): where the grid
-// holds the price's distribution as it was laid out to (the drift over the
-// life within one standard deviation, the strike within two of the spot),
-// none of the six values of 16,178 Computes lies farther from the
-// exercise-boundary method than 0.00101 sigma sqrt(t) max(S, K). The
-// tolerance is twice that, the bound check's own allowance: 94 of the
-// 20,000 Computes go to the method, none of them laid out as designed.
-inline constexpr double kRefereeTolerance = 0.002;
+namespace {
 
-double referee_tolerance(const OptionTerms& o) {
-    return chk(chk(kRefereeTolerance * chk(o.sigma * fsqrt(o.t))) * maximum(o.spot, o.strike));
+// What the window shows is rounded to four decimals, and the method at its
+// full setting lies within a millionth of the value: twice each is left
+// as a margin.
+inline constexpr double kRoundingMargin = 0.0001;
+inline constexpr double kMethodMargin = 2e-6;
+
+// The fast setting lies within about a tenth of the tolerance of the full
+// one (bench/studies/american_referee.cpp: at most 0.11 over 20,000
+// extreme terms), and its Delta within 0.002 of the full one's: where the
+// gap on the fast setting is below these shares, the full one is below a
+// half too.
+inline constexpr double kFastShare = 0.35;
+inline constexpr double kFastDelta = 0.0029;
+
+}  // namespace
+
+double shown_tolerance(double v) { return maximum(0.005, chk(0.001 * std::fabs(v))); }
+
+double referee_tolerance(double m) {
+    const double margin = chk(kRoundingMargin + chk(kMethodMargin * std::fabs(m)));
+    return chk(shown_tolerance(m) - margin);
 }
 
 double BoundaryCache::value(const OptionTerms& o, const BoundarySettings& settings, double life) {
@@ -37,12 +47,22 @@ double BoundaryCache::value(const OptionTerms& o, const BoundarySettings& settin
     return kept_.front().boundary.value(o.spot, o.t, o.strike);
 }
 
-bool grid_value_stands(double v, const OptionTerms& o, BoundaryCache& cache, double life) {
-    const double tolerance = referee_tolerance(o);
-    // The fast setting is within about 1e-4 of the value; well inside the
-    // tolerance that is enough, nearer its edge the full setting decides.
-    if (std::fabs(v - cache.value(o, kBoundaryFast, life)) <= 0.5 * tolerance) return true;
-    return std::fabs(v - cache.value(o, kBoundaryFull, life)) <= tolerance;
+double grid_value_gap(double v, const OptionTerms& o, BoundaryCache& cache, double life) {
+    const double fast = cache.value(o, kBoundaryFast, life);
+    const double gap = fdiv(std::fabs(v - fast), referee_tolerance(fast));
+    if (gap <= kFastShare) return gap;
+    const double full = cache.value(o, kBoundaryFull, life);
+    return fdiv(std::fabs(v - full), referee_tolerance(full));
+}
+
+double grid_delta_gap(double delta, const OptionTerms& down, const OptionTerms& up, BoundaryCache& cache, double life) {
+    const double step = chk(up.spot - down.spot);
+    const auto method_delta = [&](const BoundarySettings& s) {
+        return fdiv(chk(cache.value(up, s, life) - cache.value(down, s, life)), step);
+    };
+    const double fast = std::fabs(delta - method_delta(kBoundaryFast));
+    if (fast <= kFastDelta) return fast / kDeltaTolerance;
+    return std::fabs(delta - method_delta(kBoundaryFull)) / kDeltaTolerance;
 }
 
 }  // namespace tvx

@@ -1,10 +1,12 @@
 // The referee of the American route: every value of the finite-difference
 // solver (the grid) is held against the exercise-boundary method's value of
-// the same terms, and the grid's value stands only within the tolerance.
-// The grid's 101 nodes and 1,700 steps are right to about half a cent on
-// ordinary terms; where the drift carries the price's distribution off the
-// grid, or the grid is coarse against the option (long lives at high
-// volatility), its value can land anywhere, and the method takes over.
+// the same terms, and the grid's value stands only where it is right to
+// what the window shows: within half a cent, or a thousandth of the value,
+// whichever is larger. The grid's 101 nodes and 1,700 steps are right to
+// that on most ordinary terms; where the drift carries the price's
+// distribution off the grid, or the grid is coarse against the option (long
+// lives at high volatility), its value can land anywhere, and the method
+// takes over.
 #pragma once
 
 #include <cstddef>
@@ -15,11 +17,20 @@
 
 namespace tvx {
 
-// How far a grid value may lie from the right value and still be shown, in
-// dollars: a multiple of sigma sqrt(t) max(S, K), the dollar size of one
-// standard deviation of the price over the life, which the grid's own error
-// follows (bench/studies/american_referee.cpp measures it).
-double referee_tolerance(const OptionTerms& terms);
+// How far a value shown may lie from the right value v: half a cent, or a
+// thousandth of v, whichever is larger.
+double shown_tolerance(double v);
+
+// How far a grid value may lie from the method's value m and still stand:
+// the shown tolerance less a margin for the rounding to four decimals
+// (half a unit of the fourth) and the method's own error (within a
+// millionth of the value), so that a grid value that stands is within the
+// shown tolerance of the right value.
+double referee_tolerance(double m);
+
+// How far the grid's Delta may lie from the method's and still stand: a
+// hundredth, less the rounding to four decimals.
+inline constexpr double kDeltaTolerance = 0.0099;
 
 // Solved boundaries of the method, kept for the terms that come again: a
 // chart's points along the spot or the strike share one boundary, and a
@@ -44,9 +55,18 @@ private:
     std::list<Entry> kept_;  // the most recent first
 };
 
-// True when the grid's value v of o lies within the tolerance of the
-// method's: the referee's fast setting decides when it is well inside, the
-// full setting otherwise.
-bool grid_value_stands(double v, const OptionTerms& o, BoundaryCache& cache, double life = 0.0);
+// How far the grid's value v of o lies from the method's, in referee
+// tolerances: at most 1, v stands. The method's fast setting gives it
+// where it is clearly below a half, the full setting otherwise.
+double grid_value_gap(double v, const OptionTerms& o, BoundaryCache& cache, double life = 0.0);
+inline bool grid_value_stands(double v, const OptionTerms& o, BoundaryCache& cache, double life = 0.0) {
+    return grid_value_gap(v, o, cache, life) <= 1.0;
+}
+
+// How far the grid's Delta, a central difference over the spots of `down`
+// and `up`, lies from the method's difference over the same spots, in
+// kDeltaTolerance: at most 1, it stands. Fast and full as above.
+double grid_delta_gap(double delta, const OptionTerms& down, const OptionTerms& up, BoundaryCache& cache,
+                      double life = 0.0);
 
 }  // namespace tvx

@@ -71,7 +71,8 @@ SearchResult robust_search(RouteContext& cx, double price, const OptionTerms& te
     // the exact closed form.
     const bool exact = rule.precision() == Precision::Exact;
     const auto valued = [&](const OptionTerms& o) { return exact ? rule.value(o) : rule.solver_value(o); };
-    const SearchResult result = robust_implied([&](const OptionTerms& o) { return valued(o).value; }, price, terms);
+    const SearchResult result =
+        robust_implied([&](const OptionTerms& o) { return valued(o).value; }, price, terms, rule.precision());
     if (result.outcome == SearchOutcome::Success) {
         OptionTerms at = terms;
         at.sigma = result.sigma;
@@ -95,6 +96,7 @@ void american_route(RouteContext& cx, OptionTerms terms) {
                            : chosen                                      ? kBoundaryChosenLine
                                                                          : kBoundaryValuedLine;
         const char* exact_line = s.valuer == AmericanValuer::ClosedForm ? kExactLine : kExactAmericanLine;
+        cx.method = valuer_name(s.valuer);
         report_value(cx, s.s, {}, line, exact ? exact_line : "");
         return;
     }
@@ -104,6 +106,7 @@ void american_route(RouteContext& cx, OptionTerms terms) {
     const SearchResult result =
         safeguarded ? robust_search(cx, price, terms, valuer) : window_search(cx, price, terms, valuer);
     if (cx.options.results) cx.options.results->american_valuer = valuer;
+    cx.method = valuer_name(valuer);
     report_search(cx, result, kAmericanSuccessTitle);
 }
 

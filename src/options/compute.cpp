@@ -3,8 +3,8 @@
 #include <array>
 #include <exception>
 
-#include "core/checks.h"
 #include "core/fault.h"
+#include "core/field_checks.h"
 #include "core/numbers.h"
 #include "options/robust_implied.h"
 #include "options/routes.h"
@@ -32,10 +32,9 @@ void mark_earlier(OutputWindow& output, UserInterface& ui) {
     ui.refresh(Window::Output);
 }
 
-}  // namespace
-
-void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error, std::string method,
-                  std::string exact) {
+// The six lines and the lines under them in the output window.
+void write_lines(RouteContext& cx, const Sensitivities& s, std::string std_error, std::string method,
+                 std::string exact) {
     static constexpr std::string OutputWindow::*kLabels[] = {&OutputWindow::Label1, &OutputWindow::Label2,
                                                              &OutputWindow::Label3, &OutputWindow::Label4,
                                                              &OutputWindow::Label5, &OutputWindow::Label6};
@@ -49,8 +48,22 @@ void report_value(RouteContext& cx, const Sensitivities& s, std::string std_erro
     cx.output.stale = false;
     cx.output.Method = std::move(method);
     cx.output.Exact = std::move(exact);
+}
+
+}  // namespace
+
+void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error, std::string method,
+                  std::string exact) {
+    if (cx.options.lines) {
+        write_lines(cx, s, std::move(std_error), std::move(method), std::move(exact));
+    } else {
+        // Each figure written as its line writes it: the same faults.
+        for (const auto& row : kSensitivityResults) row.line.text(s.*row.value);
+    }
     if (cx.options.results) cx.options.results->value = s;
-    record_result(cx.ui, main_caption::history, main_caption::cmdCompute, cx.terms, figures_of(kSensitivityResults, s));
+    if (cx.ui.keeps_results())
+        record_result(cx.ui, main_caption::history, main_caption::cmdCompute, cx.terms,
+                      figures_of(kSensitivityResults, s), {cx.method, {}});
     cx.ui.set_pointer(Pointer::Normal);
     cx.ui.show(Window::Output);
 }
@@ -62,12 +75,18 @@ void report_search(RouteContext& cx, const SearchResult& result, const std::stri
             const std::string text = result_line(kImpliedVolatilityLine, result.sigma);
             if (cx.options.results) cx.options.results->implied_volatility = result.sigma;
             record_result(cx.ui, main_caption::history, main_caption::cmdCompute, cx.terms,
-                          {{kImpliedVolatilityLine.name, result.sigma}});
+                          {{kImpliedVolatilityLine.name, result.sigma}}, {cx.method, {}});
             cx.ui.message_box(success_title, Icon::None, text, Buttons::Ok);
             break;
         }
         case SearchOutcome::Failure: cx.ui.message_box(kAppTitle, Icon::Critical, kSearchFailure, Buttons::Ok); break;
         case SearchOutcome::Cancelled: break;
+        case SearchOutcome::NotDetermined: {
+            const std::string text = std::string(compute_text::not_determined) + result_text(result.sigma) +
+                                     compute_text::not_determined_end;
+            cx.ui.message_box(kAppTitle, Icon::Exclamation, text, Buttons::Ok);
+            break;
+        }
     }
 }
 
@@ -111,21 +130,18 @@ double simulate_mcarlo(const OptionTerms& o, std::int16_t itype, double rho, std
 }
 
 std::optional<OptionTerms> read_option_terms(const MainWindow& main, UserInterface& ui) {
-    const double spot = parse_number(main.current);
-    const double strike = parse_number(main.strike);
-    const double yield = parse_number(main.dividend) / 100.0;
-    const double t = parse_number(main.time);
-    const double r = parse_number(main.irate) / 100.0;
-    parse_number(main.cor);  // a bad correlation stops every route
-
-    Checks checks(ui, Window::Main, CheckPolicy::ReportEvery);
-    checks.positive(r, "irate", compute_text::rate_not_positive);
-    checks.positive(strike, "strike", compute_text::strike_not_positive);
-    checks.positive(spot, "current", compute_text::spot_not_positive);
-    checks.positive(t, "time", compute_text::time_not_positive);
-    if (!checks.passed()) return std::nullopt;
-    // The volatility is read by the route that needs it.
-    return OptionTerms{t, 0.0, r, strike, spot, yield, static_cast<std::int16_t>(main.optCall ? 0 : 1)};
+    // A bad correlation stops every route; the volatility is read by the
+    // route that needs it.
+    const auto v = read_checked<MainWindow>(ui, Window::Main, kMainFields, main, CheckPolicy::ReportEvery);
+    if (!v) return std::nullopt;
+    const FieldValues& f = *v;
+    return OptionTerms{f["time"],
+                       0.0,
+                       f["irate"],
+                       f["strike"],
+                       f["current"],
+                       f["dividend"],
+                       static_cast<std::int16_t>(main.optCall ? 0 : 1)};
 }
 
 void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,
@@ -140,11 +156,11 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
     // A run already in progress (waiting in the event loop) owns the command.
     if (!main.cmdCompute_enabled) return;
     mark_earlier(output, ui);
-    RouteContext cx{main, output, pacifier, ui, options, terms_text(main)};
+    RouteContext cx{main, output, pacifier, ui, options, ui.keeps_results() ? terms_text(main) : std::string()};
     try {
         const std::optional<OptionTerms> terms = read_option_terms(main, ui);
         if (!terms) return;
-        cx.terms = terms_of<MainWindow>(kMainFields, main);
+        if (ui.keeps_results()) cx.terms = terms_of<MainWindow>(kMainFields, main);
         ui.set_pointer(Pointer::Busy);
 
         if (!main.optEuro) {

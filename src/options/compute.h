@@ -61,6 +61,11 @@ struct ComputeOptions {
     // The American route's method: the window's rule, or one forced.
     AmericanMethod american_method = AmericanMethod::Rule;
     ComputeResults* results = nullptr;
+    // The output window's lines. A front end that shows only the figures
+    // (the batch's CSV) leaves them out; each figure is still written as
+    // its line would write it, so that one too large to show ends in the
+    // generic error as in the window.
+    bool lines = true;
 };
 
 void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,
@@ -68,13 +73,13 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
 void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,
                       const Simulation& simulate = simulate_mcarlo);
 
-// Validation messages, in the order they are tested.
+// Compute's other messages (its checks' are in options/main_window.h).
 namespace compute_text {
-inline constexpr const char* rate_not_positive = "Interest Rates must be positive";
-inline constexpr const char* strike_not_positive = "Strike Price must be positive";
-inline constexpr const char* spot_not_positive = "Spot Price must be positive";
-inline constexpr const char* time_not_positive = "Time to Maturity must be positive";
 inline constexpr const char* implied_volatility = "The implied volatility is ";
+// A price at its no-arbitrage floor (exact figures): followed by the
+// largest volatility that reproduces it and not_determined_end.
+inline constexpr const char* not_determined = "The implied volatility is not determined: every volatility up to about ";
+inline constexpr const char* not_determined_end = " gives this price";
 
 // What the progress window says on the simulation route.
 inline constexpr const char* initializing = "Initializing...";

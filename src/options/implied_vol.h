@@ -31,11 +31,13 @@ struct SearchVariant {
     std::function<void(std::int16_t n, double change)> after_step;
 };
 
-enum class SearchOutcome { Success, Failure, Cancelled };
+// NotDetermined: the price sits at its no-arbitrage floor, where every
+// volatility up to `sigma` reproduces it (exact figures only).
+enum class SearchOutcome { Success, Failure, Cancelled, NotDetermined };
 
 struct SearchResult {
     SearchOutcome outcome = SearchOutcome::Failure;
-    double sigma = 0;  // the implied volatility on success
+    double sigma = 0;  // the implied volatility on success; the largest that reproduces the price when not determined
     std::int16_t iterations = 0;
 };
 

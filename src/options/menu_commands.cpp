@@ -4,10 +4,6 @@ namespace tvx {
 
 void mnuFileExit_Click(MainWindow&, UserInterface& ui) { ui.unload(Window::Main); }
 
-void mnuWarrants_Click(MainWindow&, UserInterface& ui) { ui.show(Window::Warrants); }
-void mnuAdvancedFutures_Click(MainWindow&, UserInterface& ui) { ui.show(Window::Futures); }
-void mnucbonds_Click(MainWindow&, UserInterface& ui) { ui.show(Window::Bonds); }
-void mnusbonds_Click(MainWindow&, UserInterface& ui) { ui.show(Window::Bonds2); }
 void mnuNeuralCreate_Click(MainWindow&, UserInterface& ui) { ui.show(Window::Neural1); }
 void mnuNeuralPredict_Click(MainWindow&, UserInterface& ui) { ui.show(Window::Neural3); }
 void mnuHistory_Click(MainWindow&, UserInterface& ui) { ui.show(Window::History); }

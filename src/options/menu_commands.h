@@ -1,7 +1,8 @@
 // The commands of the main window's menu items: each shows one window,
 // opens the help file at one topic or asks the main window to close. The
 // menu bar itself (which item runs which command) is the Qt layer's window
-// table (app/windows.cpp).
+// table (app/windows.cpp); a calculator's item, which shows its window,
+// comes from its entry (calculators/calculators.h).
 #pragma once
 
 #include "core/user_interface.h"
@@ -10,10 +11,6 @@
 namespace tvx {
 
 void mnuFileExit_Click(MainWindow& w, UserInterface& ui);
-void mnuWarrants_Click(MainWindow& w, UserInterface& ui);
-void mnuAdvancedFutures_Click(MainWindow& w, UserInterface& ui);
-void mnucbonds_Click(MainWindow& w, UserInterface& ui);
-void mnusbonds_Click(MainWindow& w, UserInterface& ui);
 void mnuNeuralCreate_Click(MainWindow& w, UserInterface& ui);
 void mnuNeuralPredict_Click(MainWindow& w, UserInterface& ui);
 void mnuHistory_Click(MainWindow& w, UserInterface& ui);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/fault.h"
+#include "core/numbers.h"
 #include "pricing/closed_form.h"
 
 namespace tvx {
@@ -110,78 +111,142 @@ double halley_step(double f, double f1, double f2) {
 
 }  // namespace
 
-SearchResult robust_implied_euro(double price, const OptionTerms& o, Precision precision) {
-    chk(price);
-    const double tol = robust_tolerance(price);
-    const EuroCurve c(o, precision);
-    const double fi = c.forward_intrinsic();
-    const bool in_money = c.call() ? fi > 0.0 : fi < 0.0;
-    const double otm_price = in_money ? price - std::fabs(fi) : price;
-    const double log_otm_price = otm_price > 0.0 ? std::log(otm_price) : 0.0;
-    const double inflection = c.inflection();
-
-    double lo = kRobustMinVol, hi = kRobustMaxVol;
-    bool lo_valued = false, hi_valued = false;
-    double sigma = first_guess(c, o, price, otm_price);
-    for (int n = 1; n <= 100; ++n) {
-        const EuroCurve::Point p = c.at(sigma);
-        const double f = p.value - price;
-        if (std::fabs(f) <= tol) {
-            // Exact figures take one more step from within the tolerance:
-            // the volatility to the last digits the price carries.
-            if (precision == Precision::Exact && p.vega > 0.0) {
-                const double polished = sigma - halley_step(f, p.vega, p.volga);
-                if (std::fabs(polished - sigma) <= 1e-6 * sigma) sigma = polished;
-            }
-            return found(sigma, n);
-        }
-        if (f < 0.0) {
-            lo = sigma, lo_valued = true;
-        } else {
-            hi = sigma, hi_valued = true;
-        }
-        // Valued at an end of the range and still on the wrong side: the
-        // price is beyond what the routine reaches there, unless it is
-        // not monotone; the general search settles it.
-        if (hi <= lo || (sigma == kRobustMinVol && f > 0.0) || (sigma == kRobustMaxVol && f < 0.0)) break;
-        if (lo_valued && hi_valued && hi - lo <= 4e-16 * hi) return declined(n);
-
-        double next;
-        if (sigma < inflection && p.otm > 0.0 && otm_price > 0.0) {
-            // Below the inflection the logarithm of the out-of-the-money
-            // value is close to linear in 1 / sigma^2: the step is taken
-            // there, on g(u) = ln V - ln price with u = 1 / sigma^2, g' from
-            // the vega and g'' from the vega and its slope.
-            const double u = 1.0 / (sigma * sigma);
-            const double cube = sigma * sigma * sigma;
-            const double ratio = p.vega / p.otm;
-            const double g = std::log(p.otm) - log_otm_price;
-            const double g1 = -0.5 * cube * ratio;
-            const double g2 = 0.25 * cube * (3.0 * sigma * sigma * ratio + cube * (p.volga / p.otm - ratio * ratio));
-            const double u_next = u - halley_step(g, g1, g2);
-            next = u_next > 0.0 ? 1.0 / std::sqrt(u_next) : hi;
-        } else {
-            next = sigma - halley_step(f, p.vega, p.volga);
-        }
-        if (!(p.vega > 0.0) || !(next > lo && next < hi)) {
-            if (!(next > lo) && !lo_valued) {
-                next = lo;
-            } else if (!(next < hi) && !hi_valued) {
-                next = hi;
-            } else {
-                next = hi > 2.0 * lo ? std::sqrt(lo * hi) : 0.5 * (lo + hi);
-            }
-        }
-        sigma = next;
-    }
-    return robust_implied(valuation_of(precision == Precision::Exact ? solver_euro_exact : solver_euro), price, o);
+double exact_tolerance(double price, const OptionTerms& o) {
+    return maximum(chk(kExactRelTolerance * std::fabs(price)), chk(kExactRoundings * chk(o.spot + o.strike)));
 }
 
 namespace {
 
-// Brent's method on f over [a, b] with f(a) < 0 < f(b).
+constexpr int kScan = 48;  // points of the scan over the range, even in log(sigma)
+
+double scan_point(int i) {
+    return i == kScan ? kRobustMaxVol : kRobustMinVol * std::pow(kRobustMaxVol / kRobustMinVol, double(i) / kScan);
+}
+
+// The routine's value less the price where the routine values at all: a
+// solver may refuse part of the range (the American scheme is unstable at
+// the smallest volatilities).
+using Partial = std::function<std::optional<double>(double)>;
+
+// A price that the volatility `from` (the smallest the routine values)
+// already reproduces sits at its no-arbitrage floor: every volatility up to
+// the last one that reproduces it does, found by a scan and bisection.
+std::optional<SearchResult> at_floor(const Partial& f, double from, double tol) {
+    const auto reproduces = [&](double sigma) {
+        const std::optional<double> v = f(sigma);
+        return v && std::fabs(*v) <= tol;
+    };
+    int n = 1;
+    if (!reproduces(from)) return std::nullopt;
+    double lo = from, hi = kRobustMaxVol;
+    for (int i = 1; i <= kScan; ++i, ++n) {
+        if (!(scan_point(i) > lo)) continue;
+        if (!reproduces(scan_point(i))) {
+            hi = scan_point(i);
+            break;
+        }
+        lo = scan_point(i);
+    }
+    for (int k = 0; k < 100 && lo < hi && hi - lo > 1e-12 * hi; ++k, ++n) {
+        const double mid = 0.5 * (lo + hi);
+        (reproduces(mid) ? lo : hi) = mid;
+    }
+    return SearchResult{SearchOutcome::NotDetermined, lo, static_cast<std::int16_t>(n)};
+}
+
+// What the closed form's search aims at.
+struct EuroTarget {
+    double price, otm_price, log_otm_price, inflection;
+};
+
+// The next volatility from sigma: below the inflection the logarithm of
+// the out-of-the-money value is close to linear in 1 / sigma^2, and the
+// step is taken there, on g(u) = ln V - ln price with u = 1 / sigma^2, g'
+// from the vega and g'' from the vega and its slope; above it Halley's
+// step on the value.
+double euro_step(const EuroCurve::Point& p, double sigma, const EuroTarget& t, double hi) {
+    if (sigma < t.inflection && p.otm > 0.0 && t.otm_price > 0.0) {
+        const double u = 1.0 / (sigma * sigma);
+        const double cube = sigma * sigma * sigma;
+        const double ratio = p.vega / p.otm;
+        const double g = std::log(p.otm) - t.log_otm_price;
+        const double g1 = -0.5 * cube * ratio;
+        const double g2 = 0.25 * cube * (3.0 * sigma * sigma * ratio + cube * (p.volga / p.otm - ratio * ratio));
+        const double u_next = u - halley_step(g, g1, g2);
+        return u_next > 0.0 ? 1.0 / std::sqrt(u_next) : hi;
+    }
+    return sigma - halley_step(p.value - t.price, p.vega, p.volga);
+}
+
+// The bracket [lo, hi] with the ends valued so far.
+struct Bracket {
+    double lo = kRobustMinVol, hi = kRobustMaxVol;
+    bool lo_valued = false, hi_valued = false;
+
+    // `next` where it lies inside, an end not yet valued beyond which it
+    // falls, and the middle (geometric over a wide bracket) otherwise.
+    double inside(double next, double vega) const {
+        if (vega > 0.0 && next > lo && next < hi) return next;
+        if (!(next > lo) && !lo_valued) return lo;
+        if (!(next < hi) && !hi_valued) return hi;
+        return hi > 2.0 * lo ? std::sqrt(lo * hi) : 0.5 * (lo + hi);
+    }
+};
+
+// Exact figures take one more step from within the tolerance: the
+// volatility to the last digits the price carries, where it reprices no
+// worse.
+double polished(const EuroCurve& c, const EuroCurve::Point& p, double sigma, double price) {
+    if (!(p.vega > 0.0)) return sigma;
+    const double next = sigma - halley_step(p.value - price, p.vega, p.volga);
+    if (!(std::fabs(next - sigma) <= 1e-6 * sigma)) return sigma;
+    return std::fabs(c.at(next).value - price) <= std::fabs(p.value - price) ? next : sigma;
+}
+
+}  // namespace
+
+SearchResult robust_implied_euro(double price, const OptionTerms& o, Precision precision) {
+    chk(price);
+    const bool exact = precision == Precision::Exact;
+    const double tol = exact ? exact_tolerance(price, o) : robust_tolerance(price);
+    const EuroCurve c(o, precision);
+    if (exact) {
+        const Partial f = [&](double sigma) -> std::optional<double> { return c.at(sigma).value - price; };
+        if (const std::optional<SearchResult> floor = at_floor(f, kRobustMinVol, tol)) return *floor;
+    }
+    const double fi = c.forward_intrinsic();
+    const bool in_money = c.call() ? fi > 0.0 : fi < 0.0;
+    const double otm_price = in_money ? price - std::fabs(fi) : price;
+    const EuroTarget target{price, otm_price, otm_price > 0.0 ? std::log(otm_price) : 0.0, c.inflection()};
+
+    Bracket b;
+    double sigma = first_guess(c, o, price, otm_price);
+    for (int n = 1; n <= 100; ++n) {
+        const EuroCurve::Point p = c.at(sigma);
+        const double f = p.value - price;
+        if (std::fabs(f) <= tol) return found(exact ? polished(c, p, sigma, price) : sigma, n);
+        if (f < 0.0) {
+            b.lo = sigma, b.lo_valued = true;
+        } else {
+            b.hi = sigma, b.hi_valued = true;
+        }
+        // Valued at an end of the range and still on the wrong side: the
+        // price is beyond what the routine reaches there, unless it is
+        // not monotone; the general search settles it.
+        if (b.hi <= b.lo || (sigma == kRobustMinVol && f > 0.0) || (sigma == kRobustMaxVol && f < 0.0)) break;
+        if (b.lo_valued && b.hi_valued && b.hi - b.lo <= 4e-16 * b.hi) return declined(n);
+        sigma = b.inside(euro_step(p, sigma, target, b.hi), p.vega);
+    }
+    return robust_implied(valuation_of(exact ? solver_euro_exact : solver_euro), price, o, precision);
+}
+
+namespace {
+
+// Brent's method on f over [a, b] with f(a) < 0 < f(b). Where the bracket
+// closes on two neighbouring doubles first, the nearer end when it lies
+// within `fallback`.
 SearchResult brent(const std::function<double(double)>& f, double a, double fa, double b, double fb, double tol,
-                   int n) {
+                   double fallback, int n) {
     double c = a, fc = fa, d = b - a, e = d;
     for (; n < 300; ++n) {
         if ((fb > 0.0) == (fc > 0.0)) c = a, fc = fa, d = e = b - a;
@@ -191,7 +256,7 @@ SearchResult brent(const std::function<double(double)>& f, double a, double fa, 
         }
         if (std::fabs(fb) <= tol) return found(b, n);
         const double half = 0.5 * (c - b);
-        if (std::fabs(half) <= 2e-16 * std::fabs(b)) return declined(n);
+        if (std::fabs(half) <= 2e-16 * std::fabs(b)) return std::fabs(fb) <= fallback ? found(b, n) : declined(n);
         if (std::fabs(e) >= std::fabs(half) * 1e-3 && std::fabs(fa) > std::fabs(fb)) {
             // Inverse quadratic interpolation, or the secant when a = c.
             const double s = fb / fa;
@@ -224,17 +289,6 @@ SearchResult brent(const std::function<double(double)>& f, double a, double fa, 
 
 namespace {
 
-constexpr int kScan = 48;  // points of the scan over the range, even in log(sigma)
-
-double scan_point(int i) {
-    return i == kScan ? kRobustMaxVol : kRobustMinVol * std::pow(kRobustMaxVol / kRobustMinVol, double(i) / kScan);
-}
-
-// The routine's value less the price where the routine values at all: a
-// solver may refuse part of the range (the American scheme is unstable at
-// the smallest volatilities).
-using Partial = std::function<std::optional<double>(double)>;
-
 // Moves the end `edge` (scan point `from`, stepping by `step`) to the
 // first scan point where the routine values, then halves the gap to the
 // last refused one: the stretch the routine covers, nearly whole.
@@ -265,11 +319,36 @@ bool reach_valued_end(const Partial& f, int from, int step, double& edge, double
     return true;
 }
 
+// A routine that is not monotone may still reach the price inside the
+// range: a stretch of the scan from a (fa) where it crosses, into [a, b].
+// Nothing when none does, a found volatility when a scan point reproduces
+// the price.
+std::optional<SearchResult> straddle(const Partial& partial, double& a, double& fa, double& b, double& fb, double tol,
+                                     int& n) {
+    double x = a, fx = fa;
+    for (int i = 1; i <= kScan; ++i) {
+        const double y = scan_point(i);
+        if (!(y > a)) continue;
+        const std::optional<double> fy = y < b ? partial(y) : std::optional<double>(fb);
+        ++n;
+        if (!fy) continue;
+        if (std::fabs(*fy) <= tol) return found(y, n);
+        if ((fx < 0.0) != (*fy < 0.0)) {
+            a = x, fa = fx, b = y, fb = *fy;
+            return std::nullopt;
+        }
+        x = y, fx = *fy;
+        if (!(y < b)) break;
+    }
+    return declined(n);
+}
+
 }  // namespace
 
-SearchResult robust_implied(const Valuation& routine, double price, const OptionTerms& o) {
+SearchResult robust_implied(const Valuation& routine, double price, const OptionTerms& o, Precision precision) {
     chk(price);
-    const double tol = robust_tolerance(price);
+    const bool exact = precision == Precision::Exact;
+    const double tol = exact ? exact_tolerance(price, o) : robust_tolerance(price);
     const auto f = [&](double sigma) {
         OptionTerms at = o;
         at.sigma = sigma;
@@ -285,31 +364,16 @@ SearchResult robust_implied(const Valuation& routine, double price, const Option
     int n = 0;
     double a = kRobustMinVol, fa = 0, b = kRobustMaxVol, fb = 0;
     if (!reach_valued_end(partial, 0, 1, a, fa, n)) return declined(n);
-    if (std::fabs(fa) <= tol) return found(a, n);
+    if (std::fabs(fa) <= tol) {
+        if (!exact) return found(a, n);
+        return *at_floor(partial, a, tol);
+    }
     if (!reach_valued_end(partial, kScan, -1, b, fb, n) || !(b > a)) return declined(n);
     if (std::fabs(fb) <= tol) return found(b, n);
     if (!(fa < 0.0 && fb > 0.0)) {
-        // A routine that is not monotone may still reach the price inside
-        // the range: look for a stretch where it crosses.
-        double x = a, fx = fa;
-        bool straddled = false;
-        for (int i = 1; i <= kScan && !straddled; ++i) {
-            const double y = scan_point(i);
-            if (!(y > a)) continue;
-            const std::optional<double> fy = y < b ? partial(y) : std::optional<double>(fb);
-            ++n;
-            if (!fy) continue;
-            if (std::fabs(*fy) <= tol) return found(y, n);
-            if ((fx < 0.0) != (*fy < 0.0)) {
-                straddled = true;
-                a = x, fa = fx, b = y, fb = *fy;
-            }
-            x = y, fx = *fy;
-            if (!(y < b)) break;
-        }
-        if (!straddled) return declined(n);
+        if (const std::optional<SearchResult> r = straddle(partial, a, fa, b, fb, tol, n)) return *r;
     }
-    return brent(f, a, fa, b, fb, tol, n);
+    return brent(f, a, fa, b, fb, tol, exact ? robust_tolerance(price) : 0.0, n);
 }
 
 }  // namespace tvx

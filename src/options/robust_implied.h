@@ -26,6 +26,14 @@ inline double robust_tolerance(double price) {
     return rel > kRobustAbsTolerance ? rel : kRobustAbsTolerance;
 }
 
+// Exact figures (Advanced > Exact Values) reproduce the price within 1e-13
+// of it, or within a few roundings of the value's terms where that is more
+// (1e-15 of the spot and the strike together): as near as a double
+// volatility can.
+inline constexpr double kExactRelTolerance = 1e-13;
+inline constexpr double kExactRoundings = 1e-15;
+double exact_tolerance(double price, const OptionTerms& terms);
+
 // The closed form (solver_euro) as a function of the volatility alone, with
 // everything that does not depend on it worked out once. value() gives the
 // very bits solver_euro gives; with it comes the exact derivative of that
@@ -63,12 +71,19 @@ private:
 // The closed form's search: Newton on the value (above the inflection) or
 // on the logarithm of the out-of-the-money value (below it), with bisection
 // whenever a step would leave the bracket.
+//
+// Exact figures search to exact_tolerance, and where the smallest
+// volatility already reproduces the price (the price at its no-arbitrage
+// floor to double precision: a deep in-the-money European put's
+// K e^(-r t) - S e^(-q t), say) no volatility is chosen: the outcome is
+// NotDetermined, with the largest volatility that reproduces the price.
 SearchResult robust_implied_euro(double price, const OptionTerms& terms, Precision precision = Precision::Standard);
 
 // Any routine whose value rises with the volatility: the bracket's ends
 // valued first, then inverse quadratic or secant steps inside it (Brent).
 // When the ends do not straddle the price, a scan of the range looks for a
-// stretch that does before the search declines.
-SearchResult robust_implied(const Valuation& routine, double price, const OptionTerms& terms);
+// stretch that does before the search declines. Exact figures as above.
+SearchResult robust_implied(const Valuation& routine, double price, const OptionTerms& terms,
+                            Precision precision = Precision::Standard);
 
 }  // namespace tvx

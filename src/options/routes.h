@@ -32,6 +32,9 @@ struct RouteContext {
     // The fields as Compute read them, for the history (a simulation lets
     // the user type on while it runs).
     std::vector<HistoryTerm> terms = {};
+    // How the American route valued ("grid", "boundary", "closed form"),
+    // for the history; empty on the other routes.
+    std::string method = {};
 };
 
 // Rounds the six results, writes the six lines and shows the output window.
@@ -39,7 +42,8 @@ struct RouteContext {
 // leaves the earlier lines in place. `std_error` and `method` are the added
 // lines under the six (the simulation's standard error, the American
 // route's method); empty on the other routes. `exact` is the line saying
-// that the figures are exact, while Advanced > Exact Values is on.
+// that the figures are exact, while Advanced > Exact Values is on. Without
+// the lines (ComputeOptions::lines) the window is shown untouched.
 void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error = {}, std::string method = {},
                   std::string exact = {});
 

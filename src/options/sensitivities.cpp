@@ -6,19 +6,24 @@
 
 namespace tvx {
 
+std::array<OptionTerms, 6> bumped_terms(const OptionTerms& in) {
+    const double dS = chk(in.spot * 0.001);
+    std::array<OptionTerms, 6> bumped{in, in, in, in, in, in};
+    bumped[1].spot = chk(in.spot - dS);
+    bumped[2].spot = chk(dS + in.spot);
+    bumped[3].t = chk(in.t - chk(in.t * 0.001));
+    bumped[4].sigma = chk(in.sigma - chk(in.sigma * 0.001));
+    bumped[5].r = chk(in.r - chk(in.r * 0.001));
+    return bumped;
+}
+
 std::optional<Sensitivities> sensitivities(const Valuation& routine, const OptionTerms& in,
                                            const AfterValuation& after) {
     const double dS = chk(in.spot * 0.001);
     const double dr = chk(in.r * 0.001);
     const double dT = chk(in.t * 0.001);
     const double dSigma = chk(in.sigma * 0.001);
-
-    std::array<OptionTerms, 6> bumped{in, in, in, in, in, in};
-    bumped[1].spot = chk(in.spot - dS);
-    bumped[2].spot = chk(dS + in.spot);
-    bumped[3].t = chk(in.t - dT);
-    bumped[4].sigma = chk(in.sigma - dSigma);
-    bumped[5].r = chk(in.r - dr);
+    const std::array<OptionTerms, 6> bumped = bumped_terms(in);
 
     std::array<double, 6> v{};
     for (int k = 0; k < 6; ++k) {

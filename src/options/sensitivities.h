@@ -2,6 +2,7 @@
 // six valuations, each with one input moved by a thousandth of itself.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -13,6 +14,10 @@ namespace tvx {
 // Called after valuation k (1 to 6, in the order V0, S down, S up, t down,
 // Sigma down, r down); returning false stops the procedure (cancelled).
 using AfterValuation = std::function<bool(int k)>;
+
+// The terms of the six valuations, in that order: each moves one input by
+// a thousandth of itself.
+std::array<OptionTerms, 6> bumped_terms(const OptionTerms& in);
 
 // No value means the caller's hook cancelled the procedure.
 std::optional<Sensitivities> sensitivities(const Valuation& routine, const OptionTerms& in,

@@ -93,7 +93,14 @@ bool PremiumSum(const Rates& rates, double log_spot, const PremiumPoints& p, dou
         const VF a_spot = hn::NegMulAdd(q, s, log_s);
         VF e[4] = {a_strike, hn::NegMulAdd(half, hn::Mul(dm, dm), a_strike), a_spot,
                    hn::NegMulAdd(half, hn::Mul(dp, dp), a_spot)};
-        for (VF& x : e) largest = hn::Max(largest, x), x = hn::Max(x, floor);
+        // e^a itself counts only where d < 0: far out of the money (a spot
+        // of 1e306 times the strike) e^a_spot may be out of range while
+        // its tail is not.
+        const VF none = hn::Set(d, -1e300);
+        largest = hn::Max(largest, hn::Max(e[1], e[3]));
+        largest = hn::Max(largest, hn::IfThenElse(hn::Lt(dm, hn::Zero(d)), e[0], none));
+        largest = hn::Max(largest, hn::IfThenElse(hn::Lt(dp, hn::Zero(d)), e[2], none));
+        for (VF& x : e) x = hn::Min(hn::Max(x, floor), hn::Set(d, 700.0));
         ExpSeries<true>(d, e);
         const VF strike_leg = hn::Mul(r, ScaledUpperTail(d, e[0], e[1], dm));
         const VF spot_leg = hn::Mul(q, ScaledUpperTail(d, e[2], e[3], dp));

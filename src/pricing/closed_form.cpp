@@ -53,6 +53,12 @@ double euro_call_delta(double t, double Sigma, double r, double x, double S, dou
     return chk(fexp(chk(-delta * t)) * N(d1_of(t, Sigma, r, x, S, delta).d1));
 }
 
+std::array<double, 2> solver_euro_steps(double t, double Sigma, double r, double x, double delta) {
+    const double half_variance = chk(chk(Sigma * Sigma) * 0.5);
+    return {chk(x * fexp(chk(-chk(r - delta + half_variance) * t))),
+            chk(x * fexp(chk(-chk(r - delta - half_variance) * t)))};
+}
+
 double payoff(double S, double K, std::int16_t op_type) {
     const double gain = op_type == 0 ? chk(S - K) : chk(K - S);
     return gain > 0.0 ? gain : 0.0;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "core/fault.h"
@@ -27,6 +28,36 @@ double checked_log_cap(const UnitPutTerms& a) {
         throw ArithmeticError("the exercise-boundary method needs a positive life, volatility and rate");
     // b(0) = min(1, r / q).
     return a.q > a.r ? std::log(a.r / a.q) : 0.0;
+}
+
+// Where the volatility vanishes against the life and the rates (rates of
+// thousands of per cent, a volatility of a few hundred-thousandths), the
+// boundary's integrals resolve the premium only to about 1e-4; but there
+// the asset follows its forward path, and the put is worth its best
+// exercise along it: g(t) = e^(-r t) - s e^(-q t) at its largest over
+// [0, life], or 0. Where q > r and s > r / q that is at the stationary
+// point t* = ln(q s / r) / (q - r), g(t*) = e^(-r t*) (1 - r / q); else at
+// expiry (exercise at once the method finds by itself). Taken only where
+// the path passes the strike 50 standard deviations of the noise clear
+// and the noise's own gain, of order sigma^2 life r |q| / (q - r)^2 of
+// the value, is below 1e-10.
+std::optional<double> forward_path_value(const UnitPutTerms& a, double s, double life) {
+    const double noise = a.sigma * std::sqrt(life);
+    if (!(noise <= 1e-4) || a.q == a.r) return std::nullopt;
+    const double spread = a.r * std::fabs(a.q) / ((a.q - a.r) * (a.q - a.r));
+    if (!(a.sigma * a.sigma * life * spread <= 1e-10)) return std::nullopt;
+    const double clear = 50.0 * noise;
+    const double at_once = 1.0 - s;
+    if (a.q > a.r && s > a.r / a.q) {
+        const double t_star = std::log(a.q * s / a.r) / (a.q - a.r);
+        if (t_star < life) {
+            if (std::fabs(std::log(a.r / a.q)) < clear) return std::nullopt;
+            return chk(std::exp(-a.r * t_star) * (1.0 - a.r / a.q));
+        }
+    }
+    const double at_expiry = chk(std::exp(-a.r * life) - chk(s * std::exp(-a.q * life)));
+    if (at_expiry < at_once || std::fabs(flog(s) + (a.r - a.q) * life) < clear) return std::nullopt;
+    return std::max(at_expiry, 0.0);
 }
 
 }  // namespace
@@ -85,6 +116,7 @@ double UnitPutBoundary::value(double s, double life) const {
     if (!(life > 0.0 && life <= a.T)) throw ArithmeticError("life outside the solved boundary");
     const double log_s = flog(s);
     if (log_s <= log_critical(life)) return chk(1.0 - s);  // exercised at once
+    if (const std::optional<double> v = forward_path_value(a, s, life)) return *v;
     const double european = unit_european_put(a, s, life);
     const PremiumNodes other = life == full_life_.life ? PremiumNodes{} : premium_nodes(life);
     const PremiumNodes& nodes = life == full_life_.life ? full_life_ : other;

@@ -38,29 +38,20 @@ std::optional<double> valued(const std::function<double()>& value, int& left_out
     }
 }
 
-// From below the lower of the -3 deviations spot and the lowest strike to
-// above the higher of the +3 deviations spot and the highest strike, with
-// a tenth of the span to spare on each side (and never down to 0).
-std::vector<double> curve_spots(const Strategy& s, const SpotDistribution& d) {
-    double low = d.spot_at(-3.0), high = d.spot_at(3.0);
-    for (const Leg& leg : s.legs) {
-        if (!leg.option()) continue;
-        low = std::min(low, leg.strike);
-        high = std::max(high, leg.strike);
-    }
-    const double span = chk(high - low);
-    low = std::max(low - 0.1 * span, 0.5 * low);
-    high = chk(high + 0.1 * span);
+// The spots of the curves, evenly over the range.
+std::vector<double> curve_spots(double low, double high) {
     std::vector<double> spots;
     for (int k = 0; k < kStrategyCurvePoints; ++k) spots.push_back(low + (high - low) * k / (kStrategyCurvePoints - 1));
     spots.back() = high;
     return spots;
 }
 
-StrategyCurves curves_of(const Strategy& s, const PricedPosition& position, const StrategyFigures& f) {
+StrategyCurves curves_of(const Strategy& s, const PricedPosition& position, const StrategyFigures& f,
+                         const SpotRange& range) {
     const SpotDistribution d = distribution_of(s.market, f);
     StrategyCurves c;
-    c.spots = curve_spots(s, d);
+    const auto [low, high] = curve_range(s, f, range);
+    c.spots = curve_spots(low, high);
     c.bands = {d.spot_at(-2.0), d.spot_at(-1.0), d.spot_at(1.0), d.spot_at(2.0)};
     bool alive = false;
     for (const Leg& leg : s.legs) alive = alive || (leg.option() && leg.time > f.horizon);
@@ -91,6 +82,20 @@ StrategyGrid grid_of(const Strategy& s, const PricedPosition& position) {
 
 }  // namespace
 
+std::pair<double, double> curve_range(const Strategy& s, const StrategyFigures& f, const SpotRange& typed) {
+    const SpotDistribution d = distribution_of(s.market, f);
+    double low = d.spot_at(-3.0), high = d.spot_at(3.0);
+    for (const Leg& leg : s.legs) {
+        if (!leg.option()) continue;
+        low = std::min(low, leg.strike);
+        high = std::max(high, leg.strike);
+    }
+    const double span = chk(high - low);
+    low = std::max(low - 0.1 * span, 0.5 * low);
+    high = chk(high + 0.1 * span);
+    return {typed.from.value_or(low), typed.to.value_or(high)};
+}
+
 std::optional<double> horizon_of(const Strategy& s) { return s.horizon ? s.horizon : first_expiry(s.legs); }
 
 std::optional<double> volatility_of(const Strategy& s) {
@@ -110,12 +115,12 @@ StrategyFigures strategy_figures(const Strategy& s, const LegValuer& valuer) {
     return figures_of(s, PricedPosition(s, valuer));
 }
 
-StrategyReport strategy_report(const Strategy& s, const LegValuer& valuer) {
+StrategyReport strategy_report(const Strategy& s, const LegValuer& valuer, const SpotRange& range) {
     const PricedPosition position(s, valuer);
     StrategyReport r;
     r.strategy = s;
     r.figures = figures_of(s, position);
-    r.curves = curves_of(s, position, r.figures);
+    r.curves = curves_of(s, position, r.figures, range);
     r.grid = grid_of(s, position);
     r.precision = valuer.precision();
     return r;

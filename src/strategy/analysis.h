@@ -8,6 +8,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "strategy/horizon.h"
@@ -70,10 +71,23 @@ inline constexpr int kStrategyGridFactors = 5;  // 0.5 to 1.5 times each volatil
 std::optional<double> horizon_of(const Strategy& s);
 std::optional<double> volatility_of(const Strategy& s);
 
+// The chart's range of the spot as typed; an end not given takes the
+// default's: from the spot at -3 to +3 standard deviations of its
+// logarithm at the horizon, widened to every strike, a tenth of the span
+// to spare on each side.
+struct SpotRange {
+    std::optional<double> from;
+    std::optional<double> to;
+};
+
+// The range the curves are drawn over: the ends typed, the others the
+// default's. Throws a RuntimeError when the default cannot be worked out.
+std::pair<double, double> curve_range(const Strategy& s, const StrategyFigures& f, const SpotRange& typed);
+
 // The figures alone (the command line). The strategy must have passed the
 // window's checks; a fault of the valuation is raised.
 StrategyFigures strategy_figures(const Strategy& s, const LegValuer& valuer);
 // The figures, the curves and the grid (the window).
-StrategyReport strategy_report(const Strategy& s, const LegValuer& valuer);
+StrategyReport strategy_report(const Strategy& s, const LegValuer& valuer, const SpotRange& range = {});
 
 }  // namespace tvx

@@ -13,6 +13,9 @@ namespace tvx {
 
 namespace {
 
+// How far either side of a step of the curve it is sampled, relative.
+inline constexpr double kStepSide = 1e-14;
+
 struct Sample {
     double x, p;  // a spot and the profit and loss there
 };
@@ -74,8 +77,9 @@ Ends ends_of(const PricedPosition& position, double horizon) {
 // The grid of a smooth curve: the limit at 0, then spots from below the
 // lowest strike (and today's spot) to above the highest, eight times the
 // widest reach beyond them in the logarithm, where every leg alive is its
-// asymptote to double precision; and every strike.
-std::vector<double> smooth_spots(const Ends& e, double spot) {
+// asymptote to double precision; and every strike. Each step of the curve
+// is sampled on both its sides.
+std::vector<double> smooth_spots(const Ends& e, double spot, const std::vector<double>& steps) {
     const double width = std::max(8.0 * e.reach, 0.1);
     const double low = chk(std::min(spot, e.strikes.front()) * std::exp(-width));
     const double high = chk(std::max(spot, e.strikes.back()) * std::exp(width));
@@ -83,21 +87,36 @@ std::vector<double> smooth_spots(const Ends& e, double spot) {
     const double step = (std::log(high) - std::log(low)) / (kHorizonGridPoints - 1);
     for (int k = 0; k < kHorizonGridPoints; ++k) x.push_back(low * std::exp(step * k));
     x.back() = high;
+    // The computed d crosses 0 within a few roundings of the step's spot:
+    // a hundred-trillionth either side of it is on the one side or the other.
+    for (const double at : steps) {
+        if (!(at > 0.0 && at < high)) continue;
+        x.push_back(at * (1.0 - kStepSide));
+        x.push_back(at * (1.0 + kStepSide));
+    }
     std::sort(x.begin(), x.end());
+    x.erase(std::unique(x.begin(), x.end()), x.end());
     return x;
 }
 
-// The turning points of the curve between its grid points, each solved for
-// on the two intervals around a grid point that stands above (or below)
-// both its neighbours.
+// Whether a step of the curve lies between a and b.
+bool steps_between(double a, double b, const std::vector<double>& steps) {
+    const auto it = std::upper_bound(steps.begin(), steps.end(), a);
+    return it != steps.end() && *it < b;
+}
+
+// The turning points of the curve between its samples, each solved for on
+// the two intervals around a sample that stands above (or below) both its
+// neighbours on the same smooth piece (no step between them).
 template <class F>
-std::vector<Sample> turning_points(const std::vector<Sample>& s, const F& pnl) {
+std::vector<Sample> turning_points(const std::vector<Sample>& s, const std::vector<double>& steps, const F& pnl) {
     constexpr int kBits = std::numeric_limits<double>::digits / 2;
     std::vector<Sample> found;
     for (std::size_t j = 2; j + 2 < s.size(); ++j) {
         const bool peak = s[j].p >= s[j - 1].p && s[j].p >= s[j + 1].p;
         const bool trough = s[j].p <= s[j - 1].p && s[j].p <= s[j + 1].p;
         if (peak == trough) continue;  // neither, or a flat stretch
+        if (steps_between(s[j - 1].x, s[j + 1].x, steps)) continue;
         const double sign = peak ? -1.0 : 1.0;
         const auto [x, v] = boost::math::tools::brent_find_minima([&](double S) { return sign * pnl(S); }, s[j - 1].x,
                                                                   s[j + 1].x, kBits);
@@ -151,10 +170,11 @@ HorizonFigures horizon_figures(const PricedPosition& position, double horizon, c
     const auto pnl = [&](double S) { return position.pnl(S, horizon); };
     std::vector<Sample> s{{0.0, e.at_zero}};
     std::vector<double> spots = e.strikes;
-    if (e.alive) spots = smooth_spots(e, position.market().spot);
+    const std::vector<double> steps = e.alive ? position.pnl_steps(horizon) : std::vector<double>{};
+    if (e.alive) spots = smooth_spots(e, position.market().spot, steps);
     for (const double x : spots) s.push_back({x, pnl(x)});
     if (e.alive) {
-        const std::vector<Sample> turns = turning_points(s, pnl);
+        const std::vector<Sample> turns = turning_points(s, steps, pnl);
         s.insert(s.end(), turns.begin(), turns.end());
         std::sort(s.begin(), s.end(), [](const Sample& a, const Sample& b) { return a.x < b.x; });
     }

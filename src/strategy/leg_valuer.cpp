@@ -35,6 +35,13 @@ double LegValuer::value(const OptionTerms& o, LegStyle style, double life) const
     return checked_american_value(boundary(o, whole).value(o.spot, o.t, o.strike), o);
 }
 
+std::vector<double> LegValuer::steps(const OptionTerms& o, LegStyle style) const {
+    const bool closed_form = style == LegStyle::European || (o.optype == 0 && o.yield == 0.0);
+    if (!closed_form || precision_ == Precision::Exact) return {};
+    const std::array<double, 2> at = solver_euro_steps(o.t, o.sigma, o.r, o.strike, o.yield);
+    return {at[0], at[1]};
+}
+
 Sensitivities LegValuer::sensitivities(const OptionTerms& terms, LegStyle style) const {
     return style == LegStyle::American ? rule_.sensitivities(terms).s : european_sensitivities(terms, precision_);
 }

@@ -43,6 +43,9 @@ public:
     // its whole life (t <= life): for an American leg, from the boundary
     // solved for `life`.
     double value(const OptionTerms& terms, LegStyle style, double life) const;
+    // The spots at which value() steps (solver_euro's, for the program's
+    // own figures; none where it is smooth).
+    std::vector<double> steps(const OptionTerms& terms, LegStyle style) const;
     // Its value and five sensitivities today, as the main window's Compute
     // gives them.
     Sensitivities sensitivities(const OptionTerms& terms, LegStyle style) const;

@@ -1,5 +1,7 @@
 #include "strategy/priced_position.h"
 
+#include <algorithm>
+
 #include "core/fault.h"
 #include "pricing/closed_form.h"
 
@@ -64,6 +66,18 @@ double PricedPosition::pnl(double S, double date, double vol_factor) const {
     double sum = 0;
     for (const PricedLeg& p : legs_) sum = chk(sum + p.units * chk(unit_value(p.leg, S, date, vol_factor) - p.premium));
     return sum;
+}
+
+std::vector<double> PricedPosition::pnl_steps(double date) const {
+    std::vector<double> steps;
+    for (const PricedLeg& p : legs_) {
+        if (!p.leg.option() || p.leg.time <= date) continue;
+        const std::vector<double> at = valuer_.steps(terms(p.leg, 1.0, chk(p.leg.time - date)), p.leg.style);
+        steps.insert(steps.end(), at.begin(), at.end());
+    }
+    std::sort(steps.begin(), steps.end());
+    steps.erase(std::unique(steps.begin(), steps.end()), steps.end());
+    return steps;
 }
 
 double PricedPosition::pnl_at_expiry(double S) const {

@@ -53,6 +53,9 @@ public:
     double unit_value(const Leg& leg, double S, double date, double vol_factor = 1.0) const;
     // Profit and loss on `date` at spot S.
     double pnl(double S, double date, double vol_factor = 1.0) const;
+    // The spots at which pnl(S, date) steps as S moves (from each step up
+    // the higher side), ascending: where a leg's valuation does.
+    std::vector<double> pnl_steps(double date) const;
     // Profit and loss with every option at its own expiry, paying its
     // exercise value at spot S.
     double pnl_at_expiry(double S) const;

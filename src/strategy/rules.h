@@ -27,6 +27,18 @@ inline constexpr const char* shares_alone = "A position of shares alone needs a 
 // The presets' placement (the command line's --strike and --width).
 inline constexpr const char* centre = "Centre Strike must be positive";
 inline constexpr const char* width = "Width must be positive";
+// A field that is not a number, after the field's caption ("Leg 2 Strike").
+inline constexpr const char* not_a_number = " must be a number";
+// The chart's range of the spot.
+inline constexpr const char* spot_from = "Chart Spot From must be positive";
+inline constexpr const char* spot_range = "Chart Spot To must be above Chart Spot From";
+// Add Leg with every row in use.
+inline constexpr const char* legs_full = "A strategy holds at most 8 legs: remove one to add another";
+// Cancel (or Esc, or the close box) with legs changed since they came in.
+inline constexpr const char* discard_legs = "Close the Strategy Builder and discard the changes to the legs?";
+// Over the results after Take from Main Window, until the next Compute.
+inline constexpr const char* stale =
+    "These results are of the terms before Take from Main Window: press Compute to bring them up to date";
 // Open and Save, followed by the file's name.
 inline constexpr const char* not_opened = "The strategy could not be opened from ";
 inline constexpr const char* not_saved = "The strategy could not be saved to ";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/checks.h"
+#include "core/csv_text.h"
 #include "core/history.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
@@ -127,6 +128,35 @@ std::optional<std::string> file_text(const std::string& path) {
     return text;
 }
 
+// The chart's range as typed, checked; none after a refusal.
+std::optional<SpotRange> read_spot_range(const StrategyWindow& w, const Strategy& s, UserInterface& ui) {
+    SpotRange range{optional_number(w.spot_from), optional_number(w.spot_to)};
+    if (!range.from && !range.to) return range;
+    Checks c(ui, Window::Strategy, CheckPolicy::StopAtFirst);
+    if (range.from) c.positive(*range.from, "spotfrom", strategy_text::spot_from);
+    if (!c.passed()) return std::nullopt;
+    // An end left empty takes the default's, which needs the figures.
+    const auto [low, high] = curve_range(s, strategy_figures(s, LegValuer{w.precision}), range);
+    c.require(low < high, range.to ? "spotto" : "spotfrom", strategy_text::spot_range);
+    if (!c.passed()) return std::nullopt;
+    return range;
+}
+
+// A fault of a command: a field that is not a number is named ("Leg 2
+// Strike must be a number") and takes the focus; anything else is the
+// generic error.
+void report_fault(const StrategyWindow& w, UserInterface& ui) {
+    const char* name = first_unreadable<StrategyWindow>(strategy_fields(), w);
+    if (!name) {
+        report_error(ui, Window::Strategy, strategy_fields(), w);
+        return;
+    }
+    ui.set_pointer(Pointer::Normal);
+    refuse(ui, Window::Strategy, name,
+           (field_named<StrategyWindow>(strategy_fields(), name).caption + std::string(strategy_text::not_a_number))
+               .c_str());
+}
+
 }  // namespace
 
 std::optional<Strategy> read_strategy(const StrategyWindow& w, UserInterface& ui) {
@@ -182,10 +212,24 @@ void record_strategy(const StrategyWindow& w, const StrategyFigures& f, UserInte
     std::vector<Figure> figures{{"net_premium", f.net_premium}, {"value", f.total.value}, {"delta", f.total.delta},
                                 {"gamma", f.total.gamma},       {"theta", f.total.theta}, {"vega", f.total.vega},
                                 {"rho", f.total.rho},           {"horizon", f.horizon}};
-    if (f.at_horizon.max_profit) figures.push_back({"max_profit", *f.at_horizon.max_profit});
-    if (f.at_horizon.max_loss) figures.push_back({"max_loss", *f.at_horizon.max_loss});
+    // The breakevens, and a largest profit or loss that has no bound, as text.
+    HistoryExtras extras;
+    std::string breakevens;
+    for (const double b : f.at_horizon.breakevens) append_number(breakevens += breakevens.empty() ? "" : " ", b);
+    extras.texts.push_back({"breakevens", breakevens.empty() ? "none" : breakevens});
+    if (f.at_horizon.max_profit) {
+        figures.push_back({"max_profit", *f.at_horizon.max_profit});
+    } else {
+        extras.texts.push_back({"max_profit", "unlimited"});
+    }
+    if (f.at_horizon.max_loss) {
+        figures.push_back({"max_loss", *f.at_horizon.max_loss});
+    } else {
+        extras.texts.push_back({"max_loss", "unlimited"});
+    }
     figures.push_back({"probability_of_profit", f.at_horizon.probability});
-    record_result(ui, StrategyWindow::caption, strategy_caption::cmdCompute, std::move(terms), std::move(figures));
+    record_result(ui, StrategyWindow::caption, strategy_caption::cmdCompute, std::move(terms), std::move(figures),
+                  std::move(extras));
 }
 
 }  // namespace
@@ -194,17 +238,20 @@ void strategy_compute(StrategyWindow& w, UserInterface& ui) {
     try {
         const std::optional<Strategy> s = read_strategy(w, ui);
         if (!s) return;
+        const std::optional<SpotRange> range = read_spot_range(w, *s, ui);
+        if (!range) return;
         ui.set_pointer(Pointer::Busy);
-        StrategyReport report = strategy_report(*s, LegValuer{w.precision});
+        StrategyReport report = strategy_report(*s, LegValuer{w.precision}, *range);
         std::vector<std::string> lines = strategy_lines(report.figures);
         w.report = std::move(report);
         w.lines = std::move(lines);
+        w.stale = false;
         ++w.version;
         ui.set_pointer(Pointer::Normal);
         ui.refresh(Window::Strategy);
         record_strategy(w, w.report->figures, ui);
     } catch (const std::exception&) {
-        report_error(ui, Window::Strategy, strategy_fields(), w);
+        report_fault(w, ui);
     }
 }
 
@@ -221,18 +268,24 @@ void mnuStrategy_Click(MainWindow& main, StrategyWindow& w, UserInterface& ui) {
             first.volatility = main.qqq;
             w.leg_count = 1;
         }
+        keep_legs(w);
         w.open = true;
     }
     ui.show(Window::Strategy);
 }
 
 void strategy_take_terms(StrategyWindow& w, const MainWindow& main, UserInterface& ui) {
+    const bool changed = w.spot != main.current || w.rate != main.irate || w.dividend != main.dividend;
     take_terms(w, main);
+    if (changed && w.report) w.stale = true;
     ui.refresh(Window::Strategy);
 }
 
 void strategy_add_leg(StrategyWindow& w, UserInterface& ui) {
-    if (w.leg_count >= kMaxLegs) return;
+    if (w.leg_count >= kMaxLegs) {
+        refuse(ui, Window::Strategy, "cmdAddLeg", strategy_text::legs_full);
+        return;
+    }
     LegRow row;
     if (w.leg_count > 0) {
         row = w.legs[w.leg_count - 1];
@@ -269,7 +322,7 @@ void strategy_preset(StrategyWindow& w, const MainWindow& main, UserInterface& u
         w.leg_count = static_cast<int>(legs.size());
         w.preset = index;
     } catch (const std::exception&) {
-        report_error(ui, Window::Strategy, strategy_fields(), w);
+        report_fault(w, ui);
         return;
     }
     strategy_compute(w, ui);
@@ -282,6 +335,7 @@ bool strategy_load(StrategyWindow& w, UserInterface& ui, std::string_view text, 
         return false;
     }
     fill_strategy(w, *f.strategy);
+    keep_legs(w);
     w.preset = -1;
     ui.refresh(Window::Strategy);
     return true;
@@ -304,15 +358,23 @@ void strategy_save(StrategyWindow& w, UserInterface& ui, const std::string& path
     try {
         const std::optional<Strategy> s = read_strategy(w, ui);
         if (!s) return;
-        if (!write_file_whole(path, strategy_file_text(*s))) warn(ui, strategy_text::not_saved + path);
+        if (write_file_whole(path, strategy_file_text(*s))) {
+            keep_legs(w);
+        } else {
+            warn(ui, strategy_text::not_saved + path);
+        }
     } catch (const std::exception&) {
-        report_error(ui, Window::Strategy, strategy_fields(), w);
+        report_fault(w, ui);
     }
 }
 
-void strategy_cancel(StrategyWindow& w, UserInterface& ui) {
+bool strategy_cancel(StrategyWindow& w, UserInterface& ui) {
+    if (legs_edited(w) &&
+        ui.message_box(kAppTitle, Icon::Exclamation, strategy_text::discard_legs, Buttons::YesNo) == Answer::No)
+        return false;
     w = StrategyWindow{};
     ui.unload(Window::Strategy);
+    return true;
 }
 
 }  // namespace tvx

@@ -19,11 +19,13 @@ namespace tvx {
 // then it is shown.
 void mnuStrategy_Click(MainWindow& main, StrategyWindow& w, UserInterface& ui);
 
-// The main window's spot, rate and dividend into the market terms.
+// The main window's spot, rate and dividend into the market terms; when
+// they differ from those of the results shown, the results are marked as
+// of the earlier terms until the next Compute.
 void strategy_take_terms(StrategyWindow& w, const MainWindow& main, UserInterface& ui);
 
 // A new row under the last, a copy of it (the first: a call at the spot
-// for half a year at volatility 0.2); nothing beyond eight.
+// for half a year at volatility 0.2); beyond eight, a box says why not.
 void strategy_add_leg(StrategyWindow& w, UserInterface& ui);
 // Removes the row (0-based); the rows below move up.
 void strategy_remove_leg(StrategyWindow& w, UserInterface& ui, int leg);
@@ -37,9 +39,11 @@ std::optional<Strategy> read_strategy(const StrategyWindow& w, UserInterface& ui
 // reads back to the same number.
 void fill_strategy(StrategyWindow& w, const Strategy& s);
 
-// Compute: the results, the curves and the grid into the window. Bad
-// input gets its boxes and leaves what was shown; a text that is not a
-// number or a fault of the valuation gets the generic error.
+// Compute: the results, the curves (over the chart's range, when one is
+// typed) and the grid into the window. Bad input gets its boxes and leaves
+// what was shown; a text that is not a number is named by its caption
+// ("Leg 2 Strike must be a number"), a fault of the valuation gets the
+// generic error.
 void strategy_compute(StrategyWindow& w, UserInterface& ui);
 
 // Where a preset places its legs: a centre strike (empty: the window's
@@ -68,7 +72,9 @@ void strategy_open(StrategyWindow& w, UserInterface& ui, const std::string& path
 // whole or not at all.
 void strategy_save(StrategyWindow& w, UserInterface& ui, const std::string& path);
 
-// Cancel (and the close box): the window closes and forgets its entries.
-void strategy_cancel(StrategyWindow& w, UserInterface& ui);
+// Cancel (and Esc and the close box): the window closes and forgets its
+// entries, after asking when the legs have changed since they came in
+// (opened, read from a file or saved). False when the user keeps them.
+bool strategy_cancel(StrategyWindow& w, UserInterface& ui);
 
 }  // namespace tvx

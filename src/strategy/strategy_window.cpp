@@ -6,6 +6,10 @@ namespace tvx {
 
 std::string leg_control(const char* column, int leg) { return column + std::to_string(leg + 1); }
 
+std::string leg_caption(const char* column_caption, int leg) {
+    return "Leg " + std::to_string(leg + 1) + " " + column_caption;
+}
+
 namespace {
 
 template <int K, std::string LegRow::*Text>
@@ -23,16 +27,22 @@ bool option_in_use(const StrategyWindow& w) {
 
 // The leg columns that are text fields, with their captions.
 constexpr std::pair<const char*, const char*> kLegColumns[] = {
-    {"quantity", "Quantity"},     {"strike", "Strike Price"}, {"time", "Time to Expiry"},
-    {"volatility", "Volatility"}, {"premium", "Premium"},
+    {"quantity", strategy_caption::quantity}, {"strike", strategy_caption::strike},
+    {"time", strategy_caption::time},         {"volatility", strategy_caption::volatility},
+    {"premium", strategy_caption::premium},
 };
 
-// The names the rows point to, made once.
+// The names and captions the rows point to, made once.
 struct LegNames {
     std::array<std::array<std::string, std::size(kLegColumns)>, kMaxLegs> name;
+    std::array<std::array<std::string, std::size(kLegColumns)>, kMaxLegs> caption;
     LegNames() {
-        for (int k = 0; k < kMaxLegs; ++k)
-            for (std::size_t c = 0; c < std::size(kLegColumns); ++c) name[k][c] = leg_control(kLegColumns[c].first, k);
+        for (int k = 0; k < kMaxLegs; ++k) {
+            for (std::size_t c = 0; c < std::size(kLegColumns); ++c) {
+                name[k][c] = leg_control(kLegColumns[c].first, k);
+                caption[k][c] = leg_caption(kLegColumns[c].second, k);
+            }
+        }
     }
 };
 
@@ -42,7 +52,7 @@ std::array<Field<StrategyWindow>, 5> leg_fields(const LegNames& n) {
                          bool (*when)(const StrategyWindow&)) {
         return Field<StrategyWindow>{.kind = kind,
                                      .name = n.name[K][c].c_str(),
-                                     .caption = kLegColumns[c].second,
+                                     .caption = n.caption[K][c].c_str(),
                                      .text = text,
                                      .read_when = when};
     };
@@ -67,6 +77,10 @@ std::vector<Field<StrategyWindow>> all_fields(const LegNames& n, std::integer_se
     };
     table[3].help = "Years from today at which profit and loss is weighed (default: the first expiry)";
     table[4].help = "Volatility of the spot's distribution at the horizon (default: the option legs' mean)";
+    table.push_back(optional_number_field<StrategyWindow>(&field_detail::member_text<&StrategyWindow::spot_from>,
+                                                          "spotfrom", strategy_caption::spot_from, nullptr));
+    table.push_back(optional_number_field<StrategyWindow>(&field_detail::member_text<&StrategyWindow::spot_to>,
+                                                          "spotto", strategy_caption::spot_to, nullptr));
     (..., [&] {
         for (const Field<StrategyWindow>& f : leg_fields<K>(n)) table.push_back(f);
     }());
@@ -74,6 +88,18 @@ std::vector<Field<StrategyWindow>> all_fields(const LegNames& n, std::integer_se
 }
 
 }  // namespace
+
+bool legs_edited(const StrategyWindow& w) {
+    if (w.leg_count != w.kept_count) return true;
+    for (int k = 0; k < w.leg_count; ++k)
+        if (!(w.legs[k] == w.kept_legs[k])) return true;
+    return false;
+}
+
+void keep_legs(StrategyWindow& w) {
+    w.kept_legs = w.legs;
+    w.kept_count = w.leg_count;
+}
 
 FieldTable<StrategyWindow> strategy_fields() {
     static const LegNames names;

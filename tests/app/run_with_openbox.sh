@@ -1,8 +1,9 @@
 #!/bin/sh
 # Runs a test program on a virtual X server of its own with the openbox
 # window manager, for what only a window manager shows (stacking, title
-# bars). Exits 77, which the test suite counts as skipped, when Xvfb or
-# openbox is not installed.
+# bars), on a screen of 1600 x 1000 (or of TVX_SCREEN, such as
+# "1280x800x24"). Exits 77, which the test suite counts as skipped, when
+# Xvfb or openbox is not installed.
 if ! command -v Xvfb >/dev/null 2>&1 || ! command -v openbox >/dev/null 2>&1; then
     echo "Xvfb or openbox is not installed: skipped"
     exit 77
@@ -21,7 +22,7 @@ trap cleanup EXIT
 # come up (another server took the display, openbox could not connect).
 start_session() {
     : >"$work/display"
-    Xvfb -displayfd 5 -screen 0 1600x1000x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+    Xvfb -displayfd 5 -screen 0 "${TVX_SCREEN:-1600x1000x24}" -nolisten tcp 5>"$work/display" 2>/dev/null &
     xvfb=$!
     for _ in $(seq 100); do grep -q '^[0-9][0-9]*$' "$work/display" && break; sleep 0.1; done
     grep -q '^[0-9][0-9]*$' "$work/display" || return 1

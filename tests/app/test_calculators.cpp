@@ -204,8 +204,8 @@ private slots:
             QVERIFY(semi->isChecked());
             QVERIFY(!annual->isChecked());
         }
-        QVERIFY(!models->bonds.payment);
-        QVERIFY(!models->bonds2.payment);
+        QVERIFY(!models->calculator<ConvertibleBondsWindow>().payment);
+        QVERIFY(!models->calculator<StraightBondsWindow>().payment);
     }
 
     void tab_order_follows_the_reading_order_data() {
@@ -374,10 +374,10 @@ private slots:
     void close_box_does_what_cancel_does() {
         QWidget* form = open("frmWarrants");
         type(form, "share", QStringLiteral("30"));
-        QCOMPARE(models->warrants.share, std::string("30"));
+        QCOMPARE(models->calculator<WarrantsWindow>().share, std::string("30"));
         QVERIFY(form->close());
         QVERIFY(!ui->existing(Window::Warrants));
-        QCOMPARE(models->warrants.share, std::string("12.0"));
+        QCOMPARE(models->calculator<WarrantsWindow>().share, std::string("12.0"));
         QVERIFY(main->isVisible());
         flush_deletions();
         QCOMPARE(child<QLineEdit>(open("frmWarrants"), "share")->text(), QStringLiteral("12.0"));

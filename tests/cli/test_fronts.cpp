@@ -10,11 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "calculators/calculators.h"
 #include "cli/commands.h"
 #include "cli/window_command.h"
 #include "instruments/bonds.h"
@@ -163,13 +165,18 @@ WindowLines run_main_window(const Args& a, bool implied) {
     return w;
 }
 
-template <class W>
-WindowLines run_calculator(const Args& a, FieldTable<W> fields) {
-    W w;
-    set(a, fields, w);
-    test::RecordingUi ui;
-    Command1_Click(w, ui);
-    return lines_of(ui);
+// A calculator of the list whose command is Compute alone.
+std::optional<WindowLines> run_calculator(const std::string& command, const Args& a) {
+    std::optional<WindowLines> lines;
+    for_each_calculator([&](const auto& entry) {
+        if (command != entry.command) return;
+        typename std::remove_cvref_t<decltype(entry)>::Model w;
+        set(a, entry.tables->fields, w);
+        test::RecordingUi ui;
+        entry.compute(w, ui, nullptr, {});
+        lines = lines_of(ui);
+    });
+    return lines;
 }
 
 // The strategy window: a file opened or a preset chosen, the market terms
@@ -245,10 +252,9 @@ WindowLines run_window(const std::string& command, const Args& a) {
     if (command == "strategy") return run_strategy_window(a);
     if (command == "smile") return run_smile_window(a);
     if (command == "option" || command == "implied") return run_main_window(a, command == "implied");
-    if (command == "warrant") return run_calculator<WarrantsWindow>(a, kWarrantsFields);
-    if (command == "forward") return run_calculator<FuturesWindow>(a, kFuturesFields);
     if (command == "bond") return run_bond(a);
     if (command == "convertible") return run_convertible(a);
+    if (auto lines = run_calculator(command, a)) return *lines;
     if (command == "predict") {
         PredictWindow w;
         for (std::size_t i = 0; i < a.bare.size(); ++i) w.Text[i] = a.bare[i];

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "calculators/calculators.h"
 #include "charts/chart_text.h"
 #include "charts/ranges.h"
 #include "core/help.h"
@@ -210,7 +211,7 @@ std::vector<std::string> lines_of(const std::string& message) {
 TEST(ShippedHelp, HasTheTopicsOfTheMenuWithTitlesAndRealBodies) {
     const HelpFile f = shipped();
     EXPECT_TRUE(f.problems.empty()) << testing::PrintToString(f.problems);
-    const std::map<int, std::string> titles{
+    std::map<int, std::string> titles{
         {golden::topic::options, "Equity Options"},
         {golden::topic::futures, "Futures"},
         {golden::topic::warrants, "Warrants"},
@@ -222,6 +223,13 @@ TEST(ShippedHelp, HasTheTopicsOfTheMenuWithTitlesAndRealBodies) {
         {golden::topic::charts, "Charts"},
         {golden::topic::strategy, "Strategy Builder"},
     };
+    // A calculator's topic is titled as its Help menu item, without the
+    // access key's mark.
+    for (const CalculatorFacts& c : calculator_facts()) {
+        std::string title = c.help.caption;
+        std::erase(title, '&');
+        EXPECT_EQ(titles.emplace(c.help.topic, title).first->second, title) << c.name;
+    }
     EXPECT_EQ(f.topics.size(), titles.size());
     for (const auto& [context, title] : titles) {
         SCOPED_TRACE(context);
@@ -344,6 +352,28 @@ TEST(ShippedHelp, EachCalculatorsTopicQuotesItsMessagesAndFields) {
     }
 }
 
+// Every calculator of the list, by what its entry says: its topic quotes
+// its caption, its buttons, its fields, their checks' messages, its result
+// lines and the generic error (a calculator added to the list is checked
+// here with no line of this file).
+TEST(ShippedHelp, EachCalculatorEntrysTopicQuotesItsTexts) {
+    const HelpFile file = shipped();
+    for_each_calculator([&file](const auto& e) {
+        using Model = typename std::remove_cvref_t<decltype(e)>::Model;
+        SCOPED_TRACE(e.name);
+        const HelpTopic* topic = file.find(e.help.topic);
+        ASSERT_NE(topic, nullptr);
+        const std::string body = flattened(topic->body);
+        std::vector<std::string> quoted =
+            with_captions<Model>({e.caption(), e.tables->command, "Cancel", kGenericError}, e.fields);
+        for (const auto& b : e.buttons) quoted.emplace_back(b.caption);
+        for (const auto& f : e.fields)
+            if (f.message) quoted.emplace_back(f.message);
+        for (const auto& r : e.tables->results) quoted.emplace_back(r.line.prefix);
+        for (const std::string& t : quoted) EXPECT_NE(body.find(t), std::string::npos) << t;
+    });
+}
+
 // The neural-net windows, by their own texts: every message and field.
 TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessagesAndFields) {
     namespace c = neural1_text;
@@ -425,8 +455,24 @@ TEST(ShippedHelp, StrategyBuilderQuotesItsMessagesAndFields) {
                                                                      "The probability of profit is",
                                                                      "not well-formed JSON",
                                                                      "the key appears twice",
-                                                                     "must hold 1 to 8 legs"},
-                                                                    strategy_fields());
+                                                                     "must hold 1 to 8 legs",
+                                                                     t::not_a_number,
+                                                                     t::spot_from,
+                                                                     t::spot_range,
+                                                                     t::legs_full,
+                                                                     t::discard_legs,
+                                                                     t::stale,
+                                                                     c::position,
+                                                                     c::quantity,
+                                                                     c::instrument,
+                                                                     c::style,
+                                                                     c::strike,
+                                                                     c::time,
+                                                                     c::volatility,
+                                                                     c::premium},
+                                                                    // The terms and the range; a leg's fields by
+                                                                    // their columns, above.
+                                                                    strategy_fields().first(7));
     const std::string body = flattened(shipped().find(golden::topic::strategy)->body);
     for (const std::string& q : quoted) EXPECT_NE(body.find(q), std::string::npos) << q;
 }
@@ -474,6 +520,24 @@ TEST(ShippedHelp, VolatilitySmileQuotesItsMessagesFlagsAndCharts) {
     for (const char* chart : kSmileChartNames) quoted.emplace_back(chart);
     const std::string body = flattened(shipped().find(golden::topic::smile)->body);
     for (const std::string& q : quoted) EXPECT_NE(body.find(q), std::string::npos) << q;
+}
+
+}  // namespace
+}  // namespace tvx
+
+namespace tvx {
+namespace {
+
+// Exact Values in the main window's topic (the menu item and the output
+// window's lines), the exercise boundary and the charts' points in the
+// charts' topic, each reached by F1 from its window.
+TEST(ShippedHelp, ExactValuesAndTheExerciseBoundaryHaveTheirSections) {
+    const std::string options = flattened(shipped().find(golden::topic::options)->body);
+    for (const char* q : {"## Exact Values", main_caption::mnuExact, kExactLine, kExactAmericanLine})
+        EXPECT_NE(options.find(q), std::string::npos) << q;
+    const std::string charts = flattened(shipped().find(golden::topic::charts)->body);
+    for (const char* q : {"## The exercise boundary", chart_text::never_exercised, "Points"})
+        EXPECT_NE(charts.find(q), std::string::npos) << q;
 }
 
 }  // namespace

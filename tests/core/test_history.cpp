@@ -3,6 +3,7 @@
 // to the last bit, and Save, which writes the whole file or nothing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,9 +50,14 @@ TEST(HistoryTerms, TheFieldsACommandReadsByTheirCommandLineNames) {
     EXPECT_EQ(terms_of<CreateWindow>(kCreateFields, create).back(), (HistoryTerm{"", "Gradient"}));
 }
 
-HistoryRow row(std::string window, std::vector<Figure> figures, std::vector<HistoryTerm> terms = {}) {
-    return {std::chrono::system_clock::time_point{}, std::move(window), "Compute", std::move(terms),
-            std::move(figures)};
+HistoryRow row(std::string window, std::vector<Figure> figures, std::vector<HistoryTerm> terms = {},
+               HistoryExtras extras = {}) {
+    return {std::chrono::system_clock::time_point{},
+            std::move(window),
+            "Compute",
+            std::move(terms),
+            std::move(figures),
+            std::move(extras)};
 }
 
 // Every record of a CSV text, header first: fields split at commas, a
@@ -84,6 +90,14 @@ std::vector<std::vector<std::string>> read_csv(const std::string& text) {
     return records;
 }
 
+// The cell of a record under the header's column of this name.
+std::string at(const std::vector<std::vector<std::string>>& records, std::size_t r, const std::string& column) {
+    const auto& header = records.front();
+    const auto it = std::find(header.begin(), header.end(), column);
+    EXPECT_NE(it, header.end()) << column;
+    return it == header.end() ? std::string() : records[r][static_cast<std::size_t>(it - header.begin())];
+}
+
 TEST(HistoryTable, CsvReadsBackEveryFigureToTheLastBit) {
     // Numbers whose shortest texts are long, tiny, huge or negative.
     const double third = 1.0 / 3.0, sum = 0.1 + 0.2, tiny = 4.9406564584124654e-324, big = -1.7976931348623157e308;
@@ -94,19 +108,48 @@ TEST(HistoryTable, CsvReadsBackEveryFigureToTheLastBit) {
 
     const auto records = read_csv(history_csv(h));
     ASSERT_EQ(records.size(), 4u);
-    // Newest first; the figures' columns in the order they first appear.
-    EXPECT_EQ(records[0], (std::vector<std::string>{"time", "window", "command", "terms", "yield", "fair_value",
-                                                    "premium", "leverage"}));
+    for (const auto& r : records) EXPECT_EQ(r.size(), records.front().size());
+    // Newest first.
     EXPECT_EQ(records[1][1], "Straight Bonds \"B\"");
-    EXPECT_EQ(records[3][3], "par=1,000, Annual");
+    EXPECT_EQ(at(records, 3, "terms"), "par=1,000, Annual");
     const auto number = [](const std::string& cell) { return std::strtod(cell.c_str(), nullptr); };
-    EXPECT_EQ(number(records[1][4]), big);
-    EXPECT_EQ(number(records[1][5]), 2.5);
-    EXPECT_EQ(records[1][6], "");  // a figure the row does not have
-    EXPECT_EQ(number(records[2][6]), sum);
-    EXPECT_EQ(number(records[2][7]), tiny);
-    EXPECT_EQ(number(records[3][5]), third);
-    EXPECT_EQ(records[3][4], "");
+    EXPECT_EQ(number(at(records, 1, "yield")), big);
+    EXPECT_EQ(number(at(records, 1, "fair_value")), 2.5);
+    EXPECT_EQ(at(records, 1, "premium"), "");  // a figure the row does not have
+    EXPECT_EQ(number(at(records, 2, "premium")), sum);
+    EXPECT_EQ(number(at(records, 2, "leverage")), tiny);
+    EXPECT_EQ(number(at(records, 3, "fair_value")), third);
+}
+
+// One header whatever the rows: a spreadsheet that reads one saved file
+// reads the next. The Exact Values setting, the American method and a
+// strategy's texts have their columns; a figure no column knows is kept.
+TEST(HistoryTable, TheCsvHasOneHeaderWhateverRowsItHolds) {
+    HistoryWindow empty, bonds, mixed;
+    keep_row(bonds, row("Straight Bonds", {{"fair_value", 100.0}}), false);
+    keep_row(mixed, row("Equity Options", {{"value", 5.2722}}, {}, {"boundary", {}}), true);
+    keep_row(mixed,
+             row("Strategy Builder", {{"net_premium", -1.75}, {"max_loss", 1.25}}, {},
+                 {"", {{"breakevens", "55.2495 64.7505"}, {"max_profit", "unlimited"}}}),
+             false);
+    keep_row(mixed, row("Somewhere", {{"novel_figure", 3.0}}), false);
+    const auto header = [](const HistoryWindow& h) { return read_csv(history_csv(h)).front(); };
+    EXPECT_EQ(header(empty), header(bonds));
+    EXPECT_EQ(header(empty), header(mixed));
+    const std::vector<std::string> names = header(empty);
+    const std::vector<std::string> first{names.begin(), names.begin() + 6};
+    EXPECT_EQ(first, (std::vector<std::string>{"time", "window", "command", "exact_values", "method", "terms"}));
+    EXPECT_EQ(names.back(), "other");
+
+    const auto records = read_csv(history_csv(mixed));
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(at(records, 3, "exact_values"), "on");
+    EXPECT_EQ(at(records, 3, "method"), "boundary");
+    EXPECT_EQ(at(records, 2, "exact_values"), "off");
+    EXPECT_EQ(at(records, 2, "breakevens"), "55.2495 64.7505");
+    EXPECT_EQ(at(records, 2, "max_profit"), "unlimited");
+    EXPECT_EQ(at(records, 2, "max_loss"), "1.25");
+    EXPECT_EQ(at(records, 1, "other"), "novel_figure=3");
 }
 
 TEST(HistoryTable, CopyTakesTheSelectedRowsAsTabSeparatedLines) {
@@ -123,9 +166,14 @@ TEST(HistoryTable, CopyTakesTheSelectedRowsAsTabSeparatedLines) {
     std::getline(lines, first);
     std::getline(lines, second);
     EXPECT_FALSE(std::getline(lines, extra));
-    EXPECT_EQ(header, "time\twindow\tcommand\tterms\tpremium\tforward_value");
-    EXPECT_NE(first.find("\tWarrants\tCompute\tfile=a b c\t0.25\t"), std::string::npos) << first;
-    EXPECT_NE(second.find("\tFutures Calculator\tCompute\t\t\t-1.5"), std::string::npos) << second;
+    // The CSV's columns, with tabs.
+    std::string csv_header = history_csv(h).substr(0, history_csv(h).find('\n'));
+    std::replace(csv_header.begin(), csv_header.end(), ',', '\t');
+    EXPECT_EQ(header, csv_header);
+    EXPECT_NE(first.find("\tWarrants\tCompute\toff\t\tfile=a b c\t"), std::string::npos) << first;
+    EXPECT_NE(first.find("\t0.25\t"), std::string::npos) << first;
+    EXPECT_NE(second.find("\tFutures Calculator\tCompute\toff\t\t\t"), std::string::npos) << second;
+    EXPECT_NE(second.find("\t-1.5\t"), std::string::npos) << second;
     // Nothing selected: every row.
     const std::string all = history_tsv(h);
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 4);

@@ -17,9 +17,9 @@ using test::UiEvent;
 TEST(Menus, WindowItemsShowTheirWindow) {
     using Command = void (*)(MainWindow&, UserInterface&);
     const std::vector<std::pair<Command, Window>> items{
-        {mnuWarrants_Click, Window::Warrants},    {mnuAdvancedFutures_Click, Window::Futures},
-        {mnucbonds_Click, Window::Bonds},         {mnusbonds_Click, Window::Bonds2},
-        {mnuNeuralCreate_Click, Window::Neural1}, {mnuNeuralPredict_Click, Window::Neural3},
+        {mnuNeuralCreate_Click, Window::Neural1},
+        {mnuNeuralPredict_Click, Window::Neural3},
+        {mnuHistory_Click, Window::History},
     };
     for (const auto& [click, window] : items) {
         MainWindow w;

@@ -3,14 +3,17 @@
 // and Save and Open of a strategy file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "charts/strategy_chart.h"
 #include "instruments/calculator_checks.h"
 #include "options/compute.h"
 #include "pricing/exact_closed_form.h"
 #include "strategy/presets.h"
+#include "strategy/rules.h"
 #include "strategy/strategy_commands.h"
 #include "support/recording_ui.h"
 
@@ -114,12 +117,15 @@ TEST_F(StrategyWindowTest, EveryFailedCheckHasItsBoxAndTheFirstFieldTheFocus) {
     expect_refused(ui, {"Add a leg or choose a preset"}, Window::Strategy, "cmdAddLeg");
 }
 
-TEST_F(StrategyWindowTest, TextThatIsNotANumberGetsTheGenericErrorInItsField) {
+// A field that is not a number is named by its leg and column (or its
+// caption) in an exclamation box, and takes the cursor.
+TEST_F(StrategyWindowTest, TextThatIsNotANumberIsNamedByItsLegAndColumn) {
     open();
     strategy_add_leg(w, ui);
-    w.legs[1].volatility = "0,2";
+    w.legs[1].volatility = "0,2x";
     compute();
-    expect_generic_error(ui);
+    ASSERT_EQ(ui.box_texts(), std::vector<std::string>{"Leg 2 Volatility must be a number"});
+    EXPECT_EQ(ui.boxes()[0].icon, Icon::Exclamation);
     EXPECT_EQ(ui.events.back().kind, UiEvent::Kind::Focus);
     EXPECT_EQ(ui.events.back().text, "volatility2");
     // An empty premium is no number but the model's value; an empty
@@ -127,8 +133,87 @@ TEST_F(StrategyWindowTest, TextThatIsNotANumberGetsTheGenericErrorInItsField) {
     w.legs[1].volatility = "0.2";
     w.legs[1].quantity = "";
     compute();
-    expect_generic_error(ui);
+    EXPECT_EQ(ui.box_texts(), std::vector<std::string>{"Leg 2 Quantity must be a number"});
     EXPECT_EQ(ui.events.back().text, "quantity2");
+    w.legs[1].quantity = "1";
+    w.spot = "sixty";
+    compute();
+    EXPECT_EQ(ui.box_texts(), std::vector<std::string>{"Spot Price (in dollars) must be a number"});
+    EXPECT_TRUE(ui.history.empty());
+}
+
+// Cancel forgets legs that came in whole at once, and asks before it
+// forgets legs changed since: No keeps the window as it was.
+TEST_F(StrategyWindowTest, CancelAsksBeforeItDiscardsChangedLegs) {
+    open();
+    EXPECT_TRUE(strategy_cancel(w, ui));
+    EXPECT_TRUE(ui.boxes().empty());
+    EXPECT_EQ(ui.count(UiEvent::Kind::Unload, Window::Strategy), 1);
+
+    open();
+    w.legs[0].strike = "70";
+    ui = RecordingUi{};
+    ui.answers = {Answer::No};
+    EXPECT_FALSE(strategy_cancel(w, ui));
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(ui.boxes()[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(w.legs[0].strike, "70");
+    EXPECT_EQ(ui.count(UiEvent::Kind::Unload, Window::Strategy), 0);
+
+    // Saved, they are kept in the file: no question.
+    const auto path = scratch("kept.json");
+    strategy_save(w, ui, path.string());
+    ui = RecordingUi{};
+    EXPECT_TRUE(strategy_cancel(w, ui));
+    EXPECT_TRUE(ui.boxes().empty());
+    std::filesystem::remove(path);
+}
+
+// Results of earlier terms are marked until the next Compute; the same
+// terms taken again change nothing.
+TEST_F(StrategyWindowTest, TakingOtherTermsMarksTheResultsUntilCompute) {
+    open();
+    compute();
+    strategy_take_terms(w, main, ui);
+    EXPECT_FALSE(w.stale);
+    main.current = "65";
+    strategy_take_terms(w, main, ui);
+    EXPECT_TRUE(w.stale);
+    EXPECT_EQ(w.spot, "65");
+    compute();
+    EXPECT_FALSE(w.stale);
+}
+
+// The chart's range as typed; an empty end takes the default's, which
+// lies about three standard deviations out at the horizon (60 at 0.2 for
+// half a year: e^(+-3 x 0.1414) is 0.65 and 1.53 times the spot, widened).
+TEST_F(StrategyWindowTest, TheChartRunsOverTheRangeTyped) {
+    open();
+    compute();
+    const std::vector<double>& spots = w.report->curves.spots;
+    EXPECT_LT(spots.front(), 60.0 * 0.66);
+    EXPECT_GT(spots.front(), 60.0 * 0.5);
+    EXPECT_GT(spots.back(), 60.0 * 1.52);
+    EXPECT_LT(spots.back(), 60.0 * 1.8);
+    w.spot_from = "40";
+    w.spot_to = "80";
+    compute();
+    EXPECT_EQ(w.report->curves.spots.front(), 40.0);
+    EXPECT_EQ(w.report->curves.spots.back(), 80.0);
+
+    const int version = w.version;
+    w.spot_from = "0";
+    compute();
+    EXPECT_EQ(ui.box_texts(), std::vector<std::string>{strategy_text::spot_from});
+    w.spot_from = "90";
+    compute();
+    EXPECT_EQ(ui.box_texts(), std::vector<std::string>{strategy_text::spot_range});
+    EXPECT_EQ(ui.events.back().text, "spotto");
+    w.spot_from = "";
+    w.spot_to = "20";  // below the default's lower end
+    compute();
+    EXPECT_EQ(ui.box_texts(), std::vector<std::string>{strategy_text::spot_range});
+    EXPECT_EQ(w.version, version);  // nothing drawn
 }
 
 TEST_F(StrategyWindowTest, IronCondorPresetAroundTheSpot) {
@@ -228,6 +313,9 @@ TEST_F(StrategyWindowTest, LegsAreAddedAsCopiesAndRemovedFromTheMiddle) {
     open();
     for (int k = 0; k < 10; ++k) strategy_add_leg(w, ui);
     EXPECT_EQ(w.leg_count, kMaxLegs);
+    // The one leg it opened with and seven added: the three beyond eight
+    // are told why not.
+    EXPECT_EQ(ui.box_texts(), std::vector<std::string>(3, strategy_text::legs_full));
     w.legs[1].strike = "70";
     strategy_remove_leg(w, ui, 0);
     EXPECT_EQ(w.leg_count, kMaxLegs - 1);
@@ -259,7 +347,23 @@ TEST_F(StrategyWindowTest, AComputedPositionIsOneRowOfTheHistory) {
     EXPECT_EQ(std::string(row.figures[0].name), "net_premium");
     EXPECT_EQ(row.figures[0].value, f.net_premium);
     EXPECT_EQ(row.figures.back().value, f.at_horizon.probability);
+    // The breakevens as text at full precision: 55.2495 and 64.7505 shown.
+    ASSERT_FALSE(row.extras.texts.empty());
+    EXPECT_EQ(row.extras.texts[0].name, "breakevens");
+    std::istringstream breakevens(row.extras.texts[0].text);
+    double low = 0, high = 0;
+    breakevens >> low >> high;
+    EXPECT_EQ(low, f.at_horizon.breakevens.at(0));
+    EXPECT_EQ(high, f.at_horizon.breakevens.at(1));
+    EXPECT_NEAR(low, 55.2495, 5e-5);
 
+    // A long call's profit has no bound: "unlimited".
+    strategy_preset(w, main, ui, preset_index("long-call"));
+    const HistoryRow& call = ui.history.back();
+    EXPECT_NE(std::find(call.extras.texts.begin(), call.extras.texts.end(), HistoryTerm{"max_profit", "unlimited"}),
+              call.extras.texts.end());
+
+    ui = RecordingUi{};
     w.spot = "-1";
     compute();
     EXPECT_TRUE(ui.history.empty());
