@@ -137,33 +137,7 @@ QWidget* ChartForm::build_choices() {
     vol_from_ = range_field("txtVolFrom");
     vol_to_ = range_field("txtVolTo");
 
-    ChartWindow& m = cx_.chart;
-    connect(source_, &QComboBox::activated, this,
-            [this](int i) { choose([this, i] { cx_.chart.source = static_cast<ChartSource>(i); }); });
-    connect(y_, &QComboBox::activated, this, [this](int i) {
-        cx_.chart.y = static_cast<OptionY>(i);
-        chart_draw(cx_);  // the range stays
-    });
-    connect(x_, &QComboBox::activated, this,
-            [this](int i) { choose([this, i] { cx_.chart.x = static_cast<OptionX>(i); }); });
-    connect(bond_x_, &QComboBox::activated, this,
-            [this](int i) { choose([this, i] { cx_.chart.bond_x = static_cast<BondX>(i); }); });
-    connect(shown_, &QComboBox::activated, this, [this](int i) {
-        cx_.chart.pnl = i == 1;
-        draw_table();
-        draw();  // and the title that says which
-    });
-    const auto bind = [this, &m](QLineEdit* edit, std::string ChartWindow::*member) {
-        connect(edit, &QLineEdit::textEdited, this, [this, &m, member](const QString& text) {
-            m.*member = text.toStdString();
-            m.range_typed = true;
-        });
-        connect(edit, &QLineEdit::returnPressed, this, [this] { chart_draw(cx_); });
-    };
-    bind(from_, &ChartWindow::from);
-    bind(to_, &ChartWindow::to);
-    bind(vol_from_, &ChartWindow::vol_from);
-    bind(vol_to_, &ChartWindow::vol_to);
+    connect_choices();
 
     const auto row = [](std::initializer_list<QWidget*> widgets) {
         auto* box = new QWidget;
@@ -191,6 +165,37 @@ QWidget* ChartForm::build_choices() {
     return two_lines(
         {new QLabel(QStringLiteral("Chart")), source_, nullptr, option_choices_, bond_choices_, scenario_choices_},
         {range_label_, from_, new QLabel(QStringLiteral("to")), to_, nullptr, scenario_range_});
+}
+
+// Each choice to the model: the window draws again.
+void ChartForm::connect_choices() {
+    ChartWindow& m = cx_.chart;
+    connect(source_, &QComboBox::activated, this,
+            [this](int i) { choose([this, i] { cx_.chart.source = static_cast<ChartSource>(i); }); });
+    connect(y_, &QComboBox::activated, this, [this](int i) {
+        cx_.chart.y = static_cast<OptionY>(i);
+        chart_draw(cx_);  // the range stays
+    });
+    connect(x_, &QComboBox::activated, this,
+            [this](int i) { choose([this, i] { cx_.chart.x = static_cast<OptionX>(i); }); });
+    connect(bond_x_, &QComboBox::activated, this,
+            [this](int i) { choose([this, i] { cx_.chart.bond_x = static_cast<BondX>(i); }); });
+    connect(shown_, &QComboBox::activated, this, [this](int i) {
+        cx_.chart.pnl = i == 1;
+        draw_table();
+        draw();  // and the title that says which
+    });
+    const auto bind = [this, &m](QLineEdit* edit, std::string ChartWindow::*member) {
+        connect(edit, &QLineEdit::textEdited, this, [this, &m, member](const QString& text) {
+            m.*member = text.toStdString();
+            m.range_typed = true;
+        });
+        connect(edit, &QLineEdit::returnPressed, this, [this] { chart_draw(cx_); });
+    };
+    bind(from_, &ChartWindow::from);
+    bind(to_, &ChartWindow::to);
+    bind(vol_from_, &ChartWindow::vol_from);
+    bind(vol_to_, &ChartWindow::vol_to);
 }
 
 QWidget* ChartForm::build_commands() {

@@ -53,6 +53,7 @@ protected:
 
 private:
     QWidget* build_choices();
+    void connect_choices();
     QWidget* build_commands();
     void choose(const std::function<void()>& change);
     void draw_table();

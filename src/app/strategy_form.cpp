@@ -190,20 +190,8 @@ QWidget* StrategyForm::build_commands() {
     return box;
 }
 
-QWidget* StrategyForm::build_chart() {
-    title_ = named(new QLabel, "lblTitle");
-    QFont big = title_->font();
-    big.setBold(true);
-    title_->setFont(big);
-    caption_ = named(new QLabel, "lblCaption");
-    caption_->setWordWrap(true);
-    caption_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    view_ = named(new QChartView, "chtStrategy");
-    view_->setRenderHint(QPainter::Antialiasing);
-    view_->setMinimumSize(480, 240);
-    view_->chart()->legend()->setAlignment(Qt::AlignBottom);
-    view_->chart()->setMargins(QMargins(4, 4, 10, 4));
-
+// The grid of spot against volatility, with its choice of what it shows.
+QWidget* StrategyForm::build_grid_page() {
     shown_ = named(new QComboBox, "cboShown");
     shown_->addItems({QStringLiteral("P&L"), QStringLiteral("Value")});
     connect(shown_, &QComboBox::activated, this, [this] { draw_grid(); });
@@ -220,7 +208,24 @@ QWidget* StrategyForm::build_chart() {
     shown_line->addStretch(1);
     grid_column->addLayout(shown_line);
     grid_column->addWidget(table_, 1);
+    return grid_page;
+}
 
+QWidget* StrategyForm::build_chart() {
+    title_ = named(new QLabel, "lblTitle");
+    QFont big = title_->font();
+    big.setBold(true);
+    title_->setFont(big);
+    caption_ = named(new QLabel, "lblCaption");
+    caption_->setWordWrap(true);
+    caption_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    view_ = named(new QChartView, "chtStrategy");
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setMinimumSize(480, 240);
+    view_->chart()->legend()->setAlignment(Qt::AlignBottom);
+    view_->chart()->setMargins(QMargins(4, 4, 10, 4));
+
+    QWidget* grid_page = build_grid_page();
     tabs_ = named(new QTabWidget, "tabChart");
     tabs_->addTab(view_, QStringLiteral("Profit and loss"));
     tabs_->addTab(grid_page, QStringLiteral("Spot × volatility"));

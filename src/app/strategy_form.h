@@ -47,6 +47,7 @@ protected:
 private:
     QWidget* build_terms();
     QWidget* build_commands();
+    QWidget* build_grid_page();
     QWidget* build_chart();
     QLineEdit* term_field(const char* name, std::string& text);
     void draw_chart();

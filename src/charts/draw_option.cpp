@@ -120,6 +120,35 @@ void draw_with(ChartContext& cx, const OptionTerms& terms, OptionStyle style, co
     }
 }
 
+// A chart of closed-form or American values.
+void draw_valued(ChartContext& cx, const OptionTerms& terms, OptionStyle style) {
+    // Every American point as Compute values it, through one rule for
+    // the whole chart: the boundaries it solves for the method serve
+    // every point that shares their terms (all of a curve against the
+    // spot or the strike). Beside a closed-form chart, the American
+    // value (its premium is what the counterpart shows) on every fifth
+    // point: six solver runs a point for every sensitivity would take
+    // the American chart's time.
+    const Precision precision = cx.sources.main.precision;
+    AmericanRule rule(AmericanMethod::Rule, precision);
+    const PointValuer closed_form = [precision](const OptionTerms& o) { return closed_form_point(o, precision); };
+    const ValueOf closed_form_value = [precision](const OptionTerms& o) { return european_value(o, precision); };
+    const PointValuer american_point = [&](const OptionTerms& o) {
+        return PointValue{rule.sensitivities(o).s, std::nullopt};
+    };
+    const PointValuer american_value_only = [&](const OptionTerms& o) {
+        PointValue p;
+        p.s.value = rule.value(o).value;
+        return p;
+    };
+    const ValueOf american_value = [&](const OptionTerms& o) { return rule.value(o).value; };
+    const bool american = style == OptionStyle::American;
+    Valuers v = american ? Valuers{american_point, closed_form, american_value}
+                         : Valuers{closed_form, american_value_only, closed_form_value};
+    if (!american && cx.chart.y != OptionY::Value) v.counterpart = nullptr;
+    draw_with(cx, terms, style, {}, v, {}, american ? 1 : 5);
+}
+
 }  // namespace
 
 bool draw_option(ChartContext& cx, UserInterface& ui) {
@@ -130,31 +159,7 @@ bool draw_option(ChartContext& cx, UserInterface& ui) {
     const OptionStyle style = option_style(main);
     if (style != OptionStyle::Simulated) {
         ui.set_pointer(Pointer::Busy);
-        // Every American point as Compute values it, through one rule for
-        // the whole chart: the boundaries it solves for the method serve
-        // every point that shares their terms (all of a curve against the
-        // spot or the strike). Beside a closed-form chart, the American
-        // value (its premium is what the counterpart shows) on every fifth
-        // point: six solver runs a point for every sensitivity would take
-        // the American chart's time.
-        const Precision precision = main.precision;
-        AmericanRule rule(AmericanMethod::Rule, precision);
-        const PointValuer closed_form = [precision](const OptionTerms& o) { return closed_form_point(o, precision); };
-        const ValueOf closed_form_value = [precision](const OptionTerms& o) { return european_value(o, precision); };
-        const PointValuer american_point = [&](const OptionTerms& o) {
-            return PointValue{rule.sensitivities(o).s, std::nullopt};
-        };
-        const PointValuer american_value_only = [&](const OptionTerms& o) {
-            PointValue p;
-            p.s.value = rule.value(o).value;
-            return p;
-        };
-        const ValueOf american_value = [&](const OptionTerms& o) { return rule.value(o).value; };
-        const bool american = style == OptionStyle::American;
-        Valuers v = american ? Valuers{american_point, closed_form, american_value}
-                             : Valuers{closed_form, american_value_only, closed_form_value};
-        if (!american && cx.chart.y != OptionY::Value) v.counterpart = nullptr;
-        draw_with(cx, *terms, style, {}, v, {}, american ? 1 : 5);
+        draw_valued(cx, *terms, style);
         ui.set_pointer(Pointer::Normal);
         return true;
     }

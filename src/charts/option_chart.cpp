@@ -153,8 +153,10 @@ std::string option_caption(const OptionTerms& terms, OptionStyle style, const st
     return text;
 }
 
-std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& main, const PointValuer& counterpart,
-                                const AfterPoint& after_point) {
+namespace {
+
+// The plot's titles, labels and abscissae, before any point is valued.
+Plot plot_frame(const OptionChartSpec& spec) {
     Plot plot;
     const TermName term = term_name(spec.x);
     plot.title = std::string(y_name(spec.y)) + " of the " + (spec.terms.optype == 0 ? "call" : "put") +
@@ -163,6 +165,32 @@ std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& 
     plot.x_label = term.label;
     plot.y_label = y_name(spec.y);
     plot.x = spread(spec.range, spec.points);
+    return plot;
+}
+
+// The counterpart's point i of n, when it is one of those it values:
+// false when that fails.
+bool counterpart_point(const PointValuer& counterpart, const OptionTerms& o, const OptionChartSpec& spec, std::size_t n,
+                       Series& other) {
+    const std::size_t i = other.y.size();
+    if (!counterpart || (i % spec.counterpart_every != 0 && i + 1 != n)) {
+        other.y.emplace_back();  // not computed here: not a point left out
+        return true;
+    }
+    try {
+        other.y.push_back(finite(pick(counterpart(o).s, spec.y)));
+        return true;
+    } catch (const RuntimeError&) {
+        other.y.emplace_back();
+        return false;
+    }
+}
+
+}  // namespace
+
+std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& main, const PointValuer& counterpart,
+                                const AfterPoint& after_point) {
+    Plot plot = plot_frame(spec);
 
     const bool value = spec.y == OptionY::Value;
     const bool simulated = spec.style == OptionStyle::Simulated;
@@ -181,17 +209,7 @@ std::optional<Plot> option_plot(const OptionChartSpec& spec, const PointValuer& 
     for (const double xi : plot.x) {
         const OptionTerms o = with_option_x(spec.terms, spec.x, xi);
         bool faulted = !main_point(main, o, spec.y, simulated && value, chosen, low, high);
-        const std::size_t i = other.y.size();
-        if (!counterpart || (i % spec.counterpart_every != 0 && i + 1 != plot.x.size())) {
-            other.y.emplace_back();  // not computed here: not a point left out
-        } else {
-            try {
-                other.y.push_back(finite(pick(counterpart(o).s, spec.y)));
-            } catch (const RuntimeError&) {
-                other.y.emplace_back();
-                faulted = true;
-            }
-        }
+        if (!counterpart_point(counterpart, o, spec, plot.x.size(), other)) faulted = true;
         if (value) payoff_line.y.push_back(finite(payoff(o.spot, o.strike, o.optype)));
         plot.left_out += faulted ? 1 : 0;
         if (!step()) return std::nullopt;

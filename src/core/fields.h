@@ -44,6 +44,23 @@ struct ChoiceButton {
     const char* help = nullptr;    // that flag's help
 };
 
+// The rule a number field's value must keep, checked when its command
+// reads it (core/field_checks.h).
+enum class Rule {
+    None,
+    Positive,  // above 0
+    AtLeast,   // low or more
+    Between,   // low to high, both ends included
+};
+
+// How a number field's text becomes the value its command uses.
+enum class Reading {
+    Number,   // the number as typed
+    PerCent,  // a percentage: the number divided by 100
+    Count,    // a 16-bit whole number: the number rounded to the nearest, ties to even
+    Later,    // not read with the others: the command reads it when it needs it
+};
+
 // A form's column for a control that spans the window's width under the
 // columns.
 inline constexpr int kBelowColumns = -1;
@@ -67,6 +84,15 @@ struct Field {
     // The command reads the field only while this holds (always when null).
     bool (*read_when)(const Model&) = nullptr;
     const char* label = nullptr;  // the label's object name, when not the field's name and "Label"
+    // The check its command runs on the value read, the message of its box
+    // when it fails, and where it comes among the window's checks (0: in
+    // tab order; windows that check in another order number theirs).
+    Reading reading = Reading::Number;
+    Rule rule = Rule::None;
+    double low = 0.0;
+    double high = 0.0;
+    const char* message = nullptr;
+    int check_rank = 0;
 
     constexpr Field when(bool (*condition)(const Model&)) const {
         Field f = *this;
@@ -76,6 +102,33 @@ struct Field {
     constexpr Field labelled(const char* label_name) const {
         Field f = *this;
         f.label = label_name;
+        return f;
+    }
+    constexpr Field positive(const char* why) const { return ruled(Rule::Positive, 0.0, 0.0, why); }
+    constexpr Field at_least(double least, const char* why) const { return ruled(Rule::AtLeast, least, 0.0, why); }
+    constexpr Field between(double lowest, double highest, const char* why) const {
+        return ruled(Rule::Between, lowest, highest, why);
+    }
+    constexpr Field read_as(Reading how) const {
+        Field f = *this;
+        f.reading = how;
+        return f;
+    }
+    constexpr Field per_cent() const { return read_as(Reading::PerCent); }
+    constexpr Field count() const { return read_as(Reading::Count); }
+    constexpr Field read_later() const { return read_as(Reading::Later); }
+    // The field's check comes n-th among the window's (from 1).
+    constexpr Field checked(int n) const {
+        Field f = *this;
+        f.check_rank = n;
+        return f;
+    }
+    constexpr Field ruled(Rule r, double lowest, double highest, const char* why) const {
+        Field f = *this;
+        f.rule = r;
+        f.low = lowest;
+        f.high = highest;
+        f.message = why;
         return f;
     }
     bool is_text() const {

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "core/checks.h"
 #include "core/fault.h"
+#include "core/field_checks.h"
 #include "core/numbers.h"
 #include "instruments/bond_analytics.h"
 
@@ -33,22 +33,25 @@ BondPeriods bond_periods(double rate, double T, bool annual) {
     return {rate / m, round_int16(chk(m * T))};
 }
 
-std::optional<StraightBondTerms> read_straight_terms(const StraightBondsWindow& w, UserInterface& ui) {
-    // Every text is converted before the first check.
-    StraightBondTerms b;
-    b.P = parse_number(w.pvalue);
-    b.coupon = parse_number(w.coup) / 100.0;
-    b.annual = w.payment;
-    if (!b.annual) b.coupon /= 2.0;
-    b.T = parse_number(w.ttm);
-    b.rate = parse_number(w.ir) / 100.0;
+namespace {
 
-    Checks checks(ui, Window::Bonds2, CheckPolicy::StopAtFirst);
-    checks.positive(b.P, "pvalue", bonds_text::par);
-    checks.positive(b.coupon, "coup", bonds_text::coupon);
-    checks.positive(b.T, "ttm", bonds_text::time);
-    checks.positive(b.rate, "ir", bonds_text::rate);
-    if (!checks.passed()) return std::nullopt;
+// The bond as the fields read it, the coupon per period.
+StraightBondTerms bond_terms(const FieldValues& v, bool annual) {
+    StraightBondTerms b;
+    b.P = v["pvalue"];
+    b.coupon = annual ? v["coup"] : v["coup"] / 2.0;
+    b.annual = annual;
+    b.T = v["ttm"];
+    return b;
+}
+
+}  // namespace
+
+std::optional<StraightBondTerms> read_straight_terms(const StraightBondsWindow& w, UserInterface& ui) {
+    const auto v = read_checked<StraightBondsWindow>(ui, Window::Bonds2, kBondValueFields, w, CheckPolicy::StopAtFirst);
+    if (!v) return std::nullopt;
+    StraightBondTerms b = bond_terms(*v, w.payment);
+    b.rate = (*v)["ir"];
     return b;
 }
 
@@ -64,22 +67,13 @@ void Command1_Click(StraightBondsWindow& w, UserInterface& ui, BondValue* result
 }
 
 std::optional<BondPriceTerms> read_price_terms(const StraightBondsWindow& w, UserInterface& ui) {
-    // Every text is converted before the first check.
+    Checks checks(ui, Window::Bonds2, CheckPolicy::StopAtFirst);
+    const FieldValues v = read_fields<StraightBondsWindow>(kBondYieldFields, w, checks);
     BondPriceTerms t;
     StraightBondTerms& b = t.bond;
-    b.P = parse_number(w.pvalue);
-    b.coupon = parse_number(w.coup) / 100.0;
-    b.annual = w.payment;
-    if (!b.annual) b.coupon /= 2.0;
-    b.T = parse_number(w.ttm);
-    t.price = parse_number(w.mprice);
-
-    Checks checks(ui, Window::Bonds2, CheckPolicy::StopAtFirst);
-    checks.positive(b.P, "pvalue", bonds_text::par);
-    checks.positive(b.coupon, "coup", bonds_text::coupon);
-    checks.positive(b.T, "ttm", bonds_text::time);
-    checks.positive(t.price, "mprice", bonds_text::price);
     if (!checks.failed()) {
+        b = bond_terms(v, w.payment);
+        t.price = v["mprice"];
         // At a rate of 0 the bond is worth the sum of its payments.
         const std::int16_t n = bond_periods(0.0, b.T, b.annual).n;
         checks.require(n > 0, "ttm", bonds_text::no_period);

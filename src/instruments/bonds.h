@@ -55,62 +55,6 @@ inline constexpr const char* cmdRisk = "Risk";
 inline constexpr const char* cmdAnalytics = "Analytics";
 }  // namespace bonds_caption
 
-// The rows both bond windows share, for either window's model.
-namespace bond_fields {
-template <class M>
-constexpr Field<M> par() {
-    return number_field<&M::pvalue>("pvalue", "Par Value (in dollars)", "par", "Par value in dollars");
-}
-template <class M>
-constexpr Field<M> coupon() {
-    return number_field<&M::coup>("coup", "Coupon (percentage)", "coupon", "Annual coupon in per cent of par");
-}
-template <class M>
-constexpr Field<M> payment() {
-    return choice_field<&M::payment>(
-        "Frame1", "Payment Type", {"payment", "Annual"},
-        {"Option2", "Semi-Annual", "semi_annual", "Semi-annual coupons (otherwise annual)"});
-}
-template <class M>
-constexpr Field<M> maturity() {
-    return number_field<&M::ttm>("ttm", "Time to Maturity (in years)", "time", "Time to maturity in years");
-}
-template <class M>
-constexpr Field<M> rate(int column) {
-    return number_field<&M::ir>("ir", "Risk-free Interest Rate (percentage)", "rate",
-                                "Risk-free interest rate in per cent", column);
-}
-}  // namespace bond_fields
-
-namespace straight_fields {
-using W = StraightBondsWindow;
-inline constexpr Field<W> price = number_field<&W::mprice>(
-    "mprice", "Market Price (%)", "price", "Market price in per cent of par: gives the yield to maturity");
-}  // namespace straight_fields
-
-// The fields in tab order.
-inline constexpr Field<StraightBondsWindow> kStraightBondsFields[] = {
-    bond_fields::par<StraightBondsWindow>(),     bond_fields::coupon<StraightBondsWindow>(),
-    bond_fields::payment<StraightBondsWindow>(), bond_fields::maturity<StraightBondsWindow>(),
-    bond_fields::rate<StraightBondsWindow>(0),   straight_fields::price,
-};
-
-// What Compute and Risk read: the bond and the rate.
-inline constexpr Field<StraightBondsWindow> kBondValueFields[] = {
-    bond_fields::par<StraightBondsWindow>(),     bond_fields::coupon<StraightBondsWindow>(),
-    bond_fields::payment<StraightBondsWindow>(), bond_fields::maturity<StraightBondsWindow>(),
-    bond_fields::rate<StraightBondsWindow>(0),
-};
-
-// What Yield reads: the bond and its market price.
-inline constexpr Field<StraightBondsWindow> kBondYieldFields[] = {
-    bond_fields::par<StraightBondsWindow>(),
-    bond_fields::coupon<StraightBondsWindow>(),
-    bond_fields::payment<StraightBondsWindow>(),
-    bond_fields::maturity<StraightBondsWindow>(),
-    straight_fields::price,
-};
-
 // Messages shared by the two bond windows.
 namespace bonds_text {
 inline constexpr const char* par = "Error: Nominal Value must be greater than zero";
@@ -138,6 +82,71 @@ inline constexpr const char* convexity = "The convexity is ";
 inline constexpr const char* bp_value = "The value of one basis point is ";
 inline constexpr const char* years = " years";
 }  // namespace bonds_text
+
+// The rows both bond windows share, for either window's model, with their
+// checks: the rates are read as percentages.
+namespace bond_fields {
+template <class M>
+constexpr Field<M> par() {
+    return number_field<&M::pvalue>("pvalue", "Par Value (in dollars)", "par", "Par value in dollars")
+        .positive(bonds_text::par);
+}
+template <class M>
+constexpr Field<M> coupon() {
+    return number_field<&M::coup>("coup", "Coupon (percentage)", "coupon", "Annual coupon in per cent of par")
+        .per_cent()
+        .positive(bonds_text::coupon);
+}
+template <class M>
+constexpr Field<M> payment() {
+    return choice_field<&M::payment>(
+        "Frame1", "Payment Type", {"payment", "Annual"},
+        {"Option2", "Semi-Annual", "semi_annual", "Semi-annual coupons (otherwise annual)"});
+}
+template <class M>
+constexpr Field<M> maturity() {
+    return number_field<&M::ttm>("ttm", "Time to Maturity (in years)", "time", "Time to maturity in years")
+        .positive(bonds_text::time);
+}
+template <class M>
+constexpr Field<M> rate(int column) {
+    return number_field<&M::ir>("ir", "Risk-free Interest Rate (percentage)", "rate",
+                                "Risk-free interest rate in per cent", column)
+        .per_cent()
+        .positive(bonds_text::rate);
+}
+}  // namespace bond_fields
+
+namespace straight_fields {
+using W = StraightBondsWindow;
+inline constexpr Field<W> price =
+    number_field<&W::mprice>("mprice", "Market Price (%)", "price",
+                             "Market price in per cent of par: gives the yield to maturity")
+        .positive(bonds_text::price);
+}  // namespace straight_fields
+
+// The fields in tab order.
+inline constexpr Field<StraightBondsWindow> kStraightBondsFields[] = {
+    bond_fields::par<StraightBondsWindow>(),     bond_fields::coupon<StraightBondsWindow>(),
+    bond_fields::payment<StraightBondsWindow>(), bond_fields::maturity<StraightBondsWindow>(),
+    bond_fields::rate<StraightBondsWindow>(0),   straight_fields::price,
+};
+
+// What Compute and Risk read: the bond and the rate.
+inline constexpr Field<StraightBondsWindow> kBondValueFields[] = {
+    bond_fields::par<StraightBondsWindow>(),     bond_fields::coupon<StraightBondsWindow>(),
+    bond_fields::payment<StraightBondsWindow>(), bond_fields::maturity<StraightBondsWindow>(),
+    bond_fields::rate<StraightBondsWindow>(0),
+};
+
+// What Yield reads: the bond and its market price.
+inline constexpr Field<StraightBondsWindow> kBondYieldFields[] = {
+    bond_fields::par<StraightBondsWindow>(),
+    bond_fields::coupon<StraightBondsWindow>(),
+    bond_fields::payment<StraightBondsWindow>(),
+    bond_fields::maturity<StraightBondsWindow>(),
+    straight_fields::price,
+};
 
 // The fair value in per cent of par, before rounding.
 struct BondValue {

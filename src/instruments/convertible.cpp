@@ -1,7 +1,7 @@
 #include "instruments/convertible.h"
 
-#include "core/checks.h"
 #include "core/fault.h"
+#include "core/field_checks.h"
 #include "core/numbers.h"
 #include "instruments/bonds.h"
 #include "pricing/closed_form.h"
@@ -19,28 +19,19 @@ double convertible_value(double P, double c, double y, std::int16_t n, std::int1
 }
 
 std::optional<ConvertibleTerms> read_convertible_terms(const ConvertibleBondsWindow& w, UserInterface& ui) {
-    // Every text is converted before the first check.
+    const auto v =
+        read_checked<ConvertibleBondsWindow>(ui, Window::Bonds, kConvertibleBondsFields, w, CheckPolicy::StopAtFirst);
+    if (!v) return std::nullopt;
     ConvertibleTerms c;
-    c.P = parse_number(w.pvalue);
-    c.coupon = parse_number(w.coup) / 100.0;
+    c.P = (*v)["pvalue"];
     c.annual = w.payment;
-    if (!c.annual) c.coupon /= 2.0;
-    c.R = round_int16(parse_number(w.conr));
-    c.T = parse_number(w.ttm);
-    c.S = parse_number(w.sprice);
-    c.r = parse_number(w.ir) / 100.0;
-    c.sigma = parse_number(w.vol);
-    c.q = parse_number(w.del) / 100.0;
-
-    Checks checks(ui, Window::Bonds, CheckPolicy::StopAtFirst);
-    checks.positive(c.P, "pvalue", bonds_text::par);
-    checks.positive(c.coupon, "coup", bonds_text::coupon);
-    checks.at_least(c.R, 1, "conr", bonds_text::ratio);
-    checks.positive(c.T, "ttm", bonds_text::time);
-    checks.positive(c.S, "sprice", bonds_text::share);
-    checks.positive(c.r, "ir", bonds_text::rate);
-    checks.positive(c.sigma, "vol", bonds_text::volatility);
-    if (!checks.passed()) return std::nullopt;
+    c.coupon = c.annual ? (*v)["coup"] : (*v)["coup"] / 2.0;
+    c.R = static_cast<std::int16_t>((*v)["conr"]);
+    c.T = (*v)["ttm"];
+    c.S = (*v)["sprice"];
+    c.r = (*v)["ir"];
+    c.sigma = (*v)["vol"];
+    c.q = (*v)["del"];
     return c;
 }
 

@@ -31,21 +31,28 @@ struct ConvertibleBondsWindow {
     bool operator==(const ConvertibleBondsWindow&) const = default;
 };
 
-// The fields in tab order: the bond's column, then the share's.
+// The fields in tab order: the bond's column, then the share's, each
+// checked in turn; the first value at fault stops the checks. The dividend
+// yield is not checked.
 inline constexpr Field<ConvertibleBondsWindow> kConvertibleBondsFields[] = {
     bond_fields::par<ConvertibleBondsWindow>(),
     bond_fields::coupon<ConvertibleBondsWindow>(),
     bond_fields::payment<ConvertibleBondsWindow>(),
     number_field<&ConvertibleBondsWindow::conr>("conr", "Conversion Ratio", "ratio",
-                                                "Conversion ratio: shares for one bond, a whole number"),
+                                                "Conversion ratio: shares for one bond, a whole number")
+        .count()
+        .at_least(1, bonds_text::ratio),
     bond_fields::maturity<ConvertibleBondsWindow>(),
     number_field<&ConvertibleBondsWindow::sprice>("sprice", "Share Price (in dollars)", "share",
-                                                  "Share price in dollars", 1),
+                                                  "Share price in dollars", 1)
+        .positive(bonds_text::share),
     bond_fields::rate<ConvertibleBondsWindow>(1),
     number_field<&ConvertibleBondsWindow::vol>("vol", "Share Price Volatility", "volatility",
-                                               "Share price volatility as a decimal fraction", 1),
+                                               "Share price volatility as a decimal fraction", 1)
+        .positive(bonds_text::volatility),
     number_field<&ConvertibleBondsWindow::del>("del", "Annual Dividend Yield (percentage)", "dividend",
-                                               "Annual dividend yield in per cent", 1),
+                                               "Annual dividend yield in per cent", 1)
+        .per_cent(),
 };
 
 // The box's line, shown to four decimals.

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "core/checks.h"
 #include "core/fault.h"
+#include "core/field_checks.h"
 #include "core/numbers.h"
 
 namespace tvx {
@@ -23,19 +23,11 @@ struct ForwardTerms {
     double r, K, S, T, q, income;
 };
 
-// Every text is converted before the first check; every failing check has
-// its box, and the focus goes to the first.
+// Every failing check has its box, and the focus goes to the first.
 std::optional<ForwardTerms> read_forward_terms(const FuturesWindow& w, UserInterface& ui) {
-    const ForwardTerms t{parse_number(w.ir),   parse_number(w.delivery), parse_number(w.spot),
-                         parse_number(w.time), parse_number(w.yield),    parse_number(w.pvalue)};
-    Checks checks(ui, Window::Futures, CheckPolicy::ReportEvery);
-    checks.positive(t.r, "ir", futures_text::rate);
-    checks.positive(t.K, "delivery", futures_text::delivery);
-    checks.positive(t.S, "spot", futures_text::spot);
-    checks.positive(t.T, "time", futures_text::time);
-    checks.positive(t.income, "pvalue", futures_text::income);
-    if (!checks.passed()) return std::nullopt;
-    return t;
+    const auto v = read_checked<FuturesWindow>(ui, Window::Futures, kFuturesFields, w, CheckPolicy::ReportEvery);
+    if (!v) return std::nullopt;
+    return ForwardTerms{(*v)["ir"], (*v)["delivery"], (*v)["spot"], (*v)["time"], (*v)["yield"], (*v)["pvalue"]};
 }
 
 }  // namespace

@@ -24,27 +24,6 @@ struct FuturesWindow {
     bool operator==(const FuturesWindow&) const = default;
 };
 
-// The fields in tab order: the left column, then the right.
-inline constexpr Field<FuturesWindow> kFuturesFields[] = {
-    number_field<&FuturesWindow::ir>("ir", "Current Risk-free Interest Rate (percentage)", "rate",
-                                     "Risk-free interest rate in per cent", 0),
-    number_field<&FuturesWindow::time>("time", "Time to Maturity (in years)", "time", "Time to maturity in years", 0),
-    number_field<&FuturesWindow::spot>("spot", "Spot Price of Asset (in dollars)", "spot",
-                                       "Spot price of the asset in dollars", 0),
-    number_field<&FuturesWindow::delivery>("delivery", "Delivery Price (in dollars)", "delivery",
-                                           "Delivery price in dollars", 1),
-    number_field<&FuturesWindow::yield>("yield", "Dividend Yield on Asset (percentage)", "yield",
-                                        "Dividend yield on the asset in per cent", 1),
-    number_field<&FuturesWindow::pvalue>("pvalue", "Present Value of Known Income (in dollars)", "income",
-                                         "Present value of known income in dollars", 1),
-};
-
-namespace futures_caption {
-inline constexpr const char* frmFutures = "Futures Calculator";
-inline constexpr const char* Command1 = "Calculate";
-inline constexpr const char* Command2 = "Cancel";
-}  // namespace futures_caption
-
 // The window's messages: its checks in order, then the lines of its result
 // (each followed by the amount and " dollars").
 namespace futures_text {
@@ -56,6 +35,39 @@ inline constexpr const char* income = "Present Value must be positive";
 inline constexpr const char* value = "The value of the forward contract is ";
 inline constexpr const char* price = "The forward price is ";
 }  // namespace futures_text
+
+// The fields in tab order: the left column, then the right. Every check
+// runs, in the order numbered (not the tab order), each failure with its
+// box; the dividend yield is not checked.
+inline constexpr Field<FuturesWindow> kFuturesFields[] = {
+    number_field<&FuturesWindow::ir>("ir", "Current Risk-free Interest Rate (percentage)", "rate",
+                                     "Risk-free interest rate in per cent", 0)
+        .positive(futures_text::rate)
+        .checked(1),
+    number_field<&FuturesWindow::time>("time", "Time to Maturity (in years)", "time", "Time to maturity in years", 0)
+        .positive(futures_text::time)
+        .checked(4),
+    number_field<&FuturesWindow::spot>("spot", "Spot Price of Asset (in dollars)", "spot",
+                                       "Spot price of the asset in dollars", 0)
+        .positive(futures_text::spot)
+        .checked(3),
+    number_field<&FuturesWindow::delivery>("delivery", "Delivery Price (in dollars)", "delivery",
+                                           "Delivery price in dollars", 1)
+        .positive(futures_text::delivery)
+        .checked(2),
+    number_field<&FuturesWindow::yield>("yield", "Dividend Yield on Asset (percentage)", "yield",
+                                        "Dividend yield on the asset in per cent", 1),
+    number_field<&FuturesWindow::pvalue>("pvalue", "Present Value of Known Income (in dollars)", "income",
+                                         "Present value of known income in dollars", 1)
+        .positive(futures_text::income)
+        .checked(5),
+};
+
+namespace futures_caption {
+inline constexpr const char* frmFutures = "Futures Calculator";
+inline constexpr const char* Command1 = "Calculate";
+inline constexpr const char* Command2 = "Cancel";
+}  // namespace futures_caption
 
 struct ForwardFigures {
     double value;  // f = S e^(-qT) - K e^(-rT), a long position today

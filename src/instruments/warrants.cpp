@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "core/checks.h"
 #include "core/fault.h"
+#include "core/field_checks.h"
 #include "core/numbers.h"
 
 namespace tvx {
@@ -23,18 +23,10 @@ struct WarrantTerms {
     double S, X, W, T;
 };
 
-// Every text is converted before the first check; the first value that
-// is not positive stops them.
 std::optional<WarrantTerms> read_warrant_terms(const WarrantsWindow& w, UserInterface& ui) {
-    const WarrantTerms t{parse_number(w.share), parse_number(w.exercise), parse_number(w.warrant),
-                         parse_number(w.time)};
-    Checks checks(ui, Window::Warrants, CheckPolicy::StopAtFirst);
-    checks.positive(t.S, "share", warrants_text::share);
-    checks.positive(t.X, "exercise", warrants_text::exercise);
-    checks.positive(t.W, "warrant", warrants_text::warrant);
-    checks.positive(t.T, "time", warrants_text::time);
-    if (!checks.passed()) return std::nullopt;
-    return t;
+    const auto v = read_checked<WarrantsWindow>(ui, Window::Warrants, kWarrantsFields, w, CheckPolicy::StopAtFirst);
+    if (!v) return std::nullopt;
+    return WarrantTerms{(*v)["share"], (*v)["exercise"], (*v)["warrant"], (*v)["time"]};
 }
 
 }  // namespace

@@ -20,22 +20,6 @@ struct WarrantsWindow {
     bool operator==(const WarrantsWindow&) const = default;
 };
 
-// The fields in tab order.
-inline constexpr Field<WarrantsWindow> kWarrantsFields[] = {
-    number_field<&WarrantsWindow::share>("share", "Share Price (in dollars)", "share", "Share price in dollars"),
-    number_field<&WarrantsWindow::exercise>("exercise", "Exercise Price (in dollars)", "exercise",
-                                            "Exercise price in dollars"),
-    number_field<&WarrantsWindow::warrant>("warrant", "Warrant Price (in dollars)", "warrant",
-                                           "Warrant price in dollars"),
-    number_field<&WarrantsWindow::time>("time", "Time to Maturity (in years)", "time", "Time to maturity in years"),
-};
-
-namespace warrants_caption {
-inline constexpr const char* frmWarrants = "Warrants";
-inline constexpr const char* Command1 = "Compute";
-inline constexpr const char* Command2 = "Cancel";
-}  // namespace warrants_caption
-
 // The window's messages: its checks in order, then the lines of its result.
 namespace warrants_text {
 inline constexpr const char* share = "Error: Share Price must be positive";
@@ -47,6 +31,27 @@ inline constexpr const char* time_value = "The time value is ";
 inline constexpr const char* premium = "The premium is ";
 inline constexpr const char* leverage = "The leverage is ";
 }  // namespace warrants_text
+
+// The fields in tab order, each checked in turn: the first value that is not
+// positive stops the checks.
+inline constexpr Field<WarrantsWindow> kWarrantsFields[] = {
+    number_field<&WarrantsWindow::share>("share", "Share Price (in dollars)", "share", "Share price in dollars")
+        .positive(warrants_text::share),
+    number_field<&WarrantsWindow::exercise>("exercise", "Exercise Price (in dollars)", "exercise",
+                                            "Exercise price in dollars")
+        .positive(warrants_text::exercise),
+    number_field<&WarrantsWindow::warrant>("warrant", "Warrant Price (in dollars)", "warrant",
+                                           "Warrant price in dollars")
+        .positive(warrants_text::warrant),
+    number_field<&WarrantsWindow::time>("time", "Time to Maturity (in years)", "time", "Time to maturity in years")
+        .positive(warrants_text::time),
+};
+
+namespace warrants_caption {
+inline constexpr const char* frmWarrants = "Warrants";
+inline constexpr const char* Command1 = "Compute";
+inline constexpr const char* Command2 = "Cancel";
+}  // namespace warrants_caption
 
 struct WarrantFigures {
     double intrinsic;  // max(S - X, 0)

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "core/checks.h"
+#include "core/field_checks.h"
 #include "core/history.h"
 #include "core/numbers.h"
 #include "core/random.h"
@@ -16,8 +16,6 @@
 namespace tvx {
 
 namespace {
-
-std::int16_t count(const std::string& text) { return round_int16(parse_number(text)); }
 
 // Keeps Train disabled while a run waits in the event loop.
 class RunLock {
@@ -50,20 +48,9 @@ struct Counts {
 // Reads the counts (a text that is not a number, or a count beyond 16
 // bits, throws) and checks them all, a box for each failure.
 Counts read_counts(const CreateWindow& w, Checks& checks) {
-    Counts n{};
-    n.nin = count(w.inputbox);
-    n.nout = count(w.outputbox);
-    n.nhidden = count(w.hidden);
-    n.nexem = count(w.examples);
-    n.population = count(w.pop);
-    n.generations = count(w.gen);
-    checks.at_least(n.population, 4, "pop", neural1_text::population);
-    checks.at_least(n.generations, 4, "gen", neural1_text::generations);
-    checks.between(n.nhidden, 1, 15, "hidden", neural1_text::hidden);
-    checks.between(n.nout, 1, 4, "outputbox", neural1_text::outputs);
-    checks.between(n.nin, 1, 10, "inputbox", neural1_text::inputs);
-    checks.at_least(n.nexem, 1, "examples", neural1_text::examples);
-    return n;
+    const FieldValues v = read_fields<CreateWindow>(kCreateFields, w, checks);
+    const auto count = [&v](const char* name) { return static_cast<std::int16_t>(v[name]); };
+    return {count("inputbox"), count("outputbox"), count("hidden"), count("examples"), count("pop"), count("gen")};
 }
 
 // The sizes are 16-bit counts: too many values is an overflow.

@@ -37,34 +37,6 @@ struct CreateWindow {
     bool close_requested = false;
 };
 
-// The fields in tab order: two columns of four, the algorithms under them.
-inline constexpr Field<CreateWindow> kCreateFields[] = {
-    number_field<&CreateWindow::inputbox>("inputbox", "Number of Input Nodes", "inputs",
-                                          "Number of input nodes (1 to 10)", 0),
-    number_field<&CreateWindow::outputbox>("outputbox", "Number of Output Nodes", "outputs",
-                                           "Number of output nodes (1 to 4)", 0),
-    number_field<&CreateWindow::hidden>("hidden", "Number of Hidden Nodes", "hidden",
-                                        "Number of hidden nodes (1 to 15)", 0),
-    number_field<&CreateWindow::gen>("gen", "Number of Iterations", "iterations", "Number of iterations (generations)",
-                                     0),
-    text_field<&CreateWindow::ifile1>("ifile1", "Name of training file", "file", "Name of the training file", 1),
-    number_field<&CreateWindow::examples>("examples", "Number of Examples", "examples",
-                                          "Number of examples in the training file", 1),
-    text_field<&CreateWindow::ofile1>("ofile1", "Name of trained net", "net", "Name of the trained net to write", 1),
-    number_field<&CreateWindow::pop>("pop", "Population size", "population", "Population size", 1),
-    choice_field<&CreateWindow::Option1, &CreateWindow::Option3>(
-        "Frame1", "Learning Algorithm", {"Option1", "Genetic"},
-        {"Option2", "Agoric", "agoric", "The agoric algorithm (otherwise genetic)"},
-        {"Option3", "Gradient", "gradient", "Gradient training, Levenberg-Marquardt and L-BFGS (otherwise genetic)"},
-        kBelowColumns),
-};
-
-namespace neural1_caption {
-inline constexpr const char* frmNeural1 = "Neural Net - Create";
-inline constexpr const char* Command1 = "Train";
-inline constexpr const char* Command2 = "Cancel";
-}  // namespace neural1_caption
-
 namespace neural1_text {
 inline constexpr const char* population = "Error: Population size must be four or greater";
 inline constexpr const char* generations = "Error: Number of generations must be four or greater";
@@ -78,6 +50,54 @@ inline constexpr const char* gradient_complete = "Gradient training complete, av
 inline constexpr const char* generic_error =
     "There has been an error generated in the program. Please check your input values and try again.";
 }  // namespace neural1_text
+
+// The fields in tab order: two columns of four, the algorithms under them.
+// The counts are 16-bit whole numbers, every one checked in the order
+// numbered, a box for each failure.
+inline constexpr Field<CreateWindow> kCreateFields[] = {
+    number_field<&CreateWindow::inputbox>("inputbox", "Number of Input Nodes", "inputs",
+                                          "Number of input nodes (1 to 10)", 0)
+        .count()
+        .between(1, 10, neural1_text::inputs)
+        .checked(5),
+    number_field<&CreateWindow::outputbox>("outputbox", "Number of Output Nodes", "outputs",
+                                           "Number of output nodes (1 to 4)", 0)
+        .count()
+        .between(1, 4, neural1_text::outputs)
+        .checked(4),
+    number_field<&CreateWindow::hidden>("hidden", "Number of Hidden Nodes", "hidden",
+                                        "Number of hidden nodes (1 to 15)", 0)
+        .count()
+        .between(1, 15, neural1_text::hidden)
+        .checked(3),
+    number_field<&CreateWindow::gen>("gen", "Number of Iterations", "iterations", "Number of iterations (generations)",
+                                     0)
+        .count()
+        .at_least(4, neural1_text::generations)
+        .checked(2),
+    text_field<&CreateWindow::ifile1>("ifile1", "Name of training file", "file", "Name of the training file", 1),
+    number_field<&CreateWindow::examples>("examples", "Number of Examples", "examples",
+                                          "Number of examples in the training file", 1)
+        .count()
+        .at_least(1, neural1_text::examples)
+        .checked(6),
+    text_field<&CreateWindow::ofile1>("ofile1", "Name of trained net", "net", "Name of the trained net to write", 1),
+    number_field<&CreateWindow::pop>("pop", "Population size", "population", "Population size", 1)
+        .count()
+        .at_least(4, neural1_text::population)
+        .checked(1),
+    choice_field<&CreateWindow::Option1, &CreateWindow::Option3>(
+        "Frame1", "Learning Algorithm", {"Option1", "Genetic"},
+        {"Option2", "Agoric", "agoric", "The agoric algorithm (otherwise genetic)"},
+        {"Option3", "Gradient", "gradient", "Gradient training, Levenberg-Marquardt and L-BFGS (otherwise genetic)"},
+        kBelowColumns),
+};
+
+namespace neural1_caption {
+inline constexpr const char* frmNeural1 = "Neural Net - Create";
+inline constexpr const char* Command1 = "Train";
+inline constexpr const char* Command2 = "Cancel";
+}  // namespace neural1_caption
 
 // What a completed training reports.
 struct TrainingResult {

@@ -3,8 +3,8 @@
 #include <array>
 #include <exception>
 
-#include "core/checks.h"
 #include "core/fault.h"
+#include "core/field_checks.h"
 #include "core/numbers.h"
 #include "options/robust_implied.h"
 #include "options/routes.h"
@@ -118,21 +118,18 @@ double simulate_mcarlo(const OptionTerms& o, std::int16_t itype, double rho, std
 }
 
 std::optional<OptionTerms> read_option_terms(const MainWindow& main, UserInterface& ui) {
-    const double spot = parse_number(main.current);
-    const double strike = parse_number(main.strike);
-    const double yield = parse_number(main.dividend) / 100.0;
-    const double t = parse_number(main.time);
-    const double r = parse_number(main.irate) / 100.0;
-    parse_number(main.cor);  // a bad correlation stops every route
-
-    Checks checks(ui, Window::Main, CheckPolicy::ReportEvery);
-    checks.positive(r, "irate", compute_text::rate_not_positive);
-    checks.positive(strike, "strike", compute_text::strike_not_positive);
-    checks.positive(spot, "current", compute_text::spot_not_positive);
-    checks.positive(t, "time", compute_text::time_not_positive);
-    if (!checks.passed()) return std::nullopt;
-    // The volatility is read by the route that needs it.
-    return OptionTerms{t, 0.0, r, strike, spot, yield, static_cast<std::int16_t>(main.optCall ? 0 : 1)};
+    // A bad correlation stops every route; the volatility is read by the
+    // route that needs it.
+    const auto v = read_checked<MainWindow>(ui, Window::Main, kMainFields, main, CheckPolicy::ReportEvery);
+    if (!v) return std::nullopt;
+    const FieldValues& f = *v;
+    return OptionTerms{f["time"],
+                       0.0,
+                       f["irate"],
+                       f["strike"],
+                       f["current"],
+                       f["dividend"],
+                       static_cast<std::int16_t>(main.optCall ? 0 : 1)};
 }
 
 void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,

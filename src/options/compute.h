@@ -68,12 +68,8 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
 void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,
                       const Simulation& simulate = simulate_mcarlo);
 
-// Validation messages, in the order they are tested.
+// Compute's other messages (its checks' are in options/main_window.h).
 namespace compute_text {
-inline constexpr const char* rate_not_positive = "Interest Rates must be positive";
-inline constexpr const char* strike_not_positive = "Strike Price must be positive";
-inline constexpr const char* spot_not_positive = "Spot Price must be positive";
-inline constexpr const char* time_not_positive = "Time to Maturity must be positive";
 inline constexpr const char* implied_volatility = "The implied volatility is ";
 // A price at its no-arbitrage floor (exact figures): followed by the
 // largest volatility that reproduces it and not_determined_end.

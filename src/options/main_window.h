@@ -49,23 +49,47 @@ struct MainWindow {
 // The option's terms and choices, in the order the command line lists
 // them; the form lays them out itself. The volatility is read only for a
 // theoretical price, the option price only for an implied volatility.
+// Compute's checks, in the order it runs them (every one, a box for each
+// failure); the rest of Compute's messages are in options/compute.h.
+namespace compute_text {
+inline constexpr const char* rate_not_positive = "Interest Rates must be positive";
+inline constexpr const char* strike_not_positive = "Strike Price must be positive";
+inline constexpr const char* spot_not_positive = "Spot Price must be positive";
+inline constexpr const char* time_not_positive = "Time to Maturity must be positive";
+}  // namespace compute_text
+
+// The fields in tab order. Compute reads the volatility or the price only
+// on the route that needs it; the correlation is read by every route, but
+// checked only by the simulation.
 inline constexpr Field<MainWindow> kMainFields[] = {
     number_field<&MainWindow::current>("current", "Spot Price (in dollars)", "spot", "Spot price in dollars")
-        .labelled("Label1"),
+        .labelled("Label1")
+        .positive(compute_text::spot_not_positive)
+        .checked(3),
     number_field<&MainWindow::strike>("strike", "Strike Price (in dollars)", "strike", "Strike price in dollars")
-        .labelled("Label2"),
+        .labelled("Label2")
+        .positive(compute_text::strike_not_positive)
+        .checked(2),
     number_field<&MainWindow::dividend>("dividend", "Annual Dividend (percentage)", "dividend",
                                         "Annual dividend yield in per cent")
-        .labelled("Label7"),
+        .labelled("Label7")
+        .per_cent(),
     number_field<&MainWindow::time>("time", "Time to Expiry (in years)", "time", "Time to expiry in years")
-        .labelled("Label8"),
+        .labelled("Label8")
+        .positive(compute_text::time_not_positive)
+        .checked(4),
     number_field<&MainWindow::irate>("irate", "Current Interest Rate", "rate", "Interest rate in per cent")
-        .labelled("Label9"),
+        .labelled("Label9")
+        .per_cent()
+        .positive(compute_text::rate_not_positive)
+        .checked(1),
     number_field<&MainWindow::qqq>("qqq", "Volatility", "volatility", "Volatility as a decimal fraction")
         .labelled("Label3")
+        .read_later()
         .when([](const MainWindow& m) { return m.optPrice; }),
     number_field<&MainWindow::qqq2>("qqq2", "Option Price", "price", "Market price of the option in dollars")
         .labelled("Label4")
+        .read_later()
         .when([](const MainWindow& m) { return !m.optPrice; }),
     choice_field<&MainWindow::optCall>("Frame3", "Option Type", {"optCall", "Call"},
                                        {"optPut", "Put", "put", "A put (otherwise a call)"}),

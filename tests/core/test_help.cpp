@@ -349,6 +349,28 @@ TEST(ShippedHelp, EachCalculatorsTopicQuotesItsMessagesAndFields) {
     }
 }
 
+// Every calculator of the list, by what its entry says: its topic quotes
+// its caption, its buttons, its fields, their checks' messages, its result
+// lines and the generic error (a calculator added to the list is checked
+// here with no line of this file).
+TEST(ShippedHelp, EachCalculatorEntrysTopicQuotesItsTexts) {
+    const HelpFile file = shipped();
+    for_each_calculator([&file](const auto& e) {
+        using Model = typename std::remove_cvref_t<decltype(e)>::Model;
+        SCOPED_TRACE(e.name);
+        const HelpTopic* topic = file.find(e.help.topic);
+        ASSERT_NE(topic, nullptr);
+        const std::string body = flattened(topic->body);
+        std::vector<std::string> quoted =
+            with_captions<Model>({e.caption(), e.tables->command, "Cancel", kGenericError}, e.fields);
+        for (const auto& b : e.buttons) quoted.emplace_back(b.caption);
+        for (const auto& f : e.fields)
+            if (f.message) quoted.emplace_back(f.message);
+        for (const auto& r : e.tables->results) quoted.emplace_back(r.line.prefix);
+        for (const std::string& t : quoted) EXPECT_NE(body.find(t), std::string::npos) << t;
+    });
+}
+
 // The neural-net windows, by their own texts: every message and field.
 TEST(ShippedHelp, EachNeuralNetTopicQuotesItsMessagesAndFields) {
     namespace c = neural1_text;

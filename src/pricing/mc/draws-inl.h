@@ -52,14 +52,12 @@ constexpr PackTable<hn::MaxLanes(DF())> kPack{};
 // in order, straight from the generator; then, from them alone, the
 // normals themselves, laid out for the lanes. The first part is the only
 // one that touches the generator.
-//
-// AcceptPairs takes from the generator the pairs that the next count calls
-// of snorm would accept, and leaves it where those calls would: u1 and w =
-// u1^2 + u2^2 of each go to u1s and ws, which hold count + Lanes doubles.
-// Candidate pairs are tested a vector at a time, the accepted ones packed
-// in order; the vector that reaches the count, and a pair split across two
-// blocks of the generator, go one pair at a time.
-void AcceptPairs(std::size_t count, double* u1s, double* ws) {
+
+// The whole vectors of candidate pairs from the `avail` words at p, tested
+// and packed into u1s and ws from `got` on, up to the vector that would
+// reach `count`: the number of words used.
+std::size_t AcceptVectors(const std::uint32_t* p, std::size_t avail, std::size_t count, double* u1s, double* ws,
+                          std::size_t& got) {
     const DF d;
     const hn::Rebind<std::uint64_t, DF> du;
     const std::size_t L = hn::Lanes(d);
@@ -76,7 +74,41 @@ void AcceptPairs(std::size_t count, double* u1s, double* ws) {
     // give the same.
     const VF offset = hn::Set(d, 0x1p29 + 1.0);
     const auto to_u = [&](auto k) { return hn::MulSub(hn::BitCast(d, hn::Or(k, exponent)), scale, offset); };
+    std::size_t used = 0;
+    while (avail - used >= 2 * L) {
+        // Little-endian: each 64-bit lane holds the first word of a pair
+        // in its low half and the second in its high half.
+        const auto x = hn::LoadU(du, reinterpret_cast<const std::uint64_t*>(p + used));
+        const VF u1 = to_u(hn::And(hn::ShiftRight<8>(x), low24));
+        const VF u2 = to_u(hn::ShiftRight<40>(x));
+        // Exact (multiples of 2^-46 below 2), fused or not.
+        const VF w = hn::MulAdd(u1, u1, hn::Mul(u2, u2));
+        const auto accept = hn::And(hn::Lt(w, one), hn::Ne(w, zero));
+        // The vector that reaches the count goes pair by pair: snorm
+        // stops right after the last pair it needs, and the rejected
+        // pairs behind it in this vector are not its to take.
+        if (got + hn::CountTrue(d, accept) >= count) break;
+        // Packed in order: the accepted lanes moved to the front by the
+        // table's row for this mask, the whole vector stored, and the
+        // place advanced by the number accepted.
+        std::uint8_t bits[8] = {};
+        hn::StoreMaskBits(d, accept, bits);
+        const auto front = hn::SetTableIndices(d, kPack.row(bits[0]));
+        hn::StoreU(hn::TableLookupLanes(u1, front), d, u1s + got);
+        hn::StoreU(hn::TableLookupLanes(w, front), d, ws + got);
+        got += kPack.accepted[bits[0]];
+        used += 2 * L;
+    }
+    return used;
+}
 
+// AcceptPairs takes from the generator the pairs that the next count calls
+// of snorm would accept, and leaves it where those calls would: u1 and w =
+// u1^2 + u2^2 of each go to u1s and ws, which hold count + Lanes doubles.
+// Candidate pairs are tested a vector at a time, the accepted ones packed
+// in order; the vector that reaches the count, and a pair split across two
+// blocks of the generator, go one pair at a time.
+void AcceptPairs(std::size_t count, double* u1s, double* ws) {
     std::size_t got = 0;
     const auto try_pair = [&](double u1, double u2) {
         const double w = u1 * u1 + u2 * u2;
@@ -89,31 +121,7 @@ void AcceptPairs(std::size_t count, double* u1s, double* ws) {
         const auto words = uniform_words();
         const std::uint32_t* p = words.data();
         const std::size_t avail = words.size();
-        std::size_t used = 0;
-        while (avail - used >= 2 * L) {
-            // Little-endian: each 64-bit lane holds the first word of a pair
-            // in its low half and the second in its high half.
-            const auto x = hn::LoadU(du, reinterpret_cast<const std::uint64_t*>(p + used));
-            const VF u1 = to_u(hn::And(hn::ShiftRight<8>(x), low24));
-            const VF u2 = to_u(hn::ShiftRight<40>(x));
-            // Exact (multiples of 2^-46 below 2), fused or not.
-            const VF w = hn::MulAdd(u1, u1, hn::Mul(u2, u2));
-            const auto accept = hn::And(hn::Lt(w, one), hn::Ne(w, zero));
-            // The vector that reaches the count goes pair by pair: snorm
-            // stops right after the last pair it needs, and the rejected
-            // pairs behind it in this vector are not its to take.
-            if (got + hn::CountTrue(d, accept) >= count) break;
-            // Packed in order: the accepted lanes moved to the front by the
-            // table's row for this mask, the whole vector stored, and the
-            // place advanced by the number accepted.
-            std::uint8_t bits[8] = {};
-            hn::StoreMaskBits(d, accept, bits);
-            const auto front = hn::SetTableIndices(d, kPack.row(bits[0]));
-            hn::StoreU(hn::TableLookupLanes(u1, front), d, u1s + got);
-            hn::StoreU(hn::TableLookupLanes(w, front), d, ws + got);
-            got += kPack.accepted[bits[0]];
-            used += 2 * L;
-        }
+        std::size_t used = AcceptVectors(p, avail, count, u1s, ws, got);
         while (got < count && avail - used >= 2) {
             try_pair(2.0 * uniform_of(p[used]) - 1.0, 2.0 * uniform_of(p[used + 1]) - 1.0);
             used += 2;

@@ -1,0 +1,74 @@
+// The one way a command reads and checks its window's number fields, from
+// the columns of its field table (core/fields.h): every field the command
+// reads is converted first (a text that is not a number, or a count beyond
+// 16 bits, throws), then each field's rule is checked in the window's
+// order, a failure showing its box through `checks` (the first only, or
+// every one, as the window's policy says). `checks.passed()` then puts the
+// focus in the first field at fault; rules that tie fields together follow
+// on the same `checks`.
+//
+//   Checks checks(ui, Window::Warrants, CheckPolicy::StopAtFirst);
+//   const FieldValues v = read_fields<WarrantsWindow>(kWarrantsFields, w, checks);
+//   if (!checks.passed()) return std::nullopt;
+//   return WarrantTerms{v["share"], v["exercise"], v["warrant"], v["time"]};
+#pragma once
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/checks.h"
+#include "core/fields.h"
+
+namespace tvx {
+
+// The values a command read, by field name.
+class FieldValues {
+public:
+    void add(const char* name, double value) { values_.emplace_back(name, value); }
+    // The field's value; the field must have been read.
+    double operator[](std::string_view name) const;
+    // The field's value, or none when it was left empty (or not read).
+    std::optional<double> optional(std::string_view name) const;
+
+private:
+    std::vector<std::pair<std::string_view, double>> values_;
+};
+
+// The value of a number field's text as its reading says.
+double field_value(Reading reading, const std::string& text);
+
+// Whether the value keeps the field's rule.
+bool keeps_rule(Rule rule, double value, double low, double high);
+
+template <class Model>
+FieldValues read_fields(std::type_identity_t<FieldTable<Model>> table, const Model& m, Checks& checks) {
+    FieldValues values;
+    std::vector<const Field<Model>*> ruled;
+    for (const Field<Model>& f : table) {
+        const bool number = f.kind == FieldKind::Number || f.kind == FieldKind::NumberOrEmpty;
+        if (!number || f.reading == Reading::Later || !f.read_by(m)) continue;
+        if (f.kind == FieldKind::NumberOrEmpty && f.text_of(m).empty()) continue;
+        values.add(f.name, field_value(f.reading, f.text_of(m)));
+        if (f.rule != Rule::None) ruled.push_back(&f);
+    }
+    std::stable_sort(ruled.begin(), ruled.end(), [](auto* a, auto* b) { return a->check_rank < b->check_rank; });
+    for (const Field<Model>* f : ruled)
+        checks.require(keeps_rule(f->rule, values[f->name], f->low, f->high), f->name, f->message);
+    return values;
+}
+
+// Reads and checks the fields (see above) and, when a check failed, puts
+// the focus in the first field at fault: no values then.
+template <class Model>
+std::optional<FieldValues> read_checked(UserInterface& ui, Window window, std::type_identity_t<FieldTable<Model>> table,
+                                        const Model& m, CheckPolicy policy) {
+    Checks checks(ui, window, policy);
+    FieldValues values = read_fields<Model>(table, m, checks);
+    if (!checks.passed()) return std::nullopt;
+    return values;
+}
+
+}  // namespace tvx
