@@ -120,6 +120,65 @@ BENCHMARK(BM_batch_robust_implied_rows)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// The batch's cost for each row beside the closed form's own, on one
+// thread: rows in the layout of the guide's batch example (command, spot,
+// strike, volatility, put, price, robust), random terms, every row an
+// option with its five sensitivities. The counter per_row is the
+// processor time of one row; BM_closed_form_per_row is the valuation
+// alone (the value and its six valuations' sensitivities) on the same terms.
+struct LayoutRow {
+    double spot, strike, volatility;
+    int put;
+};
+
+std::vector<LayoutRow> layout_rows(std::size_t n) {
+    std::mt19937_64 gen(45);
+    std::uniform_real_distribution<double> u(0.0, 1.0);
+    std::vector<LayoutRow> rows(n);
+    for (LayoutRow& r : rows) {
+        r.spot = std::round((20 + 180 * u(gen)) * 100) / 100;
+        r.strike = std::round(r.spot * std::exp(-0.5 + u(gen)) * 100) / 100;
+        r.volatility = std::round((0.05 + 0.95 * u(gen)) * 10000) / 10000;
+        r.put = u(gen) < 0.5 ? 0 : 1;
+    }
+    return rows;
+}
+
+constexpr std::size_t kLayoutRows = 20000;
+
+void per_row_counter(benchmark::State& state) {
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kLayoutRows));
+    state.counters["per_row"] = benchmark::Counter(
+        static_cast<double>(kLayoutRows), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_batch_per_row(benchmark::State& state) {
+    std::ostringstream s;
+    s << "command,spot,strike,volatility,put,price,robust\n";
+    for (const LayoutRow& r : layout_rows(kLayoutRows))
+        s << "option," << r.spot << ',' << r.strike << ',' << r.volatility << ',' << r.put << ",,\n";
+    const std::string input = s.str();
+    tvx::cli::BatchSettings one;
+    one.jobs = 1;
+    for (auto _ : state) {
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        benchmark::DoNotOptimize(tvx::cli::run_batch(in, out, err, one));
+    }
+    per_row_counter(state);
+}
+BENCHMARK(BM_batch_per_row)->Unit(benchmark::kMillisecond);
+
+void BM_closed_form_per_row(benchmark::State& state) {
+    std::vector<tvx::OptionTerms> terms;
+    for (const LayoutRow& r : layout_rows(kLayoutRows))
+        terms.push_back({0.5, r.volatility, 0.045, r.strike, r.spot, 0.021, static_cast<std::int16_t>(r.put)});
+    for (auto _ : state)
+        for (const tvx::OptionTerms& o : terms) benchmark::DoNotOptimize(tvx::european_sensitivities(o));
+    per_row_counter(state);
+}
+BENCHMARK(BM_closed_form_per_row)->Unit(benchmark::kMillisecond);
+
 // The least work that gives the batch's output for plain closed-form
 // option rows (no quotes, every column present): split at the commas,
 // convert the numbers, the window's six valuations, the shortest texts.
@@ -131,6 +190,9 @@ void floor_batch(const std::string& input, std::string& out) {
     out.append(input, 0, at - 1);
     for (const auto& name : tvx::cli::result_columns()) out += ',', out += name;
     out += '\n';
+    // After the six figures: every other result column empty (no American
+    // method, no simulation, no message), then status 0.
+    const std::string tail = std::string(tvx::cli::result_columns().size() - 6, ',') + "0\n";
     while (at < input.size()) {
         const std::size_t end = input.find('\n', at);
         const char* p = input.data() + at + 7;  // past "option,"
@@ -144,8 +206,7 @@ void floor_batch(const std::string& input, std::string& out) {
             out += ',';
             out.append(buf, std::to_chars(buf, buf + sizeof buf, x).ptr);
         }
-        out +=
-            ",,,,,,,,,,,,,,,,,,,0\n";  // the other figures, no American method, the simulation's, no message, status 0
+        out += tail;
         at = end + 1;
     }
 }

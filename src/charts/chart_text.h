@@ -43,6 +43,11 @@ inline constexpr const char* nothing_valued = "No point of this range could be v
 inline constexpr const char* approximation_kinks =
     "The curve's kinks come from the program's five-decimal normal distribution, not from the option: "
     "Advanced > Exact Values draws the exact curve.";
+// Under an option chart whose American points the rule would value partly
+// on the solver's grid and partly by the exercise-boundary method.
+inline constexpr const char* american_by_method =
+    "The American curve is drawn by the exercise-boundary method at every point, so that it has no jump: the "
+    "solver's grid cannot value all of its points.";
 inline constexpr const char* never_exercised =
     "A call without a dividend yield is never exercised early: it has no exercise boundary.";
 }  // namespace chart_text

@@ -120,33 +120,60 @@ void draw_with(ChartContext& cx, const OptionTerms& terms, OptionStyle style, co
     }
 }
 
-// A chart of closed-form or American values.
+// The valuers of an American or closed-form chart, the American points by
+// one rule for the whole chart (its boundaries serve every point that
+// shares their terms: all of a curve against the spot or the strike), and
+// which methods valued them.
+struct RuledValuers {
+    AmericanRule rule;
+    bool grid = false, boundary = false;
+
+    AmericanValuer seen(AmericanValuer v) {
+        grid = grid || v == AmericanValuer::Grid;
+        boundary = boundary || v == AmericanValuer::Boundary;
+        return v;
+    }
+    // Beside a closed-form chart, the American value (its premium is what
+    // the counterpart shows) on every fifth point: six solver runs a point
+    // for every sensitivity would take the American chart's time.
+    Valuers make(OptionStyle style, OptionY y) {
+        const Precision precision = rule.precision();
+        const PointValuer closed_form = [precision](const OptionTerms& o) { return closed_form_point(o, precision); };
+        const ValueOf closed_form_value = [precision](const OptionTerms& o) { return european_value(o, precision); };
+        const PointValuer american_point = [this](const OptionTerms& o) {
+            const AmericanSensitivities s = rule.sensitivities(o);
+            seen(s.valuer);
+            return PointValue{s.s, std::nullopt};
+        };
+        const PointValuer american_value_only = [this](const OptionTerms& o) {
+            const AmericanValue v = rule.value(o);
+            seen(v.valuer);
+            PointValue p;
+            p.s.value = v.value;
+            return p;
+        };
+        const ValueOf american_value = [this](const OptionTerms& o) { return rule.value(o).value; };
+        if (style == OptionStyle::American) return {american_point, closed_form, american_value};
+        Valuers v{closed_form, american_value_only, closed_form_value};
+        if (y != OptionY::Value) v.counterpart = nullptr;
+        return v;
+    }
+};
+
+// A chart of closed-form or American values. Where the rule switches between
+// the grid and the method along an American curve, its values would jump by
+// up to the rule's tolerance there: the whole curve is drawn by the method
+// instead, and the note says so.
 void draw_valued(ChartContext& cx, const OptionTerms& terms, OptionStyle style) {
-    // Every American point as Compute values it, through one rule for
-    // the whole chart: the boundaries it solves for the method serve
-    // every point that shares their terms (all of a curve against the
-    // spot or the strike). Beside a closed-form chart, the American
-    // value (its premium is what the counterpart shows) on every fifth
-    // point: six solver runs a point for every sensitivity would take
-    // the American chart's time.
     const Precision precision = cx.sources.main.precision;
-    AmericanRule rule(AmericanMethod::Rule, precision);
-    const PointValuer closed_form = [precision](const OptionTerms& o) { return closed_form_point(o, precision); };
-    const ValueOf closed_form_value = [precision](const OptionTerms& o) { return european_value(o, precision); };
-    const PointValuer american_point = [&](const OptionTerms& o) {
-        return PointValue{rule.sensitivities(o).s, std::nullopt};
-    };
-    const PointValuer american_value_only = [&](const OptionTerms& o) {
-        PointValue p;
-        p.s.value = rule.value(o).value;
-        return p;
-    };
-    const ValueOf american_value = [&](const OptionTerms& o) { return rule.value(o).value; };
-    const bool american = style == OptionStyle::American;
-    Valuers v = american ? Valuers{american_point, closed_form, american_value}
-                         : Valuers{closed_form, american_value_only, closed_form_value};
-    if (!american && cx.chart.y != OptionY::Value) v.counterpart = nullptr;
-    draw_with(cx, terms, style, {}, v, {}, american ? 1 : 5);
+    const int every = style == OptionStyle::American ? 1 : 5;
+    RuledValuers ruled{AmericanRule(AmericanMethod::Rule, precision)};
+    draw_with(cx, terms, style, {}, ruled.make(style, cx.chart.y), {}, every);
+    if (ruled.grid && ruled.boundary && cx.chart.source != ChartSource::Scenario) {
+        RuledValuers method{AmericanRule(AmericanMethod::Boundary, precision)};
+        draw_with(cx, terms, style, {}, method.make(style, cx.chart.y), {}, every);
+        cx.chart.note += std::string(cx.chart.note.empty() ? "" : " ") + chart_text::american_by_method;
+    }
 }
 
 }  // namespace

@@ -109,7 +109,9 @@ struct Row {
 };
 
 // The request of a row, or the outcome that refuses it. The row's request
-// from an earlier chunk keeps its storage when the command is the same.
+// from an earlier chunk keeps its storage when the command is the same, and
+// the values of the fields the header has no column for: their defaults,
+// which no row changes.
 void prepare(const Plan& plan, Row& row) {
     const CsvRecord& rec = row.record;
     const auto refuse = [&row, &rec](const std::string& why) {
@@ -127,9 +129,11 @@ void prepare(const Plan& plan, Row& row) {
     if (!spec) return refuse("unknown command '" + name + "'");
     if (!row.request || row.request->command != spec) row.request = default_request(*spec);
     Request& rq = *row.request;
+    rq.lines = plan.json;  // the CSV has no column for them
     const std::vector<int>& cols = plan.columns[static_cast<std::size_t>(spec - commands().data())];
     for (std::size_t i = 0; i < cols.size(); ++i) {
-        const bool given = cols[i] >= 0 && static_cast<std::size_t>(cols[i]) < rec.cells.size() &&
+        if (cols[i] < 0) continue;
+        const bool given = static_cast<std::size_t>(cols[i]) < rec.cells.size() &&
                            !rec.cells[static_cast<std::size_t>(cols[i])].empty();
         if (!given) {
             rq.values[i] = spec->fields[i].default_text;

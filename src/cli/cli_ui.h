@@ -42,6 +42,7 @@ public:
     void focus_field(Window, const std::string&) override {}
     void yield() override {}
     void show_help(const std::string&, int) override {}
+    bool keeps_results() const override { return false; }
 
 private:
     bool bar_drawn_ = false;

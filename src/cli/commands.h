@@ -57,6 +57,7 @@ struct Request {
     const CommandSpec* command = nullptr;
     std::vector<std::string> values;  // one per field, defaults filled in
     bool interactive = false;         // a single command from a terminal: progress may be drawn
+    bool lines = true;                // the lines are wanted (a batch's CSV takes only the figures)
 
     const std::string& operator[](std::size_t field) const { return values[field]; }
     bool flag(std::size_t field) const { return values[field] == "1"; }

@@ -49,7 +49,7 @@ std::optional<AmericanMethod> american_method(const std::string& word) {
     return std::nullopt;
 }
 
-Outcome run_main_window(MainWindow& main, bool robust, const std::string& method_word) {
+Outcome run_main_window(MainWindow& main, bool robust, const std::string& method_word, bool lines) {
     if (robust && simulates(main)) return usage_outcome("--robust applies to closed-form and American options");
     const std::optional<AmericanMethod> method = american_method(method_word);
     if (!method) return usage_outcome("--method is auto, grid or boundary");
@@ -61,12 +61,13 @@ Outcome run_main_window(MainWindow& main, bool robust, const std::string& method
     options.robust_search = robust;
     options.american_method = *method;
     options.results = &results;
+    options.lines = lines;
     std::optional<McStats> stats;
     options.simulate = recording_simulation(stats);
     cmdCompute_Click(main, output, pacifier, ui, options);
 
     Outcome out = outcome_of(ui);
-    if (ui.output_shown) {
+    if (ui.output_shown && lines) {
         out.lines.reserve(out.lines.size() + 6);
         for (std::string* line :
              {&output.Label1, &output.Label2, &output.Label3, &output.Label4, &output.Label5, &output.Label6})
@@ -113,7 +114,7 @@ CommandSpec main_window_command(std::string name, std::string summary, bool impl
         MainWindow w = main_window(implied);
         options.bind(r, 0, w);
         if (r.flag(exact)) w.precision = Precision::Exact;
-        return run_main_window(w, implied && r.flag(robust), r[method]);
+        return run_main_window(w, implied && r.flag(robust), r[method], r.lines);
     };
     // Asked of every batch row before it runs: read from the flags alone.
     const auto flag = [&c](const char* option) { return static_cast<std::size_t>(field_index(c, option)); };

@@ -87,7 +87,8 @@ void calculate(UserInterface& ui, const CalculatorTables<Model, Results>& c, con
         const std::string text = results_text(c.results, figures);
         if (c.busy_pointer) ui.set_pointer(Pointer::Normal);
         if (results) *results = figures;
-        record_result(ui, c.caption, c.command, terms_of<Model>(c.fields, w), figures_of(c.results, figures));
+        if (ui.keeps_results())
+            record_result(ui, c.caption, c.command, terms_of<Model>(c.fields, w), figures_of(c.results, figures));
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
         report_error(ui, c.window, c.fields, w);

@@ -8,6 +8,7 @@ namespace tvx {
 
 void record_result(UserInterface& ui, std::string window, std::string command, std::vector<HistoryTerm> terms,
                    std::vector<Figure> figures, HistoryExtras extras) {
+    if (!ui.keeps_results()) return;
     HistoryRow row{std::chrono::system_clock::now(),
                    std::move(window),
                    std::move(command),

@@ -73,6 +73,11 @@ public:
     // A result for the session's history (see core/history.h). A front end
     // that keeps no history (the command line) lets it go.
     virtual void record(const HistoryRow&) {}
+    // Whether what a command shows outlives the command: the session's
+    // history and the output window's earlier lines. The command line, whose
+    // windows end with each command, keeps neither, and the commands skip
+    // making them.
+    virtual bool keeps_results() const { return true; }
 };
 
 // Message-box titles and the generic error text shared by the calculators.

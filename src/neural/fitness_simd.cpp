@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 #include "core/simd/vector_exp-inl.h"
 #include "neural/fitness_kernel.h"
@@ -33,8 +34,15 @@ constexpr std::size_t kMaxLanes = hn::MaxLanes(DF());
 // vector's worth, where a vector holds more), so that each step has
 // independent chains of work for the processor to overlap.
 constexpr std::size_t kG = kMaxLanes >= pass_examples ? 1 : pass_examples / kMaxLanes;
-// Activations taken side by side (kG divides by it): four vectors' chains
-// keep the processor busy where two leave it waiting on each step.
+// How a layer goes. With thirty-two registers (AVX-512), its nodes kN at
+// a time, kG vectors each, from their sums straight through their
+// activations: the independent chains keep the processor busy through
+// each activation's divisions, and every one stays in a register. With
+// sixteen, their sums two nodes at a time, set down, then the
+// activations, the hidden nodes' kT vectors at a time, each output's
+// together, which is faster there.
+constexpr bool kFused = HWY_ARCH_X86 && HWY_TARGET <= HWY_AVX3;
+constexpr std::size_t kHiddenGroup = kFused ? 3 : 2, kOutputGroup = kFused ? 4 : 2;
 constexpr std::size_t kT = kG >= 4 ? 4 : kG;
 constexpr std::size_t kMaxIn = max_inputs, kMaxHidden = max_hidden, kMaxOut = max_outputs;
 
@@ -53,47 +61,48 @@ HWY_INLINE void Tanh(DF d, VF (&x)[K], MF& in_range) {
     for (std::size_t j = 0; j < K; ++j) x[j] = hn::Div(hn::Sub(x[j], inv[j]), hn::Add(x[j], inv[j]));
 }
 
-// The arguments of kN targets of one layer, t to t + kN - 1 of n, for a
-// pass: target t gets 0.5 * (the sum over the sources s of w[s * n + t] *
-// source s, from 0 in ascending s). Source s of vector g of the pass sits
-// at source[(s * kG + g) * L], and so does target t's argument in `out`.
-template <std::size_t kN>
-HWY_INLINE void Arguments(DF d, const double* w, std::size_t n, std::size_t t, const double* source,
-                          std::size_t sources, double* out) {
+// Targets t to t + kN - 1 of a layer of n, for a pass: target t's
+// argument is 0.5 * (the sum over the sources s of w[s * n + t] * source
+// s, from 0 in ascending s), and its value the argument's activation.
+// Source s of vector g of the pass sits at source[(s * kG + g) * L], and
+// target t's value (or, unless kActivate, its argument) goes to the same
+// place in `out`.
+template <bool kCheck, bool kActivate, std::size_t kN>
+HWY_INLINE void Nodes(DF d, const double* w, std::size_t n, std::size_t t, const double* source, std::size_t sources,
+                      double* out, MF& in_range) {
     const std::size_t L = hn::Lanes(d);
-    VF sum[kN][kG];
-    for (std::size_t i = 0; i < kN; ++i)
-        for (std::size_t g = 0; g < kG; ++g) sum[i][g] = hn::Zero(d);
+    VF x[kN * kG];
+    for (std::size_t j = 0; j < kN * kG; ++j) x[j] = hn::Zero(d);
     for (std::size_t s = 0; s < sources; ++s) {
         VF value[kG];
         for (std::size_t g = 0; g < kG; ++g) value[g] = hn::Load(d, source + (s * kG + g) * L);
         for (std::size_t i = 0; i < kN; ++i) {
             const VF weight = hn::Set(d, w[s * n + t + i]);
-            for (std::size_t g = 0; g < kG; ++g) sum[i][g] = hn::Add(sum[i][g], hn::Mul(weight, value[g]));
+            for (std::size_t g = 0; g < kG; ++g) x[i * kG + g] = hn::Add(x[i * kG + g], hn::Mul(weight, value[g]));
         }
     }
-    for (std::size_t i = 0; i < kN; ++i)
-        for (std::size_t g = 0; g < kG; ++g)
-            hn::Store(hn::Mul(hn::Set(d, 0.5), sum[i][g]), d, out + ((t + i) * kG + g) * L);
+    for (std::size_t j = 0; j < kN * kG; ++j) x[j] = hn::Mul(hn::Set(d, 0.5), x[j]);
+    if constexpr (kActivate) Tanh<kCheck>(d, x, in_range);
+    for (std::size_t j = 0; j < kN * kG; ++j) hn::Store(x[j], d, out + (t * kG + j) * L);
 }
 
-// Every target of a layer, two at a time (twice the independent sums).
-HWY_INLINE void Layer(DF d, const double* w, std::size_t n, const double* source, std::size_t sources, double* out) {
+// Every target of a layer of n, kN at a time, then the rest one by one;
+// unless kFused, their activations after all of their arguments, kA
+// vectors at a time (kA divides kG).
+template <bool kCheck, std::size_t kN, std::size_t kA>
+HWY_INLINE void Layer(DF d, const double* w, std::size_t n, const double* source, std::size_t sources, double* out,
+                      MF& in_range) {
     std::size_t t = 0;
-    for (; t + 2 <= n; t += 2) Arguments<2>(d, w, n, t, source, sources, out);
-    if (t < n) Arguments<1>(d, w, n, t, source, sources, out);
-}
-
-// The activations of `vectors` vectors of arguments from `arg` into `out`,
-// kT at a time (a layer's `vectors` is its nodes times kG).
-template <bool kCheck>
-HWY_INLINE void Activate(DF d, const double* arg, std::size_t vectors, double* out, MF& in_range) {
-    const std::size_t L = hn::Lanes(d);
-    for (std::size_t k = 0; k < vectors; k += kT) {
-        VF x[kT];
-        for (std::size_t j = 0; j < kT; ++j) x[j] = hn::Load(d, arg + (k + j) * L);
-        Tanh<kCheck>(d, x, in_range);
-        for (std::size_t j = 0; j < kT; ++j) hn::Store(x[j], d, out + (k + j) * L);
+    for (; t + kN <= n; t += kN) Nodes<kCheck, kFused, kN>(d, w, n, t, source, sources, out, in_range);
+    for (; t < n; ++t) Nodes<kCheck, kFused, 1>(d, w, n, t, source, sources, out, in_range);
+    if constexpr (!kFused) {
+        const std::size_t L = hn::Lanes(d);
+        for (std::size_t k = 0; k < n * kG; k += kA) {
+            VF x[kA];
+            for (std::size_t j = 0; j < kA; ++j) x[j] = hn::Load(d, out + (k + j) * L);
+            Tanh<kCheck>(d, x, in_range);
+            for (std::size_t j = 0; j < kA; ++j) hn::Store(x[j], d, out + (k + j) * L);
+        }
     }
 }
 
@@ -106,23 +115,56 @@ HWY_INLINE void PassErrors(DF d, const double* weights, const NetShape& shape, c
     const std::size_t nin = static_cast<std::size_t>(shape.nin), nh = static_cast<std::size_t>(shape.nhidden);
     const std::size_t nout = static_cast<std::size_t>(shape.nout);
     const double* const target = pass + nin * kG * L;
-    HWY_ALIGN double arg[kMaxHidden * kG * kMaxLanes];
     HWY_ALIGN double hidden[kMaxHidden * kG * kMaxLanes];
-    Layer(d, weights, nh, pass, nin, arg);
-    Activate<kCheck>(d, arg, nh * kG, hidden, in_range);
-    Layer(d, weights + shape.output_block(), nout, hidden, nh, arg);
+    HWY_ALIGN double output[kMaxOut * kG * kMaxLanes];
+    Layer<kCheck, kHiddenGroup, kT>(d, weights, nh, pass, nin, hidden, in_range);
+    Layer<kCheck, kOutputGroup, kG>(d, weights + shape.output_block(), nout, hidden, nh, output, in_range);
     VF squares[kG];
     for (std::size_t g = 0; g < kG; ++g) squares[g] = hn::Zero(d);
-    for (std::size_t o = 0; o < nout; ++o) {
-        VF x[kG];
-        for (std::size_t g = 0; g < kG; ++g) x[g] = hn::Load(d, arg + (o * kG + g) * L);
-        Tanh<kCheck>(d, x, in_range);
+    for (std::size_t o = 0; o < nout; ++o)
         for (std::size_t g = 0; g < kG; ++g) {
-            const VF diff = hn::Sub(x[g], hn::Load(d, target + (o * kG + g) * L));
+            const std::size_t at = (o * kG + g) * L;
+            const VF diff = hn::Sub(hn::Load(d, output + at), hn::Load(d, target + at));
             squares[g] = hn::Add(squares[g], hn::Mul(diff, diff));
         }
-    }
     for (std::size_t g = 0; g < kG; ++g) hn::Store(hn::Sqrt(squares[g]), d, error + g * L);
+}
+
+// A whole pass of rows (pass_examples of them, `width` values each, and
+// at least a vector's worth of values after the last) laid out as lay_out
+// lays it out: for each vector of the pass, L rows read a vector at a time
+// and transposed in registers by log2(L) rounds of pairing the even and
+// the odd lanes, which leave column c in vector c.
+HWY_INLINE void LayOutPass(DF d, const double* rows, std::size_t width, double* out) {
+    const std::size_t L = hn::Lanes(d);
+    for (std::size_t g = 0; g < kG; ++g)
+        for (std::size_t b = 0; b < width; b += L) {
+            VF v[kMaxLanes];
+            for (std::size_t i = 0; i < L; ++i) v[i] = hn::LoadU(d, rows + (g * L + i) * width + b);
+#if HWY_TARGET != HWY_SCALAR
+            for (std::size_t round = 1; round < L; round *= 2) {
+                VF paired[kMaxLanes];
+                for (std::size_t k = 0; k < L / 2; ++k) {
+                    paired[k] = hn::ConcatEven(d, v[2 * k + 1], v[2 * k]);
+                    paired[L / 2 + k] = hn::ConcatOdd(d, v[2 * k + 1], v[2 * k]);
+                }
+                std::copy_n(paired, L, v);
+            }
+#endif
+            for (std::size_t c = 0; c < L && b + c < width; ++c) hn::Store(v[c], d, out + ((b + c) * kG + g) * L);
+        }
+}
+
+// The pass of examples `first` on of the `count` rows of `exemplar`, laid
+// out in `rows`: transposed in registers where the rows go on for a vector
+// past the pass (LayOutPass reads that far), by lay_out otherwise.
+HWY_INLINE void PassRows(DF d, const double* exemplar, std::size_t width, std::size_t first, std::size_t count,
+                         double* rows) {
+    const std::size_t P = kG * hn::Lanes(d);
+    if ((count - first) * width >= P * width + hn::Lanes(d))
+        LayOutPass(d, exemplar + first * width, width, rows);
+    else
+        lay_out(exemplar + first * width, width, std::min(P, count - first), rows);
 }
 
 template <bool kCheck>
@@ -138,7 +180,7 @@ HWY_INLINE bool ErrorSumOf(const double* weights, const double* exemplar, const 
     for (std::size_t first = 0; first < count; first += P) {
         const std::size_t m = std::min(P, count - first);
         const double* pass = layout + first * width;
-        if (layout == nullptr) lay_out(exemplar + first * width, width, m, rows), pass = rows;
+        if (layout == nullptr) PassRows(d, exemplar, width, first, count, rows), pass = rows;
         PassErrors<kCheck>(d, weights, shape, pass, error, in_range);
         for (std::size_t e = 0; e < m; ++e) sum += error[e];
     }
@@ -156,20 +198,20 @@ bool NodesChecked(const double* weights, const double* exemplar, const NetShape&
     if (P != pass_examples) return false;
     const std::size_t nh = static_cast<std::size_t>(shape.nhidden), nout = static_cast<std::size_t>(shape.nout);
     HWY_ALIGN double rows[(kMaxIn + kMaxOut) * pass_examples];
-    HWY_ALIGN double arg[kMaxHidden * kG * kMaxLanes];
-    HWY_ALIGN double lanes[kMaxHidden * kG * kMaxLanes];
+    HWY_ALIGN double hidden_lanes[kMaxHidden * kG * kMaxLanes];
+    HWY_ALIGN double output_lanes[kMaxOut * kG * kMaxLanes];
     MF in_range = hn::FirstN(d, L);
     for (std::size_t first = 0; first < count; first += P) {
         const std::size_t m = std::min(P, count - first);
-        lay_out(exemplar + first * width, width, m, rows);
-        Layer(d, weights, nh, rows, static_cast<std::size_t>(shape.nin), arg);
-        Activate<true>(d, arg, nh * kG, lanes, in_range);
-        for (std::size_t e = 0; e < m; ++e)
-            for (std::size_t h = 0; h < nh; ++h) hidden[(first + e) * nh + h] = lanes[h * P + e];
-        Layer(d, weights + shape.output_block(), nout, lanes, nh, arg);
-        Activate<true>(d, arg, nout * kG, lanes, in_range);
-        for (std::size_t e = 0; e < m; ++e)
-            for (std::size_t o = 0; o < nout; ++o) output[(first + e) * nout + o] = lanes[o * P + e];
+        PassRows(d, exemplar, width, first, count, rows);
+        Layer<true, kHiddenGroup, kT>(d, weights, nh, rows, static_cast<std::size_t>(shape.nin), hidden_lanes,
+                                      in_range);
+        Layer<true, kOutputGroup, kG>(d, weights + shape.output_block(), nout, hidden_lanes, nh, output_lanes,
+                                      in_range);
+        for (std::size_t e = 0; e < m; ++e) {
+            for (std::size_t h = 0; h < nh; ++h) hidden[(first + e) * nh + h] = hidden_lanes[h * P + e];
+            for (std::size_t o = 0; o < nout; ++o) output[(first + e) * nout + o] = output_lanes[o * P + e];
+        }
     }
     return hn::AllTrue(d, in_range);
 }

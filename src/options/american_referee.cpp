@@ -17,10 +17,11 @@ inline constexpr double kMethodMargin = 2e-6;
 
 // The fast setting lies within about a tenth of the tolerance of the full
 // one (bench/studies/american_referee.cpp: at most 0.11 over 20,000
-// extreme terms), and its Delta within 0.002: where the grid lies within
-// these shares of it, the fast setting decides.
-inline constexpr double kFastShare = 0.75;
-inline constexpr double kFastDelta = 0.0075;
+// extreme terms), and its Delta within 0.002 of the full one's: where the
+// gap on the fast setting is below these shares, the full one is below a
+// half too.
+inline constexpr double kFastShare = 0.35;
+inline constexpr double kFastDelta = 0.0029;
 
 }  // namespace
 
@@ -46,21 +47,22 @@ double BoundaryCache::value(const OptionTerms& o, const BoundarySettings& settin
     return kept_.front().boundary.value(o.spot, o.t, o.strike);
 }
 
-bool grid_value_stands(double v, const OptionTerms& o, BoundaryCache& cache, double life) {
+double grid_value_gap(double v, const OptionTerms& o, BoundaryCache& cache, double life) {
     const double fast = cache.value(o, kBoundaryFast, life);
-    if (std::fabs(v - fast) <= kFastShare * referee_tolerance(fast)) return true;
+    const double gap = fdiv(std::fabs(v - fast), referee_tolerance(fast));
+    if (gap <= kFastShare) return gap;
     const double full = cache.value(o, kBoundaryFull, life);
-    return std::fabs(v - full) <= referee_tolerance(full);
+    return fdiv(std::fabs(v - full), referee_tolerance(full));
 }
 
-bool grid_delta_stands(double delta, const OptionTerms& down, const OptionTerms& up, BoundaryCache& cache,
-                       double life) {
-    const double gap = chk(up.spot - down.spot);
+double grid_delta_gap(double delta, const OptionTerms& down, const OptionTerms& up, BoundaryCache& cache, double life) {
+    const double step = chk(up.spot - down.spot);
     const auto method_delta = [&](const BoundarySettings& s) {
-        return fdiv(chk(cache.value(up, s, life) - cache.value(down, s, life)), gap);
+        return fdiv(chk(cache.value(up, s, life) - cache.value(down, s, life)), step);
     };
-    if (std::fabs(delta - method_delta(kBoundaryFast)) <= kFastDelta) return true;
-    return std::fabs(delta - method_delta(kBoundaryFull)) <= kDeltaTolerance;
+    const double fast = std::fabs(delta - method_delta(kBoundaryFast));
+    if (fast <= kFastDelta) return fast / kDeltaTolerance;
+    return std::fabs(delta - method_delta(kBoundaryFull)) / kDeltaTolerance;
 }
 
 }  // namespace tvx

@@ -55,15 +55,18 @@ private:
     std::list<Entry> kept_;  // the most recent first
 };
 
-// True when the grid's value v of o lies within the referee's tolerance of
-// the method's: the method's fast setting decides when v is well inside,
-// the full setting otherwise.
-bool grid_value_stands(double v, const OptionTerms& o, BoundaryCache& cache, double life = 0.0);
+// How far the grid's value v of o lies from the method's, in referee
+// tolerances: at most 1, v stands. The method's fast setting gives it
+// where it is clearly below a half, the full setting otherwise.
+double grid_value_gap(double v, const OptionTerms& o, BoundaryCache& cache, double life = 0.0);
+inline bool grid_value_stands(double v, const OptionTerms& o, BoundaryCache& cache, double life = 0.0) {
+    return grid_value_gap(v, o, cache, life) <= 1.0;
+}
 
-// True when the grid's Delta, a central difference over the spots of
-// `down` and `up`, lies within kDeltaTolerance of the method's difference
-// over the same spots.
-bool grid_delta_stands(double delta, const OptionTerms& down, const OptionTerms& up, BoundaryCache& cache,
-                       double life = 0.0);
+// How far the grid's Delta, a central difference over the spots of `down`
+// and `up`, lies from the method's difference over the same spots, in
+// kDeltaTolerance: at most 1, it stands. Fast and full as above.
+double grid_delta_gap(double delta, const OptionTerms& down, const OptionTerms& up, BoundaryCache& cache,
+                      double life = 0.0);
 
 }  // namespace tvx

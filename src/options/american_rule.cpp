@@ -1,5 +1,6 @@
 #include "options/american_rule.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -19,40 +20,59 @@ bool takes_closed_form(const OptionTerms& o) { return o.optype == 0 && o.yield =
 // the base's own life for the bump to a shorter life, o's otherwise.
 double serving_life(const OptionTerms& o, const OptionTerms& base) { return o.t < base.t ? base.t : 0.0; }
 
-// The grid's six valuations, each held against the method unless the grid
-// is forced, and each within the bounds of an American option; none when
-// one of them does not stand, their Delta lies too far from the method's
-// or the grid faults, unless the grid is forced.
-std::optional<Sensitivities> grid_sensitivities(const OptionTerms& terms, AmericanMethod method, BoundaryCache& cache) {
+// Half a unit of the fourth decimal: what the window shows as 0.
+inline constexpr double kHalfUnit = 0.00005;
+
+// The grid's six valuations (its Gamma read off the value grid), and how
+// far they lie from the method in shares of what the rule allows: the
+// largest of each value's gap and the Delta's (american_referee.h).
+struct GridSix {
+    Sensitivities s;
+    double gap = 0;
+};
+
+// The six, each within the bounds of an American option and held against
+// the method unless the grid is forced; none when one lies beyond the
+// tolerance or the grid faults (the fault raised when the grid is forced).
+std::optional<GridSix> grid_six(const OptionTerms& terms, AmericanMethod method, BoundaryCache& cache) {
     // The solver's grid is laid around the spot, so bumping the spot moves
     // the whole grid and the bumped values are nearly linear in S: their
     // second difference misses almost all of the curvature. Gamma is read
     // instead off the value grid of the unbumped valuation, the first of
     // the six.
+    GridSix g;
     AmericanCentre centre;
     bool first = true;
     struct DoesNotStand {};  // the rest of the six need not be valued on the grid
     const bool refereed = method == AmericanMethod::Rule;
     const Valuation routine = [&](const OptionTerms& o) {
         const AmericanCentre c = solver_usa_centre(o.t, o.sigma, o.r, o.strike, o.spot, o.yield, o.optype);
-        if (refereed && !grid_value_stands(c.value, o, cache, serving_life(o, terms))) throw DoesNotStand{};
+        if (refereed) g.gap = std::max(g.gap, grid_value_gap(c.value, o, cache, serving_life(o, terms)));
+        if (g.gap > 1.0) throw DoesNotStand{};
         checked_american_value(c.value, o);
         if (first) centre = c, first = false;
         return c.value;
     };
     try {
-        Sensitivities s = *sensitivities(routine, terms);
-        const std::array<OptionTerms, 6> bumped = bumped_terms(terms);
-        if (refereed && !grid_delta_stands(s.delta, bumped[1], bumped[2], cache)) return std::nullopt;
-        s.gamma = grid_gamma(centre, terms.spot);
-        return s;
+        g.s = *sensitivities(routine, terms);
     } catch (const DoesNotStand&) {
         return std::nullopt;
     } catch (const RuntimeError&) {
         if (method == AmericanMethod::Grid) throw;
         return std::nullopt;
     }
+    g.s.gamma = grid_gamma(centre, terms.spot);
+    if (refereed) {
+        const std::array<OptionTerms, 6> bumped = bumped_terms(terms);
+        g.gap = std::max(g.gap, grid_delta_gap(g.s.delta, bumped[1], bumped[2], cache));
+    }
+    return g;
 }
+
+// An American value never falls as the life or the volatility grows: a
+// grid whose Theta or Vega shows a fall (deep in the money, where the
+// right value hardly moves) does not stand either.
+bool shows_a_fall(const Sensitivities& s) { return s.theta < -kHalfUnit || s.vega < -kHalfUnit; }
 
 }  // namespace
 
@@ -103,8 +123,9 @@ AmericanSensitivities AmericanRule::sensitivities(const OptionTerms& terms) {
         return {*tvx::sensitivities(valuation_of(solver_euro), terms), AmericanValuer::ClosedForm};
     }
     if (method_ != AmericanMethod::Boundary) {
-        if (const std::optional<Sensitivities> grid = grid_sensitivities(terms, method_, cache_))
-            return {*grid, AmericanValuer::Grid};
+        const std::optional<GridSix> grid = grid_six(terms, method_, cache_);
+        const bool refereed = method_ == AmericanMethod::Rule;
+        if (grid && (!refereed || (grid->gap <= 1.0 && !shows_a_fall(grid->s)))) return {grid->s, AmericanValuer::Grid};
     }
     // The method's six values: the spot's bumps and the shorter life from the
     // boundary of the terms, the volatility's and the rate's from their own.

@@ -32,10 +32,9 @@ void mark_earlier(OutputWindow& output, UserInterface& ui) {
     ui.refresh(Window::Output);
 }
 
-}  // namespace
-
-void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error, std::string method,
-                  std::string exact) {
+// The six lines and the lines under them in the output window.
+void write_lines(RouteContext& cx, const Sensitivities& s, std::string std_error, std::string method,
+                 std::string exact) {
     static constexpr std::string OutputWindow::*kLabels[] = {&OutputWindow::Label1, &OutputWindow::Label2,
                                                              &OutputWindow::Label3, &OutputWindow::Label4,
                                                              &OutputWindow::Label5, &OutputWindow::Label6};
@@ -49,9 +48,22 @@ void report_value(RouteContext& cx, const Sensitivities& s, std::string std_erro
     cx.output.stale = false;
     cx.output.Method = std::move(method);
     cx.output.Exact = std::move(exact);
+}
+
+}  // namespace
+
+void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error, std::string method,
+                  std::string exact) {
+    if (cx.options.lines) {
+        write_lines(cx, s, std::move(std_error), std::move(method), std::move(exact));
+    } else {
+        // Each figure written as its line writes it: the same faults.
+        for (const auto& row : kSensitivityResults) row.line.text(s.*row.value);
+    }
     if (cx.options.results) cx.options.results->value = s;
-    record_result(cx.ui, main_caption::history, main_caption::cmdCompute, cx.terms, figures_of(kSensitivityResults, s),
-                  {cx.method, {}});
+    if (cx.ui.keeps_results())
+        record_result(cx.ui, main_caption::history, main_caption::cmdCompute, cx.terms,
+                      figures_of(kSensitivityResults, s), {cx.method, {}});
     cx.ui.set_pointer(Pointer::Normal);
     cx.ui.show(Window::Output);
 }
@@ -144,11 +156,11 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
     // A run already in progress (waiting in the event loop) owns the command.
     if (!main.cmdCompute_enabled) return;
     mark_earlier(output, ui);
-    RouteContext cx{main, output, pacifier, ui, options, terms_text(main)};
+    RouteContext cx{main, output, pacifier, ui, options, ui.keeps_results() ? terms_text(main) : std::string()};
     try {
         const std::optional<OptionTerms> terms = read_option_terms(main, ui);
         if (!terms) return;
-        cx.terms = terms_of<MainWindow>(kMainFields, main);
+        if (ui.keeps_results()) cx.terms = terms_of<MainWindow>(kMainFields, main);
         ui.set_pointer(Pointer::Busy);
 
         if (!main.optEuro) {

@@ -61,6 +61,11 @@ struct ComputeOptions {
     // The American route's method: the window's rule, or one forced.
     AmericanMethod american_method = AmericanMethod::Rule;
     ComputeResults* results = nullptr;
+    // The output window's lines. A front end that shows only the figures
+    // (the batch's CSV) leaves them out; each figure is still written as
+    // its line would write it, so that one too large to show ends in the
+    // generic error as in the window.
+    bool lines = true;
 };
 
 void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier, UserInterface& ui,

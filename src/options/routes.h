@@ -42,7 +42,8 @@ struct RouteContext {
 // leaves the earlier lines in place. `std_error` and `method` are the added
 // lines under the six (the simulation's standard error, the American
 // route's method); empty on the other routes. `exact` is the line saying
-// that the figures are exact, while Advanced > Exact Values is on.
+// that the figures are exact, while Advanced > Exact Values is on. Without
+// the lines (ComputeOptions::lines) the window is shown untouched.
 void report_value(RouteContext& cx, const Sensitivities& s, std::string std_error = {}, std::string method = {},
                   std::string exact = {});
 

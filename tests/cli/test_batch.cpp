@@ -116,6 +116,49 @@ TEST(Batch, AFailingRowDoesNotStopTheBatchButSetsItsStatus) {
     EXPECT_NE(r.lines[4].find("unknown command 'nosuch' (line 5),64"), std::string::npos);
 }
 
+TEST(Batch, EveryRowIsTheSingleCommandWhateverRowCameBeforeIt) {
+    // Rows of two commands share the chunks' slots (chunks of one and two
+    // rows): an empty cell takes the default even after a row that gave
+    // one, a column the header lacks keeps its default, and a value too
+    // large to write to four decimals is the generic error, as alone.
+    const char* header[] = {"command", "spot", "strike", "put", "time", "price"};
+    const std::vector<std::vector<std::string>> rows = {
+        {"option", "60", "64", "0", "1", ""},     {"option", "", "", "1", "", ""},
+        {"implied", "60", "64", "1", "2", "9.5"}, {"implied", "", "", "0", "", ""},
+        {"option", "1e17", "1e17", "0", "", ""},  {"option", "62", "", "", "0.25", ""},
+    };
+    std::string input = "command,spot,strike,put,time,price\n";
+    for (const auto& row : rows) {
+        for (std::size_t c = 0; c < row.size(); ++c) input += (c ? "," : "") + row[c];
+        input += "\n";
+    }
+    const auto column = [](const char* name) {
+        const auto& names = result_columns();
+        return 6 + static_cast<std::size_t>(std::find(names.begin(), names.end(), name) - names.begin());
+    };
+    for (const std::size_t chunk : {1u, 2u}) {
+        BatchSettings s;
+        s.jobs = 1;
+        s.chunk = chunk;
+        const BatchRun r = batch(input, s);
+        ASSERT_EQ(r.lines.size(), rows.size() + 1);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            Request alone = default_request(*find_command(rows[i][0]));
+            for (std::size_t c = 1; c < rows[i].size(); ++c)
+                if (!rows[i][c].empty())
+                    alone.values[static_cast<std::size_t>(field_index(*alone.command, header[c]))] = rows[i][c];
+            const Outcome o = run_request(alone);
+            const auto got = cells(r.lines[i + 1]);
+            EXPECT_EQ(got.back(), std::to_string(o.status)) << "row " << i + 1 << ", chunk " << chunk;
+            std::string figure;
+            if (!o.figures.empty()) append_number(figure, o.figures[0].value);
+            EXPECT_EQ(got.at(column(rows[i][0] == "option" ? "value" : "implied_volatility")), figure)
+                << "row " << i + 1 << ", chunk " << chunk;
+        }
+        EXPECT_EQ(cells(r.lines[5]).back(), "2");  // 1e17: beyond four-decimal rounding
+    }
+}
+
 TEST(Batch, AnUnusableHeaderRunsNoRow) {
     for (const char* input : {"", "spot\noption\n", "command,command\n", "command,\"spot\n", "command,colour\n"}) {
         const BatchRun r = batch(input);

@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "core/fault.h"
 #include "core/numbers.h"
 #include "options/american_rule.h"
 #include "options/routes.h"
@@ -78,9 +79,9 @@ TEST(AmericanRule, KeepsTheGridWhereverItIsRight) {
     // Random ordinary terms (lives 0.02 to 5 years, volatilities 0.05 to
     // 1.2, rates and yields 0 to 15 %, strikes within 0.7 in log of the
     // spot): where every one of a Compute's six grid values lies within the
-    // referee's tolerance of the accurate value and their Delta within
-    // kDeltaTolerance of its, the rule shows the grid's results exactly;
-    // where not, the method's.
+    // referee's tolerance of the accurate value, their Delta within
+    // kDeltaTolerance of its and neither Theta nor Vega shows a fall, the
+    // rule shows the grid's results exactly; where not, the method's.
     std::mt19937_64 rng(2028);
     std::uniform_real_distribution<double> u(0.0, 1.0);
     int kept = 0, replaced = 0;
@@ -105,10 +106,18 @@ TEST(AmericanRule, KeepsTheGridWhereverItIsRight) {
         }
         const double dS = 2 * o.spot * 0.001;
         right = right && std::fabs((grid[2] - grid[1]) / dS - (accurate[2] - accurate[1]) / dS) <= kDeltaTolerance;
+        // Nor may its Theta or Vega show the value falling (a grid value
+        // out of the bounds is not right either).
+        AmericanSensitivities forced;
+        try {
+            if (right) forced = AmericanRule(AmericanMethod::Grid).sensitivities(o);
+        } catch (const RuntimeError&) {
+            right = false;
+        }
+        right = right && forced.s.theta >= -0.00005 && forced.s.vega >= -0.00005;
         const AmericanSensitivities ruled = AmericanRule().sensitivities(o);
         if (right) {
             ++kept;
-            const AmericanSensitivities forced = AmericanRule(AmericanMethod::Grid).sensitivities(o);
             EXPECT_EQ(ruled.valuer, AmericanValuer::Grid) << i;
             EXPECT_EQ(ruled.s.value, forced.s.value) << i;
             EXPECT_EQ(ruled.s.gamma, forced.s.gamma) << i;

@@ -12,6 +12,7 @@
 #include "options/robust_implied.h"
 #include "pricing/american.h"
 #include "pricing/closed_form.h"
+#include "pricing/exact_closed_form.h"
 
 namespace tvx {
 namespace {
@@ -157,6 +158,49 @@ TEST(RobustImplied, AmericanPutGivesBackItsVolatility) {
         ASSERT_EQ(r.outcome, SearchOutcome::Success) << sigma;
         EXPECT_NEAR(r.sigma, sigma, 1e-7) << sigma;
     }
+}
+
+TEST(ExactImplied, RepricesToATenTrillionthWhereverAVolatilityCan) {
+    // Exact figures: the exact closed form at the volatility found gives the
+    // price within 1e-13 of it (or 1e-15 of S + K, a few roundings of the
+    // value's terms, where that is more).
+    std::mt19937_64 g(13);
+    const auto exact = [](const OptionTerms& o, double sigma) {
+        return solver_euro_exact(o.t, sigma, o.r, o.strike, o.spot, o.yield, o.optype);
+    };
+    for (int i = 0; i < 500; ++i) {
+        const OptionTerms o = random_terms(g);
+        const double price = exact(o, o.sigma);
+        const SearchResult r = robust_implied_euro(price, o, Precision::Exact);
+        if (r.outcome == SearchOutcome::NotDetermined) {
+            // Only at the floor: the smallest volatilities give the price too.
+            EXPECT_NEAR(exact(o, 1e-6), price, exact_tolerance(price, o)) << i;
+            continue;
+        }
+        ASSERT_EQ(r.outcome, SearchOutcome::Success) << i;
+        EXPECT_LE(std::fabs(exact(o, r.sigma) - price), std::max(1e-13 * price, 1e-15 * (o.spot + o.strike))) << i;
+    }
+}
+
+TEST(ExactImplied, APriceAtItsNoArbitrageFloorLeavesTheVolatilityNotDetermined) {
+    // A put 7.74 in the money for 0.1711 years: 7.661737801896114 is
+    // K e^(-r t) - S e^(-q t) to double precision, the European put's value
+    // at every volatility up to about 0.15 (its time value there is below
+    // 1e-13 of it). No volatility is chosen; the largest that reproduces
+    // the price is given, and a little above it the price is not reproduced.
+    const OptionTerms o{0.1711, 0.0, 0.02847, 20.78, 13.04, 0.01019, 1};
+    const double price = 7.661737801896114;
+    const double floor = o.strike * std::exp(-o.r * o.t) - o.spot * std::exp(-o.yield * o.t);
+    EXPECT_NEAR(price, floor, 1e-14 * price);
+    const SearchResult r = robust_implied_euro(price, o, Precision::Exact);
+    ASSERT_EQ(r.outcome, SearchOutcome::NotDetermined);
+    EXPECT_GT(r.sigma, 0.14);
+    EXPECT_LT(r.sigma, 0.2);
+    const double tol = exact_tolerance(price, o);
+    EXPECT_LE(std::fabs(solver_euro_exact(o.t, r.sigma, o.r, o.strike, o.spot, o.yield, 1) - price), tol);
+    EXPECT_GT(std::fabs(solver_euro_exact(o.t, 1.05 * r.sigma, o.r, o.strike, o.spot, o.yield, 1) - price), tol);
+    // The program's own figures keep choosing, as before.
+    EXPECT_EQ(robust_implied_euro(price, o).outcome, SearchOutcome::Success);
 }
 
 }  // namespace
