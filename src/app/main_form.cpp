@@ -20,6 +20,7 @@
 #include "app/chart_form.h"
 #include "app/menu_tree.h"
 #include "options/compute.h"
+#include "smile/smile_commands.h"
 
 namespace tvx {
 
@@ -204,6 +205,11 @@ QWidget* MainForm::build_calculation() {
     grid->addWidget(optPrice_, 0, 0);
     grid->addWidget(label("qqq", volatility), 0, 2);
     grid->addWidget(volatility, 0, 3);
+    // The volatility of the fitted smile for this strike and time.
+    auto* from_smile = new QPushButton(QString::fromUtf8(smile_caption::cmdFromSmile));
+    from_smile->setObjectName(QStringLiteral("cmdFromSmile"));
+    connect(from_smile, &QPushButton::clicked, this, [this] { main_from_smile(models_.smile, model_, ui_); });
+    grid->addWidget(from_smile, 0, 4);
     grid->addWidget(optVol_, 1, 0);
     grid->addWidget(label("qqq2", price), 1, 2);
     grid->addWidget(price, 1, 3);

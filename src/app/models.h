@@ -12,6 +12,7 @@
 #include "neural/predict_window.h"
 #include "options/main_window.h"
 #include "options/output_window.h"
+#include "smile/smile_window.h"
 #include "strategy/strategy_window.h"
 
 namespace tvx {
@@ -28,6 +29,7 @@ struct Models {
     ChartWindow chart;
     StrategyWindow strategy;
     HistoryWindow history;
+    SmileWindow smile;
 
     template <class Model>
     Model& calculator() {

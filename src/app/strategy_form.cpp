@@ -30,6 +30,7 @@
 #include "charts/strategy_chart.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
+#include "smile/smile_commands.h"
 #include "strategy/presets.h"
 #include "strategy/rules.h"
 #include "strategy/strategy_commands.h"
@@ -130,6 +131,10 @@ QWidget* StrategyForm::build_terms() {
     QPushButton* take = button("cmdTerms", strategy_caption::cmdTerms);
     connect(take, &QPushButton::clicked, this, [this] { strategy_take_terms(w_, models_.main, ui_); });
     grid->addWidget(take, 2, 3);
+    // Each option leg's volatility from the fitted smile.
+    QPushButton* from_smile = button("cmdFromSmile", smile_caption::cmdFromSmile);
+    connect(from_smile, &QPushButton::clicked, this, [this] { strategy_from_smile(models_.smile, w_, ui_); });
+    grid->addWidget(from_smile, 3, 3);
 
     preset_ = named(new QComboBox, "cboPreset");
     preset_->addItem(QString::fromUtf8(strategy_caption::cboPreset));
@@ -142,6 +147,7 @@ QWidget* StrategyForm::build_terms() {
     grid->addWidget(preset_label, 0, 4);
     grid->addWidget(preset_, 0, 5);
     tab_chain_.push_back(take);
+    tab_chain_.push_back(from_smile);
     tab_chain_.push_back(preset_);
     // The chart's range of the spot: empty ends take the default's, which
     // the fields show greyed.

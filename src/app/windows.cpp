@@ -11,8 +11,10 @@
 #include "app/neural_forms.h"
 #include "app/output_form.h"
 #include "app/progress_forms.h"
+#include "app/smile_form.h"
 #include "app/strategy_form.h"
 #include "options/menu_commands.h"
+#include "smile/smile_commands.h"
 #include "strategy/strategy_commands.h"
 
 namespace tvx {
@@ -41,6 +43,11 @@ void on_chart(Models& models, UserInterface& ui) {
 
 // Advanced > Strategy Builder: it takes the main window's terms.
 void on_strategy(Models& models, UserInterface& ui) { mnuStrategy_Click(models.main, models.strategy, ui); }
+
+// Advanced > Volatility Smile.
+void on_smile(Models& models, UserInterface& ui) { mnuSmile_Click(models.smile, ui); }
+
+}  // namespace
 
 // A calculator's row, from its entry: its menu item shows it.
 template <class Model, class Results>
@@ -90,6 +97,11 @@ std::vector<WindowRow> make_rows() {
          FreeSpot,
          {{{menu::advanced}, "mnuStrategy", "&Strategy Builder", on_strategy}},
          {1000, "mnuHelpStrategy", "Strategy &Builder"}},
+        {Window::Smile,
+         make_smile_form,
+         FreeSpot,
+         {{{menu::advanced}, "mnuSmile", "&Volatility Smile", on_smile}},
+         {1100, "mnuHelpSmile", "&Volatility Smile"}},
         {Window::Chart,
          make_chart_form,
          FreeSpot,

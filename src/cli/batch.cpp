@@ -8,8 +8,8 @@
 
 #include "cli/cli_ui.h"
 #include "cli/commands.h"
-#include "core/csv_reader.h"
 #include "cli/report.h"
+#include "core/csv_reader.h"
 #include "core/thread_pool.h"
 
 namespace tvx::cli {

@@ -10,6 +10,7 @@
 #include "cli/batch.h"
 #include "cli/cli_ui.h"
 #include "cli/report.h"
+#include "cli/smile_command.h"
 #include "cli/strategy_command.h"
 #include "cli/window_command.h"
 #include "core/fault.h"
@@ -204,6 +205,8 @@ struct CommandLine::Parts {
     CLI::App* batch_app = nullptr;
     StrategyRequest strategy;
     CLI::App* strategy_app = nullptr;
+    SmileRequest smile;
+    CLI::App* smile_app = nullptr;
     Single* chosen = nullptr;
 
     Parts();
@@ -225,6 +228,7 @@ CommandLine::Parts::Parts() {
     }
     add_batch();
     strategy_app = add_strategy_command(app, strategy);
+    smile_app = add_smile_command(app, smile);
 }
 
 void CommandLine::Parts::add_batch() {
@@ -254,7 +258,7 @@ std::optional<int> CommandLine::parse(const std::vector<std::string>& words, std
     if (!error.empty()) return usage(error);
     // CLI11 would take an unknown command for a stray argument.
     if (!words.empty() && (words[0].empty() || words[0][0] != '-') && !find_command(words[0]) && words[0] != "batch" &&
-        words[0] != "strategy")
+        words[0] != "strategy" && words[0] != "smile")
         return usage("unknown command '" + words[0] + "'");
     std::reverse(args.begin(), args.end());
     try {
@@ -267,6 +271,10 @@ std::optional<int> CommandLine::parse(const std::vector<std::string>& words, std
     if (p.batch_app->parsed()) return std::nullopt;
     if (p.strategy_app->parsed()) {
         if (std::optional<std::string> problem = strategy_usage_error(p.strategy)) return usage(*problem);
+        return std::nullopt;
+    }
+    if (p.smile_app->parsed()) {
+        if (std::optional<std::string> problem = smile_usage_error(p.smile)) return usage(*problem);
         return std::nullopt;
     }
     for (auto& s : p.singles) {
@@ -285,6 +293,7 @@ int CommandLine::run(std::istream& in, std::ostream& out, std::ostream& err) {
     if (p.chosen) return run_single(*p.chosen, out, err);
     if (p.batch_app->parsed()) return run_batch_command(p.batch, in, out, err);
     if (p.strategy_app->parsed()) return print_strategy(p.strategy, run_strategy(p.strategy), out, err);
+    if (p.smile_app->parsed()) return run_smile(p.smile, out, err);
     return kExitUsage;
 }
 

@@ -32,6 +32,7 @@ enum class Window {
     Chart,     // frmChart, charts of a value against its terms
     Strategy,  // frmStrategy, the strategy builder
     History,   // frmHistory, every result of the session
+    Smile,     // frmSmile, the volatility smile and surface of an option chain
 };
 
 class UserInterface {

@@ -40,6 +40,7 @@ struct SliceReport {
     Date expiry;
     ExpiryMarket market;                // time, forward, discount
     bool from_parity = false;           // else from the typed rate and yield
+    bool typed_forward = false;         // from the typed terms for want of pairs, every quote being European
     std::optional<double> rate, yield;  // implied by the forward and discount (the yield needs the spot)
     std::vector<QuoteResult> quotes;    // by strike, calls first
     std::optional<SviParams> svi;       // the final fit: the slice's own SVI, or the surface's slice
@@ -83,8 +84,8 @@ inline constexpr const char* no_spot = "The chain has no underlying price: give 
 inline constexpr const char* all_expired = "Every quote of the chain expires on or before the valuation date.";
 inline constexpr const char* spot_positive = "The spot must be above 0.";
 inline constexpr const char* typed_forward =
-    ": fewer than five call-put pairs near the money, so the forward and discount come from the typed rate and "
-    "yield";
+    "fewer than five call-put pairs near the money, so the forward and discount come from the typed rate and yield "
+    "at ";
 inline constexpr const char* too_few = ": too few quotes to fit a smile";
 }  // namespace smile_text
 

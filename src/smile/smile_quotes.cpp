@@ -27,8 +27,7 @@ std::optional<double> positive(const std::optional<double>& x) { return x && *x 
 
 // The expiry's forward and discount: from parity when every quote is
 // European and enough pairs are quoted, else from the typed terms.
-ExpiryMarket market_of(SliceReport& s, const SmileSettings& settings, const std::optional<double>& spot,
-                       std::vector<std::string>& notes) {
+ExpiryMarket market_of(SliceReport& s, const SmileSettings& settings, const std::optional<double>& spot) {
     const double t = s.market.time;
     const bool any_american =
         std::any_of(s.quotes.begin(), s.quotes.end(), [](const QuoteResult& q) { return q.american; });
@@ -49,7 +48,7 @@ ExpiryMarket market_of(SliceReport& s, const SmileSettings& settings, const std:
             s.from_parity = true;
             return *m;
         }
-        notes.push_back(iso_date(s.expiry) + smile_text::typed_forward);
+        s.typed_forward = true;
     }
     if (!spot) throw SmileRefused(smile_text::no_spot);
     return rate_market(*spot, settings.rate, settings.yield, t);
@@ -125,7 +124,7 @@ std::vector<SliceReport> slice_quotes(const Chain& chain, const SmileSettings& s
             slices.push_back(std::move(s));
             continue;
         }
-        s.market = market_of(s, settings, spot, notes);
+        s.market = market_of(s, settings, spot);
         s.rate = -flog(s.market.discount) / s.market.time;
         if (spot) s.yield = *s.rate - flog(fdiv(s.market.forward, *spot)) / s.market.time;
         for (QuoteResult& q : s.quotes) q.k = flog(fdiv(q.quote.strike, s.market.forward));
@@ -136,6 +135,10 @@ std::vector<SliceReport> slice_quotes(const Chain& chain, const SmileSettings& s
     }
     if (std::all_of(slices.begin(), slices.end(), [](const SliceReport& s) { return !(s.market.time > 0.0); }))
         throw SmileRefused(smile_text::all_expired);
+    std::string typed;
+    for (const SliceReport& s : slices)
+        if (s.typed_forward) typed += (typed.empty() ? "" : ", ") + iso_date(s.expiry);
+    if (!typed.empty()) notes.push_back(smile_text::typed_forward + typed);
     return slices;
 }
 

@@ -24,6 +24,9 @@
 #include "options/compute.h"
 #include "options/implied_vol.h"
 #include "options/main_window.h"
+#include "smile/implied.h"
+#include "smile/smile_commands.h"
+#include "smile/smile_plots.h"
 #include "strategy/rules.h"
 #include "strategy/strategy_window.h"
 #include "support/recording_ui.h"
@@ -284,6 +287,8 @@ TEST(ShippedHelp, EquityOptionsQuotesEveryMessageOfTheMainWindow) {
         compute_text::spot_not_positive,
         compute_text::time_not_positive,
         compute_text::implied_volatility,
+        compute_text::not_determined,
+        compute_text::not_determined_end,
         kSearchFailure,
         kGenericError,
         main_caption::exit_question,
@@ -471,6 +476,51 @@ TEST(ShippedHelp, StrategyBuilderQuotesItsMessagesAndFields) {
                                                                     // their columns, above.
                                                                     strategy_fields().first(7));
     const std::string body = flattened(shipped().find(golden::topic::strategy)->body);
+    for (const std::string& q : quoted) EXPECT_NE(body.find(q), std::string::npos) << q;
+}
+
+TEST(ShippedHelp, VolatilitySmileQuotesItsMessagesFlagsAndCharts) {
+    namespace t = smile_text;
+    namespace c = smile_caption;
+    std::vector<std::string> quoted = with_captions<SmileWindow>({t::no_date,
+                                                                  t::no_spot,
+                                                                  t::all_expired,
+                                                                  t::spot_positive,
+                                                                  t::no_chain,
+                                                                  t::bad_date,
+                                                                  t::no_fit,
+                                                                  t::no_vol,
+                                                                  kGenericError,
+                                                                  SmileWindow::caption,
+                                                                  c::cmdOpen,
+                                                                  c::cmdFit,
+                                                                  c::cmdCopy,
+                                                                  c::cmdSave,
+                                                                  c::cmdClose,
+                                                                  c::cmdFromSmile,
+                                                                  "is not a number",
+                                                                  "is not a date (2010-03-01 or 20100301)",
+                                                                  "is neither a call (C) nor a put (P)",
+                                                                  "a strike must be above 0",
+                                                                  "a price below 0",
+                                                                  "the header has no column",
+                                                                  "a second quote date",
+                                                                  "is not a contract symbol",
+                                                                  "the file is empty",
+                                                                  "the file holds no quotes",
+                                                                  "the file cannot be opened",
+                                                                  "butterfly arbitrage",
+                                                                  "Calendar arbitrage"},
+                                                                 kSmileFields);
+    // The messages that run on past their fixed part.
+    quoted.emplace_back(std::string(t::unreadable).substr(0, std::string(t::unreadable).size() - 1));
+    quoted.emplace_back(std::string(t::typed_forward).substr(0, std::string(t::typed_forward).size() - 1));
+    quoted.emplace_back(std::string(t::too_few).substr(2));
+    for (const QuoteFlag f : {QuoteFlag::NoBid, QuoteFlag::NoAsk, QuoteFlag::Crossed, QuoteFlag::BelowIntrinsic,
+                              QuoteFlag::NoSolution, QuoteFlag::Expired})
+        quoted.emplace_back(flag_text(f));
+    for (const char* chart : kSmileChartNames) quoted.emplace_back(chart);
+    const std::string body = flattened(shipped().find(golden::topic::smile)->body);
     for (const std::string& q : quoted) EXPECT_NE(body.find(q), std::string::npos) << q;
 }
 

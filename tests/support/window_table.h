@@ -19,6 +19,7 @@ inline constexpr int neural_usage = 700;
 inline constexpr int history = 800;
 inline constexpr int charts = 900;
 inline constexpr int strategy = 1000;
+inline constexpr int smile = 1100;
 }  // namespace topic
 
 // The menu bar, depth first: level 1 the bar's titles, "submenu" for an
@@ -43,6 +44,7 @@ inline constexpr MenuRow menu_bar[] = {
     {3, "mnuNeuralCreate", "&Create", false},
     {3, "mnuNeuralPredict", "&Predict", false},
     {2, "mnuStrategy", "&Strategy Builder", false},
+    {2, "mnuSmile", "&Volatility Smile", false},
     {2, "mnuExact", "&Exact Values", false},
     {1, "mnuView", "&View", true},
     {2, "mnuHistory", "&History", false},
@@ -63,6 +65,7 @@ inline constexpr MenuRow menu_bar[] = {
     {2, "mnuHelpHistory", "&History", false},
     {2, "mnuHelpCharts", "C&harts", false},
     {2, "mnuHelpStrategy", "Strategy &Builder", false},
+    {2, "mnuHelpSmile", "&Volatility Smile", false},
 };
 
 // Every window: its object name, the menu item that opens it (the main
@@ -89,6 +92,7 @@ inline constexpr WindowFacts windows[] = {
     {Window::Neural3, "frmNeural3", "mnuNeuralPredict", topic::neural_usage, "mnuHelpNets2"},
     {Window::History, "frmHistory", "mnuHistory", topic::history, "mnuHelpHistory"},
     {Window::Strategy, "frmStrategy", "mnuStrategy", topic::strategy, "mnuHelpStrategy"},
+    {Window::Smile, "frmSmile", "mnuSmile", topic::smile, "mnuHelpSmile"},
     {Window::Chart, "frmChart", "mnuChartsOption", topic::charts, "mnuHelpCharts"},
     {Window::Help, "frmHelp", nullptr, 0, nullptr},
 };
