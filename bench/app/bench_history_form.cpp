@@ -17,7 +17,9 @@ tvx::HistoryRow yield_row(double price) {
             "Straight Bonds",
             "Yield",
             {{"par", "1000.0"}, {"coupon", "8.5"}, {{}, "Annual"}, {"time", "3.5"}, {"price", "105"}},
-            {{"yield", price / 15.0}}};
+            {{"yield", price / 15.0}},
+            {},
+            false};
 }
 
 // With the table painted again each time (state.range(1) 1), or only told

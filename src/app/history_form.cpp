@@ -11,6 +11,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -36,6 +37,33 @@ QString cell_text(const HistoryRow& row, int column) {
         case kTerms: return QString::fromStdString(terms_text(row));
         default: return QString::fromStdString(figures_text(row));
     }
+}
+
+// The table's rows, selection and columns: every row one line high.
+void lay_out_table(QTableView* view) {
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setWordWrap(false);
+    view->setTextElideMode(Qt::ElideRight);
+    view->setAlternatingRowColors(true);
+    view->verticalHeader()->hide();
+    // Every row as high as one line of text: no row is ever measured, so
+    // ten thousand cost what ten do.
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    // However small its free spot, the window shows ten rows at the least,
+    // under the headings and over a scroll bar across.
+    view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * kLeastRows +
+                           view->horizontalHeader()->sizeHint().height() +
+                           view->horizontalScrollBar()->sizeHint().height() + 2 * view->frameWidth() + 2);
+    QHeaderView* across = view->horizontalHeader();
+    across->setSectionResizeMode(QHeaderView::Interactive);
+    across->setStretchLastSection(true);
+    const int digit = view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    view->setColumnWidth(kTime, digit * 9);
+    view->setColumnWidth(kWindow, digit * 17);
+    view->setColumnWidth(kCommand, digit * 10);
+    view->setColumnWidth(kTerms, digit * 42);
 }
 
 }  // namespace
@@ -90,27 +118,7 @@ HistoryForm::HistoryForm(HistoryWindow& model, UserInterface& ui) : model_(model
     view_ = new QTableView;
     view_->setObjectName(QStringLiteral("tblHistory"));
     view_->setModel(&table_);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    view_->setWordWrap(false);
-    view_->setTextElideMode(Qt::ElideRight);
-    view_->setAlternatingRowColors(true);
-    view_->verticalHeader()->hide();
-    // Every row as high as one line of text: no row is ever measured, so
-    // ten thousand cost what ten do.
-    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
-    // However small its free spot, the window shows ten rows at the least.
-    view_->setMinimumHeight(view_->verticalHeader()->defaultSectionSize() * kLeastRows +
-                            view_->horizontalHeader()->sizeHint().height() + 2 * view_->frameWidth() + 2);
-    QHeaderView* across = view_->horizontalHeader();
-    across->setSectionResizeMode(QHeaderView::Interactive);
-    across->setStretchLastSection(true);
-    const int digit = view_->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    view_->setColumnWidth(kTime, digit * 9);
-    view_->setColumnWidth(kWindow, digit * 17);
-    view_->setColumnWidth(kCommand, digit * 10);
-    view_->setColumnWidth(kTerms, digit * 42);
+    lay_out_table(view_);
 
     note_ = new QLabel;
     note_->setObjectName(QStringLiteral("lblNote"));

@@ -18,6 +18,24 @@ namespace tvx {
 namespace {
 // Room for a line of ordinary length, and for the caption in the title bar.
 constexpr int kLineWidth = 290;
+
+// A line of the window the user can select text in; `filter` sees its
+// events (Copy of its selection).
+QLabel* selectable_line(QObject* filter, const QString& name) {
+    auto* line = new QLabel;
+    line->setObjectName(name);
+    line->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    line->installEventFilter(filter);
+    return line;
+}
+
+// A note under the figures (the method, exact values), quieter, wrapped.
+QLabel* note_line(QObject* filter, const QString& name) {
+    QLabel* line = selectable_line(filter, name);  // its colour: draw(), from the palette
+    line->setWordWrap(true);
+    line->setMaximumWidth(kLineWidth);
+    return line;
+}
 }  // namespace
 
 OutputForm::OutputForm(OutputWindow& model) : model_(model) {
@@ -36,34 +54,18 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     earlier_->setFixedWidth(kLineWidth);
     column->addWidget(earlier_);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        lines_[i] = new QLabel;
-        lines_[i]->setObjectName(QStringLiteral("Label%1").arg(i + 1));
-        lines_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        lines_[i]->installEventFilter(this);
+        lines_[i] = selectable_line(this, QStringLiteral("Label%1").arg(i + 1));
         lines_[i]->setMinimumWidth(kLineWidth);
         column->addWidget(lines_[i]);
     }
     // The value line leads; the sensitivities follow it.
     column->insertSpacing(2, 6);
-    std_error_ = new QLabel;
-    std_error_->setObjectName(QStringLiteral("lblStdError"));
-    std_error_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    std_error_->installEventFilter(this);
+    std_error_ = selectable_line(this, QStringLiteral("lblStdError"));
     column->addSpacing(4);
     column->addWidget(std_error_);
-    method_ = new QLabel;
-    method_->setObjectName(QStringLiteral("lblMethod"));
-    method_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    method_->installEventFilter(this);
-    method_->setWordWrap(true);
-    method_->setMaximumWidth(kLineWidth);
+    method_ = note_line(this, QStringLiteral("lblMethod"));
     column->addWidget(method_);
-    exact_ = new QLabel;
-    exact_->setObjectName(QStringLiteral("lblExact"));
-    exact_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    exact_->installEventFilter(this);
-    exact_->setWordWrap(true);
-    exact_->setMaximumWidth(kLineWidth);
+    exact_ = note_line(this, QStringLiteral("lblExact"));
     column->addWidget(exact_);
 
     auto* ok = new QPushButton(QString::fromUtf8(kOkCaption));

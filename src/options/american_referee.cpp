@@ -18,10 +18,12 @@ inline constexpr double kMethodMargin = 2e-6;
 // The fast setting lies within about a tenth of the tolerance of the full
 // one (bench/studies/american_referee.cpp: at most 0.11 over 20,000
 // extreme terms), and its Delta within 0.002 of the full one's: where the
-// gap on the fast setting is below these shares, the full one is below a
-// half too.
-inline constexpr double kFastShare = 0.35;
-inline constexpr double kFastDelta = 0.0029;
+// gap on the fast setting is clearly below 1 or clearly above, it decides;
+// only between these bounds does the full setting.
+inline constexpr double kFastStands = 0.85;
+inline constexpr double kFastFalls = 1.15;
+inline constexpr double kFastDeltaStands = 0.0075;
+inline constexpr double kFastDeltaFalls = 0.0125;
 
 }  // namespace
 
@@ -50,7 +52,7 @@ double BoundaryCache::value(const OptionTerms& o, const BoundarySettings& settin
 double grid_value_gap(double v, const OptionTerms& o, BoundaryCache& cache, double life) {
     const double fast = cache.value(o, kBoundaryFast, life);
     const double gap = fdiv(std::fabs(v - fast), referee_tolerance(fast));
-    if (gap <= kFastShare) return gap;
+    if (gap <= kFastStands || gap >= kFastFalls) return gap;
     const double full = cache.value(o, kBoundaryFull, life);
     return fdiv(std::fabs(v - full), referee_tolerance(full));
 }
@@ -61,7 +63,7 @@ double grid_delta_gap(double delta, const OptionTerms& down, const OptionTerms& 
         return fdiv(chk(cache.value(up, s, life) - cache.value(down, s, life)), step);
     };
     const double fast = std::fabs(delta - method_delta(kBoundaryFast));
-    if (fast <= kFastDelta) return fast / kDeltaTolerance;
+    if (fast <= kFastDeltaStands || fast >= kFastDeltaFalls) return fast / kDeltaTolerance;
     return std::fabs(delta - method_delta(kBoundaryFull)) / kDeltaTolerance;
 }
 

@@ -57,7 +57,7 @@ private:
 
 // How far the grid's value v of o lies from the method's, in referee
 // tolerances: at most 1, v stands. The method's fast setting gives it
-// where it is clearly below a half, the full setting otherwise.
+// where it is clearly below 1 or clearly above, the full setting near 1.
 double grid_value_gap(double v, const OptionTerms& o, BoundaryCache& cache, double life = 0.0);
 inline bool grid_value_stands(double v, const OptionTerms& o, BoundaryCache& cache, double life = 0.0) {
     return grid_value_gap(v, o, cache, life) <= 1.0;

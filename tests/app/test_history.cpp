@@ -50,6 +50,16 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    // However small the room, the window keeps room for ten rows.
+    void shrunk_as_far_as_it_goes_it_shows_ten_rows() {
+        HistoryForm* h = history();
+        h->resize(1, 1);
+        QCoreApplication::processEvents();
+        QTableView* t = h->table();
+        const int rows = t->viewport()->height() / t->verticalHeader()->defaultSectionSize();
+        QVERIFY2(rows >= 10, qPrintable(QString::number(rows)));
+    }
+
     void view_history_opens_one_modeless_window() {
         HistoryForm* h = history();
         QVERIFY(h);
@@ -110,14 +120,17 @@ private slots:
         QTest::mouseClick(child<QPushButton>(h, "cmdCopy"), Qt::LeftButton);
         QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 3);
-        QCOMPARE(lines[0], QStringLiteral("time\twindow\tcommand\tterms\tforward_price\tleverage"));
-        QVERIFY(lines[1].endsWith(QStringLiteral("\tFutures Calculator\tCalculate\t\t0.3333333333333333\t")));
+        // The fixed columns, the Exact Values setting of the moment with each row.
+        QVERIFY(lines[0].startsWith(QStringLiteral("time\twindow\tcommand\texact_values\tmethod\tterms\tvalue\t")));
+        QVERIFY(lines[1].contains(QStringLiteral("\tFutures Calculator\tCalculate\toff\t\t\t")));
+        QVERIFY(lines[1].contains(QStringLiteral("\t0.3333333333333333\t")));
 
         h->table()->selectRow(1);
         QTest::keySequence(h->table(), QKeySequence::Copy);
         lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
-        QVERIFY(lines[1].endsWith(QStringLiteral("\tWarrants\tCompute\tshare=12.0\t6")));
+        QVERIFY(lines[1].contains(QStringLiteral("\tWarrants\tCompute\toff\t\tshare=12.0\t")));
+        QVERIFY(lines[1].contains(QStringLiteral("\t6\t")));
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("history.csv"));

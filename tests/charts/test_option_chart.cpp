@@ -7,7 +7,9 @@
 
 #include "charts/axes.h"
 #include "charts/chart_fixture.h"
+#include "charts/chart_text.h"
 #include "charts/scenario.h"
+#include "options/american_rule.h"
 #include "support/black_scholes.h"
 
 namespace tvx {
@@ -206,3 +208,42 @@ TEST_F(OptionChart, TheScenarioTableValuesEveryCellAndItsProfitAndLoss) {
 
 }  // namespace
 }  // namespace tvx
+
+namespace tvx::test {
+namespace {
+
+class AmericanCurve : public ChartFixture {};
+
+TEST_F(AmericanCurve, WhereTheRuleWouldSwitchTheWholeCurveIsTheMethodsAndSaysSo) {
+    // The defaults as an American put against its life from a few days to
+    // 30 years, without a dividend: the grid values the short lives and not
+    // the long ones. Every point is then the exercise-boundary method's
+    // (a curve without a jump where the grid would give way), with a note.
+    main.optEuro = false;
+    main.optCall = false;
+    main.dividend = "0";
+    chart.x = OptionX::Time;
+    chart.from = "0.025";
+    chart.to = "30";
+    chart.range_typed = true;
+    open(ChartSource::Option);
+    EXPECT_NE(chart.note.find(chart_text::american_by_method), std::string::npos) << chart.note;
+    const Series& american = series(SeriesRole::Main);
+    AmericanRule method(AmericanMethod::Boundary);
+    for (const std::size_t k : {std::size_t{0}, std::size_t{100}, american.y.size() - 1}) {
+        const OptionTerms o{chart.plot.x[k], 0.2, 0.045, 64, 60, 0.0, 1};
+        ASSERT_TRUE(american.y[k]);
+        EXPECT_EQ(*american.y[k], method.sensitivities(o).s.value) << chart.plot.x[k];
+    }
+    // Beside a European chart the American counterpart is drawn the same way.
+    main.optEuro = true;
+    open(ChartSource::Option);
+    EXPECT_NE(chart.note.find(chart_text::american_by_method), std::string::npos) << chart.note;
+    const Series& counterpart = series(SeriesRole::Counterpart);
+    const OptionTerms last{chart.plot.x.back(), 0.2, 0.045, 64, 60, 0.0, 1};
+    ASSERT_TRUE(counterpart.y.back());
+    EXPECT_EQ(*counterpart.y.back(), method.value(last).value);
+}
+
+}  // namespace
+}  // namespace tvx::test

@@ -288,6 +288,8 @@ TEST(ShippedHelp, EquityOptionsQuotesEveryMessageOfTheMainWindow) {
         compute_text::spot_not_positive,
         compute_text::time_not_positive,
         compute_text::implied_volatility,
+        compute_text::not_determined,
+        compute_text::not_determined_end,
         kSearchFailure,
         kGenericError,
         main_caption::exit_question,

@@ -244,5 +244,37 @@ TEST(FitnessSimd, BeyondTheBoundEveryArgumentIsChecked) {
     });
 }
 
+// The rows of a pass are transposed in registers a vector at a time, which
+// reads up to a vector past the pass: where the examples end with a whole
+// pass (or too soon after one), that pass is laid out value by value. Each
+// width, with counts that end a pass exactly, one example after it and
+// half a pass after it, in arrays of exactly that many values (the
+// sanitizer build sees any read past them): the scalar bits, on every
+// build, of the fitness and of every node.
+TEST(FitnessSimd, ThePassesThatEndTheExamplesAreReadWithinThem) {
+    on_every_simd_build([&](const std::string& name) {
+        std::mt19937_64 gen(29);
+        for (std::int16_t nin = 1; nin <= 10; ++nin)
+            for (const std::int16_t nout : {std::int16_t{1}, std::int16_t{4}})
+                for (const std::int16_t n : {16, 17, 24, 32, 33}) {
+                    const Net net = random_net(gen, nin, 3, nout, n);
+                    ASSERT_EQ(fitness(net.weights, net.exemplar, net.shape, n),
+                              scalar_fitness(net.weights, net.exemplar, net.shape, n))
+                        << name << ", " << nin << " inputs, " << nout << " outputs, " << n << " examples";
+                    const auto count = static_cast<std::size_t>(n);
+                    std::vector<double> hidden(count * 3), output(count * static_cast<std::size_t>(nout));
+                    ASSERT_TRUE(neural::vector_nodes(net.weights.data(), net.exemplar.data(), net.shape, count,
+                                                     hidden.data(), output.data()));
+                    NodeTable nodes(net.shape);
+                    const std::size_t last = count - 1;
+                    feed_forward(
+                        net.weights,
+                        {net.exemplar.data() + last * net.shape.example_width(), static_cast<std::size_t>(nin)}, nodes,
+                        net.shape);
+                    EXPECT_EQ(output[last * static_cast<std::size_t>(nout)], nodes.output[0]) << name;
+                }
+    });
+}
+
 }  // namespace
 }  // namespace tvx
