@@ -141,9 +141,10 @@ void study(const Ranges& g, long rows, unsigned long seed) {
         std::printf("  tolerance %g spreads: %ld Computes to the method (%ld of them designed)\n", candidates[c],
                     t.switched[c], t.switched_designed[c]);
     const long valued = t.rows - t.closed_form;
-    std::printf("  the rule: %ld of %ld Computes by the method (%.1f %%), %ld errors, largest distance shown %.3g of "
-                "the shown tolerance\n",
-                t.rule_boundary, valued, 100.0 * t.rule_boundary / std::max(valued, 1L), t.rule_errors, t.rule_worst);
+    std::printf(
+        "  the rule: %ld of %ld Computes by the method (%.1f %%), %ld errors, largest distance shown %.3g of "
+        "the shown tolerance\n",
+        t.rule_boundary, valued, 100.0 * t.rule_boundary / std::max(valued, 1L), t.rule_errors, t.rule_worst);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -50,9 +51,11 @@ void lay_out_table(QTableView* view) {
     // ten thousand cost what ten do.
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
-    // However small its free spot, the window shows ten rows at the least.
+    // However small its free spot, the window shows ten rows at the least,
+    // under the headings and over a scroll bar across.
     view->setMinimumHeight(view->verticalHeader()->defaultSectionSize() * kLeastRows +
-                           view->horizontalHeader()->sizeHint().height() + 2 * view->frameWidth() + 2);
+                           view->horizontalHeader()->sizeHint().height() +
+                           view->horizontalScrollBar()->sizeHint().height() + 2 * view->frameWidth() + 2);
     QHeaderView* across = view->horizontalHeader();
     across->setSectionResizeMode(QHeaderView::Interactive);
     across->setStretchLastSection(true);

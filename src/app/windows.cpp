@@ -47,8 +47,6 @@ void on_strategy(Models& models, UserInterface& ui) { mnuStrategy_Click(models.m
 // Advanced > Volatility Smile.
 void on_smile(Models& models, UserInterface& ui) { mnuSmile_Click(models.smile, ui); }
 
-}  // namespace
-
 // A calculator's row, from its entry: its menu item shows it.
 template <class Model, class Results>
 WindowRow calculator_row(const CalculatorEntry<Model, Results>& e) {

@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
     ui.show(tvx::Window::Main);
     QWidget* main = ui.widget(tvx::Window::Main);
     for (const char* item : {"mnuWarrants", "mnuAdvancedFutures", "mnuCbonds", "mnusbonds", "mnuNeuralCreate",
-                             "mnuNeuralPredict", "mnuHistory", "mnuStrategy"}) {
+                             "mnuNeuralPredict", "mnuHistory", "mnuStrategy", "mnuSmile"}) {
         if (auto* a = main->findChild<QAction*>(QString::fromLatin1(item))) a->trigger();
     }
     if (QWidget* strategy = ui.existing(tvx::Window::Strategy)) {

@@ -28,7 +28,8 @@ MAIN_FIELDS = [
     "Time to Expiry (in years)", "Current Interest Rate", "Volatility", "Option Price",
     "Spot Price/Interest Rate Correlation",
 ]
-WINDOWS = ["Tarvenix", "Warrants", "Futures", "Convertible", "Straight", "Neural", "Strategy Builder", "History"]
+WINDOWS = ["Tarvenix", "Warrants", "Futures", "Convertible", "Straight", "Neural", "Strategy Builder", "History",
+           "Volatility Smile"]
 
 
 def probe(name):

@@ -130,7 +130,12 @@ private slots:
     void cancel_forgets_the_entries() {
         open();
         choose(QStringLiteral("Collar"));
-        in_window<QPushButton>(QStringLiteral("cmdCancel"))->click();
+        {
+            // The preset's legs are not the ones it opened with: it asks first.
+            ModalAnswerer discard(QMessageBox::Yes);
+            in_window<QPushButton>(QStringLiteral("cmdCancel"))->click();
+            QCOMPARE(discard.seen.size(), 1);
+        }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!top_level(QStringLiteral("frmStrategy")));
         QCOMPARE(models->strategy.leg_count, 0);

@@ -8,8 +8,8 @@
 
 #include "cli/batch.h"
 #include "cli/commands.h"
-#include "core/csv_reader.h"
 #include "cli/report.h"
+#include "core/csv_reader.h"
 #include "pricing/closed_form.h"
 
 namespace tvx::cli {

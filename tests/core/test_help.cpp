@@ -223,6 +223,7 @@ TEST(ShippedHelp, HasTheTopicsOfTheMenuWithTitlesAndRealBodies) {
         {golden::topic::history, "History"},
         {golden::topic::charts, "Charts"},
         {golden::topic::strategy, "Strategy Builder"},
+        {golden::topic::smile, "Volatility Smile"},
     };
     // A calculator's topic is titled as its Help menu item, without the
     // access key's mark.
