@@ -12,8 +12,8 @@ namespace tvx {
 namespace {
 
 constexpr int kNodes = 440;           // about this many nodes over the grid
-constexpr int kSteps = 180;           // and time steps over the life
-constexpr int kRestartSteps = 16;     // more for each interval, which starts from a kink
+constexpr int kSteps = 140;           // and time steps over the life
+constexpr int kRestartSteps = 12;     // more for each interval, which starts from a kink
 constexpr int kLeastSteps = 4;        // between two ex-dates, however close
 constexpr double kReach = 4.5;        // standard deviations of ln S over the life, each side of the spot
 constexpr double kStrikeReach = 2.0;  // and of the strike
@@ -76,12 +76,16 @@ struct Factored {
     double dt = 0, theta = 0;
     std::vector<double> a, c;        // each row's weights of the nodes below and above
     std::vector<double> f, inverse;  // the elimination's multipliers and the pivots' inverses
+    // The substitution's weight of the node already solved, over the pivot
+    // (a put's from below, a call's from above): the step's dependent chain
+    // is then one multiply-subtract and a maximum a node.
+    std::vector<double> carried;
 };
 
 Factored factor(const Terms& o, const Column& col, double dt, double theta) {
     const std::size_t n = col.y.size(), top = n - 2;
     Factored m{
-        dt, theta, std::vector<double>(n), std::vector<double>(n), std::vector<double>(n), std::vector<double>(n)};
+        dt, theta, std::vector<double>(n), std::vector<double>(n), std::vector<double>(n), std::vector<double>(n), {}};
     std::vector<double> b(n);
     for (std::size_t i = 1; i <= top; ++i) {
         m.a[i] = -theta * dt * col.lower[i];
@@ -104,6 +108,8 @@ Factored factor(const Terms& o, const Column& col, double dt, double theta) {
             m.inverse[i] = 1.0 / (b[i] - m.f[i] * m.c[i - 1]);
         }
     }
+    m.carried.assign(n, 0.0);
+    for (std::size_t i = 1; i <= top; ++i) m.carried[i] = (o.call ? m.c[i] : m.a[i]) * m.inverse[i];
     return m;
 }
 
@@ -125,14 +131,20 @@ void step(const Terms& o, const Factored& m, Column& col, std::vector<double>& d
         d[i] = v[i] + explicit_part * (col.lower[i] * v[i - 1] + col.mid[i] * v[i] + col.upper[i] * v[i + 1]);
     if (o.escrowed) set_exercise(o, col, time);  // the spot model's never changes
     const std::vector<double>& g = col.g;
+    // Each chain keeps its running value in a register: the loops are
+    // bound by the latency of one node's arithmetic after another.
     if (!o.call) {
-        for (std::size_t i = top - 1; i >= 1; --i) d[i] -= m.f[i] * d[i + 1];
-        v[1] = std::max(g[1], d[1] * m.inverse[1]);
-        for (std::size_t i = 2; i <= top; ++i) v[i] = std::max(g[i], (d[i] - m.a[i] * v[i - 1]) * m.inverse[i]);
+        double e = d[top];
+        for (std::size_t i = top - 1; i >= 1; --i) d[i] = e = d[i] - m.f[i] * e;
+        for (std::size_t i = 1; i <= top; ++i) d[i] *= m.inverse[i];
+        double below = v[1] = std::max(g[1], d[1]);
+        for (std::size_t i = 2; i <= top; ++i) v[i] = below = std::max(g[i], d[i] - m.carried[i] * below);
     } else {
-        for (std::size_t i = 2; i <= top; ++i) d[i] -= m.f[i] * d[i - 1];
-        v[top] = std::max(g[top], d[top] * m.inverse[top]);
-        for (std::size_t i = top - 1; i >= 1; --i) v[i] = std::max(g[i], (d[i] - m.c[i] * v[i + 1]) * m.inverse[i]);
+        double e = d[1];
+        for (std::size_t i = 2; i <= top; ++i) d[i] = e = d[i] - m.f[i] * e;
+        for (std::size_t i = 1; i <= top; ++i) d[i] *= m.inverse[i];
+        double above = v[top] = std::max(g[top], d[top]);
+        for (std::size_t i = top - 1; i >= 1; --i) v[i] = above = std::max(g[i], d[i] - m.carried[i] * above);
     }
     set_edges(col);
 }
