@@ -9,8 +9,21 @@ namespace tvx {
 
 namespace {
 
-SpotDistribution distribution_of(const Market& m, const StrategyFigures& f) {
-    return SpotDistribution(m.spot, m.rate / 100.0, m.dividend / 100.0, f.volatility, f.horizon);
+// With cash dividends, the spot at the horizon as the escrowed model has
+// it: the lognormal part of the spot (less the present value of the
+// dividends up to the last expiry) and the value then of those still to
+// come. Exact under the escrowed model; under the spot model the
+// distribution the legs' values are weighed with.
+SpotDistribution distribution_of(const Strategy& s, const StrategyFigures& f) {
+    const Market& m = s.market;
+    const double r = m.rate / 100.0;
+    double last = f.horizon;
+    for (const Leg& leg : s.legs)
+        if (leg.option()) last = std::max(last, leg.time);
+    const std::vector<CashDividend> paid = dividends_within(s.dividends, last);
+    const double escrowed = chk(m.spot - dividends_present_value(paid, r));
+    const double later = dividends_present_value(paid, r, f.horizon);
+    return SpotDistribution(escrowed, r, m.dividend / 100.0, f.volatility, f.horizon, later);
 }
 
 StrategyFigures figures_of(const Strategy& s, const PricedPosition& position) {
@@ -25,7 +38,7 @@ StrategyFigures figures_of(const Strategy& s, const PricedPosition& position) {
     f.horizon_set = s.horizon.has_value();
     f.volatility = *volatility;
     f.volatility_set = s.volatility.has_value();
-    f.at_horizon = horizon_figures(position, f.horizon, distribution_of(s.market, f));
+    f.at_horizon = horizon_figures(position, f.horizon, distribution_of(s, f));
     return f;
 }
 
@@ -48,7 +61,7 @@ std::vector<double> curve_spots(double low, double high) {
 
 StrategyCurves curves_of(const Strategy& s, const PricedPosition& position, const StrategyFigures& f,
                          const SpotRange& range) {
-    const SpotDistribution d = distribution_of(s.market, f);
+    const SpotDistribution d = distribution_of(s, f);
     StrategyCurves c;
     const auto [low, high] = curve_range(s, f, range);
     c.spots = curve_spots(low, high);
@@ -83,7 +96,7 @@ StrategyGrid grid_of(const Strategy& s, const PricedPosition& position) {
 }  // namespace
 
 std::pair<double, double> curve_range(const Strategy& s, const StrategyFigures& f, const SpotRange& typed) {
-    const SpotDistribution d = distribution_of(s.market, f);
+    const SpotDistribution d = distribution_of(s, f);
     double low = d.spot_at(-3.0), high = d.spot_at(3.0);
     for (const Leg& leg : s.legs) {
         if (!leg.option()) continue;

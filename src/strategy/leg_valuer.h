@@ -14,6 +14,12 @@
 // values are not (its roots and turning points are solved for). The two
 // agree within the referee's tolerance, about half a cent on ordinary terms.
 //
+// With cash dividends on the share, a leg with dividends ahead of it is
+// valued as Compute values a schedule (pricing/dividend_sensitivities.h):
+// at a date before its expiry with the dividends still to come, their
+// times from that date; a European leg with none ahead by the exact closed
+// form, so that every European value of the position is exact.
+//
 // A valuer keeps the boundaries it has solved; it is not shared between
 // threads.
 #pragma once
@@ -25,6 +31,7 @@
 #include "options/american_rule.h"
 #include "options/sensitivities.h"
 #include "options/valuation.h"
+#include "pricing/cash_dividends.h"
 #include "pricing/precision.h"
 #include "strategy/position.h"
 
@@ -33,7 +40,8 @@ namespace tvx {
 class LegValuer {
 public:
     // `precision`: Advanced > Exact Values, as the main window reads it.
-    explicit LegValuer(Precision precision = Precision::Standard);
+    explicit LegValuer(Precision precision = Precision::Standard, std::vector<CashDividend> dividends = {},
+                       DividendModel model = DividendModel::Spot);
     ~LegValuer();
     Precision precision() const { return precision_; }
     LegValuer(const LegValuer&) = delete;
@@ -54,7 +62,13 @@ private:
     struct Solved;
     const ExerciseBoundary& boundary(const OptionTerms& terms, double life) const;
 
+    // The dividends a leg sees `elapsed` years from today with `life` left:
+    // those after then and within the life, their times from then.
+    std::vector<CashDividend> ahead(double elapsed, double life) const;
+
     Precision precision_;
+    std::vector<CashDividend> dividends_;
+    DividendModel model_;
     mutable AmericanRule rule_;
     mutable std::vector<std::unique_ptr<Solved>> solved_;
 };

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "pricing/cash_dividends.h"
+
 namespace tvx {
 
 inline constexpr int kMaxLegs = 8;
@@ -52,6 +54,9 @@ struct Strategy {
     // mean of the option legs' volatilities.
     std::optional<double> volatility;
     std::vector<Leg> legs;
+    // The share's cash dividends (years from today), and their model.
+    std::vector<CashDividend> dividends{};
+    DividendModel dividend_model = DividendModel::Spot;
 };
 
 // The words of a strategy file and of the command line.

@@ -1,5 +1,6 @@
 #include "strategy/strategy_commands.h"
 
+#include <algorithm>
 #include <exception>
 #include <fstream>
 #include <iterator>
@@ -7,9 +8,11 @@
 
 #include "core/checks.h"
 #include "core/csv_text.h"
+#include "core/day_count.h"
 #include "core/history.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
+#include "options/dividend_schedule.h"
 #include "strategy/presets.h"
 #include "strategy/results_lines.h"
 #include "strategy/rules.h"
@@ -31,6 +34,16 @@ struct ReadFields {
     std::vector<double> quantities;
 };
 
+// A leg's life: years, or its expiry date (Actual/365 Fixed from today;
+// one that has passed is no life).
+double leg_years(const std::string& text) {
+    if (const std::optional<Moment> m = parse_moment(text)) {
+        const Life life = life_in_years(local_now(), *m, DayCount::Act365F, {});
+        return life.problem == LifeProblem::None ? life.years : 0.0;
+    }
+    return parse_number(text);
+}
+
 ReadFields parse_fields(const StrategyWindow& w) {
     ReadFields r;
     Strategy& s = r.strategy;
@@ -47,7 +60,7 @@ ReadFields parse_fields(const StrategyWindow& w) {
         if (whole_quantity(r.quantities.back())) leg.quantity = static_cast<int>(r.quantities.back());
         if (leg.option()) {
             leg.strike = parse_number(row.strike);
-            leg.time = parse_number(row.time);
+            leg.time = leg_years(row.time);
             leg.volatility = parse_number(row.volatility);
         }
         leg.premium = optional_number(row.premium);
@@ -128,6 +141,23 @@ std::optional<std::string> file_text(const std::string& path) {
     return text;
 }
 
+// The share's cash dividends (dates counted Actual/365 Fixed from today),
+// checked against the spot up to the last expiry; false after a refusal.
+bool read_dividends(const StrategyWindow& w, Strategy& s, UserInterface& ui) {
+    if (w.dividends.empty()) return true;
+    const std::optional<Schedule> schedule = read_schedule(w.dividends, w.dividend_model, ExpiryDate{}, local_now(), ui,
+                                                           Window::Strategy, "dividends", "dividend_model");
+    if (!schedule) return false;
+    double last = 0.0;
+    for (const Leg& leg : s.legs)
+        if (leg.option()) last = std::max(last, leg.time);
+    const double rate = s.market.rate / 100.0;
+    if (!dividends_for(*schedule, last, s.market.spot, rate, ui, Window::Strategy, "dividends")) return false;
+    s.dividends = schedule->dividends;
+    s.dividend_model = schedule->model;
+    return true;
+}
+
 // The chart's range as typed, checked; none after a refusal.
 std::optional<SpotRange> read_spot_range(const StrategyWindow& w, const Strategy& s, UserInterface& ui) {
     SpotRange range{optional_number(w.spot_from), optional_number(w.spot_to)};
@@ -136,7 +166,8 @@ std::optional<SpotRange> read_spot_range(const StrategyWindow& w, const Strategy
     if (range.from) c.positive(*range.from, "spotfrom", strategy_text::spot_from);
     if (!c.passed()) return std::nullopt;
     // An end left empty takes the default's, which needs the figures.
-    const auto [low, high] = curve_range(s, strategy_figures(s, LegValuer{w.precision}), range);
+    const auto [low, high] =
+        curve_range(s, strategy_figures(s, LegValuer{w.precision, s.dividends, s.dividend_model}), range);
     c.require(low < high, range.to ? "spotto" : "spotfrom", strategy_text::spot_range);
     if (!c.passed()) return std::nullopt;
     return range;
@@ -174,7 +205,9 @@ std::optional<Strategy> read_strategy(const StrategyWindow& w, UserInterface& ui
     for (int k = 0; k < w.leg_count; ++k) check_leg(c, s.legs[k], r.quantities[k], k);
     if (!c.failed()) check_together(c, s);
     if (!c.passed()) return std::nullopt;
-    return s;
+    Strategy with = s;
+    if (!read_dividends(w, with, ui)) return std::nullopt;
+    return with;
 }
 
 void fill_strategy(StrategyWindow& w, const Strategy& s) {
@@ -207,6 +240,8 @@ void record_strategy(const StrategyWindow& w, const StrategyFigures& f, UserInte
     std::vector<HistoryTerm> terms{{"spot", w.spot}, {"rate", w.rate}, {"dividend", w.dividend}};
     if (!w.horizon.empty()) terms.push_back({"horizon", w.horizon});
     if (!w.spotvol.empty()) terms.push_back({"spot-volatility", w.spotvol});
+    if (!w.dividends.empty())
+        terms.insert(terms.end(), {{"dividends", w.dividends}, {"dividend_model", w.dividend_model}});
     for (int k = 0; k < w.leg_count; ++k)
         terms.push_back({"leg" + std::to_string(k + 1), leg_term(w.legs[static_cast<std::size_t>(k)])});
     std::vector<Figure> figures{{"net_premium", f.net_premium}, {"value", f.total.value}, {"delta", f.total.delta},
@@ -241,7 +276,7 @@ void strategy_compute(StrategyWindow& w, UserInterface& ui) {
         const std::optional<SpotRange> range = read_spot_range(w, *s, ui);
         if (!range) return;
         ui.set_pointer(Pointer::Busy);
-        StrategyReport report = strategy_report(*s, LegValuer{w.precision}, *range);
+        StrategyReport report = strategy_report(*s, LegValuer{w.precision, s->dividends, s->dividend_model}, *range);
         std::vector<std::string> lines = strategy_lines(report.figures);
         w.report = std::move(report);
         w.lines = std::move(lines);

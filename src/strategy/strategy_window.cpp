@@ -75,6 +75,12 @@ std::vector<Field<StrategyWindow>> all_fields(const LegNames& n, std::integer_se
         optional_number_field<StrategyWindow>(&field_detail::member_text<&StrategyWindow::spotvol>, "spotvol",
                                               "Spot Volatility", "spot_volatility"),
     };
+    table.push_back(text_field<&StrategyWindow::dividends>("dividends", "Cash Dividends", "dividends",
+                                                           "Cash dividends WHEN:AMOUNT,WHEN:AMOUNT")
+                        .valued("SCHEDULE"));
+    table.push_back(text_field<&StrategyWindow::dividend_model>("dividend_model", "Dividend Model", "dividend_model",
+                                                                "spot or escrowed")
+                        .valued("WORD"));
     table[3].help = "Years from today at which profit and loss is weighed (default: the first expiry)";
     table[4].help = "Volatility of the spot's distribution at the horizon (default: the option legs' mean)";
     table.push_back(optional_number_field<StrategyWindow>(&field_detail::member_text<&StrategyWindow::spot_from>,

@@ -39,6 +39,11 @@ struct StrategyWindow {
     std::string dividend = "2.1";  // per cent
     std::string horizon;           // years; empty: the first expiry
     std::string spotvol;           // the spot's volatility at the horizon; empty: the legs' mean
+    // Cash dividends of the position's share, WHEN:AMOUNT,... (dates
+    // counted Actual/365 Fixed from today), and their model, "spot" or
+    // "escrowed" (options/dividend_schedule.h).
+    std::string dividends;
+    std::string dividend_model = "spot";
     // The chart's range of the spot; an empty end takes the default's
     // (about three standard deviations either side at the horizon, and
     // every strike).
