@@ -31,12 +31,15 @@ constexpr Override kOverrides[] = {
     {"dividend", &StrategyRequest::dividend, &StrategyWindow::dividend},
     {"horizon", &StrategyRequest::horizon, &StrategyWindow::horizon},
     {"spot_volatility", &StrategyRequest::spot_volatility, &StrategyWindow::spotvol},
+    {"dividends", &StrategyRequest::dividends, &StrategyWindow::dividends},
+    {"dividend_model", &StrategyRequest::dividend_model, &StrategyWindow::dividend_model},
 };
 // The preset's placement.
 constexpr std::pair<const char*, std::optional<std::string> StrategyRequest::*> kPlacement[] = {
     {"strike", &StrategyRequest::strike},
     {"width", &StrategyRequest::width},
     {"time", &StrategyRequest::time},
+    {"expiry", &StrategyRequest::expiry},
     {"volatility", &StrategyRequest::volatility},
 };
 
@@ -93,6 +96,7 @@ void run_window(const StrategyRequest& r, StrategyWindow& w, CliUi& ui) {
         const Preset* preset = preset_named(r.preset);
         MainWindow main;
         if (r.time) main.time = *r.time;
+        if (r.expiry) main.time = *r.expiry;
         if (r.volatility) main.qqq = *r.volatility;
         main.optEuro = !r.american;
         strategy_preset(w, main, ui, static_cast<int>(preset - presets().data()),
@@ -122,10 +126,19 @@ CLI::App* add_strategy_command(CLI::App& app, StrategyRequest& r) {
     s->add_option("--spot-volatility", r.spot_volatility,
                   "Volatility of the spot's distribution at the horizon (default: the option legs' mean)")
         ->type_name("NUMBER");
+    s->add_option("--dividends", r.dividends,
+                  "Cash dividends of the share, WHEN:AMOUNT,WHEN:AMOUNT (WHEN a time in years or an ex-date "
+                  "YYYY-MM-DD, counted Actual/365 Fixed from today; over the file's)")
+        ->type_name("SCHEDULE");
+    s->add_option("--dividend-model", r.dividend_model, "spot (default) or escrowed")->type_name("WORD");
     s->add_option("--strike", r.strike, "A preset's centre strike C (default: the spot)")->type_name("NUMBER");
     s->add_option("--width", r.width, "A preset's step W between strikes (default: 5 % of the centre)")
         ->type_name("NUMBER");
     s->add_option("--time", r.time, "A preset's time to expiry T in years (default 0.5)")->type_name("NUMBER");
+    s->add_option("--expiry", r.expiry,
+                  "A preset's expiry as a date YYYY-MM-DD (or YYYY-MM-DDTHH:MM), counted Actual/365 Fixed from today, "
+                  "in place of --time")
+        ->type_name("DATE");
     s->add_option("--volatility", r.volatility, "A preset's volatility (default 0.2)")->type_name("NUMBER");
     s->add_flag("--american", r.american, "A preset's options American (otherwise European)");
     s->add_flag("--exact", r.exact, "Exact values (Advanced > Exact Values): the legs on the exact closed form");
@@ -138,6 +151,8 @@ std::optional<std::string> strategy_usage_error(const StrategyRequest& r) {
     if (r.file.empty() == r.preset.empty()) return "strategy: give a strategy FILE or --preset NAME (one of them)";
     if (!r.file.empty() && (r.strike || r.width || r.time || r.volatility || r.american))
         return "strategy: --strike, --width, --time, --volatility and --american place a preset's legs";
+    if (!r.file.empty() && r.expiry) return "strategy: --expiry places a preset's legs; a file gives each leg's expiry";
+    if (r.time && r.expiry) return "strategy: give --time or --expiry, not both";
     return std::nullopt;
 }
 

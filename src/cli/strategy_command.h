@@ -21,11 +21,14 @@ struct StrategyRequest {
     std::string preset;  // a preset's name; empty for none
     // Options as typed; none when not given. The market terms and the
     // horizon override the file's (or the window's defaults for a preset).
-    std::optional<std::string> spot, rate, dividend, horizon, spot_volatility;
+    std::optional<std::string> spot, rate, dividend, horizon, spot_volatility, dividends, dividend_model;
     // Where a preset places its legs: the centre strike (default: the
     // spot), the width (default: 5 % of the centre), the legs' life and
     // volatility (the main window's defaults) and their style.
     std::optional<std::string> strike, width, time, volatility;
+    // The legs' expiry as a date (Actual/365 Fixed from today), in place
+    // of the time.
+    std::optional<std::string> expiry;
     bool american = false;
     bool exact = false;  // Advanced > Exact Values
     bool json = false;

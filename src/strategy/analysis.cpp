@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "core/fault.h"
+#include "strategy/share_dividends.h"
 
 namespace tvx {
 
@@ -17,9 +18,7 @@ namespace {
 SpotDistribution distribution_of(const Strategy& s, const StrategyFigures& f) {
     const Market& m = s.market;
     const double r = m.rate / 100.0;
-    double last = f.horizon;
-    for (const Leg& leg : s.legs)
-        if (leg.option()) last = std::max(last, leg.time);
+    const double last = std::max(f.horizon, last_expiry(s.legs));
     const std::vector<CashDividend> paid = dividends_within(s.dividends, last);
     const double escrowed = chk(m.spot - dividends_present_value(paid, r));
     const double later = dividends_present_value(paid, r, f.horizon);

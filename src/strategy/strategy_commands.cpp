@@ -8,7 +8,6 @@
 
 #include "core/checks.h"
 #include "core/csv_text.h"
-#include "core/day_count.h"
 #include "core/history.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
@@ -16,6 +15,7 @@
 #include "strategy/presets.h"
 #include "strategy/results_lines.h"
 #include "strategy/rules.h"
+#include "strategy/share_dividends.h"
 #include "strategy/strategy_file.h"
 
 namespace tvx {
@@ -34,13 +34,10 @@ struct ReadFields {
     std::vector<double> quantities;
 };
 
-// A leg's life: years, or its expiry date (Actual/365 Fixed from today;
-// one that has passed is no life).
+// A leg's life: years, or its expiry date (one that has passed is no
+// life, which the checks refuse).
 double leg_years(const std::string& text) {
-    if (const std::optional<Moment> m = parse_moment(text)) {
-        const Life life = life_in_years(local_now(), *m, DayCount::Act365F, {});
-        return life.problem == LifeProblem::None ? life.years : 0.0;
-    }
+    if (parse_moment(text)) return expiry_life(text, local_now()).value_or(0.0);
     return parse_number(text);
 }
 
@@ -111,7 +108,7 @@ void take_terms(StrategyWindow& w, const MainWindow& main) {
 
 // A preset's leg, placed for a life of 1 and volatility 1, with the main
 // window's time to expiry (as typed; a calendar's far leg twice it, when
-// it reads as a number), volatility and style.
+// it reads as a number or a date), volatility and style.
 LegRow preset_row(const Leg& leg, const MainWindow& main) {
     LegRow row = row_of(leg);
     if (!leg.option()) return row;
@@ -120,7 +117,7 @@ LegRow preset_row(const Leg& leg, const MainWindow& main) {
     row.time = main.time;
     if (leg.time != 1.0) {
         try {
-            row.time = exact_text(parse_number(main.time) * leg.time);
+            row.time = exact_text(leg_years(main.time) * leg.time);
         } catch (const RuntimeError&) {
             // Compute then names the field that is not a number.
         }
@@ -148,9 +145,7 @@ bool read_dividends(const StrategyWindow& w, Strategy& s, UserInterface& ui) {
     const std::optional<Schedule> schedule = read_schedule(w.dividends, w.dividend_model, ExpiryDate{}, local_now(), ui,
                                                            Window::Strategy, "dividends", "dividend_model");
     if (!schedule) return false;
-    double last = 0.0;
-    for (const Leg& leg : s.legs)
-        if (leg.option()) last = std::max(last, leg.time);
+    const double last = std::max(last_expiry(s.legs), s.horizon.value_or(0.0));
     const double rate = s.market.rate / 100.0;
     if (!dividends_for(*schedule, last, s.market.spot, rate, ui, Window::Strategy, "dividends")) return false;
     s.dividends = schedule->dividends;
@@ -216,6 +211,8 @@ void fill_strategy(StrategyWindow& w, const Strategy& s) {
     w.dividend = exact_text(s.market.dividend);
     w.horizon = s.horizon ? exact_text(*s.horizon) : std::string();
     w.spotvol = s.volatility ? exact_text(*s.volatility) : std::string();
+    w.dividends = schedule_years_text(s.dividends);
+    w.dividend_model = dividend_model_word(s.dividend_model);
     w.legs = {};
     for (std::size_t k = 0; k < s.legs.size() && k < w.legs.size(); ++k) w.legs[k] = row_of(s.legs[k]);
     w.leg_count = static_cast<int>(std::min(s.legs.size(), w.legs.size()));

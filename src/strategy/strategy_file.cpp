@@ -8,8 +8,10 @@
 #include <set>
 #include <vector>
 
+#include "options/dividend_schedule.h"
 #include "strategy/json_lines.h"
 #include "strategy/rules.h"
+#include "strategy/share_dividends.h"
 
 namespace tvx {
 
@@ -26,7 +28,7 @@ struct Refused {
 // field; the first value at fault refuses the file.
 class Reader {
 public:
-    Reader(const Json& doc, const JsonLines& lines) : doc_(doc), lines_(lines) {}
+    Reader(const Json& doc, const JsonLines& lines, const Moment& now) : doc_(doc), lines_(lines), now_(now) {}
 
     Strategy strategy() const;
 
@@ -47,10 +49,13 @@ private:
     E word(int leg, const char* key, std::optional<E> (*of)(std::string_view), const char* words) const;
 
     Leg leg(int k) const;
+    double life(int k) const;
+    void read_dividends(Strategy& s) const;
     void check_horizon(const Strategy& s) const;
 
     const Json& doc_;
     const JsonLines& lines_;
+    Moment now_;
 };
 
 std::string quoted(const std::string& key) {
@@ -118,7 +123,8 @@ Leg Reader::leg(int k) const {
     leg.side = word<Side>(k, "position", side_of, "\"long\" or \"short\"");
     leg.instrument = word<Instrument>(k, "instrument", instrument_of, "\"call\", \"put\" or \"share\"");
     if (leg.option()) {
-        only_keys(k, {"position", "quantity", "instrument", "style", "strike", "time", "volatility", "premium"},
+        only_keys(k,
+                  {"position", "quantity", "instrument", "style", "strike", "time", "expiry", "volatility", "premium"},
                   "an option leg");
     } else {
         only_keys(k, {"position", "quantity", "instrument", "premium"}, "a share leg");
@@ -129,12 +135,42 @@ Leg Reader::leg(int k) const {
     if (leg.option()) {
         leg.style = word<LegStyle>(k, "style", style_of, "\"european\" or \"american\"");
         leg.strike = positive(k, "strike", strategy_text::strike);
-        leg.time = positive(k, "time", strategy_text::time);
+        leg.time = life(k);
         leg.volatility = positive(k, "volatility", strategy_text::volatility);
     }
     leg.premium = optional_number(k, "premium");
     if (leg.premium && !(*leg.premium >= 0.0)) refuse(k, "premium", strategy_text::premium);
     return leg;
+}
+
+// The leg's life: "time" in years, or "expiry", its date (counted
+// Actual/365 Fixed from now).
+double Reader::life(int k) const {
+    const Json* expiry = find(k, "expiry");
+    if (!expiry) return positive(k, "time", strategy_text::time);
+    if (find(k, "time")) refuse(k, "expiry", "give \"time\" or \"expiry\", not both");
+    const std::optional<double> years =
+        expiry->is_string() ? expiry_life(expiry->get_ref<const std::string&>(), now_) : std::nullopt;
+    if (!years) refuse(k, "expiry", "must be a later date, YYYY-MM-DD or YYYY-MM-DDTHH:MM");
+    return *years;
+}
+
+// The share's cash dividends, in the command line's syntax, and their
+// model; checked against the spot once the legs are known.
+void Reader::read_dividends(Strategy& s) const {
+    if (const Json* model = find(-1, "dividend_model")) {
+        const std::optional<DividendModel> m =
+            model->is_string() ? dividend_model_of(model->get_ref<const std::string&>()) : std::nullopt;
+        if (!m) refuse(-1, "dividend_model", dividend_text::unknown_model);
+        s.dividend_model = *m;
+    }
+    const Json* text = find(-1, "dividends");
+    if (!text) return;
+    if (!text->is_string()) refuse(-1, "dividends", dividend_text::not_a_schedule);
+    const ShareSchedule schedule = share_schedule(text->get_ref<const std::string&>(), now_);
+    if (schedule.problem) refuse(-1, "dividends", schedule.problem);
+    s.dividends = schedule.dividends;
+    if (const char* problem = schedule_problem(s)) refuse(-1, "dividends", problem);
 }
 
 void Reader::check_horizon(const Strategy& s) const {
@@ -145,7 +181,8 @@ void Reader::check_horizon(const Strategy& s) const {
 
 Strategy Reader::strategy() const {
     if (!doc_.is_object()) refuse(-1, "", "a strategy must be an object");
-    only_keys(-1, {"spot", "rate", "dividend", "horizon", "volatility", "legs"}, "a strategy");
+    only_keys(-1, {"spot", "rate", "dividend", "horizon", "volatility", "dividends", "dividend_model", "legs"},
+              "a strategy");
     Strategy s;
     s.market.spot = positive(-1, "spot", strategy_text::spot);
     s.market.rate = positive(-1, "rate", strategy_text::rate);
@@ -159,17 +196,18 @@ Strategy Reader::strategy() const {
     if (!legs->is_array() || legs->empty() || legs->size() > kMaxLegs) refuse(-1, "legs", "must hold 1 to 8 legs");
     for (int k = 0; k < static_cast<int>(legs->size()); ++k) s.legs.push_back(leg(k));
     check_horizon(s);
+    read_dividends(s);
     return s;
 }
 
 }  // namespace
 
-StrategyFile read_strategy_file(std::string_view text) {
+StrategyFile read_strategy_file(std::string_view text, const Moment& now) {
     JsonLines lines;
     if (std::optional<std::string> error = lines.read(text)) return {std::nullopt, std::move(*error)};
     try {
         const Json doc = Json::parse(text.begin(), text.end());
-        return {Reader(doc, lines).strategy(), {}};
+        return {Reader(doc, lines, now).strategy(), {}};
     } catch (const Refused& r) {
         return {std::nullopt, r.message};
     }
@@ -182,6 +220,10 @@ std::string strategy_file_text(const Strategy& s) {
     doc["dividend"] = s.market.dividend;
     if (s.horizon) doc["horizon"] = *s.horizon;
     if (s.volatility) doc["volatility"] = *s.volatility;
+    if (!s.dividends.empty()) {
+        doc["dividends"] = schedule_years_text(s.dividends);
+        doc["dividend_model"] = dividend_model_word(s.dividend_model);
+    }
     nlohmann::ordered_json legs = nlohmann::ordered_json::array();
     for (const Leg& leg : s.legs) {
         nlohmann::ordered_json l;

@@ -8,7 +8,12 @@
 //
 // `rate` and `dividend` are in per cent, as in the windows; `horizon`,
 // `volatility` (of the spot at the horizon) and a leg's `premium` may be
-// left out (or null). A share leg has only `position`, `quantity`,
+// left out (or null). An option leg may give its life as "expiry", a date
+// YYYY-MM-DD (or YYYY-MM-DDTHH:MM) counted Actual/365 Fixed from now, in
+// place of "time". "dividends" holds the share's cash dividends as the
+// command line writes them ("0.5:7,2027-03-15:0.5", dates counted the same
+// way) and "dividend_model" their model ("spot", the default, or
+// "escrowed"). A share leg has only `position`, `quantity`,
 // `instrument` and, as its purchase price, `premium`. Every value must
 // pass the strategy window's checks.
 //
@@ -20,6 +25,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/dates.h"
 #include "strategy/position.h"
 
 namespace tvx {
@@ -31,10 +37,10 @@ struct StrategyFile {
     std::string error;
 };
 
-StrategyFile read_strategy_file(std::string_view text);
+StrategyFile read_strategy_file(std::string_view text, const Moment& now = local_now());
 
 // The file's text for a strategy (numbers at full precision: each reads
-// back to the same double).
+// back to the same double; lives and ex-dividend times in years).
 std::string strategy_file_text(const Strategy& s);
 
 }  // namespace tvx

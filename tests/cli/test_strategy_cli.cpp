@@ -3,8 +3,11 @@
 // the request holds.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "cli/cli_ui.h"
 #include "cli/strategy_command.h"
+#include "core/dates.h"
 
 namespace tvx::cli {
 namespace {
@@ -52,6 +55,40 @@ TEST(StrategyJson, UnlimitedIsNullAndAFailureHasNoFigures) {
     j = strategy_json(r, o);
     EXPECT_FALSE(j.contains("net_premium"));
     EXPECT_EQ(j["messages"], nlohmann::json::array({"Interest Rates must be positive"}));
+}
+
+TEST(StrategyJson, CashDividendsAndAnExpiryDatePlaceAPreset) {
+    // Haug, Haug and Lewis's call, S = K = 100, r = 6 %, sigma = 30 %, a
+    // year, a dividend of 7 at half a year: 11.1062 (spot model), 10.6932
+    // (escrowed).
+    StrategyRequest r;
+    r.preset = "long-call";
+    r.spot = "100", r.rate = "6", r.dividend = "0", r.time = "1", r.volatility = "0.3";
+    r.dividends = "0.5:7";
+    StrategyOutcome o = run_strategy(r);
+    ASSERT_EQ(o.status, kExitOk);
+    auto j = strategy_json(r, o);
+    EXPECT_NEAR(j["legs"][0]["value"].get<double>(), 11.1062, 5e-5);
+    EXPECT_EQ(j["inputs"]["dividends"], "0.5:7");
+    r.dividend_model = "escrowed";
+    o = run_strategy(r);
+    ASSERT_EQ(o.status, kExitOk);
+    EXPECT_NEAR(strategy_json(r, o)["legs"][0]["value"].get<double>(), 10.6932, 5e-5);
+
+    // A calendar spread to an expiry date: the far leg lives twice as long,
+    // the life in years echoed.
+    r = StrategyRequest{};
+    r.preset = "calendar-spread";
+    const auto in_days = [](int days) { return day_text(local_now().day + std::chrono::days{days}); };
+    r.expiry = in_days(73);
+    o = run_strategy(r);
+    ASSERT_EQ(o.status, kExitOk) << (o.messages.empty() ? "" : o.messages[0]);
+    j = strategy_json(r, o);
+    EXPECT_EQ(j["legs"][0]["time"].get<double>(), 73.0 / 365.0);
+    EXPECT_EQ(j["legs"][1]["time"].get<double>(), 2 * (73.0 / 365.0));
+
+    r.time = "0.2";
+    EXPECT_EQ(run_strategy(r).status, kExitUsage);
 }
 
 TEST(StrategyJson, BytesThatAreNotUtf8AreEchoedSafely) {

@@ -12,6 +12,7 @@
 #include "core/dates.h"
 #include "options/dividend_schedule.h"
 #include "strategy/strategy_commands.h"
+#include "strategy/strategy_file.h"
 #include "support/black_scholes.h"
 #include "support/recording_ui.h"
 
@@ -68,6 +69,56 @@ TEST_F(StrategyDividends, TheScheduleIsCheckedAgainstTheSpot) {
     strategy_compute(w, ui);
     ASSERT_EQ(ui.boxes().size(), 1u);
     EXPECT_EQ(ui.boxes()[0].text, dividend_text::not_a_schedule);
+}
+
+TEST(StrategyFileDividends, TheScheduleAndExpiryDatesReadAndWriteBack) {
+    // On 2027-01-01: an ex-date 2027-07-02 is 182 days, an expiry
+    // 2028-01-01 365 days on Actual/365 Fixed.
+    const Moment now = *parse_moment("2027-01-01");
+    const StrategyFile f = read_strategy_file(R"({"spot": 100, "rate": 6, "dividend": 0,
+        "dividends": "0.25:1, 2027-07-02:7", "dividend_model": "escrowed",
+        "legs": [{"position": "long", "quantity": 1, "instrument": "call", "style": "american",
+                  "strike": 100, "expiry": "2028-01-01", "volatility": 0.3}]})",
+                                              now);
+    ASSERT_TRUE(f.strategy) << f.error;
+    const Strategy& s = *f.strategy;
+    EXPECT_EQ(s.legs[0].time, 1.0);
+    ASSERT_EQ(s.dividends.size(), 2u);
+    EXPECT_EQ(s.dividends[0].time, 0.25);
+    EXPECT_EQ(s.dividends[1].time, 182.0 / 365.0);
+    EXPECT_EQ(s.dividends[1].amount, 7.0);
+    EXPECT_EQ(s.dividend_model, DividendModel::Escrowed);
+
+    // Written in years, read back to the same doubles on any day.
+    const StrategyFile back = read_strategy_file(strategy_file_text(s));
+    ASSERT_TRUE(back.strategy) << back.error;
+    ASSERT_EQ(back.strategy->dividends.size(), 2u);
+    EXPECT_EQ(back.strategy->dividends[1].time, s.dividends[1].time);
+    EXPECT_EQ(back.strategy->dividend_model, DividendModel::Escrowed);
+}
+
+TEST(StrategyFileDividends, ABadScheduleOrExpiryIsRefusedWithItsKey) {
+    const Moment now = *parse_moment("2027-01-01");
+    const auto refusal = [&now](const std::string& top, const std::string& life) {
+        const std::string text = R"({"spot": 100, "rate": 6, "dividend": 0, )" + top +
+                                 R"("legs": [{"position": "long", "quantity": 1, "instrument": "put",
+                                   "style": "european", "strike": 100, )" +
+                                 life + R"(, "volatility": 0.3}]})";
+        const StrategyFile f = read_strategy_file(text, now);
+        return f.strategy ? std::string("read") : f.error;
+    };
+    EXPECT_EQ(refusal(R"("dividends": "0.5:7",)", R"("time": 1)"), "read");
+    EXPECT_EQ(refusal(R"("dividends": "soon:7",)", R"("time": 1)"),
+              std::string("Key \"dividends\", line 1: ") + dividend_text::not_a_schedule);
+    // A dividend as large as the spot within the leg's life; after it, none.
+    EXPECT_NE(refusal(R"("dividends": "0.5:100",)", R"("time": 1)").find(dividend_text::above_spot), std::string::npos);
+    EXPECT_EQ(refusal(R"("dividends": "2:100",)", R"("time": 1)"), "read");
+    EXPECT_NE(refusal(R"("dividend_model": "cash",)", R"("time": 1)").find(dividend_text::unknown_model),
+              std::string::npos);
+    EXPECT_NE(refusal("", R"("time": 1, "expiry": "2028-01-01")").find("not both"), std::string::npos);
+    // Today's date has no life left; an expiry at 16:00 today has hours.
+    EXPECT_NE(refusal("", R"("expiry": "2027-01-01")").find("must be a later date"), std::string::npos);
+    EXPECT_EQ(refusal("", R"("expiry": "2027-01-01T16:00")"), "read");
 }
 
 }  // namespace
