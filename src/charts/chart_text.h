@@ -48,6 +48,12 @@ inline constexpr const char* approximation_kinks =
 inline constexpr const char* american_by_method =
     "The American curve is drawn by the exercise-boundary method at every point, so that it has no jump: the "
     "solver's grid cannot value all of its points.";
+// Under an option chart with cash dividends, before the output window's
+// line on them ("Cash dividends: 2 before expiry, spot model").
+inline constexpr const char* dividends_note =
+    "Every point is valued with the cash dividends before its expiry, by the exact methods; ";
+// The ex-dates' marks on a chart against the time to expiry.
+inline constexpr const char* ex_dates = "Ex-dividend dates";
 inline constexpr const char* never_exercised =
     "A call without a dividend yield is never exercised early: it has no exercise boundary.";
 }  // namespace chart_text

@@ -7,9 +7,11 @@
 #include "charts/chart_text.h"
 #include "charts/draw_parts.h"
 #include "charts/option_chart.h"
+#include "charts/option_drawing.h"
 #include "charts/scenario.h"
 #include "core/numbers.h"
 #include "options/american_rule.h"
+#include "options/dividend_route.h"
 #include "options/routes.h"
 #include "options/simulation_run.h"
 #include "options/style_values.h"
@@ -72,17 +74,10 @@ bool exact_figures(const ChartContext& cx, OptionStyle style) {
     return style != OptionStyle::Simulated && cx.sources.main.precision == Precision::Exact;
 }
 
-// How the points of a chart are valued: the chosen style with its
-// sensitivities and its counterpart for a curve, the value alone for the
-// scenario table.
-struct Valuers {
-    PointValuer main;
-    PointValuer counterpart;
-    ValueOf value;
-};
+}  // namespace
 
 void draw_with(ChartContext& cx, const OptionTerms& terms, OptionStyle style, const std::string& sim_note,
-               const Valuers& v, const AfterPoint& after, int counterpart_every = 1) {
+               const Valuers& v, const AfterPoint& after, int counterpart_every) {
     ChartWindow& c = cx.chart;
     const bool scenario = c.source == ChartSource::Scenario;
     const double current = scenario ? terms.spot : option_x(terms, c.x);
@@ -119,6 +114,8 @@ void draw_with(ChartContext& cx, const OptionTerms& terms, OptionStyle style, co
         c.note += std::string(c.note.empty() ? "" : " ") + chart_text::approximation_kinks;
     }
 }
+
+namespace {
 
 // The valuers of an American or closed-form chart, the American points by
 // one rule for the whole chart (its boundaries serve every point that
@@ -184,6 +181,16 @@ bool draw_option(ChartContext& cx, UserInterface& ui) {
     if (!terms) return false;
     terms->sigma = read_volatility(main);
     const OptionStyle style = option_style(main);
+    // With cash dividends the chart follows the schedule (and a simulation
+    // refuses it, as Compute does).
+    const std::optional<MainDividends> dividends = read_main_dividends(main, *terms, ui);
+    if (!dividends) return false;
+    if (!dividends->within.empty()) {
+        ui.set_pointer(Pointer::Busy);
+        draw_dividend_chart(cx, *terms, style, *dividends);
+        ui.set_pointer(Pointer::Normal);
+        return true;
+    }
     if (style != OptionStyle::Simulated) {
         ui.set_pointer(Pointer::Busy);
         draw_valued(cx, *terms, style);
