@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/expiry_row.h"
+
 namespace tvx {
 
 namespace {
@@ -41,6 +43,31 @@ QLineEdit* CalculatorForm::add_field(const char* name, const char* label, std::s
     items_.push_back({column, caption, edit});
     tab_chain_.push_back(edit);
     return edit;
+}
+
+void CalculatorForm::add_dates(const char* years_field, std::string& years, Window window, UserInterface& ui) {
+    auto* edit = findChild<QLineEdit*>(QString::fromLatin1(years_field));
+    const auto at = std::find_if(items_.begin(), items_.end(), [edit](const Item& i) { return i.control == edit; });
+    if (!edit || at == items_.end()) return;
+    dates_ = std::make_unique<ExpiryDate>();
+    expiry_row_ = new ExpiryRow(
+        *dates_, years, edit, window, ui, [this] { draw(); }, this);
+    std::vector<Item> rows;
+    for (const ExpiryRow::Row& row : expiry_row_->rows()) {
+        auto* caption = new QLabel(QString::fromUtf8(row.caption), this);
+        caption->setObjectName(QString::fromLatin1(row.label_name));
+        caption->setBuddy(row.buddy);
+        rows.push_back({at->column, caption, row.widget});
+    }
+    items_.insert(at + 1, rows.begin(), rows.end());
+    const std::vector<QWidget*> dates = expiry_row_->tab_chain();
+    const auto chain = std::find(tab_chain_.begin(), tab_chain_.end(), edit);
+    tab_chain_.insert(chain + 1, dates.begin(), dates.end());
+    // Return in the expiry fills the years first, then runs the default
+    // command.
+    set_return_command(expiry_row_->expiry_edit(), [this] {
+        if (expiry_row_->settle() && default_click_) default_click_();
+    });
 }
 
 void CalculatorForm::add_choice(const char* frame_name, const char* frame_caption,
@@ -148,6 +175,7 @@ void CalculatorForm::finish() {
 }
 
 void CalculatorForm::draw() {
+    if (expiry_row_) expiry_row_->draw();
     for (const TextBinding& f : fields_) {
         const QString text = QString::fromStdString(*f.text);
         if (f.edit->text() != text) f.edit->setText(text);

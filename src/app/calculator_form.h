@@ -37,12 +37,14 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/forms.h"
+#include "core/expiry_date.h"
 #include "core/fields.h"
 
 class QGridLayout;
@@ -52,6 +54,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace tvx {
+
+class ExpiryRow;
 
 enum class CommandRole {
     Plain,    // just its button
@@ -89,6 +93,11 @@ public:
     // while its flag is set (the first such), else the one without.
     void add_choice(const char* frame_name, const char* frame_caption, std::span<const ChoiceButton> buttons,
                     std::vector<bool*> flags, int column = 0);
+
+    // The expiry date's rows (app/expiry_row.h) under the years field
+    // `years_field` (bound to `years`), which they fill; the form keeps the
+    // dates while it lives.
+    void add_dates(const char* years_field, std::string& years, Window window, UserInterface& ui);
 
     // A line of text under the columns, drawn from `text` and hidden while it
     // is empty; it wraps rather than widening the window much.
@@ -146,6 +155,8 @@ private:
     std::vector<std::pair<QWidget*, std::function<void()>>> return_clicks_;
     std::function<void()> cancel_click_;
     bool finished_ = false;
+    std::unique_ptr<ExpiryDate> dates_;
+    ExpiryRow* expiry_row_ = nullptr;
 };
 
 }  // namespace tvx

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QWidget>
 #include <memory>
+#include <string_view>
 
 #include "app/calculator_form.h"
 #include "app/chart_form.h"
@@ -24,6 +25,10 @@ std::unique_ptr<QWidget> make_calculator_form(const CalculatorEntry<Model, Resul
     const auto choices = [&models] { return ProgramChoices{models.main.precision == Precision::Exact}; };
     auto form = std::make_unique<CalculatorForm>(entry.name, entry.caption());
     form->add_fields(entry.fields, model);
+    // A life in years may be given as an expiry date too.
+    for (const Field<Model>& f : entry.fields)
+        if (f.option && std::string_view(f.option) == "time")
+            form->add_dates(f.name, f.text(model), entry.window(), ui);
     form->add_command(
         "Command1", entry.tables->command,
         [&entry, &model, &models, &ui, choices] {

@@ -15,11 +15,15 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <string_view>
 
 #include "app/accessible_names.h"
 #include "app/chart_form.h"
+#include "app/dividends_dialog.h"
+#include "app/expiry_row.h"
 #include "app/menu_tree.h"
 #include "options/compute.h"
+#include "options/dividend_schedule.h"
 #include "smile/smile_commands.h"
 
 namespace tvx {
@@ -63,17 +67,7 @@ MainForm::MainForm(Models& models, UserInterface& ui) : models_(models), model_(
     QWidget* calculation = build_calculation();
     QWidget* advanced = build_advanced();
 
-    compute_ = new QPushButton(QString::fromUtf8(cap::cmdCompute));
-    compute_->setObjectName(QStringLiteral("cmdCompute"));
-    compute_->setMinimumWidth(110);
-    connect(compute_, &QPushButton::clicked, this, [this] {
-        cmdCompute_Click(model_, models_.output, models_.pacifier, ui_);
-        // An open chart of the option draws the terms just computed.
-        if (!model_.unloaded) follow_compute(models_, ui_, ChartSource::Option);
-    });
-    auto* commands = new QHBoxLayout;
-    commands->addStretch(1);
-    commands->addWidget(compute_);
+    QLayout* commands = build_commands();
 
     auto* central = new QWidget;
     auto* column = new QVBoxLayout(central);
@@ -86,6 +80,48 @@ MainForm::MainForm(Models& models, UserInterface& ui) : models_(models), model_(
     setCentralWidget(central);
 
     draw();
+}
+
+QLayout* MainForm::build_commands() {
+    compute_ = new QPushButton(QString::fromUtf8(cap::cmdCompute));
+    compute_->setObjectName(QStringLiteral("cmdCompute"));
+    compute_->setMinimumWidth(110);
+    connect(compute_, &QPushButton::clicked, this, [this] {
+        cmdCompute_Click(model_, models_.output, models_.pacifier, ui_);
+        // An open chart of the option draws the terms just computed.
+        if (!model_.unloaded) follow_compute(models_, ui_, ChartSource::Option);
+    });
+    // Beside the specified Compute: the cash dividends' dialog, and what
+    // it holds.
+    auto* dividends = new QPushButton(QString::fromUtf8(cap::cmdDividends));
+    dividends->setObjectName(QStringLiteral("cmdDividends"));
+    dividends->setAutoDefault(false);
+    connect(dividends, &QPushButton::clicked, this, [this] {
+        DividendsDialog dialog(model_, ui_, this);
+        if (dialog.exec() == QDialog::Accepted) draw();
+    });
+    dividends_ = new QLabel;
+    dividends_->setObjectName(QStringLiteral("lblDividends"));
+    auto* commands = new QHBoxLayout;
+    commands->addWidget(dividends);
+    commands->addWidget(dividends_);
+    commands->addStretch(1);
+    commands->addWidget(compute_);
+    return commands;
+}
+
+void MainForm::add_dates(QFormLayout* form, QLineEdit* years) {
+    dates_ = new ExpiryRow(
+        model_.dates, model_.time, years, Window::Main, ui_, [this] { draw(); }, this);
+    for (const ExpiryRow::Row& row : dates_->rows()) {
+        QLabel* l = tvx::label(row.label_name, row.caption);
+        l->setBuddy(row.buddy);
+        form->addRow(l, row.widget);
+    }
+    // Return in the expiry fills the years first, then runs Compute.
+    connect(dates_->expiry_edit(), &QLineEdit::returnPressed, this, [this] {
+        if (dates_->settle()) compute_->click();
+    });
 }
 
 void MainForm::build_menus() {
@@ -172,6 +208,7 @@ QWidget* MainForm::build_terms() {
     for (const char* name : {"current", "strike", "dividend", "time", "irate"}) {
         QLineEdit* edit = field(name);
         form->addRow(label(name, edit), edit);
+        if (std::string_view(name) == "time") add_dates(form, edit);
     }
     return box;
 }
@@ -278,6 +315,8 @@ void MainForm::draw() {
         slider_->setValue(model_.Slider1);
     }
     compute_->setEnabled(model_.cmdCompute_enabled);
+    dates_->draw();
+    dividends_->setText(QString::fromStdString(dividends_summary(model_.dividends, model_.dividend_model)));
 }
 
 bool MainForm::event(QEvent* event) {

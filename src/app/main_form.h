@@ -11,6 +11,8 @@
 #include "core/user_interface.h"
 
 class QCheckBox;
+class QFormLayout;
+class QLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -19,6 +21,8 @@ class QRadioButton;
 class QSlider;
 
 namespace tvx {
+
+class ExpiryRow;
 
 class MainForm final : public QMainWindow, public FormView {
     Q_OBJECT
@@ -49,6 +53,9 @@ private:
     QWidget* build_choices();
     QWidget* build_calculation();
     QWidget* build_advanced();
+    QLayout* build_commands();
+    // The expiry date's rows under the years field.
+    void add_dates(QFormLayout* form, QLineEdit* years);
 
     Models& models_;
     MainWindow& model_;
@@ -70,6 +77,8 @@ private:
     QCheckBox* srate_ = nullptr;
     QSlider* slider_ = nullptr;
     QPushButton* compute_ = nullptr;
+    ExpiryRow* dates_ = nullptr;
+    QLabel* dividends_ = nullptr;  // what the "Dividends..." dialog holds
 };
 
 }  // namespace tvx

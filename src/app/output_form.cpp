@@ -67,6 +67,8 @@ OutputForm::OutputForm(OutputWindow& model) : model_(model) {
     column->addWidget(method_);
     exact_ = note_line(this, QStringLiteral("lblExact"));
     column->addWidget(exact_);
+    dividends_ = note_line(this, QStringLiteral("lblDividends"));
+    column->addWidget(dividends_);
 
     auto* ok = new QPushButton(QString::fromUtf8(kOkCaption));
     ok->setObjectName(QStringLiteral("Command1"));
@@ -134,6 +136,9 @@ void OutputForm::draw() {
     exact_->setText(QString::fromStdString(model_.Exact));
     exact_->setHidden(model_.Exact.empty());
     exact_->setStyleSheet(quiet);
+    dividends_->setText(QString::fromStdString(model_.Dividends));
+    dividends_->setHidden(model_.Dividends.empty());
+    dividends_->setStyleSheet(quiet);
 }
 
 }  // namespace tvx

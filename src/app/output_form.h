@@ -31,6 +31,7 @@ private:
     QLabel* earlier_ = nullptr;    // over stale lines: the terms they are from
     QLabel* method_ = nullptr;     // the American route's added line, hidden but for the exercise-boundary method
     QLabel* exact_ = nullptr;      // that the figures are exact (Advanced > Exact Values)
+    QLabel* dividends_ = nullptr;  // the cash dividends the figures allow for, and their model
 };
 
 }  // namespace tvx

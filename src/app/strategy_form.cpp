@@ -30,6 +30,7 @@
 #include "charts/strategy_chart.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
+#include "options/dividend_schedule.h"
 #include "smile/smile_commands.h"
 #include "strategy/presets.h"
 #include "strategy/rules.h"
@@ -92,7 +93,9 @@ StrategyForm::StrategyForm(Models& models, UserInterface& ui) : models_(models),
     const std::vector<QWidget*> legs = legs_->tab_chain();
     // The legs after the terms, the button that takes them, the presets
     // and the chart's range; the results after the commands.
-    chain.insert(chain.begin() + static_cast<std::ptrdiff_t>(terms_.size()) + 2, legs.begin(), legs.end());
+    const auto range_end = std::find_if(chain.begin(), chain.end(),
+                                        [](const QWidget* w) { return w->objectName() == QLatin1String("spotto"); });
+    chain.insert(range_end == chain.end() ? chain.end() : range_end + 1, legs.begin(), legs.end());
     chain.push_back(results_);
     for (std::size_t i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
     resize(sizeHint());
@@ -126,6 +129,7 @@ QWidget* StrategyForm::build_terms() {
         grid->addWidget(label, k / 2, (k % 2) * 2);
         grid->addWidget(edit, k / 2, (k % 2) * 2 + 1);
     }
+    add_dividend_terms(grid, 3);
     terms_[1].first->setPlaceholderText(QStringLiteral("the first expiry"));
     terms_[3].first->setPlaceholderText(QStringLiteral("the legs' mean"));
     QPushButton* take = button("cmdTerms", strategy_caption::cmdTerms);
@@ -163,6 +167,29 @@ QWidget* StrategyForm::build_terms() {
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
     return box;
+}
+
+void StrategyForm::add_dividend_terms(QGridLayout* grid, int row) {
+    // The share's cash dividends, in the command line's syntax, and their
+    // model, under the market terms.
+    QLineEdit* dividends = term_field("dividends", w_.dividends);
+    dividends->setPlaceholderText(QStringLiteral("WHEN:AMOUNT, ... (none)"));
+    auto* label = named(new QLabel(QString::fromUtf8(term("dividends").caption)), "dividendsLabel");
+    label->setBuddy(dividends);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(dividends, row, 1);
+    model_ = named(new QComboBox, "dividend_model");
+    model_->addItem(QString::fromUtf8(dividends_caption::spotItem),
+                    QString::fromLatin1(dividend_model_word(DividendModel::Spot)));
+    model_->addItem(QString::fromUtf8(dividends_caption::escrowedItem),
+                    QString::fromLatin1(dividend_model_word(DividendModel::Escrowed)));
+    connect(model_, &QComboBox::activated, this,
+            [this](int i) { w_.dividend_model = model_->itemData(i).toString().toStdString(); });
+    auto* model_label = named(new QLabel(QString::fromUtf8(term("dividend_model").caption)), "dividend_modelLabel");
+    model_label->setBuddy(model_);
+    grid->addWidget(model_label, row + 1, 0);
+    grid->addWidget(model_, row + 1, 1, Qt::AlignLeft);
+    tab_chain_.push_back(model_);
 }
 
 QWidget* StrategyForm::build_commands() {
@@ -282,6 +309,7 @@ void StrategyForm::draw() {
         if (edit->text() != t) edit->setText(t);
     }
     preset_->setCurrentIndex(w_.preset + 1);
+    model_->setCurrentIndex(std::max(model_->findData(QString::fromStdString(w_.dividend_model)), 0));
     legs_->draw();
     // Up to four legs show whole; more scroll, so that the window fits a
     // small screen with every button in view.

@@ -13,6 +13,7 @@
 
 class QChartView;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QTabWidget;
@@ -46,6 +47,7 @@ protected:
 
 private:
     QWidget* build_terms();
+    void add_dividend_terms(QGridLayout* grid, int row);
     QWidget* build_commands();
     QWidget* build_grid_page();
     QWidget* build_chart();
@@ -65,6 +67,7 @@ private:
 
     std::vector<std::pair<QLineEdit*, std::string*>> terms_;
     QComboBox* preset_ = nullptr;
+    QComboBox* model_ = nullptr;  // the cash dividends' model
     StrategyLegs* legs_ = nullptr;
     QLabel* results_ = nullptr;
     QTabWidget* tabs_ = nullptr;

@@ -73,6 +73,9 @@ inline constexpr const char* cmdClear = "C&lear";
 inline constexpr const char* fraModel = "Dividend Model";
 inline constexpr const char* optSpotModel = "Spot: the share drops by each dividend on its ex-date";
 inline constexpr const char* optEscrowedModel = "Escrowed: the spot less the dividends' present value";
+// The Strategy Builder's choice of the model.
+inline constexpr const char* spotItem = "Spot";
+inline constexpr const char* escrowedItem = "Escrowed";
 }  // namespace dividends_caption
 
 // The dialog's rows from the schedule text (none when it is not one).

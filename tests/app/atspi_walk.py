@@ -2,8 +2,8 @@
 """Walks the probe's windows over the desktop's accessibility bus (AT-SPI),
 as a screen reader meets them: every text field, combo box, check box,
 option button, slider and spin box has a name, no two inputs of one window
-share one, and the main window's eight text fields are named after their
-labels. Exits 0 when all holds, 1 with the faults, 77 when the bus or the
+share one, and the main window's eight text fields (and the two date fields
+beside its time) are named after their labels. Exits 0 when all holds, 1 with the faults, 77 when the bus or the
 probe cannot be reached (the suite counts that as skipped)."""
 import sys
 import time
@@ -25,8 +25,8 @@ INPUTS = {
 }
 MAIN_FIELDS = [
     "Spot Price (in dollars)", "Strike Price (in dollars)", "Annual Dividend (percentage)",
-    "Time to Expiry (in years)", "Current Interest Rate", "Volatility", "Option Price",
-    "Spot Price/Interest Rate Correlation",
+    "Time to Expiry (in years)", "Expiry Date", "Valuation Date", "Current Interest Rate", "Volatility",
+    "Option Price", "Spot Price/Interest Rate Correlation",
 ]
 WINDOWS = ["Tarvenix", "Warrants", "Futures", "Convertible", "Straight", "Neural", "Strategy Builder", "History",
            "Volatility Smile"]

@@ -96,17 +96,18 @@ private slots:
         }
     }
 
-    // The eight text fields by their captions, without the group's title;
+    // The eight text fields and the two date fields by their captions,
+    // without the group's title;
     // the slider apart from the field it writes.
     void main_window_fields_are_named_by_their_labels() {
         const std::vector<Input> inputs = inputs_of(main);
         int fields = 0;
         for (const Input& in : inputs) fields += in.role == QAccessible::EditableText ? 1 : 0;
-        QCOMPARE(fields, 8);
+        QCOMPARE(fields, 10);
         for (const char* caption :
              {"Spot Price (in dollars)", "Strike Price (in dollars)", "Annual Dividend (percentage)",
-              "Time to Expiry (in years)", "Current Interest Rate", "Volatility", "Option Price",
-              "Spot Price/Interest Rate Correlation"}) {
+              "Time to Expiry (in years)", "Expiry Date", "Valuation Date", "Current Interest Rate", "Volatility",
+              "Option Price", "Spot Price/Interest Rate Correlation"}) {
             const Input* in = named(inputs, QString::fromUtf8(caption));
             QVERIFY2(in && in->role == QAccessible::EditableText, caption);
         }

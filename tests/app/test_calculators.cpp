@@ -211,17 +211,22 @@ private slots:
     void tab_order_follows_the_reading_order_data() {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QStringList>("order");
+        // The expiry date's controls follow the years field they fill (the
+        // holiday file's button only on business days).
+        const QStringList dates{"txtExpiry", "cmdCalendar", "txtValuationDate", "cboDayCount"};
         QTest::newRow("warrants") << "frmWarrants"
-                                  << QStringList{"share", "exercise", "warrant", "time", "Command1", "Command2"};
-        QTest::newRow("futures") << "frmFutures" << QStringList{"ir",    "time",   "spot",     "delivery",
-                                                                "yield", "pvalue", "Command1", "Command2"};
+                                  << QStringList{"share", "exercise", "warrant", "time"} + dates +
+                                         QStringList{"Command1", "Command2"};
+        QTest::newRow("futures") << "frmFutures"
+                                 << QStringList{"ir", "time"} + dates +
+                                        QStringList{"spot", "delivery", "yield", "pvalue", "Command1", "Command2"};
         QTest::newRow("straight") << "frmBonds2"
-                                  << QStringList{"pvalue", "coup",     "payment",  "Option2", "ttm",     "ir",
-                                                 "mprice", "Command1", "cmdYield", "cmdRisk", "Command2"};
+                                  << QStringList{"pvalue", "coup", "payment", "Option2", "ttm"} + dates +
+                                         QStringList{"ir", "mprice", "Command1", "cmdYield", "cmdRisk", "Command2"};
         QTest::newRow("convertible") << "frmBonds"
-                                     << QStringList{"pvalue",   "coup",         "payment", "Option2", "conr",
-                                                    "ttm",      "sprice",       "ir",      "vol",     "del",
-                                                    "Command1", "cmdAnalytics", "Command2"};
+                                     << QStringList{"pvalue", "coup", "payment", "Option2", "conr", "ttm"} + dates +
+                                            QStringList{"sprice",   "ir",           "vol",     "del",
+                                                        "Command1", "cmdAnalytics", "Command2"};
     }
     void tab_order_follows_the_reading_order() {
         QFETCH(QString, window);
