@@ -51,7 +51,7 @@ inline constexpr const char* american_by_method =
 // Under an option chart with cash dividends, before the output window's
 // line on them ("Cash dividends: 2 before expiry, spot model").
 inline constexpr const char* dividends_note =
-    "Every point is valued with the cash dividends before its expiry, by the exact methods; ";
+    "Every point is valued with the cash dividends before its expiry, by the exact methods. ";
 // The ex-dates' marks on a chart against the time to expiry.
 inline constexpr const char* ex_dates = "Ex-dividend dates";
 inline constexpr const char* never_exercised =

@@ -36,7 +36,9 @@ void draw_dividend_chart(ChartContext& cx, const OptionTerms& terms, OptionStyle
     v.counterpart = [&](const OptionTerms& o) { return dividend_point(o, !american, true, d); };
     if (!value_only) v.counterpart = nullptr;
     v.value = [&](const OptionTerms& o) { return dividend_point(o, american, true, d).s.value; };
-    draw_with(cx, terms, style, {}, v, {}, american ? 5 : 1);
+    // Every point of both curves: the counterpart's jumps at the ex-dates
+    // are drawn where they are.
+    draw_with(cx, terms, style, {}, v, {}, 1);
     ChartWindow& c = cx.chart;
     if (c.source == ChartSource::Option && c.x == OptionX::Time && !c.plot.empty()) {
         for (const CashDividend& div : d.all)

@@ -4,6 +4,8 @@
 // dates counted Actual/360, 3.6712). With TVX_SCREENSHOTS set to a folder,
 // the windows are also saved there as pictures for the user guide.
 #include <QAction>
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -17,6 +19,7 @@
 #include "app/dividends_dialog.h"
 #include "app/main_window_fixture.h"
 #include "app/modal_answerer.h"
+#include "charts/chart_text.h"
 #include "core/numbers.h"
 #include "options/dividend_schedule.h"
 
@@ -146,6 +149,23 @@ private slots:
         QTest::mouseClick(strategy->findChild<QPushButton*>(QStringLiteral("cmdCompute")), Qt::LeftButton);
         QCOMPARE(strategy->findChild<QLabel*>(QStringLiteral("value1"))->text(), QStringLiteral("10.6932"));
         shoot(strategy, "dates-and-dividends-strategy.png");
+    }
+
+    void a_chart_against_the_time_marks_the_ex_dates() {
+        models->main.current = "100", models->main.strike = "100", models->main.irate = "6";
+        models->main.dividend = "0", models->main.time = "1", models->main.qqq = "0.3";
+        models->main.optCall = false, models->main.optEuro = false;
+        models->main.dividends = "0.25:2,0.75:2";
+        ui->refresh(Window::Main);
+        models->chart.x = OptionX::Time;
+        main->findChild<QAction*>(QStringLiteral("mnuChartsOption"))->trigger();
+        QWidget* chart = top_level(QStringLiteral("frmChart"));
+        QVERIFY(chart);
+        int marks = 0;
+        for (QAbstractSeries* series : chart->findChild<QChartView*>(QStringLiteral("chtView"))->chart()->series())
+            marks += series->name() == QString::fromUtf8(chart_text::ex_dates) ? 1 : 0;
+        QCOMPARE(marks, 2);
+        shoot(chart, "dates-and-dividends-chart.png");
     }
 
     void a_calculator_takes_an_expiry_date_for_its_time() {
