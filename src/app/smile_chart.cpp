@@ -131,6 +131,9 @@ void draw_smile_plot(QChart* chart, const SmilePlot& plot, const std::function<v
     for (QAbstractAxis* a : chart->axes()) chart->removeAxis(a);
     chart->setPlotAreaBackgroundVisible(false);
     paint_chart_in(chart, QGuiApplication::palette());
+    // A legend of many curves (total variance, an expiry each) beside the
+    // plot, where their names have room.
+    chart->legend()->setAlignment(plot.series.size() > 6 ? Qt::AlignRight : Qt::AlignBottom);
     if (plot.empty()) return;
 
     Span xs, ys;

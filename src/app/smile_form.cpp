@@ -72,6 +72,7 @@ SmileForm::SmileForm(Models& models, UserInterface& ui) : w_(models.smile), ui_(
     quotes_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     quotes_->setSelectionBehavior(QAbstractItemView::SelectRows);
     quotes_->verticalHeader()->setVisible(false);
+    quotes_->verticalHeader()->setDefaultSectionSize(quotes_->fontMetrics().height() + 6);
     report_ = named(new QPlainTextEdit, "txtReport");
     report_->setReadOnly(true);
     set_accessible(report_, QStringLiteral("Report of the fit"));
@@ -150,6 +151,8 @@ QWidget* SmileForm::build_chart() {
     chart_ = named(new QComboBox, "cboChart");
     for (const char* name : kSmileChartNames) chart_->addItem(QString::fromUtf8(name));
     expiry_ = named(new QComboBox, "cboExpiry");
+    expiry_->setMinimumContentsLength(10);  // a whole date
+    expiry_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     connect(chart_, &QComboBox::activated, this,
             [this](int i) { smile_choose_chart(w_, ui_, static_cast<SmileChart>(i)); });
     connect(expiry_, &QComboBox::activated, this, [this](int i) { smile_choose_expiry(w_, ui_, i); });

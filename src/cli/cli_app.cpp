@@ -60,7 +60,8 @@ void bind(Single& s) {
         } else if (f.kind != FieldKind::Positional) {
             s.app->add_option(option_name(f.name), s.request.values[i], f.help)
                 ->capture_default_str()
-                ->type_name(f.kind == FieldKind::Text     ? "FILE"
+                ->type_name(!f.value_name.empty()         ? f.value_name
+                            : f.kind == FieldKind::Text   ? "FILE"
                             : f.kind == FieldKind::Choice ? "WORD"
                                                           : "NUMBER");
         }

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "cli/cli_ui.h"
+#include "cli/expiry_dates.h"
 #include "cli/window_command.h"
 #include "core/user_interface.h"
 
@@ -16,6 +17,7 @@ const std::vector<CommandSpec>& commands() {
         for (CommandSpec& calculator : calculator_commands()) c.push_back(std::move(calculator));
         c.push_back(train_command());
         c.push_back(predict_command());
+        for (CommandSpec& command : c) command = with_expiry_dates(std::move(command));
         return c;
     }();
     return all;

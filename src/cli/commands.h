@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/results.h"
@@ -24,10 +25,20 @@ enum class FieldKind {
 };
 
 struct Field {
+    Field() = default;
+    Field(std::string name_, std::string help_, FieldKind kind_ = FieldKind::Number, std::string default_text_ = {},
+          std::string value_name_ = {})
+        : name(std::move(name_)),
+          help(std::move(help_)),
+          kind(kind_),
+          default_text(std::move(default_text_)),
+          value_name(std::move(value_name_)) {}
+
     std::string name;  // the batch column; the option is "--" and the name with "-" for "_"
     std::string help;
     FieldKind kind = FieldKind::Number;
     std::string default_text;  // a flag's is "0"
+    std::string value_name;    // what the help calls a text field's value (FILE when empty)
 };
 
 struct Request;
@@ -40,6 +51,7 @@ struct Outcome {
     std::optional<McStats> simulation;  // the value's (or the last search step's) simulation
     std::optional<std::string> method;  // the method that valued an American option
     bool exact = false;                 // the figures are exact (--exact)
+    std::optional<double> life_years;   // the life in years an expiry date gave
 };
 
 struct CommandSpec {

@@ -3,11 +3,13 @@
 // are the main window's field table, the volatility for `option` and the
 // option price for `implied` (the field each reads), `--method` (how an
 // American option is valued), `--robust` and `--exact` (Advanced > Exact
-// Values).
+// Values), the cash dividends and their model (the "Dividends..." dialog)
+// and the expiry dates (cli/expiry_dates.h).
 #include <string>
 
 #include "cli/cli_ui.h"
 #include "cli/commands.h"
+#include "cli/expiry_dates.h"
 #include "cli/window_command.h"
 #include "options/american_rule.h"
 #include "options/compute.h"
@@ -75,6 +77,7 @@ Outcome run_main_window(MainWindow& main, bool robust, const std::string& method
         // The lines under the six, as the window shows them.
         if (!output.Method.empty()) out.lines.push_back(std::move(output.Method));
         if (!output.Exact.empty()) out.lines.push_back(std::move(output.Exact));
+        if (!output.Dividends.empty()) out.lines.push_back(std::move(output.Dividends));
     }
     if (results.american_valuer) out.method = valuer_name(*results.american_valuer);
     if (results.value) out.figures = figures_of(kSensitivityResults, *results.value);
@@ -90,6 +93,9 @@ CommandSpec main_window_command(std::string name, std::string summary, bool impl
     c.summary = std::move(summary);
     const WindowOptions<MainWindow> options(kMainFields, main_window(implied));
     c.fields = options.fields(main_window(implied));
+    const std::size_t dividends = c.fields.size();
+    const WindowOptions<MainWindow> dividend_options(kMainDividendFields, main_window(implied));
+    for (Field& f : dividend_options.fields(main_window(implied))) c.fields.push_back(std::move(f));
     const std::size_t method = c.fields.size();
     c.fields.push_back({"method",
                         "American options: auto (the window's rule: the grid, held against the exercise-boundary "
@@ -110,9 +116,11 @@ CommandSpec main_window_command(std::string name, std::string summary, bool impl
     } else {
         c.results = result_names<Sensitivities>(kSensitivityResults);
     }
-    c.run = [options, implied, method, exact, robust](const Request& r) {
+    c.run = [options, dividend_options, dividends, implied, method, exact, robust](const Request& r) {
         MainWindow w = main_window(implied);
         options.bind(r, 0, w);
+        dividend_options.bind(r, dividends, w);
+        w.dates = request_dates(r);
         if (r.flag(exact)) w.precision = Precision::Exact;
         return run_main_window(w, implied && r.flag(robust), r[method], r.lines);
     };

@@ -56,6 +56,7 @@ nlohmann::ordered_json json_of(const Request& request, const Outcome& outcome) {
     }
     if (outcome.method) j["method"] = *outcome.method;
     if (outcome.exact) j["exact"] = true;
+    if (outcome.life_years) j["life_years"] = *outcome.life_years;
     j["lines"] = outcome.lines;
     j["messages"] = message_lines(outcome);
     j["status"] = outcome.status;

@@ -43,7 +43,8 @@ public:
                 fields.push_back({f.option, f.help, FieldKind::Flag, "0"});
             } else {
                 const FieldKind kind = f.kind == tvx::FieldKind::Text ? FieldKind::Text : FieldKind::Number;
-                fields.push_back({f.option, f.help ? f.help : "", kind, f.text_of(defaults)});
+                fields.push_back(
+                    {f.option, f.help ? f.help : "", kind, f.text_of(defaults), f.value_name ? f.value_name : ""});
             }
         }
         return fields;

@@ -94,6 +94,9 @@ struct Field {
     double high = 0.0;
     const char* message = nullptr;
     int check_rank = 0;
+    // What the command line's help calls a text field's value (FILE when
+    // null).
+    const char* value_name = nullptr;
 
     constexpr Field when(bool (*condition)(const Model&)) const {
         Field f = *this;
@@ -103,6 +106,11 @@ struct Field {
     constexpr Field labelled(const char* label_name) const {
         Field f = *this;
         f.label = label_name;
+        return f;
+    }
+    constexpr Field valued(const char* what) const {
+        Field f = *this;
+        f.value_name = what;
         return f;
     }
     constexpr Field positive(const char* why) const { return ruled(Rule::Positive, 0.0, 0.0, why); }

@@ -6,6 +6,7 @@
 #include "core/fault.h"
 #include "core/field_checks.h"
 #include "core/numbers.h"
+#include "options/dividend_route.h"
 #include "options/robust_implied.h"
 #include "options/routes.h"
 #include "options/style_values.h"
@@ -48,6 +49,7 @@ void write_lines(RouteContext& cx, const Sensitivities& s, std::string std_error
     cx.output.stale = false;
     cx.output.Method = std::move(method);
     cx.output.Exact = std::move(exact);
+    cx.output.Dividends = cx.dividend_line;
 }
 
 }  // namespace
@@ -160,10 +162,15 @@ void cmdCompute_Click(MainWindow& main, OutputWindow& output, Pacifier& pacifier
     try {
         const std::optional<OptionTerms> terms = read_option_terms(main, ui);
         if (!terms) return;
-        if (ui.keeps_results()) cx.terms = terms_of<MainWindow>(kMainFields, main);
+        const std::optional<MainDividends> dividends = read_main_dividends(main, *terms, ui);
+        if (!dividends) return;
+        cx.dividend_line = dividends->line;
+        if (ui.keeps_results()) cx.terms = compute_terms(main);
         ui.set_pointer(Pointer::Busy);
 
-        if (!main.optEuro) {
+        if (!dividends->within.empty()) {
+            dividend_route(cx, *terms, dividends->within, dividends->model);
+        } else if (!main.optEuro) {
             american_route(cx, *terms);
         } else if (main.svol || main.srate) {
             monte_carlo_route(cx, *terms, options.simulate);

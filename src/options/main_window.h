@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/expiry_date.h"
 #include "core/fields.h"
 #include "core/user_interface.h"
 #include "pricing/precision.h"
@@ -28,6 +29,13 @@ struct MainWindow {
 
     std::string qqq = "0.2";    // volatility, a decimal fraction
     std::string qqq2 = "3.45";  // market option price
+
+    // Beside the specified fields: the expiry as a date, which fills
+    // `time`; the cash dividends ("Dividends..."), WHEN:AMOUNT,... (see
+    // options/dividend_schedule.h), and their model, "spot" or "escrowed".
+    ExpiryDate dates;
+    std::string dividends;
+    std::string dividend_model = "spot";
 
     // Advanced preferences (European options).
     bool svol = false;
@@ -106,6 +114,19 @@ inline constexpr Field<MainWindow> kMainFields[] = {
         .labelled("Label5"),
 };
 
+// Beside them, the cash dividends and their model (the "Dividends..."
+// dialog): Compute reads them when the dividends are given.
+inline constexpr Field<MainWindow> kMainDividendFields[] = {
+    text_field<&MainWindow::dividends>("txtDividends", "Cash Dividends", "dividends",
+                                       "Cash dividends WHEN:AMOUNT,WHEN:AMOUNT (WHEN a time in years or an ex-date "
+                                       "YYYY-MM-DD)")
+        .valued("SCHEDULE"),
+    text_field<&MainWindow::dividend_model>("cboDividendModel", "Dividend Model", "dividend_model",
+                                            "spot (the share drops by each dividend on its ex-date) or escrowed (the "
+                                            "spot less the dividends' present value)")
+        .valued("WORD"),
+};
+
 // The main window's other captions.
 namespace main_caption {
 inline constexpr const char* frmBrantholm = "Tarvenix";
@@ -119,6 +140,7 @@ inline constexpr const char* history = "Equity Options";
 inline constexpr const char* help_file = "brant.hlp";
 inline constexpr const char* exit_question = "Are you sure?";
 inline constexpr const char* mnuExact = "Exact Values";
+inline constexpr const char* cmdDividends = "Dividends...";
 // What a screen reader says of the slider, apart from the field it writes.
 inline constexpr const char* Slider1_name = "Correlation slider";
 inline constexpr const char* Slider1_description = "Sets the Spot Price/Interest Rate Correlation from -1 to 1";
@@ -133,6 +155,11 @@ void Form_Load(MainWindow& w);
 
 // Writes (position - 100) / 100 into `cor` in general number text.
 void Slider1_Change(MainWindow& w);
+
+// The expiry date typed: its life in years, on the window's valuation
+// date (`now` when empty) and day count, into `time`. On a problem its
+// box and the focus in the date field at fault, `time` as it was; false.
+bool Expiry_Change(MainWindow& w, UserInterface& ui, const Moment& now);
 
 // Asks "Are you sure?". Yes unloads the window; No sets `cancel` to 1 and
 // leaves everything as it was.

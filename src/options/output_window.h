@@ -34,6 +34,10 @@ struct OutputWindow {
     // Under the six lines while Advanced > Exact Values is on: that the
     // figures are exact. Empty otherwise.
     std::string Exact;
+    // Under the six lines when cash dividends were given: how many fell
+    // before the expiry and under which model they were valued. Empty
+    // otherwise.
+    std::string Dividends;
 };
 
 inline constexpr const char* kExactLine =

@@ -15,6 +15,7 @@
 #include "options/output_window.h"
 #include "options/sensitivities.h"
 #include "options/valuation.h"
+#include "pricing/cash_dividends.h"
 
 namespace tvx {
 
@@ -35,6 +36,8 @@ struct RouteContext {
     // How the American route valued ("grid", "boundary", "closed form"),
     // for the history; empty on the other routes.
     std::string method = {};
+    // The line on the cash dividends, when they were given.
+    std::string dividend_line = {};
 };
 
 // Rounds the six results, writes the six lines and shows the output window.
@@ -57,6 +60,9 @@ void report_search(RouteContext& cx, const SearchResult& result, const std::stri
 double read_volatility(const MainWindow& main);
 
 void closed_form_route(RouteContext& cx, OptionTerms terms);
+// Terms with cash dividends within the life: the exact methods of
+// options/dividend_route.h, whatever the precision.
+void dividend_route(RouteContext& cx, OptionTerms terms, const std::vector<CashDividend>& within, DividendModel model);
 void american_route(RouteContext& cx, OptionTerms terms);
 void monte_carlo_route(RouteContext& cx, OptionTerms terms, const Simulation& simulate);
 

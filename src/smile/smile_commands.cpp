@@ -103,7 +103,6 @@ bool smile_fit(SmileWindow& w, UserInterface& ui) {
     } catch (const RuntimeError&) {
         report_error<SmileWindow>(ui, Window::Smile, kSmileFields, w);
     }
-    ui.refresh(Window::Smile);
     return false;
 }
 

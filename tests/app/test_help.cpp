@@ -111,7 +111,7 @@ private slots:
         // Rendered, not shown as source.
         QVERIFY(!page->toPlainText().contains(QStringLiteral("# Neural Net Usage")));
         auto* list = help->findChild<QListWidget*>(QStringLiteral("lstTopics"));
-        QCOMPARE(list->count(), 10);
+        QCOMPARE(list->count(), 11);
         QCOMPARE(list->currentItem()->text(), QStringLiteral("Neural Net Usage"));
 
         // The main window stays usable beside it.
@@ -142,8 +142,8 @@ private slots:
         QWidget* help = help_window();
         auto* list = help->findChild<QListWidget*>(QStringLiteral("lstTopics"));
         const QStringList titles{
-            "Equity Options",      "Futures",          "Warrants", "Straight Bonds", "Convertible Bonds",
-            "Neural Net Creation", "Neural Net Usage", "History",  "Charts",         "Strategy Builder"};
+            "Equity Options",   "Futures", "Warrants", "Straight Bonds",   "Convertible Bonds", "Neural Net Creation",
+            "Neural Net Usage", "History", "Charts",   "Strategy Builder", "Volatility Smile"};
         QCOMPARE(list->count(), titles.size());
         for (int i = 0; i < list->count(); ++i) QCOMPARE(list->item(i)->text(), titles[i]);
 

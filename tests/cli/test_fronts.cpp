@@ -147,6 +147,10 @@ WindowLines run_main_window(const Args& a, bool implied) {
     Form_Load(m);
     m.optPrice = !implied;
     set<MainWindow>(a, kMainFields, m);
+    set<MainWindow>(a, kMainDividendFields, m);
+    set<ExpiryDate>(a, kExpiryFields, m.dates);
+    test::RecordingUi dates_ui;
+    if (!m.dates.expiry.empty() && !Expiry_Change(m, dates_ui, local_now())) return lines_of(dates_ui);
     OutputWindow out;
     Pacifier pac;
     test::RecordingUi ui;
@@ -162,6 +166,7 @@ WindowLines run_main_window(const Args& a, bool implied) {
     if (ui.shown(Window::Output)) w.out = {out.Label1, out.Label2, out.Label3, out.Label4, out.Label5, out.Label6};
     if (ui.shown(Window::Output) && !out.Method.empty()) w.out.push_back(out.Method);
     if (ui.shown(Window::Output) && !out.Exact.empty()) w.out.push_back(out.Exact);
+    if (ui.shown(Window::Output) && !out.Dividends.empty()) w.out.push_back(out.Dividends);
     return w;
 }
 

@@ -43,9 +43,14 @@ std::string description() {
 // here until the description (and this list, or its entry) say what it is
 // for.
 const std::map<std::string, std::string> kOtherWindows = {
-    {"frmBrantholm", "calls and puts"},     {"frmOutput", "output window"}, {"frmNeural1", "neural networks trained"},
-    {"frmNeural3", "used for predictions"}, {"frmChart", "charts"},         {"frmHistory", "a history of every result"},
+    {"frmBrantholm", "calls and puts"},
+    {"frmOutput", "output window"},
+    {"frmNeural1", "neural networks trained"},
+    {"frmNeural3", "used for predictions"},
+    {"frmChart", "charts"},
+    {"frmHistory", "a history of every result"},
     {"frmStrategy", "strategy builder"},
+    {"frmSmile", "volatility smile"},
 };
 
 std::map<std::string, std::string> described() {

@@ -76,7 +76,8 @@ TEST(SmileWindow, TermsAreCheckedAndARefusedFitKeepsTheLastOne) {
     w.valuation_date = "2010-02-30";
     EXPECT_FALSE(smile_fit(w, ui));
     EXPECT_EQ(ui.box_texts().back(), smile_text::bad_date);
-    EXPECT_EQ(ui.events.back().kind, UiEvent::Kind::Refresh);
+    EXPECT_EQ(ui.events.back().kind, UiEvent::Kind::Focus);
+    EXPECT_EQ(ui.events.back().text, "txtValuationDate");
     w.valuation_date = "2016-01-01";  // after every expiry
     EXPECT_FALSE(smile_fit(w, ui));
     EXPECT_EQ(ui.box_texts().back(), smile_text::all_expired);
