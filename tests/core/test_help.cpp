@@ -22,8 +22,8 @@
 #include "neural/files.h"
 #include "neural/predict_window.h"
 #include "options/compute.h"
-#include "options/implied_vol.h"
 #include "options/dividend_schedule.h"
+#include "options/implied_vol.h"
 #include "options/main_window.h"
 #include "smile/implied.h"
 #include "smile/smile_commands.h"
@@ -303,13 +303,27 @@ TEST(ShippedHelp, EquityOptionsQuotesEveryMessageOfTheMainWindow) {
     };
     for (const char* m : compute_text::after_valuation) messages.emplace_back(m);
     // The expiry dates and the cash dividends beside the specified fields.
-    for (const char* m : {date_text::expiry_not_a_date, date_text::valuation_not_a_date, date_text::unknown_day_count,
-                          date_text::not_later, date_text::same_day, date_text::no_business_day,
-                          date_text::holidays_unreadable, date_text::holidays_not_dates, dividend_text::not_a_schedule,
-                          dividend_text::not_positive, dividend_text::unknown_model, dividend_text::above_spot,
-                          dividend_text::worth_the_share, dividend_text::simulated, dividend_text::line,
-                          dividend_text::none, dividends_caption::dlgDividends, dividends_caption::when,
-                          dividends_caption::amount, dividends_caption::fraModel, main_caption::cmdDividends})
+    for (const char* m : {date_text::expiry_not_a_date,
+                          date_text::valuation_not_a_date,
+                          date_text::unknown_day_count,
+                          date_text::not_later,
+                          date_text::same_day,
+                          date_text::no_business_day,
+                          date_text::holidays_unreadable,
+                          date_text::holidays_not_dates,
+                          dividend_text::not_a_schedule,
+                          dividend_text::not_positive,
+                          dividend_text::unknown_model,
+                          dividend_text::above_spot,
+                          dividend_text::worth_the_share,
+                          dividend_text::simulated,
+                          dividend_text::line,
+                          dividend_text::none,
+                          dividends_caption::dlgDividends,
+                          dividends_caption::when,
+                          dividends_caption::amount,
+                          dividends_caption::fraModel,
+                          main_caption::cmdDividends})
         messages.emplace_back(m);
     for (const Field<ExpiryDate>& f : kExpiryFields) messages.emplace_back(f.caption);
     for (const Field<MainWindow>& f : kMainDividendFields) messages.emplace_back(f.caption);
