@@ -1,5 +1,6 @@
 #include "core/field_checks.h"
 
+#include <cmath>
 #include <stdexcept>
 #include <string>
 
@@ -32,6 +33,7 @@ bool keeps_rule(Rule rule, double value, double low, double high) {
         case Rule::Positive: return value > 0.0;
         case Rule::AtLeast: return value >= low;
         case Rule::Between: return value >= low && value <= high;
+        case Rule::Whole: return value >= low && value <= high && std::floor(value) == value;
         default: return true;
     }
 }

@@ -51,6 +51,7 @@ enum class Rule {
     Positive,  // above 0
     AtLeast,   // low or more
     Between,   // low to high, both ends included
+    Whole,     // a whole number from low to high, both ends included
 };
 
 // How a number field's text becomes the value its command uses.
@@ -116,6 +117,9 @@ struct Field {
     constexpr Field at_least(double least, const char* why) const { return ruled(Rule::AtLeast, least, 0.0, why); }
     constexpr Field between(double lowest, double highest, const char* why) const {
         return ruled(Rule::Between, lowest, highest, why);
+    }
+    constexpr Field whole_between(double lowest, double highest, const char* why) const {
+        return ruled(Rule::Whole, lowest, highest, why);
     }
     constexpr Field read_as(Reading how) const {
         Field f = *this;
