@@ -116,14 +116,11 @@ QWidget* StrategyForm::build_terms() {
     auto* box = named(new QGroupBox(QStringLiteral("Market terms and horizon")), "fraTerms");
     auto* grid = new QGridLayout(box);
     grid->setHorizontalSpacing(10);
-    const std::pair<const char*, std::string*> fields[] = {{"spot", &w_.spot},
-                                                           {"horizon", &w_.horizon},
-                                                           {"rate", &w_.rate},
-                                                           {"spotvol", &w_.spotvol},
-                                                           {"dividend", &w_.dividend}};
+    // Two columns: the spot, horizon, rate, spot volatility and dividend.
+    const char* const fields[] = {"spot", "horizon", "rate", "spotvol", "dividend"};
     for (int k = 0; k < static_cast<int>(std::size(fields)); ++k) {
-        const auto& [name, text] = fields[k];
-        QLineEdit* edit = term_field(name, *text);
+        const char* name = fields[k];
+        QLineEdit* edit = term_field(name, term(name).text(w_));
         auto* label = named(new QLabel(QString::fromUtf8(term(name).caption)), (std::string(name) + "Label").c_str());
         label->setBuddy(edit);
         grid->addWidget(label, k / 2, (k % 2) * 2);

@@ -96,6 +96,14 @@ Life life_in_years(const Moment& valuation, const Moment& expiry, DayCount count
     return {static_cast<double>(business) / (kMinutesADay * days_over(count))};
 }
 
+std::optional<double> life_to(std::string_view expiry, const Moment& now) {
+    const std::optional<Moment> m = parse_moment(expiry);
+    if (!m) return std::nullopt;
+    const Life life = life_in_years(now, *m, DayCount::Act365F, {});
+    if (life.problem != LifeProblem::None) return std::nullopt;
+    return life.years;
+}
+
 double years_to_day(Day valuation, Day day, DayCount count, const Holidays& holidays) {
     if (count != DayCount::Bus252) return static_cast<double>((day - valuation).count()) / days_over(count);
     if (day >= valuation) return static_cast<double>(business_days(valuation, day, holidays)) / days_over(count);

@@ -67,6 +67,11 @@ struct Life {
 // business days.
 Life life_in_years(const Moment& valuation, const Moment& expiry, DayCount count, const Holidays& holidays);
 
+// The life from `now` to an expiry written YYYY-MM-DD or YYYY-MM-DDTHH:MM
+// on Actual/365 Fixed without holidays; none when the text is not a date
+// or the expiry is not later (a date alone on today has no life).
+std::optional<double> life_to(std::string_view expiry, const Moment& now);
+
 // A day's distance from the valuation's day in years, whole days on the
 // same count (negative before it, 0 on it): an ex-dividend date's time.
 double years_to_day(Day valuation, Day day, DayCount count, const Holidays& holidays);

@@ -1,8 +1,10 @@
 #include "core/field_checks.h"
 
+#include <cmath>
 #include <stdexcept>
 #include <string>
 
+#include "core/day_count.h"
 #include "core/numbers.h"
 
 namespace tvx {
@@ -19,6 +21,7 @@ std::optional<double> FieldValues::optional(std::string_view name) const {
 }
 
 double field_value(Reading reading, const std::string& text) {
+    if (reading == Reading::YearsOrDate && parse_moment(text)) return life_to(text, local_now()).value_or(0.0);
     const double x = parse_number(text);
     switch (reading) {
         case Reading::PerCent: return x / 100.0;
@@ -32,6 +35,7 @@ bool keeps_rule(Rule rule, double value, double low, double high) {
         case Rule::Positive: return value > 0.0;
         case Rule::AtLeast: return value >= low;
         case Rule::Between: return value >= low && value <= high;
+        case Rule::Whole: return value >= low && value <= high && std::floor(value) == value;
         default: return true;
     }
 }

@@ -5,7 +5,9 @@
 // order, a failure showing its box through `checks` (the first only, or
 // every one, as the window's policy says). `checks.passed()` then puts the
 // focus in the first field at fault; rules that tie fields together follow
-// on the same `checks`.
+// on the same `checks`. The fields read later are read the same way, on
+// their own, when the command comes to them (`ReadPass::Later`); their
+// text is then the number as typed.
 //
 //   Checks checks(ui, Window::Warrants, CheckPolicy::StopAtFirst);
 //   const FieldValues v = read_fields<WarrantsWindow>(kWarrantsFields, w, checks);
@@ -43,13 +45,19 @@ double field_value(Reading reading, const std::string& text);
 // Whether the value keeps the field's rule.
 bool keeps_rule(Rule rule, double value, double low, double high);
 
+// Which of the number fields a reading takes: those read with the others,
+// or those read later (`.read_later()`), when the command needs them.
+enum class ReadPass { First, Later };
+
 template <class Model>
-FieldValues read_fields(std::type_identity_t<FieldTable<Model>> table, const Model& m, Checks& checks) {
+FieldValues read_fields(std::type_identity_t<FieldTable<Model>> table, const Model& m, Checks& checks,
+                        ReadPass pass = ReadPass::First) {
     FieldValues values;
     std::vector<const Field<Model>*> ruled;
     for (const Field<Model>& f : table) {
         const bool number = f.kind == FieldKind::Number || f.kind == FieldKind::NumberOrEmpty;
-        if (!number || f.reading == Reading::Later || !f.read_by(m)) continue;
+        const bool later = f.reading == Reading::Later;
+        if (!number || later != (pass == ReadPass::Later) || !f.read_by(m)) continue;
         if (f.kind == FieldKind::NumberOrEmpty && f.text_of(m).empty()) continue;
         values.add(f.name, field_value(f.reading, f.text_of(m)));
         if (f.rule != Rule::None) ruled.push_back(&f);

@@ -51,6 +51,7 @@ enum class Rule {
     Positive,  // above 0
     AtLeast,   // low or more
     Between,   // low to high, both ends included
+    Whole,     // a whole number from low to high, both ends included
 };
 
 // How a number field's text becomes the value its command uses.
@@ -59,6 +60,9 @@ enum class Reading {
     PerCent,  // a percentage: the number divided by 100
     Count,    // a 16-bit whole number: the number rounded to the nearest, ties to even
     Later,    // not read with the others: the command reads it when it needs it
+    // A life in years, or an expiry date YYYY-MM-DD (or YYYY-MM-DDTHH:MM)
+    // counted Actual/365 Fixed from now: no life (0) when it is not later.
+    YearsOrDate,
 };
 
 // A form's column for a control that spans the window's width under the
@@ -117,6 +121,9 @@ struct Field {
     constexpr Field between(double lowest, double highest, const char* why) const {
         return ruled(Rule::Between, lowest, highest, why);
     }
+    constexpr Field whole_between(double lowest, double highest, const char* why) const {
+        return ruled(Rule::Whole, lowest, highest, why);
+    }
     constexpr Field read_as(Reading how) const {
         Field f = *this;
         f.reading = how;
@@ -125,6 +132,7 @@ struct Field {
     constexpr Field per_cent() const { return read_as(Reading::PerCent); }
     constexpr Field count() const { return read_as(Reading::Count); }
     constexpr Field read_later() const { return read_as(Reading::Later); }
+    constexpr Field years_or_date() const { return read_as(Reading::YearsOrDate); }
     // The field's check comes n-th among the window's (from 1).
     constexpr Field checked(int n) const {
         Field f = *this;

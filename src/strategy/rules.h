@@ -3,8 +3,7 @@
 // each rule's message.
 #pragma once
 
-#include <cmath>
-
+#include "core/field_checks.h"
 #include "strategy/position.h"
 
 namespace tvx {
@@ -44,7 +43,8 @@ inline constexpr const char* not_opened = "The strategy could not be opened from
 inline constexpr const char* not_saved = "The strategy could not be saved to ";
 }  // namespace strategy_text
 
-// A whole number from 1 to kMaxQuantity.
-inline bool whole_quantity(double q) { return q >= 1.0 && q <= kMaxQuantity && std::floor(q) == q; }
+// A whole number from 1 to kMaxQuantity: the rule of a leg's quantity
+// field, and of a strategy file's.
+inline bool whole_quantity(double q) { return keeps_rule(Rule::Whole, q, 1.0, kMaxQuantity); }
 
 }  // namespace tvx

@@ -8,14 +8,6 @@
 
 namespace tvx {
 
-std::optional<double> expiry_life(std::string_view text, const Moment& now) {
-    const std::optional<Moment> expiry = parse_moment(text);
-    if (!expiry) return std::nullopt;
-    const Life life = life_in_years(now, *expiry, DayCount::Act365F, {});
-    if (life.problem != LifeProblem::None) return std::nullopt;
-    return life.years;
-}
-
 ShareSchedule share_schedule(std::string_view text, const Moment& now) {
     const std::optional<std::vector<ScheduleEntry>> entries = parse_schedule(text);
     if (!entries) return {{}, dividend_text::not_a_schedule};

@@ -15,11 +15,6 @@
 
 namespace tvx {
 
-// The life in years from `now` to an expiry written YYYY-MM-DD or
-// YYYY-MM-DDTHH:MM; none when the text is not a date or the expiry is not
-// later than now (a date alone on today's day has no life).
-std::optional<double> expiry_life(std::string_view text, const Moment& now);
-
 // The schedule WHEN:AMOUNT,... in years from `now` (ex-dates counted as
 // whole days), or why it is not one: one of the main window's messages.
 struct ShareSchedule {

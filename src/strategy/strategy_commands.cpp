@@ -8,6 +8,7 @@
 
 #include "core/checks.h"
 #include "core/csv_text.h"
+#include "core/field_checks.h"
 #include "core/history.h"
 #include "core/numbers.h"
 #include "core/text_file.h"
@@ -22,59 +23,31 @@ namespace tvx {
 
 namespace {
 
-std::optional<double> optional_number(const std::string& text) {
-    if (text.empty()) return std::nullopt;
-    return parse_number(text);
-}
-
-// Every number of the fields, in the table's order (a text that is not a
-// number throws), with each leg's quantity as typed, before it is checked.
-struct ReadFields {
-    Strategy strategy;
-    std::vector<double> quantities;
-};
-
-// A leg's life: years, or its expiry date (one that has passed is no
-// life, which the checks refuse).
-double leg_years(const std::string& text) {
-    if (parse_moment(text)) return expiry_life(text, local_now()).value_or(0.0);
-    return parse_number(text);
-}
-
-ReadFields parse_fields(const StrategyWindow& w) {
-    ReadFields r;
-    Strategy& s = r.strategy;
-    s.market = {parse_number(w.spot), parse_number(w.rate), parse_number(w.dividend)};
-    s.horizon = optional_number(w.horizon);
-    s.volatility = optional_number(w.spotvol);
+// The strategy of the values read (a quantity that is not a whole number
+// in range stays 1: its check has failed).
+Strategy strategy_of(const StrategyWindow& w, const FieldValues& v) {
+    Strategy s;
+    s.market = {v["spot"], v["rate"], v["dividend"]};
+    s.horizon = v.optional("horizon");
+    s.volatility = v.optional("spotvol");
     for (int k = 0; k < w.leg_count; ++k) {
         const LegRow& row = w.legs[k];
+        const auto cell = [k](const char* column) { return leg_control(column, k); };
         Leg leg;
         leg.side = row.side;
         leg.instrument = row.instrument;
         leg.style = row.style;
-        r.quantities.push_back(parse_number(row.quantity));
-        if (whole_quantity(r.quantities.back())) leg.quantity = static_cast<int>(r.quantities.back());
+        const double quantity = v[cell("quantity")];
+        if (whole_quantity(quantity)) leg.quantity = static_cast<int>(quantity);
         if (leg.option()) {
-            leg.strike = parse_number(row.strike);
-            leg.time = leg_years(row.time);
-            leg.volatility = parse_number(row.volatility);
+            leg.strike = v[cell("strike")];
+            leg.time = v[cell("time")];
+            leg.volatility = v[cell("volatility")];
         }
-        leg.premium = optional_number(row.premium);
+        leg.premium = v.optional(cell("premium"));
         s.legs.push_back(leg);
     }
-    return r;
-}
-
-void check_leg(Checks& c, const Leg& leg, double quantity, int k) {
-    const std::string at = "Leg " + std::to_string(k + 1) + ": ";
-    c.require(whole_quantity(quantity), leg_control("quantity", k), (at + strategy_text::quantity).c_str());
-    if (leg.option()) {
-        c.positive(leg.strike, leg_control("strike", k), (at + strategy_text::strike).c_str());
-        c.positive(leg.time, leg_control("time", k), (at + strategy_text::time).c_str());
-        c.positive(leg.volatility, leg_control("volatility", k), (at + strategy_text::volatility).c_str());
-    }
-    if (leg.premium) c.at_least(*leg.premium, 0.0, leg_control("premium", k), (at + strategy_text::premium).c_str());
+    return s;
 }
 
 // The rules that tie the fields together, once each field has passed.
@@ -117,7 +90,7 @@ LegRow preset_row(const Leg& leg, const MainWindow& main) {
     row.time = main.time;
     if (leg.time != 1.0) {
         try {
-            row.time = exact_text(leg_years(main.time) * leg.time);
+            row.time = exact_text(field_value(Reading::YearsOrDate, main.time) * leg.time);
         } catch (const RuntimeError&) {
             // Compute then names the field that is not a number.
         }
@@ -139,7 +112,8 @@ std::optional<std::string> file_text(const std::string& path) {
 }
 
 // The share's cash dividends (dates counted Actual/365 Fixed from today),
-// checked against the spot up to the last expiry; false after a refusal.
+// checked against the spot up to the last expiry or the horizon; false
+// after a refusal.
 bool read_dividends(const StrategyWindow& w, Strategy& s, UserInterface& ui) {
     if (w.dividends.empty()) return true;
     const std::optional<Schedule> schedule = read_schedule(w.dividends, w.dividend_model, ExpiryDate{}, local_now(), ui,
@@ -155,11 +129,11 @@ bool read_dividends(const StrategyWindow& w, Strategy& s, UserInterface& ui) {
 
 // The chart's range as typed, checked; none after a refusal.
 std::optional<SpotRange> read_spot_range(const StrategyWindow& w, const Strategy& s, UserInterface& ui) {
-    SpotRange range{optional_number(w.spot_from), optional_number(w.spot_to)};
-    if (!range.from && !range.to) return range;
     Checks c(ui, Window::Strategy, CheckPolicy::StopAtFirst);
-    if (range.from) c.positive(*range.from, "spotfrom", strategy_text::spot_from);
+    const FieldValues v = read_fields<StrategyWindow>(strategy_fields(), w, c, ReadPass::Later);
+    const SpotRange range{v.optional("spotfrom"), v.optional("spotto")};
     if (!c.passed()) return std::nullopt;
+    if (!range.from && !range.to) return range;
     // An end left empty takes the default's, which needs the figures.
     const auto [low, high] =
         curve_range(s, strategy_figures(s, LegValuer{w.precision, s.dividends, s.dividend_model}), range);
@@ -190,19 +164,12 @@ std::optional<Strategy> read_strategy(const StrategyWindow& w, UserInterface& ui
         refuse(ui, Window::Strategy, "cmdAddLeg", strategy_text::no_legs);
         return std::nullopt;
     }
-    const ReadFields r = parse_fields(w);
-    const Strategy& s = r.strategy;
     Checks c(ui, Window::Strategy, CheckPolicy::ReportEvery);
-    c.positive(s.market.spot, "spot", strategy_text::spot);
-    c.positive(s.market.rate, "rate", strategy_text::rate);
-    if (s.horizon) c.positive(*s.horizon, "horizon", strategy_text::horizon);
-    if (s.volatility) c.positive(*s.volatility, "spotvol", strategy_text::spot_volatility);
-    for (int k = 0; k < w.leg_count; ++k) check_leg(c, s.legs[k], r.quantities[k], k);
+    Strategy s = strategy_of(w, read_fields<StrategyWindow>(strategy_fields(), w, c));
     if (!c.failed()) check_together(c, s);
     if (!c.passed()) return std::nullopt;
-    Strategy with = s;
-    if (!read_dividends(w, with, ui)) return std::nullopt;
-    return with;
+    if (!read_dividends(w, s, ui)) return std::nullopt;
+    return s;
 }
 
 void fill_strategy(StrategyWindow& w, const Strategy& s) {

@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "core/day_count.h"
 #include "options/dividend_schedule.h"
 #include "strategy/json_lines.h"
 #include "strategy/rules.h"
@@ -150,7 +151,7 @@ double Reader::life(int k) const {
     if (!expiry) return positive(k, "time", strategy_text::time);
     if (find(k, "time")) refuse(k, "expiry", "give \"time\" or \"expiry\", not both");
     const std::optional<double> years =
-        expiry->is_string() ? expiry_life(expiry->get_ref<const std::string&>(), now_) : std::nullopt;
+        expiry->is_string() ? life_to(expiry->get_ref<const std::string&>(), now_) : std::nullopt;
     if (!years) refuse(k, "expiry", "must be a later date, YYYY-MM-DD or YYYY-MM-DDTHH:MM");
     return *years;
 }

@@ -2,7 +2,8 @@
 // asset, its market terms (taken from the main window), the presets that
 // fill the legs around the spot, and what Compute worked out: the results'
 // lines, the curves of profit and loss and the spot x volatility grid.
-// Every field is free text, read and checked only by the commands.
+// Every field is free text, read and checked by the commands as its row
+// of the field table says.
 #pragma once
 
 #include <array>
@@ -82,12 +83,16 @@ std::string leg_control(const char* column, int leg);
 // after the leg's number, "Leg 2 Strike"): its name for screen readers
 // and in the messages about it.
 std::string leg_caption(const char* column_caption, int leg);
+// A check's message about a leg: "Leg 2: " before the message.
+std::string leg_message(const char* message, int leg);
 
 // The text fields in tab order: the market terms, the chart's range,
 // then each leg's quantity, strike, time, volatility and premium, each
 // captioned by its leg ("Leg 2 Strike"). A leg's fields are read only
 // while the leg is in use, and a share's strike, time and volatility
-// never.
+// never. Each row holds the check Compute runs on it (a leg's message
+// names its leg: "Leg 2: Strike Price must be positive"); the chart's
+// range is read later, once the rest has passed.
 FieldTable<StrategyWindow> strategy_fields();
 
 namespace strategy_caption {

@@ -86,5 +86,47 @@ TEST(FieldChecks, ATextThatIsNotANumberOrACountBeyondSixteenBitsThrowsBeforeAnyB
     }
 }
 
+// A whole number from 1 to 3, as typed (not rounded), and a field read
+// later, with its own rule.
+struct Counted {
+    std::string n = "2", later = "x";
+};
+constexpr const char* kN = "N must be a whole number from 1 to 3";
+constexpr const char* kLater = "Later must be positive";
+constexpr Field<Counted> kCounted[] = {
+    number_field<&Counted::n>("n", "N", "n", "N").whole_between(1, 3, kN),
+    number_field<&Counted::later>("later", "Later", "later", "Later").positive(kLater).read_later(),
+};
+
+TEST(FieldChecks, AWholeNumberKeepsItsRangeAsTyped) {
+    for (const char* n : {"0", "0.5", "2.5", "3.000001", "4", "-1"}) {
+        Counted t;
+        t.n = n;
+        test::RecordingUi ui;
+        EXPECT_FALSE(read_checked<Counted>(ui, Window::Main, kCounted, t, CheckPolicy::StopAtFirst)) << n;
+        EXPECT_EQ(boxes(ui), std::vector<std::string>{kN}) << n;
+    }
+    for (const char* n : {"1", "3", "2.0"}) {
+        Counted t;
+        t.n = n;
+        test::RecordingUi ui;
+        EXPECT_TRUE(read_checked<Counted>(ui, Window::Main, kCounted, t, CheckPolicy::StopAtFirst)) << n;
+    }
+}
+
+TEST(FieldChecks, TheLaterPassReadsAndChecksOnlyTheFieldsReadLater) {
+    Counted t;
+    t.n = "not read now";
+    t.later = "-2";
+    test::RecordingUi ui;
+    Checks checks(ui, Window::Main, CheckPolicy::ReportEvery);
+    const FieldValues v = read_fields<Counted>(kCounted, t, checks, ReadPass::Later);
+    EXPECT_EQ(v["later"], -2.0);
+    EXPECT_FALSE(v.optional("n").has_value());
+    EXPECT_FALSE(checks.passed());
+    EXPECT_EQ(boxes(ui), std::vector<std::string>{kLater});
+    EXPECT_EQ(ui.events.back().text, "later");
+}
+
 }  // namespace
 }  // namespace tvx
