@@ -45,13 +45,13 @@ QLineEdit* CalculatorForm::add_field(const char* name, const char* label, std::s
     return edit;
 }
 
-void CalculatorForm::add_dates(const char* years_field, std::string& years, Window window, UserInterface& ui) {
+void CalculatorForm::add_dates(const char* years_field, std::string& years, ExpiryDate& dates, Window window,
+                               UserInterface& ui) {
     auto* edit = findChild<QLineEdit*>(QString::fromLatin1(years_field));
     const auto at = std::find_if(items_.begin(), items_.end(), [edit](const Item& i) { return i.control == edit; });
     if (!edit || at == items_.end()) return;
-    dates_ = std::make_unique<ExpiryDate>();
     expiry_row_ = new ExpiryRow(
-        *dates_, years, edit, window, ui, [this] { draw(); }, this);
+        dates, years, edit, window, ui, [this] { draw(); }, this);
     std::vector<Item> rows;
     for (const ExpiryRow::Row& row : expiry_row_->rows()) {
         auto* caption = new QLabel(QString::fromUtf8(row.caption), this);
@@ -60,9 +60,9 @@ void CalculatorForm::add_dates(const char* years_field, std::string& years, Wind
         rows.push_back({at->column, caption, row.widget});
     }
     items_.insert(at + 1, rows.begin(), rows.end());
-    const std::vector<QWidget*> dates = expiry_row_->tab_chain();
+    const std::vector<QWidget*> date_controls = expiry_row_->tab_chain();
     const auto chain = std::find(tab_chain_.begin(), tab_chain_.end(), edit);
-    tab_chain_.insert(chain + 1, dates.begin(), dates.end());
+    tab_chain_.insert(chain + 1, date_controls.begin(), date_controls.end());
     // Return in the expiry fills the years first, then runs the default
     // command.
     set_return_command(expiry_row_->expiry_edit(), [this] {

@@ -95,9 +95,9 @@ public:
                     std::vector<bool*> flags, int column = 0);
 
     // The expiry date's rows (app/expiry_row.h) under the years field
-    // `years_field` (bound to `years`), which they fill; the form keeps the
-    // dates while it lives.
-    void add_dates(const char* years_field, std::string& years, Window window, UserInterface& ui);
+    // `years_field` (bound to `years`), which they fill, bound to the
+    // model's `dates`.
+    void add_dates(const char* years_field, std::string& years, ExpiryDate& dates, Window window, UserInterface& ui);
 
     // A line of text under the columns, drawn from `text` and hidden while it
     // is empty; it wraps rather than widening the window much.
@@ -155,7 +155,6 @@ private:
     std::vector<std::pair<QWidget*, std::function<void()>>> return_clicks_;
     std::function<void()> cancel_click_;
     bool finished_ = false;
-    std::unique_ptr<ExpiryDate> dates_;
     ExpiryRow* expiry_row_ = nullptr;
 };
 

@@ -26,9 +26,10 @@ std::unique_ptr<QWidget> make_calculator_form(const CalculatorEntry<Model, Resul
     auto form = std::make_unique<CalculatorForm>(entry.name, entry.caption());
     form->add_fields(entry.fields, model);
     // A life in years may be given as an expiry date too.
-    for (const Field<Model>& f : entry.fields)
-        if (f.option && std::string_view(f.option) == "time")
-            form->add_dates(f.name, f.text(model), entry.window(), ui);
+    if constexpr (requires { model.dates; })
+        for (const Field<Model>& f : entry.fields)
+            if (f.option && std::string_view(f.option) == "time")
+                form->add_dates(f.name, f.text(model), model.dates, entry.window(), ui);
     form->add_command(
         "Command1", entry.tables->command,
         [&entry, &model, &models, &ui, choices] {

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 
+#include "core/expiry_date.h"
 #include "core/fields.h"
 #include "core/history.h"
 #include "core/menus.h"
@@ -87,8 +88,14 @@ void calculate(UserInterface& ui, const CalculatorTables<Model, Results>& c, con
         const std::string text = results_text(c.results, figures);
         if (c.busy_pointer) ui.set_pointer(Pointer::Normal);
         if (results) *results = figures;
-        if (ui.keeps_results())
-            record_result(ui, c.caption, c.command, terms_of<Model>(c.fields, w), figures_of(c.results, figures));
+        if (ui.keeps_results()) {
+            std::vector<HistoryTerm> kept = terms_of<Model>(c.fields, w);
+            // A window with an expiry date beside its years keeps the dates
+            // it was given too.
+            if constexpr (requires { w.dates; })
+                for (auto& [name, value] : date_terms(w.dates)) kept.push_back({std::move(name), std::move(value)});
+            record_result(ui, c.caption, c.command, std::move(kept), figures_of(c.results, figures));
+        }
         ui.message_box(kAppTitle, Icon::None, text, Buttons::Ok);
     } catch (const std::exception&) {
         report_error(ui, c.window, c.fields, w);

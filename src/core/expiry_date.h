@@ -21,6 +21,8 @@ struct ExpiryDate {
     std::string valuation_date;  // "" for today (and now, against an expiry with a time of day)
     std::string day_count = "act365f";
     std::string holidays;  // a holiday file's name, "" for none
+
+    bool operator==(const ExpiryDate&) const = default;
 };
 
 inline constexpr Field<ExpiryDate> kExpiryFields[] = {

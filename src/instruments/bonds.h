@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/calculator.h"
+#include "core/expiry_date.h"
 #include "core/fields.h"
 #include "core/results.h"
 #include "core/user_interface.h"
@@ -41,6 +42,7 @@ struct StraightBondsWindow {
     std::string ttm = "3.5";        // T, years to redemption
     std::string ir = "4.5";         // annual rate, per cent
     std::string mprice = "100.0";   // market price, per cent of par: for Yield
+    ExpiryDate dates;               // the expiry date's fields, which fill the years field
 
     bool operator==(const StraightBondsWindow&) const = default;
 };

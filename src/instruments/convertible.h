@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/calculator.h"
+#include "core/expiry_date.h"
 #include "core/fields.h"
 #include "core/results.h"
 #include "core/user_interface.h"
@@ -27,6 +28,7 @@ struct ConvertibleBondsWindow {
     std::string ir = "4.5";         // annual rate, per cent
     std::string vol = "0.3";        // share price volatility, a decimal fraction
     std::string del = "2.1";        // continuous dividend yield, per cent; not checked
+    ExpiryDate dates;               // the expiry date's fields, which fill the years field
 
     bool operator==(const ConvertibleBondsWindow&) const = default;
 };

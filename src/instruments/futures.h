@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/calculator.h"
+#include "core/expiry_date.h"
 #include "core/fields.h"
 #include "core/results.h"
 #include "core/user_interface.h"
@@ -20,6 +21,7 @@ struct FuturesWindow {
     std::string delivery = "270.0";  // K, dollars
     std::string yield = "1.1";       // q, per cent a year; not checked
     std::string pvalue = "20.0";     // checked, but enters no figure
+    ExpiryDate dates;                // the expiry date's fields, which fill the years field
 
     bool operator==(const FuturesWindow&) const = default;
 };

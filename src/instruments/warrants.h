@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/calculator.h"
+#include "core/expiry_date.h"
 #include "core/fields.h"
 #include "core/results.h"
 #include "core/user_interface.h"
@@ -16,6 +17,7 @@ struct WarrantsWindow {
     std::string exercise = "15.0";  // X, exercise price in dollars
     std::string warrant = "2.0";    // W, warrant price in dollars
     std::string time = "0.5";       // T, years; checked, but enters no figure
+    ExpiryDate dates;               // the expiry date's fields, which fill the years field
 
     bool operator==(const WarrantsWindow&) const = default;
 };

@@ -95,6 +95,23 @@ TEST(HistoryRows, EachCalculatorCommandGivesOneRowWithItsFullFigures) {
     }
 }
 
+TEST(HistoryRows, ACalculatorGivenAnExpiryDateKeepsTheDatesBesideTheYearsTheyFilled) {
+    // 2027-01-01 to 2027-06-18 is 168 days: 168/365 years on Actual/365
+    // Fixed, the text the expiry's row writes into the years field.
+    StraightBondsWindow bond;
+    bond.ttm = "0.4602739726027397";
+    bond.dates = {"2027-06-18", "2027-01-01", "act365f", ""};
+    RecordingUi ui;
+    BondValue v;
+    Command1_Click(bond, ui, &v);
+    const std::vector<HistoryTerm>& t = only_row(ui, "Straight Bonds", "Compute").terms;
+    ASSERT_EQ(t.size(), 8u);  // the five fields Compute reads, then the dates given
+    EXPECT_EQ(t[3], (HistoryTerm{"time", "0.4602739726027397"}));
+    EXPECT_EQ(t[5], (HistoryTerm{"expiry", "2027-06-18"}));
+    EXPECT_EQ(t[6], (HistoryTerm{"valuation_date", "2027-01-01"}));
+    EXPECT_EQ(t[7], (HistoryTerm{"day_count", "act365f"}));
+}
+
 TEST(HistoryRows, RefusedAndFailedCommandsGiveNone) {
     StraightBondsWindow bond;
     bond.ir = "0";
