@@ -194,13 +194,15 @@ rm -rf "$neural_dir"
 # Last, as it leaves the main window with other terms: terms the grid
 # cannot value (a put over 19.1 years on a yield of 19.4 %), which the
 # exercise-boundary method values, and the output window says so.
-# Spot, strike, dividend, time and rate in tab order, then the type (Put),
-# the style (American), the calculation type and the volatility.
+# Spot, strike, dividend, time and rate in tab order (past the expiry
+# date's four controls under the time), then the type (Put), the style
+# (American), the calculation type and the volatility.
 xdotool windowactivate --sync "$main"
 for value in 4.366 5.877 19.4 19.1 0.28; do
     xdotool key --clearmodifiers ctrl+a
     xdotool type "$value"
     xdotool key --clearmodifiers Tab
+    if [ "$value" = 19.1 ]; then xdotool key --clearmodifiers Tab Tab Tab Tab; fi
 done
 xdotool key --clearmodifiers Right Tab Right Tab Tab ctrl+a
 xdotool type 0.097
