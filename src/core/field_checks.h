@@ -29,6 +29,7 @@ namespace tvx {
 // The values a command read, by field name.
 class FieldValues {
 public:
+    void reserve(std::size_t count) { values_.reserve(count); }
     void add(const char* name, double value) { values_.emplace_back(name, value); }
     // The field's value; the field must have been read.
     double operator[](std::string_view name) const;
@@ -53,18 +54,31 @@ template <class Model>
 FieldValues read_fields(std::type_identity_t<FieldTable<Model>> table, const Model& m, Checks& checks,
                         ReadPass pass = ReadPass::First) {
     FieldValues values;
-    std::vector<const Field<Model>*> ruled;
+    values.reserve(table.size());
+    // The fields with a rule and their values, in the window's check order:
+    // each goes after those of lower or equal rank, so that equal ranks keep
+    // the tab order.
+    struct Ruled {
+        const Field<Model>* field;
+        double value;
+    };
+    std::vector<Ruled> ruled;
+    ruled.reserve(table.size());
     for (const Field<Model>& f : table) {
         const bool number = f.kind == FieldKind::Number || f.kind == FieldKind::NumberOrEmpty;
         const bool later = f.reading == Reading::Later;
         if (!number || later != (pass == ReadPass::Later) || !f.read_by(m)) continue;
         if (f.kind == FieldKind::NumberOrEmpty && f.text_of(m).empty()) continue;
-        values.add(f.name, field_value(f.reading, f.text_of(m)));
-        if (f.rule != Rule::None) ruled.push_back(&f);
+        const double value = field_value(f.reading, f.text_of(m));
+        values.add(f.name, value);
+        if (f.rule == Rule::None) continue;
+        const auto at = std::upper_bound(ruled.begin(), ruled.end(), f.check_rank,
+                                         [](int rank, const Ruled& r) { return rank < r.field->check_rank; });
+        ruled.insert(at, {&f, value});
     }
-    std::stable_sort(ruled.begin(), ruled.end(), [](auto* a, auto* b) { return a->check_rank < b->check_rank; });
-    for (const Field<Model>* f : ruled)
-        checks.require(keeps_rule(f->rule, values[f->name], f->low, f->high), f->name, f->message);
+    for (const Ruled& r : ruled)
+        checks.require(keeps_rule(r.field->rule, r.value, r.field->low, r.field->high), r.field->name,
+                       r.field->message);
     return values;
 }
 

@@ -31,6 +31,9 @@ struct ResultLine {
 std::string result_line(const ResultLine& line, double x);
 // The same, added to `text`.
 void append_result_line(std::string& text, const ResultLine& line, double x);
+// Throws what writing the line's number would throw, without writing it: a
+// command asked for its figures alone still fails where its lines would.
+void check_result_line(const ResultLine& line, double x);
 
 // General number text with up to 15 significant digits (general_text).
 std::string general_15(double x);

@@ -60,7 +60,7 @@ void report_value(RouteContext& cx, const Sensitivities& s, std::string std_erro
         write_lines(cx, s, std::move(std_error), std::move(method), std::move(exact));
     } else {
         // Each figure written as its line writes it: the same faults.
-        for (const auto& row : kSensitivityResults) row.line.text(s.*row.value);
+        for (const auto& row : kSensitivityResults) check_result_line(row.line, s.*row.value);
     }
     if (cx.options.results) cx.options.results->value = s;
     if (cx.ui.keeps_results())
