@@ -85,6 +85,37 @@ NumberParts scan_number(std::string_view s) {
     return p;
 }
 
+// A plain decimal of at most 15 digits ("60", "-0.25", "64.50", ".5"), the
+// common case: its digits as a whole number (below 10^15, exact in a
+// double) divided by the power of ten of its decimals (exact too) is the
+// correctly rounded value in one division, which is what the conversion
+// gives. No value for any other text; the general path decides those.
+std::optional<double> plain_decimal(std::string_view s) {
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::size_t i = 0;
+    const bool negative = !s.empty() && s[0] == '-';
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) ++i;
+    std::uint64_t digits = 0;
+    int count = 0, decimals = 0;
+    bool point = false;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (is_digit(c)) {
+            if (++count > 15) return std::nullopt;
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            decimals += point ? 1 : 0;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0) return std::nullopt;
+    const double x = static_cast<double>(digits) / kPowers[decimals];
+    return negative ? -x : x;
+}
+
 // A short text converts as it stands: the grammar checked above is one the
 // conversion reads alike, and it rounds the same decimal value to the same
 // double. No value for a long text, an overflow or an underflow.
@@ -181,6 +212,7 @@ double parse_number(std::string_view text, DecimalMark mark) {
     std::string pointed;
     std::string_view s = trim_blanks(text);
     if (mark == DecimalMark::PointOrComma) s = comma_as_point(s, pointed);
+    if (const std::optional<double> plain = plain_decimal(s)) return *plain;
     const NumberParts parts = scan_number(s);
     if (const std::optional<double> direct = convert_as_written(s, parts)) return *direct;
     return convert_normalised(s, parts);

@@ -3,7 +3,10 @@
 // four-decimal ranges).
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <random>
 #include <string>
@@ -25,6 +28,30 @@ TEST(ParseNumber, AcceptsDecimalNotationWithBlanksSignAndExponent) {
         {"-0.0123", -0.0123}, {"1e-400", 0.0},  // below the smallest double: underflows to zero
     };
     for (const auto& c : cases) EXPECT_EQ(parse_number(c.text), c.expected) << "text \"" << c.text << '"';
+}
+
+// Plain decimals of up to 17 digits (over and under the short path's 15),
+// any point, sign and leading zeros: the correctly rounded double, as the
+// C library's strtod reads it, to the bit; a negative zero keeps its sign.
+TEST(ParseNumber, PlainDecimalsReadToTheCorrectlyRoundedDouble) {
+    std::mt19937_64 gen(45);
+    for (int n = 0; n < 200000; ++n) {
+        const std::size_t count = 1 + gen() % 17;
+        std::string text = gen() % 4 == 0 ? "-" : gen() % 8 == 0 ? "+" : "";
+        const std::size_t point = gen() % (count + 2);  // count + 1: no point
+        for (std::size_t k = 0; k < count; ++k) {
+            if (k == point) text += '.';
+            text += static_cast<char>('0' + gen() % 10);
+        }
+        if (point == count) text += '.';
+        const double expected = std::strtod(text.c_str(), nullptr);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(parse_number(text)), std::bit_cast<std::uint64_t>(expected))
+            << "text \"" << text << '"';
+    }
+    for (const char* text : {"999999999999999", "9999999999999999", "0.000000000000001", "0.1", "0.3", "-0.0000"})
+        EXPECT_EQ(parse_number(text), std::strtod(text, nullptr)) << "text \"" << text << '"';
+    EXPECT_TRUE(std::signbit(parse_number("-0")));
+    EXPECT_FALSE(std::signbit(parse_number("+0.0")));
 }
 
 TEST(ParseNumber, RejectsEverythingElse) {
