@@ -63,6 +63,8 @@ struct CommandSpec {
     // Rows that draw from the application's shared generators (a
     // simulation, a training) must run one at a time.
     std::function<bool(const Request&)> shares_generator;
+    // The first of the expiry date fields (cli/expiry_dates.h), or -1.
+    int dates_field = -1;
 };
 
 struct Request {

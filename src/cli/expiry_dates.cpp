@@ -17,18 +17,19 @@ const WindowOptions<ExpiryDate>& date_options() {
 
 ExpiryDate request_dates(const Request& r) {
     ExpiryDate d;
-    const int first = field_index(*r.command, kExpiryFields[0].option);
-    if (first >= 0) date_options().bind(r, static_cast<std::size_t>(first), d);
+    if (r.command->dates_field >= 0) date_options().bind(r, static_cast<std::size_t>(r.command->dates_field), d);
     return d;
 }
 
 CommandSpec with_expiry_dates(CommandSpec c) {
     const int time = field_index(c, "time");
-    if (time < 0 || field_index(c, kExpiryFields[0].option) >= 0) return c;
+    c.dates_field = field_index(c, kExpiryFields[0].option);
+    if (time < 0 || c.dates_field >= 0) return c;
+    c.dates_field = static_cast<int>(c.fields.size());
     for (Field& f : date_options().fields(ExpiryDate{})) c.fields.push_back(std::move(f));
-    c.run = [run = std::move(c.run), time](const Request& r) {
+    c.run = [run = std::move(c.run), time, expiry = static_cast<std::size_t>(c.dates_field)](const Request& r) {
+        if (r[expiry].empty()) return run(r);  // the life as typed
         const ExpiryDate d = request_dates(r);
-        if (d.expiry.empty()) return run(r);
         CliUi ui;
         const std::optional<double> years = expiry_years(d, local_now(), ui, Window::Main);
         if (!years) return outcome_of(ui);
