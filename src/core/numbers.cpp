@@ -265,6 +265,13 @@ std::int64_t round4_fixed(double x) {
     return x < 0.0 ? -n : n;
 }
 
+void check_round4(double x) {
+    // Below 2^49 in magnitude x times 10,000 is below 5.7e18, within the
+    // 64-bit range whatever the rounding; anything else (NaN too) takes
+    // the rounding's own checks.
+    if (!(std::fabs(x) < 0x1p49)) round4_fixed(x);
+}
+
 double round4(double x) {
     const std::int64_t n = round4_fixed(x);
     return n == 0 ? 0.0 : static_cast<double>(n) / 10000.0;

@@ -66,6 +66,11 @@ std::string grouped_count_text(long long n);
 // an overflow.
 std::int64_t round4_fixed(double x);
 
+// Throws what round4_fixed(x) throws (a value that is not finite, or one
+// beyond the fixed-point range) without rounding: the check of a figure
+// whose text is not wanted.
+void check_round4(double x);
+
 // Four-decimal rounding: the fixed-point value divided by 10,000.
 double round4(double x);
 

@@ -23,7 +23,7 @@ void append_result_line(std::string& text, const ResultLine& line, double x) {
 void check_result_line(const ResultLine& line, double x) {
     // result_text fails only where its four-decimal rounding does.
     if (line.text == result_text) {
-        round4_fixed(x);
+        check_round4(x);
     } else {
         line.text(x);
     }

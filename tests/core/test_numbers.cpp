@@ -10,8 +10,10 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/numbers.h"
+#include "core/results.h"
 #include "support/decimal_comma.h"
 
 namespace tvx {
@@ -154,6 +156,36 @@ TEST(Round4, OverflowBeyondTheFixedPointRange) {
     EXPECT_THROW(round4(922337203685478.0), ArithmeticError);
     EXPECT_THROW(round4(-922337203685478.0), ArithmeticError);
     EXPECT_THROW(round4(std::numeric_limits<double>::quiet_NaN()), ArithmeticError);
+}
+
+// The check alone fails exactly where the rounding does: at the range's
+// edge (922,337,203,685,477.5807), around the powers of two where the
+// check changes its way, and for values that are not finite.
+TEST(Round4, CheckFailsExactlyWhereTheRoundingDoes) {
+    const auto fails = [](double x, auto f) {
+        try {
+            f(x);
+            return false;
+        } catch (const ArithmeticError&) {
+            return true;
+        }
+    };
+    std::vector<double> values = {0.0, 1e-300, 12.5, std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::quiet_NaN()};
+    for (const double edge : {922337203685477.5807, 0x1p49, 0x1p50, 0x1p51}) {
+        double x = edge;
+        for (int k = 0; k < 8; ++k) x = std::nextafter(x, 0.0);
+        for (int k = 0; k < 16; ++k, x = std::nextafter(x, 1e300)) values.insert(values.end(), {x, -x});
+    }
+    for (const double x : values) {
+        EXPECT_EQ(fails(x, check_round4), fails(x, round4_fixed)) << x;
+        EXPECT_EQ(fails(x,
+                        [](double v) {
+                            check_result_line({"figure", "", result_text}, v);
+                        }),
+                  fails(x, result_text))
+            << x;
+    }
 }
 
 TEST(ResultText, TheGeneralTextOfTheRoundedValueAtEveryMagnitude) {
