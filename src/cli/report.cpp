@@ -1,5 +1,6 @@
 #include "cli/report.h"
 
+#include <charconv>
 #include <cstring>
 #include <stdexcept>
 
@@ -96,11 +97,17 @@ void append_result_cells(std::string& out, const Outcome& outcome) {
     if (columns.size() > kMaxColumns) throw std::logic_error("more figure columns than a row holds");
     const Figure* by_column[kMaxColumns] = {};
     for (const Figure& f : outcome.figures) by_column[column_of(f.name, columns)] = &f;
+    // Every cell has a comma before it; those of a run of empty cells go
+    // in at once.
+    std::size_t commas = 0;
     for (std::size_t k = 0; k < columns.size(); ++k) {
-        out += ',';
-        if (by_column[k]) append_number(out, by_column[k]->value);
+        ++commas;
+        if (!by_column[k]) continue;
+        out.append(commas, ',');
+        commas = 0;
+        append_number(out, by_column[k]->value);
     }
-    out += ',';
+    out.append(commas + 1, ',');
     if (outcome.method) append_csv_field(out, *outcome.method);
     out += ',';
     if (outcome.simulation) {
@@ -110,8 +117,10 @@ void append_result_cells(std::string& out, const Outcome& outcome) {
         out += ",,";  // no pairs, no batches
     }
     out += ',';
-    append_csv_field(out, message_text(outcome));
-    out += ',' + std::to_string(outcome.status);
+    if (!outcome.messages.empty()) append_csv_field(out, message_text(outcome));
+    out += ',';
+    char status[16];
+    out.append(status, std::to_chars(status, status + sizeof status, outcome.status).ptr);
 }
 
 }  // namespace tvx::cli
