@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -190,7 +191,9 @@ void work(const Plan& plan, Row& row) {
 
 // A chunk of rows that the pool's threads work through beside the caller,
 // so that the caller can read the next chunk and write the last one
-// meanwhile.
+// meanwhile. The helpers take the rows from the front, the caller from the
+// back, so that each thread keeps working on much the same rows from one
+// chunk to the next, their storage in its own cache.
 class Workers {
 public:
     // Without helpers no thread is started: a process that never starts
@@ -202,34 +205,48 @@ public:
     // Hands the first `count` rows to the helpers.
     void start(std::vector<Row>& rows, std::size_t count) {
         rows_ = &rows;
-        count_ = count;
-        next_.store(0);
-        if (helpers_) team_.emplace(helpers_, [this] { drain(); });
+        ends_.store(count);
+        if (helpers_) team_.emplace(helpers_, [this] { drain(false); });
     }
     // Works on the rows beside the helpers until none is left, then waits
     // for the helpers' last ones.
     void finish() {
-        drain();
+        drain(true);
         if (team_) team_->join();
         team_.reset();
     }
 
 private:
-    static constexpr std::size_t kGrain = 32;
+    static constexpr std::uint64_t kGrain = 32;
 
-    void drain() {
+    // The next rows [from, to) from the front or the back of those left;
+    // false when none is left. The rows left are [ends_ >> 32, ends_ & 2^32 - 1).
+    bool take(bool back, std::size_t& from, std::size_t& to) {
+        std::uint64_t ends = ends_.load();
         for (;;) {
-            const std::size_t from = next_.fetch_add(kGrain);
-            if (from >= count_) return;
-            for (std::size_t i = from; i < std::min(count_, from + kGrain); ++i) work(plan_, (*rows_)[i]);
+            std::uint64_t first = ends >> 32, last = ends & 0xffffffffu;
+            if (first >= last) return false;
+            if (back) {
+                to = last;
+                from = last = last - std::min(kGrain, last - first);
+            } else {
+                from = first;
+                to = first = first + std::min(kGrain, last - first);
+            }
+            if (ends_.compare_exchange_weak(ends, first << 32 | last)) return true;
         }
+    }
+
+    void drain(bool back) {
+        std::size_t from = 0, to = 0;
+        while (take(back, from, to))
+            for (std::size_t i = from; i < to; ++i) work(plan_, (*rows_)[i]);
     }
 
     const Plan& plan_;
     unsigned helpers_;
     std::vector<Row>* rows_ = nullptr;
-    std::size_t count_ = 0;
-    std::atomic<std::size_t> next_{0};
+    std::atomic<std::uint64_t> ends_{0};
     std::optional<Team> team_;
 };
 
