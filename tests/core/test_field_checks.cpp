@@ -61,6 +61,24 @@ TEST(FieldChecks, EveryFailureInTheWindowsOrderAndTheFocusOnTheFirst) {
     EXPECT_EQ(ui.events.back().text, "c");
 }
 
+// Fields left at rank 0 keep the tab order among themselves, ahead of
+// the numbered ones; equal ranks keep it too.
+TEST(FieldChecks, EqualRanksKeepTheTabOrder) {
+    struct Row {
+        std::string p = "0", q = "0", r = "0", s = "0";
+    };
+    static constexpr Field<Row> kRows[] = {
+        number_field<&Row::p>("p", "P", "p", "P").positive("P"),
+        number_field<&Row::q>("q", "Q", "q", "Q").positive("Q").checked(1),
+        number_field<&Row::r>("r", "R", "r", "R").positive("R"),
+        number_field<&Row::s>("s", "S", "s", "S").positive("S").checked(1),
+    };
+    test::RecordingUi ui;
+    Checks checks(ui, Window::Main, CheckPolicy::ReportEvery);
+    read_fields<Row>(kRows, Row{}, checks);
+    EXPECT_EQ(boxes(ui), (std::vector<std::string>{"P", "R", "Q", "S"}));
+}
+
 TEST(FieldChecks, StopAtFirstShowsOneBox) {
     Terms t;
     t.a = "-1";
